@@ -1,0 +1,30 @@
+// A small streaming JSON writer for the command-line tools' reports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class JsonWriter {
+ public:
+  JsonWriter& BeginObject();
+  JsonWriter& EndObject();
+  JsonWriter& BeginArray();
+  JsonWriter& EndArray();
+  JsonWriter& Key(std::string_view key);
+  JsonWriter& String(std::string_view utf8);
+  JsonWriter& Number(double v);  // non-finite values are written as null
+  JsonWriter& Int(int64_t v);
+  JsonWriter& Bool(bool v);
+  JsonWriter& Null();
+
+  const std::string& Text() const { return out_; }
+
+ private:
+  void BeforeValue();
+  void WriteString(std::string_view s);
+  std::string out_;
+  std::vector<bool> first_;  // per open container: nothing written yet
+  bool afterKey_ = false;
+};
