@@ -21,9 +21,11 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  // Converts in; unitSize is the width of one input unit to step over after
-  // an invalid or unmappable sequence, which is replaced by `replacement`.
-  std::string Run(const char* in, size_t inLeft, size_t unitSize, std::string_view replacement) {
+  enum class Input { Bytes, Utf8, Utf16Le };
+
+  // Converts in; an invalid or unmappable character is stepped over whole and
+  // replaced by `replacement`.
+  std::string Run(const char* in, size_t inLeft, Input kind, std::string_view replacement) {
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     out.resize(inLeft * 2 + 16);
@@ -40,12 +42,20 @@ class Converter {
         dstLeft = out.size() - used;
         continue;
       }
-      // EILSEQ or EINVAL: replace one unit (a UTF-16 surrogate pair counts as one).
-      size_t skip = unitSize;
-      if (unitSize == 2 && inLeft >= 4) {
-        const auto hi = static_cast<unsigned char>(src[1]);
-        const auto lo2 = static_cast<unsigned char>(src[3]);
-        if (hi >= 0xD8 && hi <= 0xDB && lo2 >= 0xDC && lo2 <= 0xDF) skip = 4;
+      // EILSEQ or EINVAL: replace one character.
+      size_t skip = 1;
+      if (kind == Input::Utf16Le) {
+        skip = 2;
+        if (inLeft >= 4) {
+          const auto hi = static_cast<unsigned char>(src[1]);
+          const auto lo2 = static_cast<unsigned char>(src[3]);
+          if (hi >= 0xD8 && hi <= 0xDB && lo2 >= 0xDC && lo2 <= 0xDF) skip = 4;
+        }
+      } else if (kind == Input::Utf8) {
+        const auto lead = static_cast<unsigned char>(src[0]);
+        const size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        // Step over the continuation bytes that really follow.
+        while (skip < n && skip < inLeft && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
       }
       if (skip > inLeft) skip = inLeft;
       src += skip;
@@ -80,13 +90,13 @@ bool IsAscii(const char* p, size_t n) {
 std::string Cp932ToUtf8(std::string_view sjis) {
   if (IsAscii(sjis.data(), sjis.size())) return std::string(sjis);
   thread_local Converter c("UTF-8", "CP932");
-  return c.Run(sjis.data(), sjis.size(), 1, "\xEF\xBF\xBD");
+  return c.Run(sjis.data(), sjis.size(), Converter::Input::Bytes, "\xEF\xBF\xBD");
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
   if (IsAscii(utf8.data(), utf8.size())) return std::string(utf8);
   thread_local Converter c("CP932", "UTF-8");
-  return c.Run(utf8.data(), utf8.size(), 1, "?");
+  return c.Run(utf8.data(), utf8.size(), Converter::Input::Utf8, "?");
 }
 
 std::string Utf16LeToCp932(const uint8_t* data, size_t units) {
@@ -98,7 +108,7 @@ std::string Utf16LeToCp932(const uint8_t* data, size_t units) {
     return out;
   }
   thread_local Converter c("CP932", "UTF-16LE");
-  return c.Run(reinterpret_cast<const char*>(data), units * 2, 2, "?");
+  return c.Run(reinterpret_cast<const char*>(data), units * 2, Converter::Input::Utf16Le, "?");
 }
 
 std::string Utf32ToCp932(std::u32string_view text) {

@@ -1,0 +1,44 @@
+// Shared helpers of the test suites.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "JwwWriter.h"
+#include "jww/jwwtype.h"
+#include "jww/jwwunit.h"
+
+inline std::string CorpusDir() { return KESTROVAN_CORPUS_DIR; }
+
+// Loads bytes as LoadForPrint does.
+inline bool LoadBytes(TJwwData& d, const std::vector<uint8_t>& bytes, bool withImages = true,
+                      int limit = -1) {
+  return d.LoadFromMemory(bytes.data(), bytes.size(), "test.jww", withImages, limit);
+}
+
+// A drawing of the given version with one entity of every kind.
+inline TJwwData& EveryKindDrawing(TJwwData& d, int32_t version) {
+  InitTestDrawing(d, version);
+  Add(d.Entities, MakeLine(0, 0, 100, 50));
+  Add(d.Entities, MakeArc(50, 50, 10, 0, 1.5));
+  TJwwTen mark = MakePoint(5, 5);
+  mark.PenStyle = 100;
+  mark.Code = 3;
+  mark.Angle = 0.5;
+  mark.PointScale = 2;
+  Add(d.Entities, mark);
+  Add(d.Entities, MakeText(10, 10, 40, 10, "ABC"));
+  Add(d.Entities, MakeDimension(0, -10, 100, -10, "100"));
+  TJwwSolid solid = MakeSolid(0, 0, 10, 0, 10, 10, 0, 10);
+  solid.PenColor = 10;
+  solid.SolidColor = 0x123456;
+  Add(d.Entities, solid);
+  Add(d.Entities, MakeInsert(7, 20, 20));
+  TJwwBlockDef def;
+  def.Number = 7;
+  def.Name = "blk";
+  Add(def.Entities, MakeLine(0, 0, 1, 1));
+  def.EntityCount = 1;
+  d.BlockDefs.push_back(def);
+  return d;
+}

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "TestSupport.h"
+
+namespace {
+
+struct DumpRun {
+  int status = -1;
+  std::string out;
+};
+
+DumpRun RunDump(const std::string& args) {
+  DumpRun r;
+  const std::string cmd = std::string(KESTROVAN_DUMP_EXE) + " " + args + " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+}  // namespace
+
+TEST(DumpTool, JsonReportAndExitStatus) {
+  const std::string dir = jwwtype::TempFolder();
+  TJwwData src;
+  EveryKindDrawing(src, 700);
+  src.Memo = "\x96\xd8\x91\xa2";  // 木造, shown as UTF-8
+  TJwwMoji settings = MakeText(0, -1000, 0, -1000, "Printer_PaperSize = 0");
+  Add(src.Entities, settings);
+  JwwWriteOptions o;
+  o.images.push_back({"pic.bmp", "BM"});
+  const std::string good = WriteFile(dir + "good.jww", WriteJww(src, o));
+
+  DumpRun r = RunDump("--json " + good);
+  EXPECT_EQ(r.status, 0);
+  for (const char* key :
+       {"\"file\":", "\"is_jww\":true", "\"load_ok\":true", "\"version\":700",
+        "\"counts\":{\"lines\":1,\"arcs\":1,\"points\":1,\"texts\":2,\"dimensions\":1,\"solids\":1,\"blocks\":1}",
+        "\"temporary_points\":0", "\"image_reference_texts\":[]", "\"block_defs\":1",
+        "\"block_def_entities\":1", "\"block_instances\":1",
+        "\"embedded_images\":[{\"name\":\"pic.bmp\",\"size\":2}]", "\"extents\":[",
+        "\"count_entities_all\":{\"lines\":1,\"arcs\":1,\"points\":1,\"temporary_points\":0,\"texts\":1,",
+        "\"block_lines\":1", "\"memo\":\"\xe6\x9c\xa8\xe9\x80\xa0\""})
+    EXPECT_NE(r.out.find(key), std::string::npos) << key << "\n" << r.out;
+
+  // A file that is not a drawing, and a damaged one: reported, exit 1.
+  const std::string notJww = WriteFile(dir + "readme.jww", std::string("hello world"));
+  std::vector<uint8_t> cut = WriteJww(src);
+  cut.resize(cut.size() / 2);
+  const std::string damaged = WriteFile(dir + "cut.jww", cut);
+  r = RunDump("--json " + good + " " + notJww + " " + damaged);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("\"is_jww\":false,\"load_ok\":false"), std::string::npos);
+  EXPECT_NE(r.out.find("\"load_error\":"), std::string::npos);
+
+  // Text output names the file and its counts.
+  r = RunDump(good);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("1 lines, 1 arcs"), std::string::npos) << r.out;
+
+  EXPECT_EQ(RunDump("").status, 2);
+  EXPECT_EQ(RunDump("--bogus " + good).status, 2);
+}
+
+TEST(DumpTool, EmptyDrawingHasNullExtents) {
+  const std::string dir = jwwtype::TempFolder();
+  TJwwData src;
+  InitTestDrawing(src, 600);
+  const DumpRun r = RunDump("--json " + WriteFile(dir + "empty.jww", WriteJww(src)));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"extents\":null"), std::string::npos) << r.out;
+}
