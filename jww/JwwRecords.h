@@ -93,8 +93,11 @@ struct TJwwEntityLists {
     return Lines.size() + Arcs.size() + Points.size() + Texts.size() + Dimensions.size() +
            Solids.size() + Blocks.size();
   }
-  void Clear() { *this = TJwwEntityLists(); }
-  void ShrinkToFit();
+  // Empties the lists but keeps their memory for the next drawing.
+  void Clear();
+  // Frees the memory of lists that hold much more than they need.
+  void TrimExcess();
+  void Release() { *this = TJwwEntityLists(); }
 };
 
 struct TJwwBlockDef : TJwwEntityBase {

@@ -41,9 +41,7 @@ void TJwwData::ResetDrawing() {
   EntityCountInFile = 0;
   Entities.Clear();
   BlockDefs.clear();
-  BlockDefs.shrink_to_fit();
   BlockInstances.clear();
-  BlockInstances.shrink_to_fit();
   UsedBlockDefCount = 0;
   ExtentMinX = ExtentMinY = ExtentMaxX = ExtentMaxY = 0;
   LoadStoppedAt = 0;
@@ -52,8 +50,9 @@ void TJwwData::ResetDrawing() {
 }
 
 void TJwwData::ClearDrawing() {
-  for (TJwwBlockDef& def : BlockDefs) def.Entities.Clear();
+  for (TJwwBlockDef& def : BlockDefs) def.Entities.Release();
   ResetDrawing();
+  Entities.Release();
 }
 
 // ---------------------------------------------------------------------------
@@ -137,6 +136,8 @@ void TJwwData::BuildBlockInstances() {
 
   for (TJwwBlockDef& def : BlockDefs)
     if (def.Used) def.UsedIndex = UsedBlockDefCount++;
+  if (BlockInstances.capacity() > BlockInstances.size() + BlockInstances.size() / 4 + 64)
+    BlockInstances.shrink_to_fit();
 }
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,10 @@
 // Reading a drawing file into TJwwData: header, entity lists, block
 // definitions and the embedded images.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -18,15 +23,48 @@ constexpr size_t kMaxTextBytes = 255;
 // The smallest object an entity list can hold: a class tag and an old-layout point.
 constexpr size_t kMinEntityBytes = 2 + 33;
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!f) return false;
-  if (std::fseek(f.get(), 0, SEEK_END) != 0) return false;
-  const long size = std::ftell(f.get());
-  if (size < 0 || std::fseek(f.get(), 0, SEEK_SET) != 0) return false;
-  bytes.resize(static_cast<size_t>(size));
-  return size == 0 || std::fread(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-}
+// A drawing file's bytes: mapped read-only when the file allows it (no copy),
+// else read into memory.
+class FileBytes {
+ public:
+  explicit FileBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+      void* p = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      if (p != MAP_FAILED) {
+        map_ = p;
+        size_ = static_cast<size_t>(st.st_size);
+        ok_ = true;
+        ::close(fd);
+        return;
+      }
+    }
+    // Not mappable (a pipe, an empty or special file): read what there is.
+    uint8_t buf[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) copy_.insert(copy_.end(), buf, buf + n);
+    ok_ = n == 0;
+    size_ = copy_.size();
+    ::close(fd);
+  }
+  ~FileBytes() {
+    if (map_) ::munmap(map_, size_);
+  }
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+
+  bool Ok() const { return ok_; }
+  const uint8_t* Data() const { return map_ ? static_cast<const uint8_t*>(map_) : copy_.data(); }
+  size_t Size() const { return size_; }
+
+ private:
+  void* map_ = nullptr;
+  size_t size_ = 0;
+  std::vector<uint8_t> copy_;
+  bool ok_ = false;
+};
 
 enum ClassKind : int {
   kUnknownClass = 0,  // 1..7 are the entity kinds
@@ -345,7 +383,7 @@ class JwwReader {
       ++objectCounter_;
       ++entitiesRead_;
     }
-    lists.ShrinkToFit();
+    lists.TrimExcess();
     return true;
   }
 
@@ -580,24 +618,25 @@ bool TJwwData::IsJwwFile(const std::string& path) {
 }
 
 bool TJwwData::LoadForPrint(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  const FileBytes bytes(path);
+  if (!bytes.Ok()) {
     ResetDrawing();
     UnitGval::CurrentFileName = path;
     LoadError = "cannot read the file";
     return false;
   }
-  return LoadFromMemory(bytes.data(), bytes.size(), path, true);
+  return LoadFromMemory(bytes.Data(), bytes.Size(), path, true);
 }
 
 bool TJwwData::LoadHeaderAndPens(const std::string& path, int objectLimit) {
-  std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  const FileBytes bytes(path);
+  if (!bytes.Ok()) {
     ResetDrawing();
+    UnitGval::CurrentFileName = path;
     LoadError = "cannot read the file";
     return false;
   }
-  return LoadFromMemory(bytes.data(), bytes.size(), path, false, objectLimit < 0 ? 0 : objectLimit);
+  return LoadFromMemory(bytes.Data(), bytes.Size(), path, false, objectLimit < 0 ? 0 : objectLimit);
 }
 
 static void PublishTextVariables(const TJwwData& d) {

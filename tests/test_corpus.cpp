@@ -7,6 +7,7 @@
 #include <regex>
 #include <sstream>
 
+#include "SampleDrawings.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -139,4 +140,19 @@ TEST(Corpus, ForeignWritersLoadAsFarAsTheyCan) {
     jwwtype::ClearImages();
   }
   EXPECT_EQ(failed, 1);
+}
+
+TEST(Samples, BundledDrawingsAreCurrentAndLoad) {
+  for (const auto& [name, bytes] : BuildSampleDrawings()) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string(KESTROVAN_SOURCE_DIR) + "/samples/" + name;
+    EXPECT_EQ(ReadFileBytes(path), bytes) << "regenerate with kestrovan-make-samples";
+    TJwwData d;
+    ASSERT_TRUE(d.LoadForPrint(path)) << d.LoadError;
+    EXPECT_EQ(d.LoadStoppedAt, bytes.size());
+    EXPECT_TRUE(d.ComputeExtents());
+    EXPECT_FALSE(d.BlockInstances.empty());
+    jwwtype::GunzipImages();
+    jwwtype::ClearImages();
+  }
 }
