@@ -660,7 +660,8 @@ bool TJwwData::LoadFromMemory(const uint8_t* data, size_t size, const std::strin
                               bool withImages, int objectLimit) {
   ResetDrawing();
   UnitGval::CurrentFileName = path;
-  if (withImages) jwwtype::EmbeddedImages.clear();
+  // The previous drawing's image files go with its list, never orphaned.
+  if (withImages) jwwtype::ClearImages();
   ArchiveReader in(data, size);
   JwwReader reader(*this, in, withImages, withImages ? -1 : objectLimit);
   bool ok = false;

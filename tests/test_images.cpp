@@ -58,6 +58,18 @@ TEST_F(Images, EmbeddedImagesAreWrittenToThePrivateFolderAndUnpacked) {
   EXPECT_TRUE(jwwtype::EmbeddedImages.empty());
 }
 
+TEST_F(Images, ALoadRemovesThePreviousDrawingsImageFiles) {
+  TJwwData d;
+  ASSERT_TRUE(LoadBytes(d, DrawingWithImages({{"old.bmp", "1"}, {"old2.png.gz", MakeGzip("2")}})));
+  jwwtype::GunzipImages();
+  ASSERT_TRUE(Exists(tmp + "old2.png"));
+  ASSERT_TRUE(LoadBytes(d, DrawingWithImages({{"new.bmp", "3"}}, 700)));
+  EXPECT_FALSE(Exists(tmp + "old.bmp"));
+  EXPECT_FALSE(Exists(tmp + "old2.png.gz"));
+  EXPECT_FALSE(Exists(tmp + "old2.png"));
+  EXPECT_TRUE(Exists(tmp + "new.bmp"));
+}
+
 TEST_F(Images, NamesCannotLeaveTheTemporaryFolder) {
   const std::string outside = fs::temp_directory_path().string() + "/kestrovan-escape-test.bmp";
   fs::remove(outside);
