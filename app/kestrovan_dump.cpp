@@ -14,8 +14,10 @@
 namespace {
 
 const char kUsage[] =
-    "usage: kestrovan-dump [--json] FILE.jww...\n"
+    "usage: kestrovan-dump [--json] [--pens] FILE.jww...\n"
     "Shows what each drawing holds: header, counts, layers, blocks, images and extents.\n"
+    "--pens adds the drawing's pen and line-type tables as printed (600 dpi printer,\n"
+    "line-type pitch 0.035 mm) and the layer states handed to printing.\n"
     "Exit status: 0 every file loaded, 1 some file did not, 2 usage error.\n";
 
 struct Report {
@@ -32,7 +34,65 @@ struct Report {
   int64_t temporaryPoints = 0;
   std::vector<std::string> imageReferences;
   int64_t blockDefEntities = 0;
+  const TgraAttribute* pens = nullptr;  // with --pens
 };
+
+// What --pens shows: the tables a print run takes from the drawing.
+constexpr int kDumpDpi = 600;
+constexpr double kDumpLineTypePitch = 0.035;
+
+void ConvertPens(const TJwwData& d, TgraAttribute& attr) {
+  attr.ResetAttributes();
+  const UnitGraAtt::FixedResolution printer(kDumpDpi);
+  d.PublishLayers(attr);
+  d.PensFromDrawing(attr, &printer);
+  d.LineTypesFromDrawing(attr, kDumpLineTypePitch);
+}
+
+void WritePensJson(JsonWriter& j, const TgraAttribute& a) {
+  j.Key("pens").BeginArray();
+  for (int row = 0; row < TgraAttribute::kPenRows; ++row) {
+    j.BeginObject().Key("row").Int(row).Key("color").Int(a.GetPenRowColor(row));
+    j.Key("width").Number(a.GetPenRowWidth(row)).Key("point_radius").Number(a.GetPenRowPointRadius(row));
+    j.EndObject();
+  }
+  j.EndArray();
+  j.Key("line_types").BeginArray();
+  for (int row = 0; row < TgraAttribute::kLineTypeRows; ++row) {
+    const int count = a.GetLineTypeRowCount(row);
+    j.BeginObject().Key("row").Int(row).Key("count").Int(count);
+    j.Key("amplitude").Number(a.GetLineTypeRowAmplitude(row)).Key("elements").BeginArray();
+    for (int i = 0; i < count; ++i) j.Number(a.GetLineTypeRowElement(row, i));
+    j.EndArray().Key("period").Number(a.GetLineTypeRowPeriod(row)).EndObject();
+  }
+  j.EndArray();
+  j.Key("layer_states").BeginArray();
+  for (int i = 0; i < TgraAttribute::kLayerCount; ++i) j.Int(a.GetLayerState(i));
+  j.EndArray();
+}
+
+void WritePensText(FILE* out, const TgraAttribute& a) {
+  std::fprintf(out, "pens as printed (row: colour #RRGGBB, width mm, point radius mm):\n");
+  for (int row = 0; row < TgraAttribute::kPenRows; ++row) {
+    const TColor c = a.GetPenRowColor(row);
+    std::fprintf(out, "  %3d: #%02X%02X%02X  %.4g  %.4g\n", row, RedOf(c), GreenOf(c), BlueOf(c),
+                 a.GetPenRowWidth(row), a.GetPenRowPointRadius(row));
+  }
+  std::fprintf(out, "line types as printed (row: amplitude, period mm: elements mm):\n");
+  for (int row = 0; row < TgraAttribute::kLineTypeRows; ++row) {
+    std::fprintf(out, "  %2d: %.4g, %.4g:", row, a.GetLineTypeRowAmplitude(row), a.GetLineTypeRowPeriod(row));
+    const int count = a.GetLineTypeRowCount(row);
+    if (count == 0) std::fprintf(out, " solid");
+    for (int i = 0; i < count; ++i) std::fprintf(out, " %.4g", a.GetLineTypeRowElement(row, i));
+    std::fprintf(out, "\n");
+  }
+  std::fprintf(out, "layer states for printing (1 normal, 2 grey, 3 not printed), groups 0..F:\n");
+  for (int g = 0; g < 16; ++g) {
+    std::fprintf(out, "  %X:", g);
+    for (int l = 0; l < 16; ++l) std::fprintf(out, " %d", a.GetLayerState(g * 16 + l));
+    std::fprintf(out, "\n");
+  }
+}
 
 std::string Utf8(const std::string& sjis) { return util::Cp932ToUtf8(sjis); }
 
@@ -70,7 +130,7 @@ void WriteJson(JsonWriter& j, const Report& r) {
     j.Key("name").String(Utf8(lg.Name)).EndObject();
   }
   j.EndArray();
-  j.Key("layer_states").BeginArray();
+  j.Key("file_layer_states").BeginArray();
   for (const TJwwLayer& l : d.Layers) j.Int(l.State);
   j.EndArray();
   const TJwwEntityLists& e = d.Entities;
@@ -110,6 +170,7 @@ void WriteJson(JsonWriter& j, const Report& r) {
   }
   j.Key("count_entities_all");
   WriteCounts(j, r.all);
+  if (r.pens) WritePensJson(j, *r.pens);
   j.EndObject();
 }
 
@@ -170,6 +231,10 @@ void WriteText(FILE* out, const Report& r) {
                static_cast<long long>(c.BlockArcs), static_cast<long long>(c.BlockPoints),
                static_cast<long long>(c.BlockTexts), static_cast<long long>(c.BlockDimensions),
                static_cast<long long>(c.BlockSolids));
+  if (r.pens) {
+    WritePensText(out, *r.pens);
+    std::fprintf(out, "\n");
+  }
 }
 
 long FileSize(const std::string& path) {
@@ -184,11 +249,13 @@ long FileSize(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool json = false;
+  bool json = false, pens = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--json") == 0) {
       json = true;
+    } else if (std::strcmp(argv[i], "--pens") == 0) {
+      pens = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, stdout);
       return 0;
@@ -208,6 +275,7 @@ int main(int argc, char** argv) {
   JsonWriter j;
   if (json) j.BeginArray();
   TJwwData d;
+  TgraAttribute attr;
   for (const std::string& file : files) {
     jwwtype::ClearImages();
     Report r;
@@ -227,6 +295,10 @@ int main(int argc, char** argv) {
         if (IsImageReference(m.Text)) r.imageReferences.push_back(m.Text);
       for (const TJwwBlockDef& def : d.BlockDefs)
         r.blockDefEntities += static_cast<int64_t>(def.Entities.EntityTotal());
+      if (pens) {
+        ConvertPens(d, attr);
+        r.pens = &attr;
+      }
     } else if (FileSize(file) < 0) {
       std::fprintf(stderr, "kestrovan-dump: cannot open %s\n", file.c_str());
     }

@@ -47,6 +47,8 @@ void TJwwData::ResetDrawing() {
   LoadStoppedAt = 0;
   LoadError.clear();
   BlockInstancesCut = false;
+  HasPenTable = false;
+  HasLineTypeTable = false;
 }
 
 void TJwwData::ClearDrawing() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "attr/UnitGraAtt.h"
 #include "jww/JwwRecords.h"
 
 struct TJwwLayerGroup {
@@ -158,10 +159,31 @@ class TJwwData {
   bool ComputeExtents();
   TJwwEntityCounts CountEntities(int layerGroup, int layer) const;
 
+  // Hands the 256 layers with their print states, names and scales to the
+  // pen attributes.
+  void PublishLayers(TgraAttribute& attr) const;
+
+  // How a drawing's print background colour switched the pen attributes.
+  enum class BackgroundSwitch { Unchanged, Light, Dark };
+  // The drawing's own pens (colours, widths in mm, point radii) into attr.
+  // `printer` answers the resolution for drawings that leave the pen-width
+  // unit to the printer (may be null: the printer cannot be asked).
+  BackgroundSwitch PensFromDrawing(TgraAttribute& attr,
+                                   const UnitGraAtt::PrinterResolution* printer) const;
+  // The drawing's own line types into attr; lineTypePitch is the user's mm
+  // per pattern dot, used unless the drawing states its printer's dot size.
+  void LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) const;
+  // The units both conversions use.
+  double PenWidthUnit(const UnitGraAtt::PrinterResolution* printer) const;
+  double LineTypeUnit(double lineTypePitch) const;
+
   // Where the last load stopped and why (empty after a complete load).
   size_t LoadStoppedAt = 0;
   std::string LoadError;
   bool BlockInstancesCut = false;  // the guards above cut BuildBlockInstances short
+  // How far the header was read: a damaged file may lack its tables.
+  bool HasPenTable = false;
+  bool HasLineTypeTable = false;
 
   // Header.
   std::string Magic;

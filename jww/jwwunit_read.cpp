@@ -214,6 +214,7 @@ class JwwReader {
       d_.Pens[i].PrinterWidth = Get<int32_t>(p + 4);
       d_.Pens[i].PrinterPointRadius = Get<double>(p + 8);
     }
+    d_.HasPenTable = true;
     p = in_.Take(128);  // row 17
     for (int i = 0; i < 8; ++i, p += 16) d_.LineTypes[i] = LineTypeAt(p);
     p = in_.Take(164);  // row 18
@@ -226,6 +227,7 @@ class JwwReader {
       r.PrinterPitch = Get<int32_t>(p + 16);
     }
     for (int i = 0; i < 4; ++i, p += 16) d_.DoubleLineTypes[i] = LineTypeAt(p);
+    d_.HasLineTypeTable = true;
 
     ReadDrawStateBlock();  // row 19
 

@@ -67,6 +67,15 @@ TEST(DumpTool, JsonReportAndExitStatus) {
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("1 lines, 1 arcs"), std::string::npos) << r.out;
 
+  // --pens adds the converted tables and the published layer states.
+  r = RunDump("--json --pens " + good);
+  EXPECT_EQ(r.status, 0);
+  for (const char* key : {"\"pens\":[{\"row\":0,\"color\":", "\"line_types\":[{\"row\":0,\"count\":0,",
+                          "\"layer_states\":[1,", "\"file_layer_states\":[2,"})
+    EXPECT_NE(r.out.find(key), std::string::npos) << key;
+  r = RunDump("--pens " + good);
+  EXPECT_NE(r.out.find("line types as printed"), std::string::npos);
+
   EXPECT_EQ(RunDump("").status, 2);
   EXPECT_EQ(RunDump("--bogus " + good).status, 2);
 }

@@ -1,0 +1,146 @@
+// TgraAttribute: how an entity's pen looks on paper — the pen table (colour,
+// width, point radius per pen colour number), the line-type table, the layer
+// table with display states, and the colour rules (monochrome, near-white
+// pens printed black).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// 32-bit RGB with red in the low byte, as the drawing files store colours.
+using TColor = uint32_t;
+
+constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) {
+  return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
+constexpr unsigned RedOf(TColor c) { return c & 0xFF; }
+constexpr unsigned GreenOf(TColor c) { return (c >> 8) & 0xFF; }
+constexpr unsigned BlueOf(TColor c) { return (c >> 16) & 0xFF; }
+
+struct TLayerEntry {
+  int32_t State = 1;  // 1 normal, 2 drawn in GreyColor, 3 drawn in BackgroundColor
+  double Scale = 1.0;
+  std::string GroupCaption;  // Shift-JIS
+  std::string LayerCaption;
+};
+
+struct TPenRow {
+  TColor Color = 0;
+  double Width = 0;        // mm
+  double PointRadius = 0;  // mm
+};
+
+struct TLineTypeRow {
+  int32_t Count = 0;       // 0..32; 0 is a solid line
+  double Amplitude = 0;    // mm; non-zero makes a random (zig-zag) line
+  std::array<double, 32> Elements{};  // mm; >= 0 stroke, < 0 gap
+  double Period = 0;       // sum of |elements| of the first Count
+};
+
+class TgraAttribute {
+ public:
+  static constexpr int kLayerCount = 256;
+  static constexpr int kPenRows = 265;
+  static constexpr int kLineTypeRows = 50;
+  static constexpr int kMaxElements = 32;
+
+  TgraAttribute() { ResetAttributes(); }
+
+  void ResetAttributes();
+  void ResetLayers();
+  void ResetPenColors();
+  void ResetPenWidths();
+  void ResetPointRadii();
+  void ResetLineTypes();
+
+  void SetPrintMode(bool on) { PrintMode = on; }
+  bool GetPrintMode() const { return PrintMode; }
+  void SetColorConversion(bool enabled, int32_t monoThreshold, int32_t sxfWhiteThreshold,
+                          int32_t normalWhiteThreshold);
+  void SetBackgroundMode(int32_t mode);
+  int32_t GetBackgroundMode() const { return BackgroundMode; }
+  TColor GetBackgroundColor() const { return BackgroundColor; }
+  void SetGreyColor(TColor c) { GreyColor = c; }
+  TColor GetGreyColor() const { return GreyColor; }
+  void SetPrintAuxLines(bool on) { PrintAuxLines = on; }
+  bool GetPrintAuxLines() const { return PrintAuxLines; }
+
+  // Layers (index = group * 16 + layer).
+  void SetLayer(int index, int32_t state, const std::string& layerName,
+                const std::string& groupName, double scale);
+  void SetLayerState(int index, int32_t state);
+  int32_t GetLayerState(int index) const;
+  const TLayerEntry* Layer(int index) const;
+
+  // Pens: by pen colour number (1..9, 101..356) or by row (0..264).
+  static int PenRowOf(int penNumber);
+  void SetPen(int penNumber, TColor color, double width, double pointRadius);
+  void SetPenRow(int row, TColor color, double width, double pointRadius);
+  TColor GetPenColor(int penNumber) const;
+  TColor GetPenRowColor(int row) const;
+  double GetPenWidth(int penNumber) const;
+  double GetPenRowWidth(int row) const;
+  double GetPointRadius(int penNumber) const;
+  double GetPenRowPointRadius(int row) const;
+
+  // Line types: by line-type number (1..9, 11..19, 31..62) or by row (0..49).
+  static int LineTypeRowOf(int lineType);
+  void SetLineTypeCount(int row, int32_t count);
+  void SetLineTypeAmplitude(int row, double amplitude);
+  void SetLineTypeElement(int row, int index, double value);
+  void UpdateLineTypePeriod(int row);
+  int32_t GetLineTypeCount(int lineType) const;
+  double GetLineTypeAmplitude(int lineType) const;
+  int32_t GetLineTypePattern(int lineType, double* out32) const;
+  double GetLineTypePeriod(int lineType) const;
+  int32_t GetLineTypeRowCount(int row) const;
+  double GetLineTypeRowAmplitude(int row) const;
+  double GetLineTypeRowPeriod(int row) const;
+  double GetLineTypeRowElement(int row, int index) const;
+
+ private:
+  TColor ApplyColorRules(int row, TColor c) const;
+
+  bool PrintMode = false;
+  bool ConvertColors = false;
+  int32_t MonoThreshold = -1;
+  int32_t NormalWhiteThreshold = -1;
+  int32_t SxfWhiteThreshold = -1;
+  int32_t BackgroundMode = 0;
+  TColor BackgroundColor = Rgb(255, 255, 255);
+  TColor DefaultPenColor = Rgb(0, 0, 0);
+  TColor GreyColor = Rgb(128, 128, 128);
+  bool PrintAuxLines = false;
+  std::array<TLayerEntry, kLayerCount> LayerTable;
+  std::array<TPenRow, kPenRows> PenTable;
+  std::array<TLineTypeRow, kLineTypeRows> LineTypeTable;
+};
+
+namespace UnitGraAtt {
+
+// Cuts a 32-dot pattern (bit 31 first) into runs: a run of set bits is a
+// stroke of (length x unit) mm, a run of clear bits a gap. Writes the row's
+// count, elements and period.
+void PatternToElements(TgraAttribute& attr, int row, uint32_t pattern, double unit);
+
+// The resolution of the printer the run prints on, for the pen-width unit of
+// drawings that do not state theirs. The platform layer answers it; 0 or less
+// means the printer cannot be asked.
+class PrinterResolution {
+ public:
+  virtual ~PrinterResolution() = default;
+  virtual int HorizontalDpi() const = 0;
+};
+
+// A fixed resolution (tests, and the dump tool's 600 dpi).
+class FixedResolution : public PrinterResolution {
+ public:
+  explicit FixedResolution(int dpi) : dpi_(dpi) {}
+  int HorizontalDpi() const override { return dpi_; }
+
+ private:
+  int dpi_;
+};
+
+}  // namespace UnitGraAtt

@@ -1,0 +1,93 @@
+// A drawing's own layers, pens and line types handed to the pen attributes.
+#include <cmath>
+
+#include "jww/jwwunit.h"
+
+void TJwwData::PublishLayers(TgraAttribute& attr) const {
+  for (int i = 0; i < 256; ++i) {
+    const TJwwLayerGroup& g = LayerGroups[i / 16];
+    const TJwwLayer& l = Layers[i];
+    int32_t state = 1;
+    if (g.State == 0 || l.State == 0) {
+      state = 3;
+    } else if (g.State == 1 || l.State == 1) {
+      state = 2;
+    }
+    const double scale = g.Scale == 0 ? 0.0 : 1.0 / g.Scale;
+    attr.SetLayer(i, state, l.Name, g.Name, scale);
+  }
+}
+
+double TJwwData::PenWidthUnit(const UnitGraAtt::PrinterResolution* printer) const {
+  if (MaxDrawWidth >= -100 && MaxDrawWidth <= -1) return -1.0 / MaxDrawWidth;
+  if (MaxDrawWidth < -100) return 0.01;
+  if (Version <= 420 || PrinterResolutionCode <= 0) {
+    const int dpi = printer ? printer->HorizontalDpi() : 0;
+    if (dpi <= 0) return 0.01;
+    // The printer's dot in whole micrometres.
+    return std::floor(25400.0 / dpi + 0.5) / 1000.0;
+  }
+  return PrinterResolutionCode == 1 ? 0.085 : 0.042;
+}
+
+double TJwwData::LineTypeUnit(double lineTypePitch) const {
+  if (MaxDrawWidth >= 0 && Version > 420 && PrinterResolutionCode > 0)
+    return PrinterResolutionCode == 1 ? 0.085 : 0.042;
+  return lineTypePitch;
+}
+
+TJwwData::BackgroundSwitch TJwwData::PensFromDrawing(
+    TgraAttribute& attr, const UnitGraAtt::PrinterResolution* printer) const {
+  if (!HasPenTable) return BackgroundSwitch::Unchanged;
+  const double unit = PenWidthUnit(printer);
+  for (int n = 1; n <= 8; ++n) {
+    const TJwwPen& p = Pens[n];
+    attr.SetPen(n, p.PrinterColor, unit * p.PrinterWidth, p.PrinterPointRadius);
+  }
+  for (int n = 1; n <= 256; ++n) {
+    const TJwwSxfPen& p = SxfPens[n];
+    attr.SetPen(100 + n, p.PrinterColor, p.PrinterWidth * 0.01, p.PrinterPointRadius);
+  }
+  const TColor bg = Pens[0].PrinterColor;
+  const unsigned r = RedOf(bg), g = GreenOf(bg), b = BlueOf(bg);
+  if (r <= 20 && g <= 20 && b <= 20) {
+    attr.SetBackgroundMode(1);
+    return BackgroundSwitch::Dark;
+  }
+  if (r >= 235 && g >= 235 && b >= 235) {
+    attr.SetBackgroundMode(0);
+    return BackgroundSwitch::Light;
+  }
+  return BackgroundSwitch::Unchanged;
+}
+
+void TJwwData::LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) const {
+  if (!HasLineTypeTable) return;
+  const double unit = LineTypeUnit(lineTypePitch);
+  attr.SetLineTypeAmplitude(0, 0);
+  attr.SetLineTypeCount(0, 0);
+  attr.UpdateLineTypePeriod(0);
+  for (int i = 0; i < 8; ++i) {
+    attr.SetLineTypeAmplitude(1 + i, 0);
+    UnitGraAtt::PatternToElements(attr, 1 + i, LineTypes[i].Pattern, unit * LineTypes[i].PrinterPitch);
+  }
+  for (int i = 0; i < 5; ++i) {
+    const TJwwRandomLine& r = RandomLines[i];
+    attr.SetLineTypeAmplitude(9 + i, unit * r.PrinterAmplitude);
+    UnitGraAtt::PatternToElements(attr, 9 + i, r.Pattern, unit * r.PrinterPitch);
+  }
+  for (int i = 0; i < 4; ++i) {
+    attr.SetLineTypeAmplitude(14 + i, 0);
+    UnitGraAtt::PatternToElements(attr, 14 + i, DoubleLineTypes[i].Pattern,
+                                  unit * DoubleLineTypes[i].PrinterPitch);
+  }
+  for (int i = 0; i < 32; ++i) {
+    const TJwwSxfLineType& s = SxfLineTypes[1 + i];
+    const int row = 18 + i;
+    const int32_t count = s.SegmentCount < 0 ? 0 : (s.SegmentCount > 10 ? 10 : s.SegmentCount);
+    attr.SetLineTypeAmplitude(row, 0);
+    attr.SetLineTypeCount(row, count);
+    for (int j = 0; j < count; ++j) attr.SetLineTypeElement(row, j, j % 2 == 1 ? -s.Segments[j] : s.Segments[j]);
+    attr.UpdateLineTypePeriod(row);
+  }
+}
