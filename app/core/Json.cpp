@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 void JsonWriter::BeforeValue() {
   if (afterKey_) {
@@ -79,8 +80,12 @@ void JsonWriter::WriteString(std::string_view s) {
 JsonWriter& JsonWriter::Number(double v) {
   if (!std::isfinite(v)) return Null();
   BeforeValue();
+  // The shortest form that reads back as the same double.
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
+  for (int precision = 15; precision <= 17; ++precision) {
+    std::snprintf(buf, sizeof buf, "%.*g", precision, v);
+    if (std::strtod(buf, nullptr) == v) break;
+  }
   out_ += buf;
   return *this;
 }
