@@ -293,6 +293,11 @@ double TgraAttribute::GetLineTypeRowElement(int row, int index) const {
 
 namespace UnitGraAtt {
 
+TgraAttribute& GraAttribute() {
+  static TgraAttribute attributes;
+  return attributes;
+}
+
 void PatternToElements(TgraAttribute& attr, int row, uint32_t pattern, double unit) {
   double elements[32];
   int count = 0;

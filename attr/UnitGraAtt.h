@@ -119,6 +119,9 @@ class TgraAttribute {
 
 namespace UnitGraAtt {
 
+// The pen attributes the drawing code reads: one object for the program.
+TgraAttribute& GraAttribute();
+
 // Cuts a 32-dot pattern (bit 31 first) into runs: a run of set bits is a
 // stroke of (length x unit) mm, a run of clear bits a gap. Writes the row's
 // count, elements and period.

@@ -1,9 +1,58 @@
-// Values shared between the loader, the print run and the drawing code.
+// Values shared between the loader, the print run and the drawing code:
+// the page window, the point lists of the figure builders, the dash phase
+// carried between joined segments, and the text-variable sources.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "render/Canvas.h"
+
+// A 2-D affine map of local coordinates (inside a block, or turned on the
+// page) to drawing millimetres.
+struct BlockTransform {
+  double Tx = 0, Ty = 0;
+  double A11 = 1, A12 = 0, A21 = 0, A22 = 1;
+  double W = 1;
+
+  double MapX(double x, double y) const { return (Tx + A11 * x + A12 * y) / W; }
+  double MapY(double x, double y) const { return (Ty + A21 * x + A22 * y) / W; }
+  static BlockTransform Identity() { return BlockTransform(); }
+};
+
+struct PointD {
+  double x = 0, y = 0;
+};
 
 namespace UnitGval {
+
+// The page in drawing millimetres and the mapping to device pixels; also the
+// clipping rectangle of every primitive.
+struct TPageWindow {
+  double Xmin = 0, Ymin = 0, Xmax = 0, Ymax = 0;
+  double Scale = 1;  // device pixels per drawing mm
+  int32_t PageWidth = 0, PageHeight = 0;
+};
+extern TPageWindow PageWindow;
+
+// Drawing point -> device pixel (halves away from zero).
+DevicePoint ToDevice(double x, double y);
+
+// The figure builders' point list (drawing mm) and the device list the
+// point-list drawers fill.
+extern std::vector<PointD> PointList;
+extern std::vector<DevicePoint> DevicePointList;
+
+// The last patterned segment: where it ended and in which pattern element.
+struct TPatternContinuation {
+  int32_t LayerIndex = -1;
+  int32_t LineType = -1;
+  double EndX = 0, EndY = 0;
+  int32_t ElementIndex = 0;
+  double Offset = 0;
+};
+extern TPatternContinuation PatternContinuation;
 
 // Text-variable sources, filled by the drawing load.
 extern std::string CurrentFileName;  // path of the drawing being printed

@@ -1,0 +1,229 @@
+// Pens, brushes, clipped and patterned lines, and the point-list drawers.
+#include "render/UnitGra.h"
+
+#include <cmath>
+
+#include "util/Clip.h"
+#include "util/Geometry.h"
+
+using UnitGval::PageWindow;
+
+namespace UnitGra {
+
+BrushStyle BrushStyleOf(int fillKind) {
+  switch (fillKind) {
+    case 1: return BrushStyle::Solid;
+    case 2: return BrushStyle::Horizontal;
+    case 3: return BrushStyle::Vertical;
+    case 4: return BrushStyle::ForwardDiagonal;
+    case 5: return BrushStyle::BackwardDiagonal;
+    case 6: return BrushStyle::Cross;
+    case 7: return BrushStyle::DiagonalCross;
+    default: return BrushStyle::Clear;
+  }
+}
+
+TColor ResolveColor(int layerIndex, int penNumber) {
+  const TgraAttribute& a = UnitGraAtt::GraAttribute();
+  switch (a.GetLayerState(layerIndex)) {
+    case 2: return a.GetGreyColor();
+    case 3: return a.GetBackgroundColor();
+    default: return a.GetPenColor(penNumber);
+  }
+}
+
+int32_t DevicePenWidth(double widthMm) {
+  double w = widthMm * PageWindow.Scale;
+  if (!(w > 0)) w = 0;  // also NaN
+  if (w > 400) w = 400;
+  // Halves go to the even neighbour.
+  const double floor = std::floor(w);
+  const double frac = w - floor;
+  int32_t r = static_cast<int32_t>(floor);
+  if (frac > 0.5 || (frac == 0.5 && (r % 2) != 0)) ++r;
+  return r;
+}
+
+void SetLinePen(Canvas& canvas, int layerIndex, int penNumber, double width, int /*lineType*/) {
+  canvas.SetBrushStyle(BrushStyle::Clear);
+  canvas.SetPenColor(ResolveColor(layerIndex, penNumber));
+  canvas.SetPenWidth(DevicePenWidth(width));
+}
+
+void SetFillBrush(Canvas& canvas, int layerIndex, int penNumber, int fillKind) {
+  canvas.SetBrushColor(ResolveColor(layerIndex, penNumber));
+  canvas.SetBrushStyle(BrushStyleOf(fillKind));
+}
+
+void SetBrushKind(Canvas& canvas, TColor color, int fillKind) {
+  canvas.SetBrushColor(color);
+  canvas.SetBrushStyle(BrushStyleOf(fillKind));
+}
+
+void DeviceLine(Canvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  canvas.MoveTo(x1, y1);
+  canvas.LineTo(x2, y2);
+}
+
+namespace {
+
+int Clip(double& x1, double& y1, double& x2, double& y2) {
+  return util::ClipSegment(x1, y1, x2, y2, PageWindow.Xmin, PageWindow.Ymin, PageWindow.Xmax,
+                           PageWindow.Ymax);
+}
+
+int Outcode(const PointD& p) {
+  return util::ClipOutcode(p.x, p.y, PageWindow.Xmin, PageWindow.Ymin, PageWindow.Xmax,
+                           PageWindow.Ymax);
+}
+
+bool Finite(double a, double b, double c, double d) {
+  return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+}  // namespace
+
+void DrawClippedLine(Canvas& canvas, double x1, double y1, double x2, double y2) {
+  if (!Finite(x1, y1, x2, y2)) return;
+  if (Clip(x1, y1, x2, y2) == 2) return;
+  const DevicePoint a = UnitGval::ToDevice(x1, y1), b = UnitGval::ToDevice(x2, y2);
+  DeviceLine(canvas, a.x, a.y, b.x, b.y);
+}
+
+void ResetPatternContinuation() { UnitGval::PatternContinuation = UnitGval::TPatternContinuation(); }
+
+void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, double y1, double x2,
+                     double y2) {
+  const TgraAttribute& attr = UnitGraAtt::GraAttribute();
+  const int n = attr.GetLineTypeCount(lineType);
+  const double period = attr.GetLineTypePeriod(lineType);
+  if (n == 0 || !(period * PageWindow.Scale > 2)) {
+    DrawClippedLine(canvas, x1, y1, x2, y2);
+    return;
+  }
+  if (!Finite(x1, y1, x2, y2)) return;
+  if (Clip(x1, y1, x2, y2) == 2) return;
+
+  UnitGval::TPatternContinuation& pc = UnitGval::PatternContinuation;
+  int u = 0;
+  double m = 0;
+  if (pc.LayerIndex == layerIndex && pc.LineType == lineType && std::fabs(pc.EndX - x1) < 1e-14 &&
+      std::fabs(pc.EndY - y1) < 1e-14) {
+    u = pc.ElementIndex;
+    m = pc.Offset;
+  }
+  double e[TgraAttribute::kMaxElements];
+  attr.GetLineTypePattern(lineType, e);
+  const double amplitude = attr.GetLineTypeAmplitude(lineType);
+  if (u < 0 || u >= n) {
+    u = 0;
+    m = 0;
+  }
+
+  double r = util::Distance(x1, y1, x2, y2);
+  const double theta = util::VectorAngle(x2 - x1, y2 - y1);
+  const double cs = std::cos(theta), sn = std::sin(theta);
+  double cx = x1, cy = y1;  // current base point
+  double qx = x1, qy = y1;  // previous vertex of a random line
+  const bool random = std::fabs(amplitude) >= 1e-14;
+  for (;;) {
+    double len = std::fabs(e[u]) - m;
+    if (len < 0) len = 0;
+    if (len > r) len = r;
+    const double nx = cx + len * cs, ny = cy + len * sn;
+    if (!random) {
+      if (e[u] >= 0) DrawClippedLine(canvas, cx, cy, nx, ny);
+    } else {
+      double vx = nx, vy = ny;
+      if (r - len > 1e-14) {  // not the last piece: leave the base line
+        if (e[u] > 0) {
+          vx = nx + amplitude * std::cos(theta + util::kPi / 2);
+          vy = ny + amplitude * std::sin(theta + util::kPi / 2);
+        } else if (e[u] < 0) {
+          vx = nx + amplitude * std::cos(theta - util::kPi / 2);
+          vy = ny + amplitude * std::sin(theta - util::kPi / 2);
+        }
+      }
+      DrawClippedLine(canvas, qx, qy, vx, vy);
+      qx = vx;
+      qy = vy;
+    }
+    cx = nx;
+    cy = ny;
+    r -= len;
+    if (r <= 1e-14) {
+      m += len;
+      break;
+    }
+    m = 0;
+    if (++u >= n) u = 0;
+  }
+  pc.LayerIndex = layerIndex;
+  pc.LineType = lineType;
+  pc.EndX = x2;
+  pc.EndY = y2;
+  pc.ElementIndex = u;
+  pc.Offset = m;
+}
+
+namespace {
+
+bool AllBeyondOneEdge(const std::vector<PointD>& points) {
+  int code = 15;
+  for (const PointD& p : points) {
+    code &= Outcode(p);
+    if (code == 0) return false;
+  }
+  return true;
+}
+
+void FlushPolyline(Canvas& canvas, std::vector<DevicePoint>& list) {
+  if (list.size() > 1) canvas.Polyline(list.data(), list.size());
+  list.clear();
+}
+
+}  // namespace
+
+void DrawPointListOpen(Canvas& canvas) {
+  const std::vector<PointD>& pts = UnitGval::PointList;
+  std::vector<DevicePoint>& dev = UnitGval::DevicePointList;
+  if (pts.size() < 2 || AllBeyondOneEdge(pts)) return;
+  dev.clear();
+  for (size_t j = 1; j < pts.size(); ++j) {
+    double x1 = pts[j - 1].x, y1 = pts[j - 1].y, x2 = pts[j].x, y2 = pts[j].y;
+    if (!Finite(x1, y1, x2, y2)) {
+      FlushPolyline(canvas, dev);
+      continue;
+    }
+    const int result = Clip(x1, y1, x2, y2);
+    if (result == 2) {
+      FlushPolyline(canvas, dev);
+      continue;
+    }
+    if (dev.empty()) dev.push_back(UnitGval::ToDevice(x1, y1));
+    dev.push_back(UnitGval::ToDevice(x2, y2));
+    if (result == 1) FlushPolyline(canvas, dev);
+  }
+  FlushPolyline(canvas, dev);
+}
+
+void DrawPointListClosed(Canvas& canvas) {
+  std::vector<PointD>& pts = UnitGval::PointList;
+  std::vector<DevicePoint>& dev = UnitGval::DevicePointList;
+  if (pts.size() < 3 || AllBeyondOneEdge(pts)) return;
+  for (const PointD& p : pts)
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+  // A figure whose first edge is huge on the device loses its fill: its
+  // unclipped points would not fit the device's coordinates.
+  if (util::Distance(pts[0].x, pts[0].y, pts[1].x, pts[1].y) * PageWindow.Scale > 10000) {
+    pts.push_back(pts[0]);
+    DrawPointListOpen(canvas);
+    return;
+  }
+  dev.clear();
+  for (const PointD& p : pts) dev.push_back(UnitGval::ToDevice(p.x, p.y));
+  canvas.Polygon(dev.data(), dev.size());
+  dev.clear();
+}
+
+}  // namespace UnitGra

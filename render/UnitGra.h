@@ -1,0 +1,77 @@
+// The rendering primitives: pens and brushes from the pen attributes,
+// clipped and patterned lines, point lists, curves, point marks and images.
+// Coordinates are drawing millimetres; the page window maps them to the
+// canvas's device pixels and clips them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "render/Canvas.h"
+#include "render/UnitGval.h"
+
+namespace UnitGra {
+
+// Fill kinds: 1 solid, 2 horizontal, 3 vertical, 4 forward diagonal,
+// 5 backward diagonal, 6 cross, 7 diagonal cross hatch; anything else clear.
+BrushStyle BrushStyleOf(int fillKind);
+
+// Pen colour from the layer state (2 grey, 3 background) or the pen number;
+// width in mm on paper -> device pixels (0..400, halves to even); solid
+// style. Leaves the brush clear.
+void SetLinePen(Canvas& canvas, int layerIndex, int penNumber, double width, int lineType);
+void SetFillBrush(Canvas& canvas, int layerIndex, int penNumber, int fillKind);
+void SetBrushKind(Canvas& canvas, TColor color, int fillKind);
+// The colour a layer state and pen number give.
+TColor ResolveColor(int layerIndex, int penNumber);
+// width x scale in device pixels, clamped to 0..400 and rounded halves to even.
+int32_t DevicePenWidth(double widthMm);
+
+void DeviceLine(Canvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+void DrawClippedLine(Canvas& canvas, double x1, double y1, double x2, double y2);
+void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, double y1, double x2,
+                     double y2);
+void ResetPatternContinuation();
+void DrawPointListOpen(Canvas& canvas);
+void DrawPointListClosed(Canvas& canvas);
+
+// Curves, flattened to 72 steps of their sweep.
+void FillEllipse(Canvas& canvas, double xc, double yc, double r, double k, double tilt);
+void DrawEllipseArc(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
+                    double start, double sweep);
+void DrawEllipseT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
+                  const BlockTransform& t);
+void DrawEllipseArcT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
+                     double start, double sweep, const BlockTransform& t);
+// Arc-shaped solids: 101 ellipse/sector/segment/tangent cap by h, 105 and 106
+// ring bands (inner radius h), 111 outline; other codes draw nothing.
+void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, double k, double tilt,
+                  double start, double sweep, double h, const BlockTransform& t);
+void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, double yc, double r,
+                    double k, double tilt, double start, double sweep, const BlockTransform& t);
+
+// The rectangle (x1, y1)-(x2, y2) turned by angle (radians) about (x1, y1),
+// filled and outlined with the current brush and pen.
+void FillRotatedRect(Canvas& canvas, double x1, double y1, double x2, double y2, double angle);
+
+// A point: temporary (an unfilled 3-pixel circle), ordinary (a filled dot)
+// or a mark. width100 is the entity width in 0.01 mm (0: the pen's);
+// colorOverride < 0 for none.
+void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, int64_t colorOverride,
+                   int penNumber, int layerIndex, double markScale, double markAngle, double x,
+                   double y);
+
+// An image file placed with its lower-left corner at (x1, y1) and upper-right
+// at (x2, y2), cropped and turned by angleDegrees about the lower-left corner.
+// `path` is the Shift-JIS path as the drawing stores it.
+void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, double cropWidth,
+               double cropBottom, double cropLeft, double x1, double y1, double x2, double y2);
+
+// Where an image file is found: the stored path, else the drawing's folder
+// (the name as stored, then its last part, then that part in any letter
+// case). Empty when it is in neither. Shift-JIS in, a file-system path out.
+std::string FindImageFile(const std::string& sjisPath);
+// True for the image kinds the program draws, by extension in any case.
+bool IsAcceptedImageKind(const std::string& path);
+
+}  // namespace UnitGra

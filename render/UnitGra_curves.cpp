@@ -1,0 +1,153 @@
+// Circles, arcs, ellipses and arc-shaped solids as fixed point lists.
+#include <cmath>
+
+#include "render/UnitGra.h"
+#include "util/Geometry.h"
+
+namespace UnitGra {
+namespace {
+
+constexpr int kSteps = 72;
+
+struct Ellipse {
+  double xc, yc, r, k, tilt;
+
+  // The point of parameter t, before any block transform.
+  PointD At(double t) const {
+    const double u = r * std::cos(t), v = r * k * std::sin(t);
+    return {xc + util::RotateX(u, v, 0, 0, tilt), yc + util::RotateY(u, v, 0, 0, tilt)};
+  }
+};
+
+void Append(const PointD& p, const BlockTransform* t) {
+  if (t)
+    UnitGval::PointList.push_back({t->MapX(p.x, p.y), t->MapY(p.x, p.y)});
+  else
+    UnitGval::PointList.push_back(p);
+}
+
+// count points from `from`, each step added to the previous parameter.
+void AppendRun(const Ellipse& e, double from, double step, int count, const BlockTransform* t) {
+  double a = from;
+  for (int i = 0; i < count; ++i) {
+    Append(e.At(a), t);
+    a += step;
+  }
+}
+
+void FullRing(const Ellipse& e, const BlockTransform* t) { AppendRun(e, 0, util::kPi / 36, kSteps, t); }
+void FullRingClosed(const Ellipse& e, const BlockTransform* t) {
+  AppendRun(e, 0, util::kPi / 36, kSteps + 1, t);
+}
+void Arc(const Ellipse& e, double start, double sweep, const BlockTransform* t) {
+  AppendRun(e, start, sweep / kSteps, kSteps + 1, t);
+}
+
+// Where the tangents at the two ends of the arc meet, in drawing mm before
+// the block transform; the centre when they are parallel.
+PointD TangentMeet(const Ellipse& e, double start, double sweep) {
+  const double a0 = start, a1 = start + sweep;
+  const double p0x = e.r * std::cos(a0), p0y = e.r * e.k * std::sin(a0);
+  const double p1x = e.r * std::cos(a1), p1y = e.r * e.k * std::sin(a1);
+  const double d0x = -e.r * std::sin(a0), d0y = e.r * e.k * std::cos(a0);
+  const double d1x = -e.r * std::sin(a1), d1y = e.r * e.k * std::cos(a1);
+  const double den = d0x * d1y - d0y * d1x;
+  const double scale = std::hypot(d0x, d0y) * std::hypot(d1x, d1y);
+  if (!(std::fabs(den) > 1e-12 * scale)) return {e.xc, e.yc};
+  const double s = ((p1x - p0x) * d1y - (p1y - p0y) * d1x) / den;
+  const double mx = p0x + s * d0x, my = p0y + s * d0y;
+  return {e.xc + util::RotateX(mx, my, 0, 0, e.tilt), e.yc + util::RotateY(mx, my, 0, 0, e.tilt)};
+}
+
+bool Equal(double a, double b) { return std::fabs(a - b) <= 1e-14; }
+
+struct PointListScope {  // empty before and after every figure
+  PointListScope() { UnitGval::PointList.clear(); }
+  ~PointListScope() { UnitGval::PointList.clear(); }
+};
+
+}  // namespace
+
+void FillEllipse(Canvas& canvas, double xc, double yc, double r, double k, double tilt) {
+  PointListScope scope;
+  FullRing({xc, yc, r, k, tilt}, nullptr);
+  DrawPointListClosed(canvas);
+}
+
+void DrawEllipseArc(Canvas& canvas, double xc, double yc, double r, double k, double tilt, double start,
+                    double sweep) {
+  PointListScope scope;
+  Arc({xc, yc, r, k, tilt}, start, sweep, nullptr);
+  DrawPointListOpen(canvas);
+}
+
+void DrawEllipseT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
+                  const BlockTransform& t) {
+  PointListScope scope;
+  FullRing({xc, yc, r, k, tilt}, &t);
+  DrawPointListClosed(canvas);
+}
+
+void DrawEllipseArcT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
+                     double start, double sweep, const BlockTransform& t) {
+  PointListScope scope;
+  Arc({xc, yc, r, k, tilt}, start, sweep, &t);
+  DrawPointListOpen(canvas);
+}
+
+void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, double k, double tilt,
+                  double start, double sweep, double h, const BlockTransform& t) {
+  PointListScope scope;
+  const Ellipse e{xc, yc, r, k, tilt};
+  switch (code) {
+    case 101:
+      if (Equal(h, 100)) {
+        FullRing(e, &t);
+      } else {
+        Arc(e, start, sweep, &t);
+        if (Equal(h, 0))
+          Append({xc, yc}, &t);  // sector
+        else if (!Equal(h, 5))
+          Append(TangentMeet(e, start, sweep), &t);  // tangent cap; 5 is the segment
+      }
+      DrawPointListClosed(canvas);
+      break;
+    case 111:
+      if (Equal(h, 100))
+        FullRingClosed(e, &t);
+      else
+        Arc(e, start, sweep, &t);
+      DrawPointListOpen(canvas);
+      break;
+    case 105:
+    case 106: {
+      Arc(e, start, sweep, &t);
+      // The inner edge: radius h; for 106 the band keeps its width round the
+      // ellipse (with no inner radius the inner edge is the centre either way).
+      double inner = k;
+      if (code == 106 && h != 0) inner = (k * r - r) / h + 1;
+      AppendRun({xc, yc, h, inner, tilt}, start + sweep, -sweep / kSteps, kSteps + 1, &t);
+      DrawPointListClosed(canvas);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, double yc, double r,
+                    double k, double tilt, double start, double sweep, const BlockTransform& t) {
+  const Ellipse e{xc, yc, r, k, tilt};
+  double a = start;
+  const double step = sweep / kSteps;
+  PointD prev{};
+  for (int i = 0; i <= kSteps; ++i) {
+    const PointD local = e.At(a);
+    const PointD p{t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
+    if (i > 0) DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
+    prev = p;
+    a += step;
+  }
+}
+
+}  // namespace UnitGra

@@ -1,0 +1,247 @@
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "RenderFixture.h"
+#include "jww/jwwtype.h"
+
+using namespace UnitGra;
+
+namespace {
+const BlockTransform kId = BlockTransform::Identity();
+const double kPi = M_PI;
+}  // namespace
+
+TEST_F(RenderTest, CurvesHaveFixedPointCounts) {
+  FillEllipse(canvas, 50, 50, 10, 1, 0);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].op, "polygon");
+  EXPECT_EQ(canvas.calls[0].points.size(), 72u);
+  EXPECT_TRUE(UnitGval::PointList.empty());
+
+  canvas.calls.clear();
+  DrawEllipseArc(canvas, 50, 50, 10, 1, 0, 0, kPi / 2);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].points.size(), 73u);
+  EXPECT_EQ(canvas.calls[0].points.front().x, 600);
+  EXPECT_EQ(canvas.calls[0].points.back().y, 400);
+
+  // A negative sweep runs clockwise.
+  canvas.calls.clear();
+  DrawEllipseArc(canvas, 50, 50, 10, 1, 0, 0, -kPi / 2);
+  EXPECT_EQ(canvas.calls[0].points.back().y, 600);
+
+  // Through a block transform: scaled 2 in x.
+  canvas.calls.clear();
+  BlockTransform t;
+  t.A11 = 2;
+  DrawEllipseArcT(canvas, 20, 50, 10, 1, 0, 0, kPi, t);
+  EXPECT_EQ(canvas.calls[0].points.front().x, 600);  // (30, 50) -> (60, 50)
+  DrawEllipseT(canvas, 20, 50, 10, 0.5, 0, t);
+  EXPECT_EQ(canvas.calls.back().points.size(), 72u);
+}
+
+TEST_F(RenderTest, ArcSolidCodes) {
+  auto count = [&](int code, double h, double sweep) {
+    canvas.calls.clear();
+    DrawArcSolid(canvas, code, 50, 50, 10, 1, 0, 0, sweep, h, kId);
+    return canvas.calls.empty() ? 0u : canvas.calls[0].points.size();
+  };
+  EXPECT_EQ(count(101, 100, kPi / 2), 72u);
+  EXPECT_EQ(count(101, 0, kPi / 2), 74u);  // sector: the centre closes it
+  EXPECT_EQ(canvas.calls[0].points.back().x, 500);
+  EXPECT_EQ(count(101, 5, kPi / 2), 73u);  // segment
+  EXPECT_EQ(count(101, 1, kPi / 2), 74u);  // tangent cap: tangents meet at (60, 60)
+  EXPECT_EQ(canvas.calls[0].points.back().x, 600);
+  EXPECT_EQ(canvas.calls[0].points.back().y, 400);
+  EXPECT_EQ(count(101, 1, kPi), 74u);  // parallel tangents: the centre
+  EXPECT_EQ(canvas.calls[0].points.back().x, 500);
+  EXPECT_EQ(canvas.calls[0].points.back().y, 500);
+  EXPECT_EQ(count(111, 100, 0.1), 73u);
+  EXPECT_EQ(canvas.calls[0].op, "polyline");
+  EXPECT_EQ(canvas.calls[0].points.front().x, canvas.calls[0].points.back().x);
+  EXPECT_EQ(count(111, 3, kPi), 73u);
+  EXPECT_EQ(count(99, 3, kPi), 0u);
+
+  // Ring bands: the inner edge runs back from the end; radii 8 x 3 (106) or 8 x 4 (105).
+  canvas.calls.clear();
+  DrawArcSolid(canvas, 106, 50, 50, 10, 0.5, 0, 0, kPi / 2, 8, kId);
+  ASSERT_EQ(canvas.calls[0].points.size(), 146u);
+  EXPECT_EQ(canvas.calls[0].points[73].x, 500);
+  EXPECT_EQ(canvas.calls[0].points[73].y, 500 - 30);
+  EXPECT_EQ(canvas.calls[0].points[145].x, 500 + 80);
+  canvas.calls.clear();
+  DrawArcSolid(canvas, 105, 50, 50, 10, 0.5, 0, 0, kPi / 2, 8, kId);
+  EXPECT_EQ(canvas.calls[0].points[73].y, 500 - 40);
+  canvas.calls.clear();
+  DrawArcSolid(canvas, 106, 50, 50, 10, 0.5, 0, 0, kPi / 2, 0, kId);  // no inner radius
+  ASSERT_EQ(canvas.calls[0].points.size(), 146u);
+  EXPECT_EQ(canvas.calls[0].points[100].x, 500);
+}
+
+TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
+  const int row = TgraAttribute::LineTypeRowOf(2);
+  Attr().SetLineTypeCount(row, 2);
+  Attr().SetLineTypeElement(row, 0, 1.0);
+  Attr().SetLineTypeElement(row, 1, -1.0);
+  Attr().UpdateLineTypePeriod(row);
+  DrawPatternArc(0, 2, canvas, 50, 50, 10, 1, 0, 0, 2 * kPi, kId);
+  // About 62.8 mm of line at 2 mm per period: some 31 dashes (joints split a few).
+  const size_t dashes = canvas.Of("line").size();
+  EXPECT_GE(dashes, 31u);
+  EXPECT_LE(dashes, 31u + 72u / 2);
+  EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 60, 1e-9);
+  // Without a pattern it is 72 chords.
+  canvas.calls.clear();
+  DrawPatternArc(0, 1, canvas, 50, 50, 10, 1, 0, 0, 2 * kPi, kId);
+  EXPECT_EQ(canvas.Of("line").size(), 72u);
+}
+
+TEST_F(RenderTest, PointsAndTemporaryPoints) {
+  Page(100, 100, 24);
+  Attr().SetPen(2, Rgb(10, 20, 30), 0, 0);
+  DrawPointMark(canvas, 0, 0, 0, -1, 2, 0, 1, 0, 50, 50);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  const auto& dot = canvas.calls[0];
+  EXPECT_EQ(dot.op, "polygon");
+  EXPECT_EQ(dot.brushStyle, BrushStyle::Solid);
+  EXPECT_EQ(dot.brush, Rgb(10, 20, 30));
+  for (const DevicePoint& p : dot.points) EXPECT_LE(std::hypot(p.x - 1200, p.y - 1200), 1.5);
+
+  canvas.calls.clear();
+  DrawPointMark(canvas, 1, 5, 300, -1, 2, 0, 1, 0, 50, 50);
+  const auto& temp = canvas.calls.at(0);
+  EXPECT_EQ(temp.brushStyle, BrushStyle::Clear);
+  EXPECT_EQ(temp.points.size(), 72u);
+  EXPECT_EQ(temp.points[0].x, 1203);  // radius 3 device pixels whatever the pen
+  EXPECT_EQ(temp.penWidth, 0);
+}
+
+TEST_F(RenderTest, MarksAreBuiltAroundThePoint) {
+  // -4 at scale 2: arms of 2.5 mm; turned by 45 degrees it becomes an x.
+  DrawPointMark(canvas, 0, -4, 0, -1, 1, 0, 2, 0, 50, 50);
+  auto lines = canvas.Of("line");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].points[0].y, 500 - 25);
+  EXPECT_EQ(lines[0].points[1].y, 500 + 25);
+  EXPECT_EQ(lines[1].points[0].x, 500 - 25);
+  canvas.calls.clear();
+  DrawPointMark(canvas, 0, -4, 0, -1, 1, 0, 2, kPi / 4, 50, 50);
+  lines = canvas.Of("line");
+  EXPECT_EQ(lines[0].points[0].x, 500 - 18);  // 2.5 mm at 135 degrees
+  EXPECT_EQ(lines[0].points[0].y, 500 - 18);
+
+  // 1: an arrowhead 7.5 long, 2.5 wide, tip on the point, filled with the background.
+  canvas.calls.clear();
+  DrawPointMark(canvas, 0, 1, 0, -1, 1, 0, 1, 0, 50, 50);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  const auto& arrow = canvas.calls[0];
+  EXPECT_EQ(arrow.op, "polygon");
+  EXPECT_EQ(arrow.brush, Attr().GetBackgroundColor());
+  EXPECT_EQ(arrow.points[0].x, 500);
+  EXPECT_EQ(arrow.points[1].x, 500 - 75);
+  EXPECT_EQ(arrow.points[1].y, 500 - 13);  // 12.5 px rounds away from zero
+  EXPECT_EQ(arrow.points[2].y, 500 + 12);
+
+  // 4 and -2 draw the same outline circle.
+  canvas.calls.clear();
+  DrawPointMark(canvas, 0, 4, 0, -1, 1, 0, 1.5, 0, 50, 50);
+  DrawPointMark(canvas, 0, -2, 0, -1, 1, 0, 1.5, 0, 50, 50);
+  ASSERT_EQ(canvas.calls.size(), 2u);
+  EXPECT_EQ(canvas.calls[0].points.size(), canvas.calls[1].points.size());
+  EXPECT_EQ(canvas.calls[0].points[0].x, canvas.calls[1].points[0].x);
+  EXPECT_EQ(canvas.calls[0].brushStyle, BrushStyle::Clear);
+
+  // A colour override replaces pen and brush colours; unknown codes draw a dot.
+  canvas.calls.clear();
+  DrawPointMark(canvas, 0, 5, 0, Rgb(1, 2, 3), 1, 0, 1, 0, 50, 50);
+  EXPECT_EQ(canvas.calls[0].pen, Rgb(1, 2, 3));
+  EXPECT_EQ(canvas.calls[0].brush, Rgb(1, 2, 3));
+  canvas.calls.clear();
+  DrawPointMark(canvas, 0, 99, 0, -1, 1, 0, 1, 0, 50, 50);
+  EXPECT_EQ(canvas.calls[0].op, "polygon");
+  EXPECT_EQ(canvas.calls[0].points[0].x, 500 + 13);
+
+  // Every code draws something and leaves the point list empty.
+  for (int code : {2, 3, 6, 7, 8, 9, 10, 11, -1, -3, -5, -6, -7}) {
+    canvas.calls.clear();
+    DrawPointMark(canvas, 0, code, 0, -1, 1, 0, 1, 0.3, 50, 50);
+    EXPECT_FALSE(canvas.calls.empty()) << code;
+    EXPECT_TRUE(UnitGval::PointList.empty()) << code;
+  }
+}
+
+class ImageTest : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    dir = jwwtype::TempFolder() + "images/";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "photo.jpeg") << "x";
+    std::ofstream(dir + "Plan.BMP") << "x";
+    canvas.images = {{dir + "photo.jpeg", 400, 300}, {dir + "Plan.BMP", 100, 100}};
+    UnitGval::CurrentFileName = dir + "drawing.jww";
+  }
+  std::string dir;
+};
+
+TEST_F(ImageTest, KindsFolderRetryAndCrop) {
+  EXPECT_TRUE(IsAcceptedImageKind("a.jpeg"));
+  EXPECT_TRUE(IsAcceptedImageKind("a.TIF"));
+  EXPECT_FALSE(IsAcceptedImageKind("a.bmp2"));
+  EXPECT_FALSE(IsAcceptedImageKind("bmp"));
+  // Found by name in the drawing's folder, also after a Windows path and in another case.
+  EXPECT_EQ(FindImageFile("photo.jpeg"), dir + "photo.jpeg");
+  EXPECT_EQ(FindImageFile("C:\\jww\\photo.jpeg"), dir + "photo.jpeg");
+  EXPECT_EQ(FindImageFile("plan.bmp"), dir + "Plan.BMP");
+  EXPECT_EQ(FindImageFile("missing.png"), "");
+
+  // Crop width 0.5, left 0.25, bottom 0 at a 40 x 20 mm placement.
+  DrawImage(canvas, "photo.jpeg", 0, 0.5, 0, 0.25, 10, 10, 50, 30);
+  ASSERT_EQ(canvas.Of("image").size(), 1u);
+  const ImagePlacement& p = canvas.Of("image")[0].image;
+  EXPECT_EQ(p.SrcLeft, 100);
+  EXPECT_EQ(p.SrcWidth, 200);
+  EXPECT_EQ(p.SrcHeight, 100);  // 400 x 0.5 x 0.5
+  EXPECT_EQ(p.SrcTop, 200);     // from the bottom of the image upward
+  EXPECT_EQ(p.DstLeft, 100);
+  EXPECT_EQ(p.DstTop, 700);
+  EXPECT_EQ(p.DstWidth, 400);
+  EXPECT_EQ(p.DstHeight, 200);
+  EXPECT_EQ(p.AngleDegrees, 0);
+
+  canvas.calls.clear();
+  DrawImage(canvas, "photo.jpeg", 360, 0, 0, 0, 10, 10, 50, 30);
+  EXPECT_EQ(canvas.Of("image")[0].image.AngleDegrees, 0);  // 360 is upright
+  EXPECT_EQ(canvas.Of("image")[0].image.SrcWidth, 400);    // crop width 0 means all
+  DrawImage(canvas, "photo.jpeg", 30, 0, 0, 0, 10, 10, 50, 30);
+  EXPECT_EQ(canvas.Of("image")[1].image.AngleDegrees, 30);
+  EXPECT_EQ(canvas.Of("image")[1].image.PivotX, 100);
+  EXPECT_EQ(canvas.Of("image")[1].image.PivotY, 900);
+}
+
+TEST_F(ImageTest, SmallOffPageAndUnreadableImages) {
+  // 4 px wide: a white box with a 0.5 mm outline instead of the picture.
+  DrawImage(canvas, "photo.jpeg", 30, 1, 0, 0, 10, 10, 10.4, 30);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].op, "polygon");
+  EXPECT_EQ(canvas.calls[0].brush, Rgb(255, 255, 255));
+  EXPECT_EQ(canvas.calls[0].pen, Attr().GetBackgroundColor());
+  EXPECT_EQ(canvas.calls[0].penWidth, 5);
+  // 1.5 px wide, off the page, or of another kind: nothing, and no file is opened.
+  canvas.calls.clear();
+  canvas.imageSizeQueries = 0;
+  DrawImage(canvas, "photo.jpeg", 0, 1, 0, 0, 10, 10, 10.15, 30);
+  DrawImage(canvas, "photo.jpeg", 0, 1, 0, 0, 200, 200, 240, 230);
+  DrawImage(canvas, "photo.bmp2", 0, 1, 0, 0, 10, 10, 50, 30);
+  EXPECT_TRUE(canvas.calls.empty());
+  EXPECT_EQ(canvas.imageSizeQueries, 0);
+  // Missing or unreadable files draw nothing.
+  std::ofstream(dir + "broken.png") << "x";
+  DrawImage(canvas, "broken.png", 0, 1, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "none.png", 0, 1, 0, 0, 10, 10, 50, 30);
+  EXPECT_TRUE(canvas.calls.empty());
+  // Hostile crop values saturate instead of overflowing.
+  DrawImage(canvas, "photo.jpeg", 0, 1e300, 1e300, 1e300, 10, 10, 50, 30);
+  EXPECT_EQ(canvas.Of("image").size(), 1u);
+}

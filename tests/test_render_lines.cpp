@@ -1,0 +1,190 @@
+#include <cmath>
+
+#include "RenderFixture.h"
+
+using namespace UnitGra;
+
+namespace {
+// A dashed line type for the tests: 2 mm stroke, 1 mm gap (row of type 2).
+void DashType(TgraAttribute& a, double amplitude = 0) {
+  const int row = TgraAttribute::LineTypeRowOf(2);
+  a.SetLineTypeCount(row, 2);
+  a.SetLineTypeAmplitude(row, amplitude);
+  a.SetLineTypeElement(row, 0, 2.0);
+  a.SetLineTypeElement(row, 1, -1.0);
+  a.UpdateLineTypePeriod(row);
+}
+}  // namespace
+
+TEST_F(RenderTest, ToDeviceRoundsHalvesAwayFromZero) {
+  Page(100, 100, 2);
+  const DevicePoint p = UnitGval::ToDevice(0.25, 0.25);  // 0.5 px
+  EXPECT_EQ(p.x, 1);
+  EXPECT_EQ(p.y, 200 - 1);
+  const DevicePoint far = UnitGval::ToDevice(1e300, -1e300);  // saturates, no overflow
+  EXPECT_EQ(far.x, INT32_MAX);
+  EXPECT_EQ(far.y, INT32_MAX);
+}
+
+TEST_F(RenderTest, PenColourFromLayerStateAndWidthInPixels) {
+  Page(100, 100, 24);
+  Attr().SetLayerState(5, 2);
+  Attr().SetLayerState(6, 3);
+  SetLinePen(canvas, 0, 2, 20, 1);
+  EXPECT_EQ(canvas.PenWidth(), 400);  // 480 px clamped
+  EXPECT_EQ(canvas.PenColor(), Attr().GetPenColor(2));
+  EXPECT_EQ(canvas.GetBrushStyle(), BrushStyle::Clear);
+  SetLinePen(canvas, 5, 2, 0, 1);
+  EXPECT_EQ(canvas.PenWidth(), 0);
+  EXPECT_EQ(canvas.PenColor(), Attr().GetGreyColor());
+  SetLinePen(canvas, 6, 2, -1, 1);
+  EXPECT_EQ(canvas.PenWidth(), 0);
+  EXPECT_EQ(canvas.PenColor(), Attr().GetBackgroundColor());
+  EXPECT_EQ(DevicePenWidth(1.5 / 24), 2);   // 1.5 -> 2 (even)
+  EXPECT_EQ(DevicePenWidth(2.5 / 24), 2);   // 2.5 -> 2 (even)
+  EXPECT_EQ(DevicePenWidth(2.6 / 24), 3);
+  EXPECT_EQ(DevicePenWidth(NAN), 0);
+  SetFillBrush(canvas, 0, 3, 4);
+  EXPECT_EQ(canvas.BrushColor(), Attr().GetPenColor(3));
+  EXPECT_EQ(canvas.GetBrushStyle(), BrushStyle::ForwardDiagonal);
+  SetBrushKind(canvas, Rgb(1, 2, 3), 9);
+  EXPECT_EQ(canvas.GetBrushStyle(), BrushStyle::Clear);
+  for (int k = 1; k <= 7; ++k) EXPECT_NE(BrushStyleOf(k), BrushStyle::Clear);
+}
+
+TEST_F(RenderTest, ClippedLinesAndEdges) {
+  DrawClippedLine(canvas, -10, 50, 110, 50);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].points[0].x, 0);
+  EXPECT_EQ(canvas.calls[0].points[1].x, 1000);
+  EXPECT_EQ(canvas.calls[0].points[0].y, 500);
+  DrawClippedLine(canvas, 0, 0, 100, 0);  // on the bottom edge: invisible
+  DrawClippedLine(canvas, 10, 200, 20, 300);
+  DrawClippedLine(canvas, NAN, 0, 10, 10);
+  EXPECT_EQ(canvas.calls.size(), 1u);
+}
+
+TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
+  DashType(Attr());
+  DrawPatternLine(0, 2, canvas, 10, 50, 17.5, 50);
+  DrawPatternLine(0, 2, canvas, 17.5, 50, 25, 50);
+  RecordingCanvas whole;
+  ResetPatternContinuation();
+  DrawPatternLine(0, 2, whole, 10, 50, 25, 50);
+  // Dashes of the joined pair: 10-12, 13-15, 16-17.5 + 17.5-18, 19-21, 22-24.
+  auto xs = [](const RecordingCanvas& c) {
+    std::vector<std::pair<int, int>> out;
+    for (const auto& call : c.Of("line")) out.push_back({call.points[0].x, call.points[1].x});
+    return out;
+  };
+  const auto joined = xs(canvas);
+  const auto single = xs(whole);
+  ASSERT_EQ(single.size(), 5u);
+  EXPECT_EQ(single[0], std::make_pair(100, 120));
+  EXPECT_EQ(single[2], std::make_pair(160, 180));
+  // The joint splits the third dash in two; every other dash is the same.
+  ASSERT_EQ(joined.size(), 6u);
+  EXPECT_EQ(joined[2], std::make_pair(160, 175));
+  EXPECT_EQ(joined[3], std::make_pair(175, 180));
+  EXPECT_EQ(joined[4], single[3]);
+  EXPECT_EQ(joined[5], single[4]);
+  EXPECT_EQ(UnitGval::PatternContinuation.LineType, 2);
+}
+
+TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
+  DashType(Attr());
+  DrawPatternLine(0, 2, canvas, 10, 50, 11, 50);   // ends inside the first dash
+  DrawPatternLine(1, 2, canvas, 11, 50, 20, 50);   // another layer: restarts
+  DrawPatternLine(1, 2, canvas, 30, 50, 40, 50);   // not joined: restarts
+  const auto lines = canvas.Of("line");
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[1].points[0].x, 110);
+  EXPECT_EQ(lines[1].points[1].x, 130);  // a full 2 mm dash from 11
+  bool found = false;
+  for (const auto& l : lines)
+    if (l.points[0].x == 300) found = l.points[1].x == 320;
+  EXPECT_TRUE(found);
+}
+
+TEST_F(RenderTest, PatternStartsAtThePageEdgeAndFinePatternsAreSolid) {
+  DashType(Attr());
+  DrawPatternLine(0, 2, canvas, -0.5, 50, 5, 50);  // enters from outside
+  ASSERT_FALSE(canvas.calls.empty());
+  EXPECT_EQ(canvas.calls[0].points[0].x, 0);
+  EXPECT_EQ(canvas.calls[0].points[1].x, 20);  // a whole dash from the edge
+
+  canvas.calls.clear();
+  Page(100, 100, 24);
+  const int row = TgraAttribute::LineTypeRowOf(3);
+  Attr().SetLineTypeCount(row, 2);
+  Attr().SetLineTypeElement(row, 0, 0.025);
+  Attr().SetLineTypeElement(row, 1, -0.025);
+  Attr().UpdateLineTypePeriod(row);  // 0.05 mm = 1.2 px per period
+  UnitGval::PatternContinuation.LineType = 77;
+  DrawPatternLine(0, 3, canvas, 10, 10, 20, 10);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(UnitGval::PatternContinuation.LineType, 77);  // left unchanged
+}
+
+TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
+  const int row = TgraAttribute::LineTypeRowOf(11);
+  Attr().SetLineTypeCount(row, 3);
+  Attr().SetLineTypeAmplitude(row, 1.0);
+  Attr().SetLineTypeElement(row, 0, 2.0);
+  Attr().SetLineTypeElement(row, 1, 0.0);
+  Attr().SetLineTypeElement(row, 2, -2.0);
+  Attr().UpdateLineTypePeriod(row);
+  DrawPatternLine(0, 11, canvas, 10, 50, 16, 50);
+  const auto lines = canvas.Of("line");
+  ASSERT_EQ(lines.size(), 4u);  // vertices at 12 (left), 12 (zero: on the line), 14 (right), 16
+  EXPECT_EQ(lines[0].points[0].x, 100);
+  EXPECT_EQ(lines[0].points[0].y, 500);
+  EXPECT_EQ(lines[0].points[1].x, 120);
+  EXPECT_EQ(lines[0].points[1].y, 490);  // 1 mm to the left of +x is up
+  EXPECT_EQ(lines[1].points[1].y, 500);
+  EXPECT_EQ(lines[2].points[1].y, 510);
+  EXPECT_EQ(lines[3].points[1].x, 160);
+  EXPECT_EQ(lines[3].points[1].y, 500);
+}
+
+TEST_F(RenderTest, PointListsRejectBatchAndSplit) {
+  UnitGval::PointList = {{-5, 10}, {-3, 20}, {-1, 30}};
+  DrawPointListOpen(canvas);
+  EXPECT_TRUE(canvas.calls.empty());
+  UnitGval::PointList = {{-5, 10}, {-3, 20}, {5, 30}};
+  DrawPointListOpen(canvas);
+  EXPECT_EQ(canvas.Of("polyline").size(), 1u);
+
+  canvas.calls.clear();
+  UnitGval::PointList = {{10, 10}, {20, 10}, {20, 20}, {10, 20}, {10, 30}};
+  DrawPointListOpen(canvas);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].points.size(), 5u);
+
+  // Out of the page and back: the visible runs are separate polylines.
+  canvas.calls.clear();
+  UnitGval::PointList = {{10, 10}, {20, 10}, {20, 200}, {30, 200}, {30, 10}, {40, 10}};
+  DrawPointListOpen(canvas);
+  ASSERT_EQ(canvas.calls.size(), 3u);
+  EXPECT_EQ(canvas.calls[0].points.size(), 3u);  // 10,10 20,10 and the cut at the top
+  EXPECT_EQ(canvas.calls[1].points.size(), 2u);  // entering: flushed as soon as it is cut
+  EXPECT_EQ(canvas.calls[2].points.size(), 2u);
+}
+
+TEST_F(RenderTest, ClosedFiguresFillOrFallBackToOutlines) {
+  UnitGval::PointList = {{10, 10}, {20, 10}, {15, 20}};
+  DrawPointListClosed(canvas);
+  ASSERT_EQ(canvas.Of("polygon").size(), 1u);
+  UnitGval::PointList = {{10, 10}, {20, 10}};
+  DrawPointListClosed(canvas);
+  EXPECT_EQ(canvas.calls.size(), 1u);
+
+  canvas.calls.clear();
+  UnitGval::PointList = {{10, 10}, {10 + 1000.1, 10}, {15, 20}};  // 10001 px first edge
+  DrawPointListClosed(canvas);
+  EXPECT_TRUE(canvas.Of("polygon").empty());
+  EXPECT_FALSE(canvas.Of("polyline").empty());
+  UnitGval::PointList = {{10, 10}, {10 + 999.9, 10}, {15, 20}};  // 9999 px: still filled
+  DrawPointListClosed(canvas);
+  EXPECT_EQ(canvas.Of("polygon").size(), 1u);
+}
