@@ -1,0 +1,91 @@
+#include "platform/ImageLoader.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+extern "C" {
+#include <libwmf/api.h>
+#include <libwmf/gd.h>
+}
+
+namespace platform {
+namespace {
+
+bool IsWmf(const QString& path) { return QFileInfo(path).suffix().compare("wmf", Qt::CaseInsensitive) == 0; }
+
+// Renders a Windows metafile at about 150 pixels per inch of its own size,
+// at most 4000 pixels across.
+QImage RenderWmf(const QString& path, QSize* sizeOnly) {
+  const QByteArray file = QFile::encodeName(path);
+  wmfAPI* api = nullptr;
+  wmfAPI_Options options{};
+  options.function = wmf_gd_function;
+  const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL;
+  if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
+    if (api) wmf_api_destroy(api);
+    return QImage();
+  }
+  QImage result;
+  wmfD_Rect bbox;
+  unsigned int width = 0, height = 0;
+  if (wmf_file_open(api, const_cast<char*>(file.constData())) == wmf_E_None) {
+    if (wmf_scan(api, 0, &bbox) == wmf_E_None &&
+        wmf_display_size(api, &width, &height, 150, 150) == wmf_E_None && width > 0 && height > 0) {
+      const double shrink = std::max(1.0, std::max(width, height) / 4000.0);
+      width = static_cast<unsigned int>(width / shrink);
+      height = static_cast<unsigned int>(height / shrink);
+      if (sizeOnly) {
+        *sizeOnly = QSize(static_cast<int>(width), static_cast<int>(height));
+      } else {
+        wmf_gd_t* gd = WMF_GD_GetData(api);
+        gd->type = wmf_gd_image;
+        gd->width = width;
+        gd->height = height;
+        gd->bbox = bbox;
+        if (wmf_play(api, 0, &bbox) == wmf_E_None && gd->gd_image) {
+          const int* pixels = wmf_gd_image_pixels(gd->gd_image);
+          result = QImage(static_cast<int>(width), static_cast<int>(height), QImage::Format_ARGB32);
+          for (unsigned int y = 0; y < height; ++y) {
+            QRgb* line = reinterpret_cast<QRgb*>(result.scanLine(static_cast<int>(y)));
+            for (unsigned int x = 0; x < width; ++x) {
+              // gd truecolour: 7-bit alpha (0 opaque .. 127 transparent), then RGB.
+              const unsigned int p = static_cast<unsigned int>(pixels[y * width + x]);
+              const int alpha = 255 - static_cast<int>(((p >> 24) & 0x7F) * 255 / 127);
+              line[x] = qRgba((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, alpha);
+            }
+          }
+        }
+      }
+    }
+    wmf_file_close(api);
+  }
+  wmf_api_destroy(api);
+  return result;
+}
+
+}  // namespace
+
+QSize ImageFileSize(const QString& path) {
+  if (IsWmf(path)) {
+    QSize size;
+    RenderWmf(path, &size);
+    return size;
+  }
+  QImageReader reader(path);
+  reader.setDecideFormatFromContent(true);
+  QSize size = reader.size();
+  if (!size.isValid() && reader.canRead()) size = reader.read().size();
+  return size.isValid() ? size : QSize();
+}
+
+QImage LoadImageFile(const QString& path) {
+  // Scanned plans are large; the reader's default limit (128 MB) is not enough.
+  if (QImageReader::allocationLimit() < 1024) QImageReader::setAllocationLimit(1024);
+  if (IsWmf(path)) return RenderWmf(path, nullptr);
+  QImageReader reader(path);
+  reader.setDecideFormatFromContent(true);
+  reader.setAutoTransform(false);
+  return reader.read();
+}
+
+}  // namespace platform

@@ -1,0 +1,271 @@
+#include "platform/PrintService.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <cmath>
+
+#include "platform/QtCanvas.h"
+#include "util/CodePage.h"
+#include "util/Sjis.h"
+
+namespace platform {
+
+double PrintService::PxToMm(int px, int dpi) {
+  if (dpi <= 0) return 0;
+  return std::floor(static_cast<long double>(px) * 2540 / dpi + 0.5L) / 100.0;
+}
+
+std::string PrintJobTitle(const std::string& sjisTitle) { return util::SjisTruncate(sjisTitle, 31); }
+
+namespace {
+
+QString FromSjis(const std::string& s) { return QString::fromUtf8(util::Cp932ToUtf8(s).c_str()); }
+
+int MmToPx(double mm, int dpi) { return static_cast<int>(std::lround(mm * dpi / 25.4)); }
+
+// The PDF and PNG "printers": the whole paper is printable, and the device
+// pixels are the paper in mm x dpi / 25.4 exactly.
+class FilePrintServiceBase : public PrintService {
+ public:
+  explicit FilePrintServiceBase(const PageSetup& s)
+      : setup_(s), widthPx_(MmToPx(s.PaperWidthMm, s.Dpi)), heightPx_(MmToPx(s.PaperHeightMm, s.Dpi)) {}
+  int PrinterDpiX() const override { return setup_.Dpi; }
+  int PrinterDpiY() const override { return setup_.Dpi; }
+  int PaperWidthPx() const override { return widthPx_; }
+  int PaperHeightPx() const override { return heightPx_; }
+  int PageWidthPx() const override { return widthPx_; }
+  int PageHeightPx() const override { return heightPx_; }
+  int PagesPrinted() const override { return pages_; }
+
+ protected:
+  PageSetup setup_;
+  int widthPx_, heightPx_;
+  int pages_ = 0;
+};
+
+class PdfPrintService : public FilePrintServiceBase {
+ public:
+  PdfPrintService(const std::string& path, const PageSetup& s) : FilePrintServiceBase(s), path_(path) {}
+  ~PdfPrintService() override { Finish(); }
+
+  std::string PrinterName() const override { return "PDF"; }
+
+  bool BeginPrintDocument(const std::string& sjisTitle) override {
+    if (open_) return NewPrintPage();  // one file holds every document of the run
+    writer_ = std::make_unique<QPdfWriter>(QString::fromUtf8(path_.c_str()));
+    writer_->setTitle(FromSjis(PrintJobTitle(sjisTitle)));
+    writer_->setCreator("Kestrovan");
+    writer_->setResolution(setup_.Dpi);
+    const QPageSize size(QSizeF(setup_.PaperWidthMm, setup_.PaperHeightMm), QPageSize::Millimeter,
+                         QString(), QPageSize::ExactMatch);
+    writer_->setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(writer_.get())) {
+      error_ = "cannot write " + path_;
+      painter_.reset();
+      writer_.reset();
+      return false;
+    }
+    open_ = true;
+    StartPage();
+    return true;
+  }
+
+  bool NewPrintPage() override {
+    if (!open_) return false;
+    if (!writer_->newPage()) {
+      error_ = "cannot add a page to " + path_;
+      return false;
+    }
+    StartPage();
+    return true;
+  }
+
+  // Documents end as pages; the file is finished when the service is.
+  bool EndPrintDocument() override { return open_; }
+
+  Canvas& PageCanvas() override { return *canvas_; }
+
+  bool Finish() {
+    if (!open_) return true;
+    open_ = false;
+    canvas_.reset();
+    const bool ok = painter_->end();
+    painter_.reset();
+    writer_.reset();
+    return ok;
+  }
+
+ private:
+  void StartPage() {
+    ++pages_;
+    // Qt rounds the page to whole points; map our exact pixel grid onto it.
+    painter_->resetTransform();
+    painter_->scale(static_cast<double>(writer_->width()) / widthPx_,
+                    static_cast<double>(writer_->height()) / heightPx_);
+    canvas_ = std::make_unique<QtCanvas>(painter_.get());
+  }
+
+  std::string path_;
+  std::unique_ptr<QPdfWriter> writer_;
+  std::unique_ptr<QPainter> painter_;
+  std::unique_ptr<QtCanvas> canvas_;
+  bool open_ = false;
+};
+
+class PngPrintService : public FilePrintServiceBase {
+ public:
+  PngPrintService(const std::string& dir, const PageSetup& s) : FilePrintServiceBase(s), dir_(dir) {}
+  ~PngPrintService() override { FlushPage(); }
+
+  std::string PrinterName() const override { return "PNG"; }
+
+  bool BeginPrintDocument(const std::string&) override {
+    if (!QDir().mkpath(QString::fromUtf8(dir_.c_str()))) {
+      error_ = "cannot create the folder " + dir_;
+      return false;
+    }
+    return StartPage();
+  }
+  bool NewPrintPage() override {
+    if (!FlushPage()) return false;
+    return StartPage();
+  }
+  bool EndPrintDocument() override { return FlushPage(); }
+  Canvas& PageCanvas() override { return *canvas_; }
+
+ private:
+  bool StartPage() {
+    image_ = QImage(widthPx_, heightPx_, QImage::Format_RGB32);
+    if (image_.isNull()) {
+      error_ = "not enough memory for a page of that size and resolution";
+      return false;
+    }
+    image_.fill(Qt::white);
+    const int dpm = static_cast<int>(std::lround(setup_.Dpi / 0.0254));
+    image_.setDotsPerMeterX(dpm);
+    image_.setDotsPerMeterY(dpm);
+    painter_ = std::make_unique<QPainter>(&image_);
+    canvas_ = std::make_unique<QtCanvas>(painter_.get());
+    ++pages_;
+    return true;
+  }
+
+  bool FlushPage() {
+    if (!painter_) return true;
+    canvas_.reset();
+    painter_->end();
+    painter_.reset();
+    const QString file = QString::fromUtf8(dir_.c_str()) + QString("/page-%1.png").arg(pages_, 4, 10, QChar('0'));
+    const bool ok = image_.save(file, "PNG");
+    if (!ok) error_ = "cannot write " + file.toStdString();
+    image_ = QImage();
+    return ok;
+  }
+
+  std::string dir_;
+  QImage image_;
+  std::unique_ptr<QPainter> painter_;
+  std::unique_ptr<QtCanvas> canvas_;
+};
+
+class CupsPrintService : public PrintService {
+ public:
+  CupsPrintService(const QPrinterInfo& info, bool chosen, const PageSetup* request)
+      : printer_(info, QPrinter::HighResolution), chosen_(chosen) {
+    if (request) {
+      printer_.setResolution(request->Dpi);
+      const bool landscape = request->PaperWidthMm > request->PaperHeightMm;
+      const QSizeF portrait(std::min(request->PaperWidthMm, request->PaperHeightMm),
+                            std::max(request->PaperWidthMm, request->PaperHeightMm));
+      printer_.setPageSize(QPageSize(portrait, QPageSize::Millimeter));
+      printer_.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
+    printer_.setFullPage(false);
+  }
+  ~CupsPrintService() override { EndPrintDocument(); }
+
+  std::string PrinterName() const override {
+    if (!chosen_) return "<\x95\x57\x8f\x80\x83\x76\x83\x8a\x83\x93\x83\x5e>";  // <標準プリンタ>
+    return util::Utf8ToCp932(printer_.printerName().toStdString());
+  }
+  int PrinterDpiX() const override { return printer_.logicalDpiX(); }
+  int PrinterDpiY() const override { return printer_.logicalDpiY(); }
+  int PaperWidthPx() const override { return static_cast<int>(printer_.paperRect(QPrinter::DevicePixel).width()); }
+  int PaperHeightPx() const override { return static_cast<int>(printer_.paperRect(QPrinter::DevicePixel).height()); }
+  int PageWidthPx() const override { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).width()); }
+  int PageHeightPx() const override { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height()); }
+  int PagesPrinted() const override { return pages_; }
+
+  bool BeginPrintDocument(const std::string& sjisTitle) override {
+    printer_.setDocName(FromSjis(PrintJobTitle(sjisTitle)));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(&printer_)) {
+      error_ = "the printer " + printer_.printerName().toStdString() + " does not accept the job";
+      painter_.reset();
+      return false;
+    }
+    canvas_ = std::make_unique<QtCanvas>(painter_.get());
+    pages_ = 1;
+    return true;
+  }
+  bool NewPrintPage() override {
+    if (!painter_ || !printer_.newPage()) return false;
+    canvas_->Invalidate();
+    ++pages_;
+    return true;
+  }
+  bool EndPrintDocument() override {
+    if (!painter_) return true;
+    canvas_.reset();
+    const bool ok = painter_->end();
+    painter_.reset();
+    return ok;
+  }
+  Canvas& PageCanvas() override { return *canvas_; }
+
+ private:
+  QPrinter printer_;
+  bool chosen_;
+  std::unique_ptr<QPainter> painter_;
+  std::unique_ptr<QtCanvas> canvas_;
+  int pages_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup) {
+  return std::make_unique<PdfPrintService>(path, setup);
+}
+
+std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup) {
+  return std::make_unique<PngPrintService>(dir, setup);
+}
+
+std::unique_ptr<PrintService> MakeCupsPrintService(const std::string& name, const PageSetup* request,
+                                                   std::string& error) {
+  QPrinterInfo info;
+  if (name.empty()) {
+    info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+      error = "no default printer is set up";
+      return nullptr;
+    }
+  } else {
+    // Qt falls back to the default printer for an unknown name: check first.
+    info = QPrinterInfo::printerInfo(QString::fromUtf8(name.c_str()));
+    if (info.isNull()) {
+      error = "there is no printer called " + name;
+      return nullptr;
+    }
+  }
+  return std::make_unique<CupsPrintService>(info, !name.empty(), request);
+}
+
+}  // namespace platform

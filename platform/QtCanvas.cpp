@@ -1,0 +1,133 @@
+#include "platform/QtCanvas.h"
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include "platform/ImageLoader.h"
+#include "util/CodePage.h"
+
+namespace platform {
+
+QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+
+namespace {
+
+Qt::BrushStyle ToQtBrush(BrushStyle s) {
+  switch (s) {
+    case BrushStyle::Solid: return Qt::SolidPattern;
+    case BrushStyle::Horizontal: return Qt::HorPattern;
+    case BrushStyle::Vertical: return Qt::VerPattern;
+    case BrushStyle::ForwardDiagonal: return Qt::FDiagPattern;
+    case BrushStyle::BackwardDiagonal: return Qt::BDiagPattern;
+    case BrushStyle::Cross: return Qt::CrossPattern;
+    case BrushStyle::DiagonalCross: return Qt::DiagCrossPattern;
+    case BrushStyle::Clear: break;
+  }
+  return Qt::NoBrush;
+}
+
+}  // namespace
+
+void QtCanvas::ApplyPen() {
+  if (appliedValid_ && appliedPen_ == PenColor() && appliedWidth_ == PenWidth()) return;
+  // Round caps and joins, as a printer's solid pens draw. Width 0 is one
+  // device pixel: never a zero-width line, which viewers show at screen size.
+  QPen pen(ToQColor(PenColor()), std::max<int32_t>(1, PenWidth()), Qt::SolidLine, Qt::RoundCap,
+           Qt::RoundJoin);
+  painter_->setPen(pen);
+  appliedPen_ = PenColor();
+  appliedWidth_ = PenWidth();
+  if (!appliedValid_) appliedBrushValid_ = false;
+  appliedValid_ = true;
+}
+
+void QtCanvas::ApplyPenAndBrush() {
+  ApplyPen();
+  if (appliedBrushValid_ && appliedBrush_ == BrushColor() && appliedStyle_ == GetBrushStyle()) return;
+  painter_->setBrush(QBrush(ToQColor(BrushColor()), ToQtBrush(GetBrushStyle())));
+  appliedBrush_ = BrushColor();
+  appliedStyle_ = GetBrushStyle();
+  appliedBrushValid_ = true;
+}
+
+void QtCanvas::MoveTo(int32_t x, int32_t y) {
+  cx_ = x;
+  cy_ = y;
+}
+
+void QtCanvas::LineTo(int32_t x, int32_t y) {
+  ApplyPen();
+  painter_->drawLine(cx_, cy_, x, y);
+  cx_ = x;
+  cy_ = y;
+}
+
+void QtCanvas::Polyline(const DevicePoint* p, size_t n) {
+  if (n < 2) return;
+  ApplyPen();
+  points_.resize(n);
+  for (size_t i = 0; i < n; ++i) points_[i] = QPoint(p[i].x, p[i].y);
+  painter_->drawPolyline(points_.data(), static_cast<int>(n));
+}
+
+void QtCanvas::Polygon(const DevicePoint* p, size_t n) {
+  if (n < 2) return;
+  ApplyPenAndBrush();
+  points_.resize(n);
+  for (size_t i = 0; i < n; ++i) points_[i] = QPoint(p[i].x, p[i].y);
+  painter_->drawPolygon(points_.data(), static_cast<int>(n), Qt::OddEvenFill);
+}
+
+void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
+  const FontSpec& f = Font();
+  if (f.Height == 0) return;
+  QFont font(QString::fromUtf8(util::Cp932ToUtf8(f.FaceName).c_str()));
+  font.setPixelSize(std::abs(f.Height));
+  font.setWeight(f.Weight >= 600 ? QFont::Bold : QFont::Normal);
+  font.setItalic(f.Italic);
+  font.setUnderline(f.Underline);
+  font.setStrikeOut(f.StrikeOut);
+  painter_->save();
+  painter_->setFont(font);
+  painter_->setPen(ToQColor(PenColor()));
+  painter_->translate(x, y);
+  painter_->rotate(-f.Escapement / 10.0);
+  painter_->drawText(0, QFontMetrics(font).ascent(), QString::fromUtf8(util::Cp932ToUtf8(sjis).c_str()));
+  painter_->restore();
+  appliedValid_ = false;
+}
+
+const QImage& QtCanvas::Image(const QString& path) {
+  if (path != cachedPath_) {
+    cachedImage_ = LoadImageFile(path);
+    cachedPath_ = path;
+  }
+  return cachedImage_;
+}
+
+bool QtCanvas::ImageSize(const std::string& path, int32_t& width, int32_t& height) {
+  const QString p = QString::fromUtf8(path.c_str());
+  const QSize size = p == cachedPath_ ? cachedImage_.size() : ImageFileSize(p);
+  if (size.isEmpty()) return false;
+  width = size.width();
+  height = size.height();
+  return true;
+}
+
+void QtCanvas::DrawImage(const ImagePlacement& p) {
+  const QImage& image = Image(QString::fromUtf8(p.Path.c_str()));
+  if (image.isNull()) return;
+  const QRect source(p.SrcLeft, p.SrcTop, p.SrcWidth, p.SrcHeight);
+  const QRect target(p.DstLeft, p.DstTop, p.DstWidth, p.DstHeight);
+  painter_->save();
+  if (p.AngleDegrees != 0) {
+    // Counter-clockwise on paper about the lower-left corner; y points down here.
+    painter_->translate(p.PivotX, p.PivotY);
+    painter_->rotate(-p.AngleDegrees);
+    painter_->translate(-p.PivotX, -p.PivotY);
+  }
+  painter_->drawImage(target, image, source);
+  painter_->restore();
+}
+
+}  // namespace platform

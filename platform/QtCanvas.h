@@ -1,0 +1,49 @@
+// The canvas on a QPainter: printer, PDF and PNG pages alike.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <vector>
+
+#include "render/Canvas.h"
+
+namespace platform {
+
+class QtCanvas : public Canvas {
+ public:
+  explicit QtCanvas(QPainter* painter) : painter_(painter) {}
+
+  void MoveTo(int32_t x, int32_t y) override;
+  void LineTo(int32_t x, int32_t y) override;
+  void Polyline(const DevicePoint* points, size_t count) override;
+  void Polygon(const DevicePoint* points, size_t count) override;
+  void TextOut(int32_t x, int32_t y, const std::string& sjis) override;
+  bool ImageSize(const std::string& path, int32_t& width, int32_t& height) override;
+  void DrawImage(const ImagePlacement& placement) override;
+
+  QPainter* Painter() const { return painter_; }
+  // Forget the pen and brush applied, after someone else used the painter.
+  void Invalidate() { appliedValid_ = false; }
+
+ private:
+  void ApplyPen();
+  void ApplyPenAndBrush();
+  const QImage& Image(const QString& path);
+
+  QPainter* painter_;
+  int32_t cx_ = 0, cy_ = 0;
+  std::vector<QPoint> points_;
+  bool appliedValid_ = false;
+  TColor appliedPen_ = 0;
+  int32_t appliedWidth_ = -1;
+  bool appliedBrushValid_ = false;
+  TColor appliedBrush_ = 0;
+  BrushStyle appliedStyle_ = BrushStyle::Clear;
+  QString cachedPath_;
+  QImage cachedImage_;
+};
+
+QColor ToQColor(TColor c);
+
+}  // namespace platform
