@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <cstdio>
+#include <cstdlib>
 
 extern "C" {
 #include <libwmf/api.h>
@@ -37,23 +39,24 @@ QImage RenderWmf(const QString& path, QSize* sizeOnly) {
       if (sizeOnly) {
         *sizeOnly = QSize(static_cast<int>(width), static_cast<int>(height));
       } else {
-        wmf_gd_t* gd = WMF_GD_GetData(api);
-        gd->type = wmf_gd_image;
-        gd->width = width;
-        gd->height = height;
-        gd->bbox = bbox;
-        if (wmf_play(api, 0, &bbox) == wmf_E_None && gd->gd_image) {
-          const int* pixels = wmf_gd_image_pixels(gd->gd_image);
-          result = QImage(static_cast<int>(width), static_cast<int>(height), QImage::Format_ARGB32);
-          for (unsigned int y = 0; y < height; ++y) {
-            QRgb* line = reinterpret_cast<QRgb*>(result.scanLine(static_cast<int>(y)));
-            for (unsigned int x = 0; x < width; ++x) {
-              // gd truecolour: 7-bit alpha (0 opaque .. 127 transparent), then RGB.
-              const unsigned int p = static_cast<unsigned int>(pixels[y * width + x]);
-              const int alpha = 255 - static_cast<int>(((p >> 24) & 0x7F) * 255 / 127);
-              line[x] = qRgba((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, alpha);
-            }
-          }
+        // libwmf encodes a PNG into a memory stream and frees its own image
+        // (an image handed over in memory could not be freed from here).
+        char* buffer = nullptr;
+        size_t length = 0;
+        FILE* stream = open_memstream(&buffer, &length);
+        if (stream) {
+          wmf_gd_t* gd = WMF_GD_GetData(api);
+          gd->type = wmf_gd_png;
+          gd->flags |= WMF_GD_OUTPUT_FILE;
+          gd->file = stream;
+          gd->width = width;
+          gd->height = height;
+          gd->bbox = bbox;
+          const bool played = wmf_play(api, 0, &bbox) == wmf_E_None;
+          std::fclose(stream);
+          if (played && length > 0)
+            result = QImage::fromData(reinterpret_cast<const uchar*>(buffer), static_cast<int>(length), "PNG");
+          std::free(buffer);
         }
       }
     }

@@ -199,7 +199,7 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
   // Crop width 0.5, left 0.25, bottom 0 at a 40 x 20 mm placement.
   DrawImage(canvas, "photo.jpeg", 0, 0.5, 0, 0.25, 10, 10, 50, 30);
   ASSERT_EQ(canvas.Of("image").size(), 1u);
-  const ImagePlacement& p = canvas.Of("image")[0].image;
+  const ImagePlacement p = canvas.Of("image")[0].image;
   EXPECT_EQ(p.SrcLeft, 100);
   EXPECT_EQ(p.SrcWidth, 200);
   EXPECT_EQ(p.SrcHeight, 100);  // 400 x 0.5 x 0.5
