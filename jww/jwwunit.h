@@ -9,6 +9,8 @@
 
 #include "attr/UnitGraAtt.h"
 #include "jww/JwwRecords.h"
+#include "render/Canvas.h"
+#include "render/UnitGval.h"
 
 struct TJwwLayerGroup {
   int32_t State = 0;  // 0 hidden, 1 display only, 2+ shown (3: being written)
@@ -159,6 +161,12 @@ class TJwwData {
   bool ComputeExtents();
   TJwwEntityCounts CountEntities(int layerGroup, int layer) const;
 
+  // Draws one page's worth of the drawing: printOrder 0 as stored, 1 by
+  // layer, 2 by layer in reverse; rotation is the page rotation (radians).
+  // layer/layerGroup -1 for all. Returns false when an abort stopped it.
+  bool DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool includeTemporaryPoints,
+                   bool filterAuxiliary, bool skipHiddenLayers, int layer, int layerGroup);
+
   // Hands the 256 layers with their print states, names and scales to the
   // pen attributes.
   void PublishLayers(TgraAttribute& attr) const;
@@ -225,6 +233,34 @@ class TJwwData {
  private:
   friend class JwwReader;
 };
+
+// The per-entity drawing operations, for top-level entities (T = the page
+// rotation) and block contents (T = rotation x instance). colorOverride < 0
+// for none.
+struct EntityDrawContext {
+  Canvas* canvas = nullptr;
+  bool printMode = true;
+  BlockTransform T;
+  bool ownLayers = false;
+  int64_t colorOverride = -1;
+  bool skipAuxiliary = false;
+};
+void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e);
+void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e);
+void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e);
+void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e);
+// Texts, images and dimensions: nothing is drawn for them yet.
+void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e);
+void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e);
+void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& e);
+
+// The mark code, angle and scale of a point through T, and its mapped position.
+struct PointMark {
+  double X = 0, Y = 0;
+  int Code = 0;
+  double Angle = 0, Scale = 1;
+};
+PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T);
 
 // Decodes MaxDrawWidth into its coded flag and value.
 void DecodeMaxDrawWidth(int32_t raw, bool& coded, int32_t& value);

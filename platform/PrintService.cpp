@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cmath>
@@ -15,13 +16,6 @@
 #include "util/Sjis.h"
 
 namespace platform {
-
-double PrintService::PxToMm(int px, int dpi) {
-  if (dpi <= 0) return 0;
-  return std::floor(static_cast<long double>(px) * 2540 / dpi + 0.5L) / 100.0;
-}
-
-std::string PrintJobTitle(const std::string& sjisTitle) { return util::SjisTruncate(sjisTitle, 31); }
 
 namespace {
 
@@ -58,7 +52,15 @@ class PdfPrintService : public FilePrintServiceBase {
 
   bool BeginPrintDocument(const std::string& sjisTitle) override {
     if (open_) return NewPrintPage();  // one file holds every document of the run
-    writer_ = std::make_unique<QPdfWriter>(QString::fromUtf8(path_.c_str()));
+    // Written beside the target and put in its place only when complete, so
+    // a failed run never leaves a broken file where a good one was.
+    file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
+    if (!file_->open(QIODevice::WriteOnly)) {
+      error_ = "cannot write " + path_ + ": " + file_->errorString().toStdString();
+      file_.reset();
+      return false;
+    }
+    writer_ = std::make_unique<QPdfWriter>(file_.get());
     writer_->setTitle(FromSjis(PrintJobTitle(sjisTitle)));
     writer_->setCreator("Kestrovan");
     writer_->setResolution(setup_.Dpi);
@@ -70,6 +72,7 @@ class PdfPrintService : public FilePrintServiceBase {
       error_ = "cannot write " + path_;
       painter_.reset();
       writer_.reset();
+      file_.reset();
       return false;
     }
     open_ = true;
@@ -92,13 +95,16 @@ class PdfPrintService : public FilePrintServiceBase {
 
   Canvas& PageCanvas() override { return *canvas_; }
 
-  bool Finish() {
+  bool Finish() override {
     if (!open_) return true;
     open_ = false;
     canvas_.reset();
-    const bool ok = painter_->end();
+    bool ok = painter_->end();
     painter_.reset();
     writer_.reset();
+    ok = file_->commit() && ok;
+    if (!ok) error_ = "cannot write " + path_ + ": " + file_->errorString().toStdString();
+    file_.reset();
     return ok;
   }
 
@@ -113,6 +119,7 @@ class PdfPrintService : public FilePrintServiceBase {
   }
 
   std::string path_;
+  std::unique_ptr<QSaveFile> file_;
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;

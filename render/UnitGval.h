@@ -60,8 +60,15 @@ extern std::string DrawTimeText;     // editing time as "h : mm"
 extern std::string MemoLine1;        // memo up to its first CR LF
 extern std::string MemoLine2;        // the rest of the memo
 extern double HeaderPrintScale;      // the drawing's stored print scale
+extern int64_t CurrentFileDate;      // the drawing file's time (Unix seconds), set by the print run
 
 // Scale of the layer group of the text being drawn.
 extern double CurrentGroupScale;
+
+// True while the user asks to stop (Esc in the window, SIGINT/SIGTERM
+// headless). A cheap poll; the program installs the check.
+bool AbortRequested();
+using AbortPoll = bool (*)();
+void SetAbortPoll(AbortPoll poll);
 
 }  // namespace UnitGval

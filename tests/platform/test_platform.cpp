@@ -127,11 +127,11 @@ TEST(PrintService, PngPagesAtTheRequestedSize) {
 }
 
 TEST(PrintService, HelpersAndPrinters) {
-  EXPECT_EQ(platform::PrintService::PxToMm(4961, 600), 210.02);  // 21001.57 + 0.5 -> 21002
-  EXPECT_EQ(platform::PrintService::PxToMm(4960, 600), 209.97);
-  EXPECT_EQ(platform::PrintJobTitle(std::string(31, 'a')), std::string(31, 'a'));
-  EXPECT_EQ(platform::PrintJobTitle(std::string(40, 'a')), std::string(31, 'a'));
-  EXPECT_EQ(platform::PrintJobTitle(std::string(30, 'a') + "\x88\xf3"), std::string(30, 'a'));
+  EXPECT_EQ(PrintDevice::PxToMm(4961, 600), 210.02);  // 21001.57 + 0.5 -> 21002
+  EXPECT_EQ(PrintDevice::PxToMm(4960, 600), 209.97);
+  EXPECT_EQ(PrintJobTitle(std::string(31, 'a')), std::string(31, 'a'));
+  EXPECT_EQ(PrintJobTitle(std::string(40, 'a')), std::string(31, 'a'));
+  EXPECT_EQ(PrintJobTitle(std::string(30, 'a') + "\x88\xf3"), std::string(30, 'a'));
   std::string error;
   EXPECT_EQ(platform::MakeCupsPrintService("kestrovan-no-such-queue", nullptr, error), nullptr);
   EXPECT_NE(error.find("kestrovan-no-such-queue"), std::string::npos);

@@ -1,0 +1,188 @@
+#include "app/core/PrintRun.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "jww/PageWindow.h"
+#include "jww/jwwtype.h"
+#include "render/UnitGval.h"
+#include "util/CodePage.h"
+
+namespace {
+
+// Status texts (Shift-JIS).
+const char kPrinting[] = "\x88\xf3\x8d\xfc\x92\x86\x81\x46";                 // 印刷中：
+const char kEscHint[] = "\x81\x40[ESC:\x92\x86\x92\x66]";                    // 　[ESC:中断]
+const char kFinished[] = "\x88\xf3\x8d\xfc\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // 印刷終了しました。
+const char kStopped[] =
+    "[Esc]\x83\x4c\x81\x5b\x82\xf0\x89\x9f\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x82\xcc\x82\xc5\x88\xf3\x8d\xfc"
+    "\x82\xf0\x93\x72\x92\x86\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x81\x42";  // [Esc]キーを押しましたので印刷を途中終了します。
+const char kRunTitle[] = "Kestrovan \x88\xf3\x8d\xfc";                      // Kestrovan 印刷
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+void PrintRun::HandTablesToAttributes() {
+  TgraAttribute& a = UnitGraAtt::GraAttribute();
+  a.SetPrintMode(true);
+  a.SetPrintAuxLines(s_.PrintAuxLines != 0);
+  for (int r = 0; r < TgraAttribute::kPenRows; ++r)
+    a.SetPenRow(r, s_.PenTable[r].Color, s_.PenTable[r].Width, s_.PenTable[r].PointRadius);
+  for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) {
+    const TLineTypeRow& row = s_.LineTypeTable[r];
+    a.SetLineTypeAmplitude(r, row.Amplitude);
+    a.SetLineTypeCount(r, row.Count);
+    for (int i = 0; i < row.Count && i < TgraAttribute::kMaxElements; ++i) a.SetLineTypeElement(r, i, row.Elements[i]);
+    a.UpdateLineTypePeriod(r);
+  }
+}
+
+PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
+  result_ = PrintRunResult();
+  pagePrinted_ = false;
+  HandTablesToAttributes();
+  if (s_.OneDocument && !device_.BeginPrintDocument(kRunTitle)) {
+    result_.OutputFailed = true;
+    result_.Error = device_.LastError();
+    return result_;
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    observer_.ProcessMessages();
+    if (observer_.StopRequested()) {
+      result_.Stopped = true;
+      break;
+    }
+    const std::string& path = files[i];
+    observer_.FileStarted(i, files.size(), path);
+    if (path.empty() || !Exists(path)) {
+      ++result_.FilesPassedOver;
+      observer_.FilePassedOver(path, "no such file");
+      continue;
+    }
+    if (!TJwwData::IsJwwFile(path)) {
+      ++result_.FilesPassedOver;
+      observer_.FilePassedOver(path, "not a drawing file (it does not begin with \"JwwData.\")");
+      continue;
+    }
+    observer_.Status(kPrinting + util::Utf8ToCp932(path) + kEscHint);
+    PrintOneFile(path);
+    if (result_.OutputFailed || result_.Stopped) break;
+    if (observer_.StopRequested()) {
+      result_.Stopped = true;
+      break;
+    }
+  }
+  if (s_.OneDocument && !device_.EndPrintDocument() && !result_.OutputFailed) {
+    result_.OutputFailed = true;
+    result_.Error = device_.LastError();
+  }
+  jwwtype::ClearImages();
+  d_.ClearDrawing();
+  observer_.Status(result_.Stopped ? kStopped : kFinished);
+  return result_;
+}
+
+void PrintRun::ApplyDisplayOnlyMode() {
+  TgraAttribute& a = UnitGraAtt::GraAttribute();
+  switch (s_.DisplayOnlyMode) {
+    case 0:
+      for (int g = 0; g < 16; ++g) {
+        const int32_t state = d_.LayerGroups[g].State;
+        for (int l = 0; l < 16; ++l) {
+          if (state == 1 || (state != 0 && d_.Layers[g * 16 + l].State == 1)) a.SetLayerState(g * 16 + l, 3);
+        }
+      }
+      break;
+    case 1:
+      a.SetGreyColor(d_.Pens[9].PrinterColor);
+      break;
+    case 2:
+      a.SetGreyColor(s_.DisplayOnlyColor);
+      break;
+    case 3:
+      for (int g = 0; g < 16; ++g) {
+        if (d_.LayerGroups[g].State == 0) continue;
+        for (int l = 0; l < 16; ++l)
+          if (d_.Layers[g * 16 + l].State != 0) a.SetLayerState(g * 16 + l, 1);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+bool PrintRun::StartPage(const std::string& sjisTitle) {
+  bool ok;
+  if (s_.OneDocument)
+    ok = !pagePrinted_ || device_.NewPrintPage();
+  else
+    ok = device_.BeginPrintDocument(sjisTitle);
+  if (!ok) {
+    result_.OutputFailed = true;
+    result_.Error = device_.LastError();
+  }
+  return ok;
+}
+
+void PrintRun::EndPage() {
+  if (!s_.OneDocument && !device_.EndPrintDocument()) {
+    result_.OutputFailed = true;
+    result_.Error = device_.LastError();
+  }
+  pagePrinted_ = true;
+  ++result_.Pages;
+}
+
+void PrintRun::PrintOneFile(const std::string& path) {
+  struct stat st;
+  UnitGval::CurrentFileDate = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
+  jwwtype::ClearImages();
+  d_.ClearDrawing();
+  const bool loaded = d_.LoadForPrint(path);
+  const int unpackFailures = jwwtype::GunzipImages();
+  if (!loaded) {
+    ++result_.FilesDamaged;
+    observer_.FileDamaged(path, d_.LoadError + " at byte " + std::to_string(d_.LoadStoppedAt));
+  } else if (unpackFailures > 0) {
+    observer_.FileDamaged(path, std::to_string(unpackFailures) + " embedded image(s) could not be unpacked");
+  }
+
+  TgraAttribute& a = UnitGraAtt::GraAttribute();
+  if (s_.PenSource == 0) d_.PensFromDrawing(a, &device_);
+  if (s_.LineTypeSource == 0) d_.LineTypesFromDrawing(a, s_.LineTypePitch);
+  d_.PublishLayers(a);
+  d_.ComputeExtents();
+  ApplyDisplayOnlyMode();
+
+  PageWindowRequest request;
+  request.PrintMethod = s_.PrintMethod;
+  request.PrintScale = s_.PrintScale;
+  request.OffsetX = s_.OffsetX;
+  request.OffsetY = s_.OffsetY;
+  request.RotationAngle = s_.RotationAngle;
+  request.PageWidthPx = device_.PageWidthPx();
+  request.PageHeightPx = device_.PageHeightPx();
+  request.PageWidthMm = device_.PageWidthMm();
+  const double rotation = ComputePageWindow(d_, request);
+
+  a.SetColorConversion(true, s_.Monochrome ? s_.MonoThreshold : -1, s_.WhiteToBlackSxf ? s_.SxfWhiteThreshold : -1,
+                       s_.WhiteToBlackNormal ? s_.NormalWhiteThreshold : -1);
+
+  const std::string fileName = std::filesystem::path(path).filename().string();
+  const std::string title = "Kestrovan_" + util::Utf8ToCp932(fileName);
+  if (d_.CountEntities(-1, -1).Printable() <= 0) {
+    ++result_.FilesWithNothingToPrint;
+    observer_.FileHasNothingToPrint(path);
+    return;
+  }
+  if (!StartPage(title)) return;
+  const bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
+  EndPage();
+  if (!complete) result_.Stopped = true;
+  ++result_.FilesPrinted;
+}

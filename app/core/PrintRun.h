@@ -1,0 +1,62 @@
+// The batch print run: every drawing of a list onto the print device, one
+// page per file, as one document or one per page. The window and the
+// headless program both drive it, through the observer.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/PrintSettings.h"
+#include "jww/jwwunit.h"
+#include "render/PrintDevice.h"
+
+class PrintRunObserver {
+ public:
+  virtual ~PrintRunObserver() = default;
+  // A status line (Shift-JIS), as the window's status bar shows it.
+  virtual void Status(const std::string& /*sjisText*/) {}
+  virtual void FileStarted(size_t /*index*/, size_t /*count*/, const std::string& /*path*/) {}
+  // Not printed: missing, or not a drawing file.
+  virtual void FilePassedOver(const std::string& /*path*/, const std::string& /*why*/) {}
+  // Printed as far as it could be read.
+  virtual void FileDamaged(const std::string& /*path*/, const std::string& /*why*/) {}
+  virtual void FileHasNothingToPrint(const std::string& /*path*/) {}
+  // Lets the caller keep its window alive between files.
+  virtual void ProcessMessages() {}
+  // Asked between files: stop the run here.
+  virtual bool StopRequested() { return false; }
+};
+
+struct PrintRunResult {
+  int Pages = 0;
+  int FilesPrinted = 0;
+  int FilesPassedOver = 0;
+  int FilesDamaged = 0;
+  int FilesWithNothingToPrint = 0;
+  bool Stopped = false;       // Esc, or a signal
+  bool OutputFailed = false;  // the device refused a document or page
+  std::string Error;
+};
+
+class PrintRun {
+ public:
+  PrintRun(TJwwData& drawing, PrintDevice& device, const PrintSettings& settings,
+           PrintRunObserver& observer)
+      : d_(drawing), device_(device), s_(settings), observer_(observer) {}
+
+  PrintRunResult Run(const std::vector<std::string>& files);
+
+ private:
+  void HandTablesToAttributes();
+  void PrintOneFile(const std::string& path);
+  void ApplyDisplayOnlyMode();
+  bool StartPage(const std::string& sjisTitle);
+  void EndPage();
+
+  TJwwData& d_;
+  PrintDevice& device_;
+  const PrintSettings& s_;
+  PrintRunObserver& observer_;
+  PrintRunResult result_;
+  bool pagePrinted_ = false;
+};

@@ -1,0 +1,55 @@
+#include "jww/PageWindow.h"
+
+#include <cmath>
+
+#include "render/UnitGval.h"
+#include "util/Geometry.h"
+
+double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
+  const jwwunit::Extents& e = jwwunit::DrawingExtents;
+  double m, ox, oy, rotation;
+  if (r.PrintMethod == 0) {
+    m = d.PrinterScale;
+    ox = d.PrinterOriginX;
+    oy = d.PrinterOriginY;
+    const int units = d.PrinterSetting % 10;  // with the sign of the setting
+    rotation = units == 1 ? -util::kPi / 2 : units == 2 ? util::kPi / 2 : 0.0;
+  } else {
+    m = r.PrintScale;
+    ox = r.OffsetX;
+    oy = r.OffsetY;
+    rotation = -r.RotationAngle * util::kPi / 180;
+  }
+  if (!(m > 0) || !std::isfinite(m)) m = 1.0;
+  if (!std::isfinite(ox)) ox = 0;
+  if (!std::isfinite(oy)) oy = 0;
+  if (!std::isfinite(rotation)) rotation = 0;
+
+  UnitGval::TPageWindow& w = UnitGval::PageWindow;
+  w.PageWidth = r.PageWidthPx;
+  w.PageHeight = r.PageHeightPx;
+  const double pageMm = r.PageWidthMm > 0 ? r.PageWidthMm : 1;
+  const double width = std::fabs(e.MaxX - e.MinX) * 1.01, height = std::fabs(e.MaxY - e.MinY) * 1.01;
+  double cx, cy;
+  if (r.PrintMethod == 1 && width > 0 && height > 0) {
+    const double sx = r.PageWidthPx / width, sy = r.PageHeightPx / height;
+    w.Scale = sx < sy ? sx : sy;
+    cx = (e.MinX + e.MaxX) / 2 + ox;
+    cy = (e.MinY + e.MaxY) / 2 + oy;
+  } else if (r.PrintMethod == 1) {
+    // Nothing to fit (a point, or all on one line): centred at magnification 1.
+    w.Scale = r.PageWidthPx * 1.0 / pageMm;
+    cx = (e.MinX + e.MaxX) / 2 + ox;
+    cy = (e.MinY + e.MaxY) / 2 + oy;
+  } else {
+    w.Scale = r.PageWidthPx * m / pageMm;
+    cx = ox;
+    cy = oy;
+  }
+  if (!(w.Scale > 0) || !std::isfinite(w.Scale)) w.Scale = 1;
+  w.Xmin = cx - w.PageWidth * 0.5 / w.Scale;
+  w.Xmax = cx + w.PageWidth * 0.5 / w.Scale;
+  w.Ymin = cy - w.PageHeight * 0.5 / w.Scale;
+  w.Ymax = cy + w.PageHeight * 0.5 / w.Scale;
+  return rotation;
+}

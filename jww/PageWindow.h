@@ -1,0 +1,20 @@
+// Where a drawing lands on the printer page: the page window (drawing mm to
+// device pixels) and the turn of the whole drawing, for the three print methods.
+#pragma once
+
+#include "jww/jwwunit.h"
+
+struct PageWindowRequest {
+  int PrintMethod = 0;     // 0 the drawing's own print settings, 1 fit to page, 2 given scale
+  double PrintScale = 1;   // magnification for method 2
+  double OffsetX = 0, OffsetY = 0;  // drawing mm
+  double RotationAngle = 0;         // degrees, clockwise positive
+  int PageWidthPx = 0, PageHeightPx = 0;
+  double PageWidthMm = 0;
+};
+
+// Writes UnitGval::PageWindow from the request, the drawing's stored print
+// settings and the drawing extents; returns the page rotation (radians,
+// counter-clockwise). A fit of extents without width or height, and a stored
+// magnification of 0 or less, print centred at magnification 1.
+double ComputePageWindow(const TJwwData& drawing, const PageWindowRequest& request);

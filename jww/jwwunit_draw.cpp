@@ -1,0 +1,249 @@
+// The draw pass: which entities print, in which order, through which
+// transform; and the per-entity operations for lines, arcs, points, solids.
+#include <array>
+#include <cmath>
+
+#include "jww/jwwunit.h"
+#include "render/UnitGra.h"
+#include "util/Geometry.h"
+
+using UnitGraAtt::GraAttribute;
+
+// ---------------------------------------------------------------------------
+// Per-entity operations
+
+namespace {
+
+double LineWidthMm(const TJwwEntityBase& e) {
+  return e.PenWidth != 0 ? e.PenWidth * 0.01 : GraAttribute().GetPenWidth(e.PenColor);
+}
+
+void SetPenFor(const EntityDrawContext& c, const TJwwEntityBase& e) {
+  UnitGra::SetLinePen(*c.canvas, e.LayerIndex(), e.PenColor, LineWidthMm(e), e.PenStyle);
+  if (c.colorOverride >= 0) c.canvas->SetPenColor(static_cast<TColor>(c.colorOverride));
+}
+
+}  // namespace
+
+void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e) {
+  SetPenFor(c, e);
+  const double x1 = c.T.MapX(e.StartX, e.StartY), y1 = c.T.MapY(e.StartX, e.StartY);
+  const double x2 = c.T.MapX(e.EndX, e.EndY), y2 = c.T.MapY(e.EndX, e.EndY);
+  if (c.printMode)
+    UnitGra::DrawPatternLine(e.LayerIndex(), e.PenStyle, *c.canvas, x1, y1, x2, y2);
+  else
+    UnitGra::DrawClippedLine(*c.canvas, x1, y1, x2, y2);
+}
+
+void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e) {
+  SetPenFor(c, e);
+  const bool full = e.FullCircle != 0;
+  const double start = full ? 0.0 : e.StartAngle;
+  const double sweep = full ? 2 * util::kPi : e.ArcAngle;
+  if (c.printMode) {
+    UnitGra::DrawPatternArc(e.LayerIndex(), e.PenStyle, *c.canvas, e.CenterX, e.CenterY, e.Radius,
+                            e.Flatness, e.TiltAngle, start, sweep, c.T);
+  } else if (full) {
+    UnitGra::DrawEllipseT(*c.canvas, e.CenterX, e.CenterY, e.Radius, e.Flatness, e.TiltAngle, c.T);
+  } else {
+    UnitGra::DrawEllipseArcT(*c.canvas, e.CenterX, e.CenterY, e.Radius, e.Flatness, e.TiltAngle, start,
+                             sweep, c.T);
+  }
+}
+
+PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T) {
+  PointMark m;
+  m.X = T.MapX(p.X, p.Y);
+  m.Y = T.MapY(p.X, p.Y);
+  if (p.PenStyle == 100) {
+    m.Code = p.Code;
+    const double ax = T.MapX(p.X + 10, p.Y) - m.X, ay = T.MapY(p.X + 10, p.Y) - m.Y;
+    double a = util::VectorAngle(ax, ay);
+    if (T.A11 < 0) a += util::kPi;
+    m.Angle = p.Angle + a;
+    m.Scale = p.PointScale;
+  }
+  return m;
+}
+
+void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e) {
+  const PointMark m = PointMarkGeometry(e, c.T);
+  UnitGra::DrawPointMark(*c.canvas, e.Temporary, m.Code, e.PenWidth, c.colorOverride, e.PenColor,
+                         e.LayerIndex(), m.Scale, m.Angle, m.X, m.Y);
+}
+
+void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
+  Canvas& canvas = *c.canvas;
+  const TgraAttribute& a = GraAttribute();
+  if (e.PenColor == 10) {
+    const int state = a.GetLayerState(e.LayerIndex());
+    const TColor color = state == 2 ? a.GetGreyColor() : state == 3 ? a.GetBackgroundColor() : e.SolidColor;
+    canvas.SetPenColor(color);
+    canvas.SetPenWidth(0);
+    canvas.SetBrushColor(color);
+    canvas.SetBrushStyle(BrushStyle::Solid);
+  } else {
+    UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
+    UnitGra::SetFillBrush(canvas, e.LayerIndex(), e.PenColor, 1);
+  }
+  if (c.colorOverride >= 0) {
+    canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
+    canvas.SetBrushColor(static_cast<TColor>(c.colorOverride));
+  }
+  if (e.PenStyle > 100) {
+    UnitGra::DrawArcSolid(canvas, e.PenStyle, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4, c.T);
+    return;
+  }
+  std::vector<PointD>& pts = UnitGval::PointList;
+  pts.clear();
+  for (const auto& [x, y] : {std::pair{e.X1, e.Y1}, {e.X2, e.Y2}, {e.X3, e.Y3}, {e.X4, e.Y4}})
+    pts.push_back({c.T.MapX(x, y), c.T.MapY(x, y)});
+  UnitGra::DrawPointListClosed(canvas);
+  pts.clear();
+}
+
+void DrawTextEntity(const EntityDrawContext&, const TJwwMoji&) {}
+void DrawImageEntity(const EntityDrawContext&, const TJwwMoji&) {}
+void DrawDimensionEntity(const EntityDrawContext&, const TJwwSunpou&) {}
+
+// ---------------------------------------------------------------------------
+// The draw pass
+
+namespace {
+
+class DrawPass {
+ public:
+  DrawPass(const TJwwData& d, Canvas& canvas, double rotation, bool includeTemporary, bool skipAux)
+      : d_(d), includeTemporary_(includeTemporary) {
+    ctx_.canvas = &canvas;
+    ctx_.printMode = GraAttribute().GetPrintMode();
+    ctx_.skipAuxiliary = skipAux;
+    c_ = std::cos(rotation);
+    s_ = std::sin(rotation);
+    top_.A11 = c_;
+    top_.A12 = -s_;
+    top_.A21 = s_;
+    top_.A22 = c_;
+  }
+
+  // One pass over everything that passes `filter(layerIndex)`. False on abort.
+  template <typename Filter>
+  bool Pass(const Filter& filter) {
+    ctx_.T = top_;
+    ctx_.ownLayers = false;
+    if (!DrawLists(d_.Entities, filter, true)) return false;
+    for (const TJwwBlockInstance& inst : d_.BlockInstances) {
+      UnitGval::CurrentGroupScale = d_.LayerGroups[inst.LayerGroup & 15].Scale;
+      const bool own = inst.OwnLayers();
+      if (!own && !filter(inst.LayerIndex())) continue;
+      if (inst.DefIndex < 0) continue;
+      ctx_.T = InstanceTransform(inst);
+      ctx_.ownLayers = own;
+      const TJwwEntityLists& lists = d_.BlockDefs[static_cast<size_t>(inst.DefIndex)].Entities;
+      bool ok;
+      if (own)
+        ok = DrawLists(lists, filter, false);
+      else
+        ok = DrawLists(lists, [](int) { return true; }, false);
+      if (!ok || UnitGval::AbortRequested()) return false;
+    }
+    return true;
+  }
+
+ private:
+  BlockTransform InstanceTransform(const TJwwBlockInstance& i) const {
+    BlockTransform t;
+    t.A11 = c_ * i.M11 - s_ * i.M21;
+    t.A12 = c_ * i.M12 - s_ * i.M22;
+    t.A21 = s_ * i.M11 + c_ * i.M21;
+    t.A22 = s_ * i.M12 + c_ * i.M22;
+    t.Tx = c_ * i.TranslateX - s_ * i.TranslateY;
+    t.Ty = s_ * i.TranslateX + c_ * i.TranslateY;
+    return t;
+  }
+
+  // Draws every entity of `list` that `pass` accepts, polling for an abort
+  // after every tenth drawn entity and after the list.
+  template <typename T, typename Accept, typename Draw>
+  bool Each(const std::vector<T>& list, const Accept& accept, const Draw& draw) {
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (!accept(list[i])) continue;
+      draw(list[i]);
+      if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
+    }
+    return !UnitGval::AbortRequested();
+  }
+
+  template <typename Filter>
+  bool DrawLists(const TJwwEntityLists& l, const Filter& filter, bool topLevel) {
+    const bool skipAux = ctx_.skipAuxiliary;
+    auto layerOk = [&](const TJwwEntityBase& e) { return filter(e.LayerIndex()); };
+    auto groupScale = [&](const TJwwEntityBase& e) {
+      // At top level and for own-layer contents the entity's group decides;
+      // other block contents keep their instance's scale.
+      if (topLevel || ctx_.ownLayers) UnitGval::CurrentGroupScale = d_.LayerGroups[e.LayerGroup & 15].Scale;
+    };
+    if (!Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.PenColor == 9); },
+              [&](const TJwwMoji& e) { DrawImageEntity(ctx_, e); }))
+      return false;
+    if (!Each(l.Solids, [&](const TJwwSolid& e) { return layerOk(e) && !(skipAux && e.PenColor == 9); },
+              [&](const TJwwSolid& e) { DrawSolidEntity(ctx_, e); }))
+      return false;
+    ctx_.canvas->SetBrushStyle(BrushStyle::Clear);
+    auto lineAccept = [&](const TJwwEntityBase& e) {
+      return layerOk(e) && !(skipAux && (e.PenStyle == 9 || e.PenColor == 9));
+    };
+    if (!Each(l.Lines, lineAccept, [&](const TJwwSen& e) { DrawLineEntity(ctx_, e); })) return false;
+    if (!Each(l.Arcs, lineAccept, [&](const TJwwEnko& e) { DrawArcEntity(ctx_, e); })) return false;
+    if (!Each(l.Points,
+              [&](const TJwwTen& e) {
+                return layerOk(e) && (includeTemporary_ || !e.IsTemporary()) && !(skipAux && e.PenColor == 9);
+              },
+              [&](const TJwwTen& e) { DrawPointEntity(ctx_, e); }))
+      return false;
+    if (!Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.PenColor == 9); },
+              [&](const TJwwMoji& e) {
+                groupScale(e);
+                DrawTextEntity(ctx_, e);
+              }))
+      return false;
+    return Each(l.Dimensions, layerOk, [&](const TJwwSunpou& e) {
+      groupScale(e);
+      DrawDimensionEntity(ctx_, e);
+    });
+  }
+
+  const TJwwData& d_;
+  bool includeTemporary_;
+  EntityDrawContext ctx_;
+  double c_ = 1, s_ = 0;
+  BlockTransform top_;
+};
+
+}  // namespace
+
+bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool includeTemporaryPoints,
+                           bool filterAuxiliary, bool skipHiddenLayers, int layer, int layerGroup) {
+  const TgraAttribute& attr = GraAttribute();
+  if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
+  const bool skipAux = filterAuxiliary && !attr.GetPrintAuxLines();
+  DrawPass pass(*this, canvas, rotation, includeTemporaryPoints, skipAux);
+
+  if (printOrder != 1 && printOrder != 2) {
+    return pass.Pass([&](int index) {
+      return (layerGroup < 0 || index / 16 == layerGroup) && (layer < 0 || index % 16 == layer) &&
+             (!skipHiddenLayers || attr.GetLayerState(index) != 3);
+    });
+  }
+  const int g0 = layerGroup < 0 ? 0 : layerGroup, g1 = layerGroup < 0 ? 15 : layerGroup;
+  const int l0 = layer < 0 ? 0 : layer, l1 = layer < 0 ? 15 : layer;
+  for (int g = g0; g <= g1; ++g) {
+    for (int l = l0; l <= l1; ++l) {
+      int target = g * 16 + l;
+      if (printOrder == 2) target = 255 - target;
+      if (skipHiddenLayers && attr.GetLayerState(target) == 3) continue;
+      if (!pass.Pass([target](int index) { return index == target; })) return false;
+    }
+  }
+  return true;
+}

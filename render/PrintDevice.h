@@ -1,0 +1,61 @@
+// The printer page a print run draws on, as the run sees it: resolution,
+// paper and printable sizes, documents and pages, and the page's canvas.
+// The platform layer provides the real ones (CUPS printer, PDF, PNG).
+#pragma once
+
+#include <string>
+
+#include "attr/UnitGraAtt.h"
+#include "render/Canvas.h"
+
+// The page the PDF and PNG "printers" make, or what is asked of a printer.
+struct PageSetup {
+  double PaperWidthMm = 420, PaperHeightMm = 297;  // A3 landscape
+  int Dpi = 600;
+};
+
+class PrintDevice : public UnitGraAtt::PrinterResolution {
+ public:
+  ~PrintDevice() override = default;
+
+  // Shift-JIS; "<標準プリンタ>" when the system's default printer is used
+  // because none was chosen.
+  virtual std::string PrinterName() const = 0;
+  virtual int PrinterDpiX() const = 0;
+  virtual int PrinterDpiY() const = 0;
+  virtual int PaperWidthPx() const = 0;
+  virtual int PaperHeightPx() const = 0;
+  virtual int PageWidthPx() const = 0;  // the printable area
+  virtual int PageHeightPx() const = 0;
+
+  // Sizes in mm rounded to 0.01 mm, halves up.
+  double PaperWidthMm() const { return PxToMm(PaperWidthPx(), PrinterDpiX()); }
+  double PaperHeightMm() const { return PxToMm(PaperHeightPx(), PrinterDpiY()); }
+  double PageWidthMm() const { return PxToMm(PageWidthPx(), PrinterDpiX()); }
+  double PageHeightMm() const { return PxToMm(PageHeightPx(), PrinterDpiY()); }
+  static double PxToMm(int px, int dpi);
+
+  // Begins a document; the title (Shift-JIS) is cut to 31 bytes without
+  // splitting a character. False (see LastError) when nothing can be written.
+  virtual bool BeginPrintDocument(const std::string& sjisTitle) = 0;
+  virtual bool NewPrintPage() = 0;
+  virtual bool EndPrintDocument() = 0;
+  // Completes what the device writes (a PDF file is put in place here).
+  virtual bool Finish() { return true; }
+  // Abandons the document in progress, keeping the pages already drawn.
+  virtual void AbortPrintDocument() { EndPrintDocument(); }
+  // The canvas of the current page (valid between Begin and End).
+  virtual Canvas& PageCanvas() = 0;
+  virtual int PagesPrinted() const = 0;
+
+  const std::string& LastError() const { return error_; }
+
+  int HorizontalDpi() const override { return PrinterDpiX(); }
+
+ protected:
+  std::string error_;
+};
+
+// The job title as the print service shows it: 31 bytes at most, never
+// splitting a double-byte character.
+std::string PrintJobTitle(const std::string& sjisTitle);

@@ -1,0 +1,120 @@
+// kestrovan-print end to end: real drawings into a real PDF.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QImage>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "jww/jwwtype.h"
+#include "jww/jwwunit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string err;
+};
+
+Result Print(const std::string& args) {
+  Result r;
+  const std::string cmd = std::string(KESTROVAN_PRINT_EXE) + " " + args + " 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.err.append(buf, n);
+  const int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+int PdfPages(const std::string& pdf) {
+  FILE* p = popen(("pdfinfo '" + pdf + "' 2>/dev/null").c_str(), "r");
+  char line[512];
+  int pages = -1;
+  while (fgets(line, sizeof line, p)) std::sscanf(line, "Pages: %d", &pages);
+  pclose(p);
+  return pages;
+}
+
+std::vector<std::string> CorpusDrawings() {
+  std::vector<std::string> out;
+  const fs::path dir = fs::path(KESTROVAN_CORPUS_DIR) / "jww";
+  if (fs::exists(dir))
+    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace
+
+TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
+  const std::vector<std::string> files = CorpusDrawings();
+  if (files.empty()) GTEST_SKIP() << "no corpus";
+  int printable = 0;
+  for (const std::string& f : files) {
+    TJwwData d;
+    d.LoadForPrint(f);
+    d.BuildBlockInstances();
+    printable += d.CountEntities(-1, -1).Printable() > 0;
+    jwwtype::ClearImages();
+  }
+  const std::string dir = jwwtype::TempFolder() + "cli/";
+  fs::create_directories(dir);
+  // One drawing is drawn wholly in SXF "white", stored as pure white: it prints
+  // blank unless SXF white prints black, which is what that option is for.
+  std::string args = "--pdf " + dir + "corpus.pdf --paper A3 --landscape --dpi 300 --method fit --sxf-white-to-black 0";
+  for (const std::string& f : files) args += " '" + f + "'";
+  const Result r = Print(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(PdfPages(dir + "corpus.pdf"), printable);
+  EXPECT_GE(printable, 28);
+  // Every page has ink.
+  std::system(("pdftoppm -r 15 -png " + dir + "corpus.pdf " + dir + "page").c_str());
+  int pages = 0;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    if (e.path().extension() != ".png") continue;
+    ++pages;
+    const QImage img(QString::fromStdString(e.path().string()));
+    int ink = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) ink += (img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    EXPECT_GT(ink, 3) << e.path();
+  }
+  EXPECT_EQ(pages, printable);
+}
+
+TEST(PrintCli, WarningsExitStatusAndOutputs) {
+  const std::string dir = jwwtype::TempFolder() + "cli2/";
+  fs::create_directories(dir);
+  const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww";
+  std::ofstream(dir + "notes.jww") << "not a drawing";
+  // A missing file and a foreign file are passed over with a warning; the rest prints.
+  Result r = Print("--pdf " + dir + "a.pdf " + sample + " " + dir + "missing.jww " + dir + "notes.jww " + sample);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("missing.jww: passed over"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("notes.jww: passed over"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("[2/4]"), std::string::npos);
+  EXPECT_EQ(PdfPages(dir + "a.pdf"), 2);
+  // PNG pages.
+  r = Print("--png " + dir + "png --paper A4 --dpi 100 --method fit " + sample);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(QImage(QString::fromStdString(dir + "png/page-0001.png")).size(), QSize(1169, 827));
+  // Usage errors and outputs that cannot be written.
+  EXPECT_EQ(Print("--bogus " + sample).status, 2);
+  EXPECT_EQ(Print("--method sideways " + sample).status, 2);
+  EXPECT_EQ(Print("--pdf x.pdf --png y " + sample).status, 2);
+  EXPECT_EQ(Print("").status, 2);
+  EXPECT_EQ(Print("--printer kestrovan-no-such-queue " + sample).status, 2);
+  r = Print("--pdf /proc/nope/out.pdf " + sample);
+  EXPECT_EQ(r.status, 2) << r.err;
+  // A failed run leaves an existing file as it was.
+  std::ofstream(dir + "keep.pdf") << "previous";
+  r = Print("--pdf " + dir + "keep.pdf " + dir + "missing.jww");
+  std::ifstream kept(dir + "keep.pdf");
+  std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content, "previous");
+}

@@ -1,0 +1,285 @@
+// The draw pass: orders, filters and transforms, on the recording canvas.
+#include <algorithm>
+#include <cmath>
+
+#include "RenderFixture.h"
+#include "TestSupport.h"
+#include "jww/PageWindow.h"
+
+namespace {
+
+// Each pen colour number gets its own colour, so the calls tell which entity drew.
+TColor Mark(int pen) { return Rgb(pen, 100, 200); }
+
+class DrawPassTest : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    Page(100, 100, 10);
+    for (int p = 1; p <= 9; ++p) Attr().SetPen(p, Mark(p), 0.1, 0.2);
+    InitTestDrawing(d, 600);
+  }
+  // Pen numbers of the drawn calls, in order (one per call).
+  std::vector<int> Pens() const {
+    std::vector<int> out;
+    for (const auto& c : canvas.calls) out.push_back(static_cast<int>(RedOf(c.pen)));
+    return out;
+  }
+  TJwwSen Line(int pen, int group, int layer, double y = 50) {
+    TJwwSen s = MakeLine(10, y, 20, y, group, layer);
+    s.PenColor = static_cast<uint16_t>(pen);
+    return s;
+  }
+  bool Draw(int order = 0, int group = -1, int layer = -1) {
+    d.BuildBlockInstances();
+    return d.DrawDrawing(canvas, order, 0, false, true, true, layer, group);
+  }
+  TJwwData d;
+};
+
+int g_polls = 0, g_abortAfter = -1;
+bool CountingPoll() { return ++g_polls > g_abortAfter && g_abortAfter >= 0; }
+
+}  // namespace
+
+TEST_F(DrawPassTest, LayerGroupFilterAndOrders) {
+  Add(d.Entities, Line(1, 0xF, 0xF));
+  Add(d.Entities, Line(2, 3, 1));
+  Add(d.Entities, Line(3, 0, 0));
+  Add(d.Entities, Line(4, 3, 0));
+  Draw(0, 3);
+  EXPECT_EQ(Pens(), (std::vector<int>{2, 4}));
+  canvas.calls.clear();
+  Draw(1);
+  EXPECT_EQ(Pens(), (std::vector<int>{3, 4, 2, 1}));  // layer index 0, 0x30, 0x31, 0xFF
+  canvas.calls.clear();
+  Draw(2);
+  EXPECT_EQ(Pens(), (std::vector<int>{1, 2, 4, 3}));  // F-F first although stored first anyway
+  // Reverse order with a group: the print run passes 15 - g, which lands on g.
+  canvas.calls.clear();
+  Draw(2, 15 - 3);
+  EXPECT_EQ(Pens(), (std::vector<int>{2, 4}));
+  canvas.calls.clear();
+  Draw(0, -1, 1);
+  EXPECT_EQ(Pens(), (std::vector<int>{2}));
+}
+
+TEST_F(DrawPassTest, KindsAreDrawnInAFixedOrder) {
+  Add(d.Entities, Line(1, 0, 0));
+  TJwwEnko arc = MakeArc(50, 50, 5, 0, 1);
+  arc.PenColor = 2;
+  Add(d.Entities, arc);
+  TJwwTen point = MakePoint(60, 60);
+  point.PenColor = 3;
+  Add(d.Entities, point);
+  TJwwSolid solid = MakeSolid(30, 30, 40, 30, 40, 40, 30, 40);
+  solid.PenColor = 4;  // stored after the line, drawn before it
+  Add(d.Entities, solid);
+  Draw();
+  const std::vector<int> pens = Pens();
+  ASSERT_GE(pens.size(), 4u);
+  EXPECT_EQ(pens.front(), 4);
+  EXPECT_EQ(canvas.calls.front().op, "polygon");
+  EXPECT_EQ(pens[1], 1);
+  EXPECT_EQ(pens[2], 2);
+  EXPECT_EQ(pens.back(), 3);
+  EXPECT_EQ(canvas.calls[1].brushStyle, BrushStyle::Clear);  // the brush is cleared after solids
+}
+
+TEST_F(DrawPassTest, HiddenLayersAlsoThroughBlockInstances) {
+  Add(d.Entities, Line(1, 2, 5));
+  TJwwBlock insert = MakeInsert(1, 0, 0);
+  insert.LayerGroup = 2;
+  insert.Layer = 5;
+  Add(d.Entities, insert);
+  TJwwBlockDef def;
+  def.Number = 1;
+  Add(def.Entities, Line(6, 0, 0));
+  d.BlockDefs = {def};
+  Attr().SetLayerState(0x25, 3);
+  Draw();
+  EXPECT_TRUE(canvas.calls.empty());
+  // With own layers the contents are judged by their own layer instead.
+  d.Entities.Blocks[0].PenStyle = 0x40;
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(Pens(), (std::vector<int>{6}));
+  // A block instance without a definition draws nothing.
+  d.Entities.Blocks[0].BlockNumber = 99;
+  d.Entities.Blocks[0].PenStyle = 0;
+  Attr().SetLayerState(0x25, 1);
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(Pens(), (std::vector<int>{1}));
+}
+
+TEST_F(DrawPassTest, AuxiliaryLinesAndTemporaryPoints) {
+  TJwwSen auxStyle = Line(1, 0, 0);
+  auxStyle.PenStyle = 9;
+  Add(d.Entities, auxStyle);
+  Add(d.Entities, Line(9, 0, 0, 60));
+  Add(d.Entities, MakePoint(50, 50, true));
+  Draw();
+  EXPECT_TRUE(canvas.calls.empty());  // auxiliary lines off, temporary points never
+  Attr().SetPrintAuxLines(true);
+  Draw();
+  const std::vector<int> pens = Pens();
+  EXPECT_NE(std::find(pens.begin(), pens.end(), 1), pens.end());  // the dotted auxiliary style
+  EXPECT_NE(std::find(pens.begin(), pens.end(), 9), pens.end());  // the auxiliary pen
+  EXPECT_TRUE(canvas.Of("polygon").empty());                        // still no temporary point
+}
+
+TEST_F(DrawPassTest, AbortStopsWithinTenEntities) {
+  for (int i = 0; i < 100; ++i) Add(d.Entities, Line(1, 0, 0, 1 + i * 0.5));
+  // Polls: after the (empty) text and solid lists, then after lines 0, 10, 20, ...
+  g_polls = 0;
+  g_abortAfter = 4;
+  UnitGval::SetAbortPoll(CountingPoll);
+  EXPECT_FALSE(Draw());
+  UnitGval::SetAbortPoll(nullptr);
+  EXPECT_EQ(canvas.calls.size(), 21u);  // the answer after line 20 stops the page
+  canvas.calls.clear();
+  EXPECT_TRUE(Draw());
+  EXPECT_EQ(canvas.calls.size(), 100u);
+}
+
+TEST_F(DrawPassTest, EntityTransformsAndPens) {
+  Page(100, 100, 10);
+  UnitGval::PageWindow.Xmin = UnitGval::PageWindow.Ymin = -50;
+  UnitGval::PageWindow.Xmax = UnitGval::PageWindow.Ymax = 50;
+  // A line on a page turned by -pi/2: (0,0)-(10,0) is drawn as (0,0)-(0,-10).
+  TJwwSen l = MakeLine(0, 0, 10, 0);
+  l.PenWidth = 35;  // 0.35 mm whatever the pen
+  Add(d.Entities, l);
+  d.BuildBlockInstances();
+  d.DrawDrawing(canvas, 0, -M_PI / 2, false, true, true, -1, -1);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].points[0].x, 500);
+  EXPECT_EQ(canvas.calls[0].points[1].x, 500);
+  EXPECT_EQ(canvas.calls[0].points[1].y, 600);
+  EXPECT_EQ(canvas.calls[0].penWidth, 4);  // 3.5 px, halves to even
+  canvas.calls.clear();
+  d.Entities.Lines[0].PenWidth = 0;
+  d.DrawDrawing(canvas, 0, 0, false, true, true, -1, -1);
+  EXPECT_EQ(canvas.calls[0].penWidth, 1);  // the pen's 0.1 mm
+
+  // A full circle goes over from 0 to 2 pi whatever it stores.
+  InitTestDrawing(d, 600);
+  TJwwEnko circle = MakeArc(0, 0, 10, 1.0, 0.5, true);
+  Add(d.Entities, circle);
+  canvas.calls.clear();
+  Draw();
+  const auto chords = canvas.Of("line");
+  ASSERT_EQ(chords.size(), 72u);
+  EXPECT_EQ(chords.front().points[0].x, 600);  // starts at angle 0: (10, 0)
+  EXPECT_EQ(chords.front().points[0].y, 500);
+  EXPECT_EQ(chords.back().points[1].x, 600);
+
+  // Mark angle through a turned block: 0.5 + 0.3.
+  TJwwTen mark = MakePoint(1, 1);
+  mark.PenStyle = 100;
+  mark.Angle = 0.5;
+  mark.Code = -4;
+  BlockTransform t;
+  t.A11 = std::cos(0.3);
+  t.A12 = -std::sin(0.3);
+  t.A21 = std::sin(0.3);
+  t.A22 = std::cos(0.3);
+  EXPECT_NEAR(PointMarkGeometry(mark, t).Angle, 0.8, 1e-12);
+  t.A11 = -1;  // mirrored: the angle turns by half a turn
+  t.A12 = t.A21 = 0;
+  t.A22 = 1;
+  EXPECT_NEAR(PointMarkGeometry(mark, t).Angle, 0.5 + 2 * M_PI, 1e-12);
+  mark.PenStyle = 1;
+  const PointMark plain = PointMarkGeometry(mark, t);
+  EXPECT_EQ(plain.Code, 0);
+  EXPECT_EQ(plain.Angle, 0);
+  EXPECT_EQ(plain.Scale, 1);
+}
+
+TEST_F(DrawPassTest, SolidsOwnColourGreyLayersAndArcSolids) {
+  TJwwSolid own = MakeSolid(10, 10, 20, 10, 20, 20, 10, 20);
+  own.PenColor = 10;
+  own.SolidColor = Rgb(1, 2, 3);
+  own.Layer = 4;
+  Add(d.Entities, own);
+  Draw();
+  EXPECT_EQ(canvas.calls.at(0).brush, Rgb(1, 2, 3));
+  Attr().SetLayerState(4, 2);
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(canvas.calls.at(0).brush, Attr().GetGreyColor());
+  // An arc-shaped solid (style 105) is a ring band, never four corners.
+  InitTestDrawing(d, 600);
+  TJwwSolid ring = MakeSolid(50, 50, 10, 1, 0, 0, M_PI, 8);
+  ring.PenStyle = 105;
+  Add(d.Entities, ring);
+  canvas.calls.clear();
+  Draw();
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].points.size(), 146u);
+}
+
+TEST(PageWindowComputation, TheThreeMethods) {
+  TJwwData d;
+  InitTestDrawing(d, 600);
+  jwwunit::DrawingExtents = {0, 0, 400, 200};
+  PageWindowRequest r;
+  r.PrintMethod = 1;
+  r.PageWidthPx = 3300;
+  r.PageHeightPx = 2400;
+  r.PageWidthMm = 279.4;
+  r.OffsetX = 10;
+  EXPECT_EQ(ComputePageWindow(d, r), 0);
+  const UnitGval::TPageWindow& w = UnitGval::PageWindow;
+  EXPECT_DOUBLE_EQ(w.Scale, 3300.0 / 404);
+  EXPECT_DOUBLE_EQ((w.Xmin + w.Xmax) / 2, 210);  // centred on (200, 100) plus the offset
+  EXPECT_DOUBLE_EQ((w.Ymin + w.Ymax) / 2, 100);
+
+  // Given scale: a scale of 0 prints at 1; the offset is the centre.
+  r.PrintMethod = 2;
+  r.PrintScale = 0;
+  r.RotationAngle = 90;
+  EXPECT_DOUBLE_EQ(ComputePageWindow(d, r), -M_PI / 2);
+  EXPECT_DOUBLE_EQ(w.Scale, 3300 / 279.4);
+  EXPECT_DOUBLE_EQ((w.Xmin + w.Xmax) / 2, 10);
+
+  // The drawing's own settings: scale, origin and the turn from the setting's units digit.
+  r.PrintMethod = 0;
+  d.PrinterScale = 2;
+  d.PrinterOriginX = 5;
+  d.PrinterSetting = 21;
+  EXPECT_DOUBLE_EQ(ComputePageWindow(d, r), -M_PI / 2);
+  EXPECT_DOUBLE_EQ(w.Scale, 3300 * 2 / 279.4);
+  EXPECT_DOUBLE_EQ((w.Xmin + w.Xmax) / 2, 5);
+  d.PrinterSetting = 12;
+  EXPECT_DOUBLE_EQ(ComputePageWindow(d, r), M_PI / 2);
+  d.PrinterSetting = -1;
+  EXPECT_DOUBLE_EQ(ComputePageWindow(d, r), 0);
+  d.PrinterScale = -3;  // a stored magnification of 0 or less prints at 1
+  ComputePageWindow(d, r);
+  EXPECT_DOUBLE_EQ(w.Scale, 3300 / 279.4);
+
+  // Fit with nothing to fit: centred at magnification 1, no division by zero.
+  jwwunit::DrawingExtents = {5, 5, 5, 5};
+  r.PrintMethod = 1;
+  r.OffsetX = 0;
+  ComputePageWindow(d, r);
+  EXPECT_DOUBLE_EQ(w.Scale, 3300 / 279.4);
+  EXPECT_DOUBLE_EQ((w.Xmin + w.Xmax) / 2, 5);
+  jwwunit::DrawingExtents = {0, 5, 100, 5};  // all on one horizontal line
+  ComputePageWindow(d, r);
+  EXPECT_TRUE(std::isfinite(w.Xmin) && std::isfinite(w.Ymax));
+}
+
+TEST_F(DrawPassTest, RotationNinetyDegreesClockwise) {
+  // RotationAngle 90 gives -pi/2: the point (1, 0) is drawn at (0, -1).
+  UnitGval::PageWindow.Xmin = UnitGval::PageWindow.Ymin = -50;
+  UnitGval::PageWindow.Xmax = UnitGval::PageWindow.Ymax = 50;
+  Add(d.Entities, MakeLine(0, 0, 1, 0));
+  d.BuildBlockInstances();
+  d.DrawDrawing(canvas, 0, -90 * M_PI / 180, false, true, true, -1, -1);
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].points[1].x, 500);
+  EXPECT_EQ(canvas.calls[0].points[1].y, 510);
+}
