@@ -10,12 +10,16 @@ namespace {
 constexpr int kSteps = 72;
 
 struct Ellipse {
+  Ellipse(double xc_, double yc_, double r_, double k_, double tilt_)
+      : xc(xc_), yc(yc_), r(r_), k(k_), tilt(tilt_), ct(std::cos(tilt_)), st(std::sin(tilt_)) {}
   double xc, yc, r, k, tilt;
+  double ct, st;  // the tilt's cosine and sine, worked out once per curve
 
-  // The point of parameter t, before any block transform.
+  // The point of parameter t, before any block transform: (u, v) turned by
+  // the tilt about the origin (as RotateX/RotateY do), then moved to the centre.
   PointD At(double t) const {
     const double u = r * std::cos(t), v = r * k * std::sin(t);
-    return {xc + util::RotateX(u, v, 0, 0, tilt), yc + util::RotateY(u, v, 0, 0, tilt)};
+    return {xc + (ct * (u - 0) - st * (v - 0)), yc + (st * (u - 0) + ct * (v - 0))};
   }
 };
 
@@ -56,7 +60,7 @@ PointD TangentMeet(const Ellipse& e, double start, double sweep) {
   if (!(std::fabs(den) > 1e-12 * scale)) return {e.xc, e.yc};
   const double s = ((p1x - p0x) * d1y - (p1y - p0y) * d1x) / den;
   const double mx = p0x + s * d0x, my = p0y + s * d0y;
-  return {e.xc + util::RotateX(mx, my, 0, 0, e.tilt), e.yc + util::RotateY(mx, my, 0, 0, e.tilt)};
+  return {e.xc + (e.ct * mx - e.st * my), e.yc + (e.st * mx + e.ct * my)};
 }
 
 bool Equal(double a, double b) { return std::fabs(a - b) <= 1e-14; }

@@ -9,14 +9,6 @@
 
 namespace util {
 
-int32_t RoundHalfAway(double x) {
-  double r = x >= 0 ? std::trunc(x + 0.5) : std::trunc(x - 0.5);
-  if (std::isnan(r)) return 0;
-  if (r >= 2147483647.0) return INT32_MAX;
-  if (r <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(r);
-}
-
 double RoundToDecimals(int n, int mode, double x) {
   static const double kFactors[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   const double f = (n >= 1 && n <= 9) ? kFactors[n] : 1.0;

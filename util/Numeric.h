@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -9,7 +10,12 @@ namespace util {
 
 // x + 0.5 (x >= 0) or x - 0.5, truncated toward zero: 2.5 -> 3, -2.5 -> -3.
 // Values beyond the 32-bit range saturate instead of overflowing.
-int32_t RoundHalfAway(double x);
+inline int32_t RoundHalfAway(double x) {
+  const double r = x >= 0 ? x + 0.5 : x - 0.5;
+  if (r < 2147483647.0 && r > -2147483648.0) return static_cast<int32_t>(r);  // truncates
+  if (r != r) return 0;
+  return r > 0 ? INT32_MAX : INT32_MIN;
+}
 
 // Rounds |x| to n decimals (n outside 1..9 means 0) and gives it x's sign.
 // mode 0 truncates, mode 1 rounds up (unless within 1e-10 above a whole
