@@ -249,10 +249,20 @@ void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e);
 void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e);
 void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e);
 void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e);
-// Texts, images and dimensions: nothing is drawn for them yet.
+// Texts and the images placed as texts; dimensions draw nothing yet.
 void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e);
 void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e);
 void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& e);
+
+// A text's base line and sizes through T (mirroring swaps start and end).
+struct TextPlacement {
+  double X1, Y1, X2, Y2;
+  double Width, Height, Spacing;
+};
+TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double x2, double y2, double width,
+                           double height, double spacing);
+// Text style flags from a text kind: 1 bold, 2 italic (30000+ both).
+int TextStyleFlags(int32_t textKind);
 
 // The mark code, angle and scale of a point through T, and its mapped position.
 struct PointMark {

@@ -3,7 +3,12 @@
 #include <array>
 #include <cmath>
 
+#include <cctype>
+
+#include "jww/ImageReference.h"
+#include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
+#include "util/CodePage.h"
 #include "render/UnitGra.h"
 #include "util/Geometry.h"
 
@@ -102,8 +107,104 @@ void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
   pts.clear();
 }
 
-void DrawTextEntity(const EntityDrawContext&, const TJwwMoji&) {}
-void DrawImageEntity(const EntityDrawContext&, const TJwwMoji&) {}
+int TextStyleFlags(int32_t kind) {
+  if (kind >= 30000) return 3;
+  if (kind >= 20000) return 1;
+  if (kind >= 10000) return 2;
+  return 0;
+}
+
+TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double x2, double y2, double width,
+                           double height, double spacing) {
+  TextPlacement p{T.MapX(x1, y1), T.MapY(x1, y1), T.MapX(x2, y2), T.MapY(x2, y2), width, height, spacing};
+  const bool identity = std::fabs(T.A11 - 1) <= 1e-14 && std::fabs(T.A12) <= 1e-14 && std::fabs(T.A21) <= 1e-14 &&
+                        std::fabs(T.A22 - 1) <= 1e-14;
+  if (identity) {
+    p.Width = width / T.W;
+    p.Height = height / T.W;
+    p.Spacing = spacing / T.W;
+    return p;
+  }
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double L = (std::fabs(dx) <= 1e-14 && std::fabs(dy) <= 1e-14) ? 0.0 : util::VectorAngle(dx, dy);
+  auto mappedLength = [&](double len, double a) {
+    const double px = x1 + len * std::cos(a), py = y1 + len * std::sin(a);
+    return util::Distance(p.X1, p.Y1, T.MapX(px, py), T.MapY(px, py));
+  };
+  p.Width = mappedLength(width, L);
+  p.Spacing = mappedLength(spacing, L);
+  // The height: the distance of the mapped "up" point from the mapped base line.
+  const double hx = x1 + height * std::cos(L + util::kPi / 2), hy = y1 + height * std::sin(L + util::kPi / 2);
+  const double mx = T.MapX(hx, hy), my = T.MapY(hx, hy);
+  const double bx = p.X2 - p.X1, by = p.Y2 - p.Y1;
+  const double blen = std::sqrt(bx * bx + by * by);
+  p.Height = blen > 0 ? std::fabs(bx * (my - p.Y1) - by * (mx - p.X1)) / blen : util::Distance(p.X1, p.Y1, mx, my);
+  if (T.A11 * T.A22 < 0) {  // mirrored: still read from left to right
+    std::swap(p.X1, p.X2);
+    std::swap(p.Y1, p.Y2);
+  }
+  return p;
+}
+
+void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e) {
+  if (IsImageReference(e.Text) || IsEmptyBaseLineText(e)) return;
+  Canvas& canvas = *c.canvas;
+  UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
+  if (c.colorOverride >= 0) canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
+  const bool vertical = (e.Flags & 0x0020) != 0;
+  double width = e.SizeX, height = e.SizeY;
+  if (vertical) std::swap(width, height);
+  const TextPlacement p = TextGeometry(c.T, e.StartX, e.StartY, e.EndX, e.EndY, width, height, e.CharSpacing);
+  const std::string font = vertical ? "@" + e.FontName : e.FontName;
+  UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, p.X1, p.Y1, p.X2, p.Y2, p.Height, p.Width,
+                       p.Spacing, e.Text);
+}
+
+void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
+  ImageReference ref;
+  if (!ParseImageReference(e.Text, ref)) return;
+  // "%temp%" stands for the folder the drawing's own images were unpacked into.
+  std::string path = ref.Path;
+  if (path.size() >= 6) {
+    std::string head = path.substr(0, 6);
+    for (char& ch : head) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (head == "%temp%") {
+      std::string rest = path.substr(6);
+      while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
+      path = util::Utf8ToCp932(jwwtype::TempFolder()) + rest;
+    }
+  }
+  const BlockTransform& T = c.T;
+  const double x0 = T.MapX(e.StartX, e.StartY), y0 = T.MapY(e.StartX, e.StartY);
+  const double dx = e.EndX - e.StartX, dy = e.EndY - e.StartY;
+  const double B = (std::fabs(dx) <= 1e-14 && std::fabs(dy) <= 1e-14) ? 0.0 : util::VectorAngle(dx, dy);
+  auto mapped = [&](double len, double a, double& mx, double& my) {
+    const double px = e.StartX + len * std::cos(a), py = e.StartY + len * std::sin(a);
+    mx = T.MapX(px, py);
+    my = T.MapY(px, py);
+  };
+  double wx, wy, hx, hy, ax, ay;
+  mapped(ref.Width, B, wx, wy);
+  mapped(ref.Height, B + util::kPi / 2, hx, hy);
+  mapped(ref.Width, ref.AngleDegrees * util::kPi / 180, ax, ay);
+  const double w = util::Distance(x0, y0, wx, wy), h = util::Distance(x0, y0, hx, hy);
+  double angle = util::VectorAngle(ax - x0, ay - y0) * 180 / util::kPi;
+  while (angle >= 360) angle -= 360;
+  while (angle < 0) angle += 360;
+  Canvas& canvas = *c.canvas;
+  if (c.printMode) {
+    UnitGra::DrawImage(canvas, path, angle, ref.CropWidth, ref.CropBottom, ref.CropLeft, x0, y0, x0 + w, y0 + h);
+    return;
+  }
+  UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
+  UnitGra::SetFillBrush(canvas, e.LayerIndex(), e.PenColor, 5);
+  if (c.colorOverride >= 0) {
+    canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
+    canvas.SetBrushColor(static_cast<TColor>(c.colorOverride));
+  }
+  UnitGra::FillRotatedRect(canvas, x0, y0, x0 + w, y0 + h, angle * util::kPi / 180);
+}
+
 void DrawDimensionEntity(const EntityDrawContext&, const TJwwSunpou&) {}
 
 // ---------------------------------------------------------------------------

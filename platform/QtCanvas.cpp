@@ -3,7 +3,9 @@
 #include <QFont>
 #include <QFontMetrics>
 
+#include "platform/Fonts.h"
 #include "platform/ImageLoader.h"
+#include "util/Sjis.h"
 #include "util/CodePage.h"
 
 namespace platform {
@@ -80,21 +82,54 @@ void QtCanvas::Polygon(const DevicePoint* p, size_t n) {
 
 void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   const FontSpec& f = Font();
-  if (f.Height == 0) return;
-  QFont font(QString::fromUtf8(util::Cp932ToUtf8(f.FaceName).c_str()));
-  font.setPixelSize(std::abs(f.Height));
+  if (f.Height == 0 || sjis.empty()) return;
+  // The face: a leading "@" writes vertically (full-width glyphs turned in their cell).
+  std::string face = f.FaceName;
+  const bool vertical = !face.empty() && face[0] == '@';
+  if (vertical) face.erase(0, 1);
+  QFont font(PrintFamily(QString::fromUtf8(util::Cp932ToUtf8(face).c_str())));
+  font.setPixelSize(1000);  // a large reference em, scaled into the cell below
+  font.setHintingPreference(QFont::PreferNoHinting);
   font.setWeight(f.Weight >= 600 ? QFont::Bold : QFont::Normal);
   font.setItalic(f.Italic);
   font.setUnderline(f.Underline);
   font.setStrikeOut(f.StrikeOut);
+  const double ascender = TypoAscender(font);
+  const QFontMetricsF metrics(font);
+  const double cellHeight = std::abs(f.Height);
+  // LOGFONT width is the half-width cell; 0 means the font's own proportions.
+  const double halfCell = f.Width != 0 ? std::abs(f.Width) : cellHeight / 2;
+
   painter_->save();
   painter_->setFont(font);
   painter_->setPen(ToQColor(PenColor()));
   painter_->translate(x, y);
   painter_->rotate(-f.Escapement / 10.0);
-  painter_->drawText(0, QFontMetrics(font).ascent(), QString::fromUtf8(util::Cp932ToUtf8(sjis).c_str()));
+  double at = 0;
+  for (size_t i = 0; i < sjis.size();) {
+    const size_t n = util::SjisCharLength(sjis, i);
+    const QString ch = QString::fromUtf8(util::Cp932ToUtf8(sjis.substr(i, n)).c_str());
+    i += n;
+    const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
+    const double advance = metrics.horizontalAdvance(ch);
+    if (advance > 0) {
+      painter_->save();
+      painter_->translate(at, 0);
+      if (vertical && n == 2) {
+        // Turned back a quarter inside its cell: down a vertical line (the
+        // line's x axis pointing down the page) it then reads upright.
+        painter_->translate(0, cellHeight);
+        painter_->rotate(-90);
+        painter_->scale(cellHeight / advance, cellWidth / 1000.0);
+      } else {
+        painter_->scale(cellWidth / advance, cellHeight / 1000.0);
+      }
+      painter_->drawText(QPointF(0, ascender * 1000.0), ch);
+      painter_->restore();
+    }
+    at += cellWidth;
+  }
   painter_->restore();
-  appliedValid_ = false;
 }
 
 const QImage& QtCanvas::Image(const QString& path) {

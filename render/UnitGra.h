@@ -67,6 +67,18 @@ void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, in
 void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, double cropWidth,
                double cropBottom, double cropLeft, double x1, double y1, double x2, double y2);
 
+// Texts. flags: 1 bold, 2 italic, 4 underline, 8 strike-out. A font name
+// starting with "@" writes vertically, "@@" turns each character in its cell.
+// Lengths in drawing mm; width is that of a full-width character (negative:
+// the text runs backward); spacing the gap after one.
+void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, double x1, double y1, double x2,
+                 double y2, double height, double width, double spacing, const std::string& text);
+void DrawTextString(Canvas& canvas, int flags, const std::string& fontName, double x, double y, double angle,
+                    double height, double width, double spacing, const std::string& text);
+// One character cell; alignment 0..8 (0: P is the cell's lower left).
+void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, double w, double angle,
+                  const std::string& ch);
+
 // Where an image file is found: the stored path, else the drawing's folder
 // (the name as stored, then its last part, then that part in any letter
 // case). Empty when it is in neither. Shift-JIS in, a file-system path out.

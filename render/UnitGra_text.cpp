@@ -1,0 +1,307 @@
+// Texts: size limits, backward texts, trailing markers, text variables, the
+// "^" escapes, and characters placed one by one in their cells.
+#include <cmath>
+#include <vector>
+
+#include "render/TextVariables.h"
+#include "render/UnitGra.h"
+#include "util/Clip.h"
+#include "util/Geometry.h"
+#include "util/Sjis.h"
+
+namespace UnitGra {
+namespace {
+
+using UnitGval::PageWindow;
+
+int32_t RoundHalfEven(double v) {
+  if (!std::isfinite(v)) return 0;
+  if (v > 2e9) return 2000000000;
+  if (v < -2e9) return -2000000000;
+  const double f = std::floor(v);
+  const double frac = v - f;
+  int64_t r = static_cast<int64_t>(f);
+  if (frac > 0.5 || (frac == 0.5 && (r % 2) != 0)) ++r;
+  return static_cast<int32_t>(r);
+}
+
+bool IsDoubleByte(const std::string& s, size_t i) { return util::SjisCharLength(s, i) == 2; }
+
+// The advance of one character along the base line.
+double Advance(bool doubleByte, double width, double spacing) {
+  return doubleByte ? width + spacing : (width + spacing) / 2;
+}
+
+struct Run {
+  int flags;
+  std::string text;
+};
+
+}  // namespace
+
+void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, double w, double angle,
+                  const std::string& ch) {
+  if (ch.empty()) return;
+  if (h < 0) {
+    h = -h;
+    if (align <= 2)
+      align += 6;
+    else if (align > 5)
+      align -= 6;
+  }
+  const double cw = ch.size() == 2 && util::IsSjisLeadByte(static_cast<unsigned char>(ch[0])) ? std::fabs(w)
+                                                                                             : std::fabs(w) / 2;
+  static const double kDx[9] = {0, -0.5, -1, 0, -0.5, -1, 0, -0.5, -1};
+  static const double kDy[9] = {1, 1, 1, 0.5, 0.5, 0.5, 0, 0, 0};
+  if (align < 0 || align > 8) align = 0;
+  const double dx = kDx[align] * cw, dy = kDy[align] * h;
+  const double cx = x + util::RotateX(dx, dy, 0, 0, angle), cy = y + util::RotateY(dx, dy, 0, 0, angle);
+  const double ux = std::cos(angle), uy = std::sin(angle);
+  const double vx = std::cos(angle - util::kPi / 2), vy = std::sin(angle - util::kPi / 2);
+  const double corners[4][2] = {{cx, cy},
+                                {cx + cw * ux, cy + cw * uy},
+                                {cx + h * vx, cy + h * vy},
+                                {cx + cw * ux + h * vx, cy + cw * uy + h * vy}};
+  bool inside = false;
+  for (const auto& c : corners)
+    inside |= util::IsOutside(c[0], c[1], PageWindow.Xmin, PageWindow.Ymin, PageWindow.Xmax, PageWindow.Ymax) == 0;
+  if (!inside) return;
+  canvas.TextOut(RoundHalfEven((cx - PageWindow.Xmin) * PageWindow.Scale),
+                 PageWindow.PageHeight - RoundHalfEven((cy - PageWindow.Ymin) * PageWindow.Scale), ch);
+}
+
+void DrawTextString(Canvas& canvas, int flags, const std::string& fontName, double x, double y, double angle,
+                    double height, double width, double spacing, const std::string& text) {
+  FontSpec f;
+  f.Height = RoundHalfEven(std::fabs(height) * PageWindow.Scale);
+  f.Width = RoundHalfEven(std::fabs(width) * PageWindow.Scale / 2);
+  f.Escapement = RoundHalfEven(angle / util::kPi * 1800);
+  f.Weight = (flags & 1) ? 700 : 400;
+  f.Italic = (flags & 2) != 0;
+  f.Underline = (flags & 4) != 0;
+  f.StrikeOut = (flags & 8) != 0;
+  f.FaceName = fontName;
+  if (fontName.compare(0, 2, "@@") == 0) {
+    // Turned characters: each drawn upside down inside its own cell.
+    f.FaceName = fontName.substr(2);
+    f.Escapement += 1800;
+    if (f.Escapement >= 3600) f.Escapement -= 3600;
+    x += std::fabs(width) * std::cos(angle) + std::fabs(height) * std::cos(angle - util::kPi / 2);
+    y += std::fabs(width) * std::sin(angle) + std::fabs(height) * std::sin(angle - util::kPi / 2);
+  }
+  canvas.SetFont(f);
+  canvas.SetBrushStyle(BrushStyle::Clear);
+  const double ux = std::cos(angle), uy = std::sin(angle);
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = util::SjisCharLength(text, i);
+    DrawTextChar(canvas, 0, x, y, height, width, angle, text.substr(i, n));
+    const double a = Advance(n == 2, width, spacing);
+    x += a * ux;
+    y += a * uy;
+    i += n;
+  }
+}
+
+namespace {
+
+// Draws a text with "^" escapes run by run from (x, y) along angle.
+void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, double x, double y, double angle,
+                     double h, double w, double s, const std::string& text) {
+  const double ux = std::cos(angle), uy = std::sin(angle);
+  const double nx = std::cos(angle + util::kPi / 2), ny = std::sin(angle + util::kPi / 2);
+  int flags = ownFlags;
+  std::string run;
+  int k = 0;  // 2 after a double-byte character, 1 after a single-byte one, 0 at the start
+  auto flush = [&]() {
+    if (run.empty()) return;
+    DrawTextString(canvas, flags, font, x, y, angle, h, w, s, run);
+    for (size_t i = 0; i < run.size();) {
+      const size_t n = util::SjisCharLength(run, i);
+      const double a = Advance(n == 2, w, s);
+      x += a * ux;
+      y += a * uy;
+      i += n;
+    }
+    run.clear();
+  };
+  auto appendChar = [&](size_t i) {
+    const size_t n = util::SjisCharLength(text, i);
+    run.append(text, i, n);
+    k = n == 2 ? 2 : 1;
+    return i + n;
+  };
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] != '^' || i + 1 >= text.size()) {
+      i = appendChar(i);
+      continue;
+    }
+    const char e = text[i + 1];
+    const size_t next = i + 2;  // the character after the escape
+    auto drawn = [&]() { i = appendChar(i); };  // "^" drawn as written
+    switch (e) {
+      case '!': case '/': case '_': case '-': case '#':
+        flush();
+        if (e == '!') flags |= 1;
+        if (e == '/') flags |= 2;
+        if (e == '_') flags |= 4;
+        if (e == '-') flags |= 8;
+        if (e == '#') flags = ownFlags;
+        i = next;
+        break;
+      case '*':
+        run.append(text, next, std::string::npos);
+        i = text.size();
+        break;
+      case '$':
+        if (next < text.size() && text[next] >= '1' && text[next] <= '9') {
+          flush();
+          canvas.SetPenColor(UnitGraAtt::GraAttribute().GetPenColor(text[next] - '0'));
+          i = next + 1;
+        } else {
+          drawn();
+        }
+        break;
+      case 'u': case 'd': case 'c': case 'o': case 'n': case 'b': case 'B': case 'w': {
+        if (next >= text.size()) {
+          drawn();
+          break;
+        }
+        const size_t len = util::SjisCharLength(text, next);
+        const bool dbl = len == 2;
+        if (e == 'w' && dbl) {
+          drawn();
+          break;
+        }
+        flush();
+        const std::string ch = text.substr(next, len);
+        const double c = dbl ? w : w / 2;  // the cell of the following character
+        const double back = k * (s / 2 + w / 4);
+        double px = x, py = y, ch_h = h, ch_w = w, advance = 0;
+        auto move = [&](double backBy, double raise) {
+          px = x - backBy * ux + raise * nx;
+          py = y - backBy * uy + raise * ny;
+        };
+        switch (e) {
+          case 'u': ch_h = h / 2; ch_w = dbl ? w / 2 : w; move(0, h / 2); advance = (w + s) / 2; break;
+          case 'd': ch_h = h / 2; ch_w = dbl ? w / 2 : w; move(0, 0); advance = (w + s) / 2; break;
+          case 'c': ch_h = h / 2; ch_w = dbl ? w / 2 : w; move(0, h / 4); advance = (w + s) / 2; break;
+          case 'o': ch_h = h / 2; ch_w = w / 2; move(back + c / 4, h / 4); break;
+          case 'n': move(back + c / 2, 0); break;
+          case 'b': move(back + c / 4, 0); break;
+          case 'B': move(back + 0.3 * c, 0); break;
+          case 'w':
+            // A single-byte character widened to a full-width cell.
+            ch_w = 2 * w;
+            advance = w + s;
+            break;
+        }
+        DrawTextString(canvas, flags, font, px, py, angle, ch_h, ch_w, s, ch);
+        x += advance * ux;
+        y += advance * uy;
+        k = dbl ? 2 : 1;
+        i = next + len;
+        break;
+      }
+      default:
+        drawn();
+        break;
+    }
+  }
+  flush();
+}
+
+}  // namespace
+
+void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, double x1, double y1, double x2,
+                 double y2, double height, double width, double spacing, const std::string& textIn) {
+  if (textIn.empty()) return;
+  const double scale = PageWindow.Scale;
+  const double length = util::Distance(x1, y1, x2, y2);
+  if (!(std::fabs(height) >= 1e-14) || std::fabs(height) * scale < 6 || std::fabs(height) * scale > 1000 ||
+      !(std::fabs(length) >= 1e-14) || std::fabs(length) * scale < 6 || std::fabs(width) * scale > 1000) {
+    canvas.SetPenWidth(3);
+    DrawClippedLine(canvas, x1, y1, x2, y2);
+    return;
+  }
+  double angle = util::VectorAngle(x2 - x1, y2 - y1);
+  if (width < 0) {
+    width = -width;
+    spacing = -spacing;
+    angle += util::kPi;
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  std::string text = textIn;
+  // The gaps between the characters.
+  double gaps = 0;
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < text.size(); i += util::SjisCharLength(text, i)) starts.push_back(i);
+  for (size_t c = 0; c + 1 < starts.size(); ++c) gaps += IsDoubleByte(text, starts[c]) ? spacing : spacing / 2;
+  auto bytesWithoutLast = [](const std::string& t) -> double {
+    if (t.empty()) return 0;
+    size_t last = 0;
+    for (size_t i = 0; i < t.size(); i += util::SjisCharLength(t, i)) last = i;
+    return static_cast<double>(last);
+  };
+
+  // Trailing markers: "･" keeps the length, "・"s stretch the gaps, "^d" narrows.
+  const bool endsHalfDot = !starts.empty() && !IsDoubleByte(text, starts.back()) &&
+                           static_cast<unsigned char>(text[starts.back()]) == 0xA5;
+  int fullDots = 0;
+  {
+    // Count "・" (81 45) back from the end; "^" escapes and digits after "^" do not break it.
+    size_t c = starts.size();
+    while (c > 0) {
+      const size_t at = starts[c - 1];
+      if (IsDoubleByte(text, at) && text.compare(at, 2, "\x81\x45") == 0) {
+        ++fullDots;
+        --c;
+      } else if (c >= 2 && !IsDoubleByte(text, starts[c - 2]) && text[starts[c - 2]] == '^') {
+        c -= 2;  // an escape of two characters
+      } else {
+        break;
+      }
+    }
+  }
+  const size_t n = text.size();
+  if (endsHalfDot) {
+    text.erase(starts.back());
+    const double v = bytesWithoutLast(text);
+    if (v > 0) {
+      spacing = 2 * (width / 2 + gaps) / v;
+      gaps = width / 2 + gaps;
+    }
+  } else if (fullDots > 0 && static_cast<size_t>(2 * fullDots) <= n) {
+    text.erase(n - 2 * static_cast<size_t>(fullDots));
+    const double v = bytesWithoutLast(text);
+    if (v > 0) spacing = 2 * (fullDots * width + gaps) / v;
+  } else if (starts.size() >= 2 && starts[starts.size() - 2] == n - 2 && starts.back() == n - 1 &&
+             text[n - 2] == '^' && text[n - 1] >= '1' && text[n - 1] <= '9') {
+    const int d = text[n - 1] - '0';
+    text.erase(n - 2);
+    const double rest = static_cast<double>(text.size());
+    if (rest - d > 1) {
+      width *= (rest - d) / rest;
+      spacing *= (rest - d) / rest;
+    }
+  }
+  if (text.empty()) return;
+
+  // Whole-text variables and user variables: drawn without escapes.
+  if (const auto value = TextVariableValue(text, CurrentTextVariableSources())) {
+    DrawTextString(canvas, flags, fontName, x1, y1, angle, height, width, spacing, *value);
+    return;
+  }
+  if (text.compare(0, 2, "%%") == 0) {  // no user variables are kept: drawn as written
+    DrawTextString(canvas, flags, fontName, x1, y1, angle, height, width, spacing, text);
+    return;
+  }
+  if (text.find('^') == std::string::npos) {
+    DrawTextString(canvas, flags, fontName, x1, y1, angle, height, width, spacing, text);
+    return;
+  }
+  DrawEscapedText(canvas, flags, fontName, x1, y1, angle, height, width, spacing, text);
+}
+
+}  // namespace UnitGra
