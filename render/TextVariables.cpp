@@ -55,13 +55,10 @@ std::string Zero2(int v) {
   return v >= 100 ? Num(v) : b;
 }
 
-// A real in the shortest general form: 100 -> "100", 2.5 -> "2.5".
+// A real in the general form of 15 significant digits: 100 -> "100", 2.5 -> "2.5".
 std::string General(double v) {
   char b[64];
-  for (int p = 1; p <= 17; ++p) {
-    std::snprintf(b, sizeof b, "%.*g", p, v);
-    if (std::strtod(b, nullptr) == v) break;
-  }
+  std::snprintf(b, sizeof b, "%.15g", v);
   return b;
 }
 
