@@ -239,6 +239,7 @@ class TJwwData {
 // for none.
 struct EntityDrawContext {
   Canvas* canvas = nullptr;
+  const std::array<TJwwLayerGroup, 16>* layerGroups = nullptr;  // for group scales
   bool printMode = true;
   BlockTransform T;
   bool ownLayers = false;
@@ -249,7 +250,7 @@ void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e);
 void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e);
 void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e);
 void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e);
-// Texts and the images placed as texts; dimensions draw nothing yet.
+// Texts, the images placed as texts, and dimensions.
 void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e);
 void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e);
 void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& e);
@@ -263,6 +264,14 @@ TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double
                            double height, double spacing);
 // Text style flags from a text kind: 1 bold, 2 italic (30000+ both).
 int TextStyleFlags(int32_t textKind);
+
+// A dimension's value measured anew through T and formatted by its flag word
+// (Shift-JIS).
+std::string DimensionValueText(uint16_t dimensionFlags, uint16_t textFlags, double x1, double y1, double x2,
+                               double y2, double groupScale, const BlockTransform& T);
+// The dimension text drawn with `value` in place of its stored text,
+// centred on its mapped base line.
+void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& text, const std::string& value);
 
 // The mark code, angle and scale of a point through T, and its mapped position.
 struct PointMark {

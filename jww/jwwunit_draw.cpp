@@ -9,6 +9,8 @@
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
 #include "util/CodePage.h"
+#include "util/Numeric.h"
+#include "util/Sjis.h"
 #include "render/UnitGra.h"
 #include "util/Geometry.h"
 
@@ -205,7 +207,102 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   UnitGra::FillRotatedRect(canvas, x0, y0, x0 + w, y0 + h, angle * util::kPi / 180);
 }
 
-void DrawDimensionEntity(const EntityDrawContext&, const TJwwSunpou&) {}
+std::string DimensionValueText(uint16_t flags, uint16_t textFlags, double x1, double y1, double x2, double y2,
+                               double groupScale, const BlockTransform& T) {
+  const double scale = groupScale > 0 ? groupScale : 1.0;
+  double length = util::Distance(T.MapX(x1, y1), T.MapY(x1, y1), T.MapX(x2, y2), T.MapY(x2, y2)) * scale;
+  if (flags & 0x0010) length /= 1000;
+  const bool truncate = (flags & 0x0100) && !(flags & 0x0200);
+  const bool roundUp = (flags & 0x0200) && !(flags & 0x0100);
+  const int decimals = (flags / 4096) % 10;
+  const double v = util::RoundToDecimals(decimals, truncate ? 0 : roundUp ? 1 : 2, length);
+  std::string text;
+  if (flags & 0x0040) {
+    text = util::FormatWithSeparators(decimals, v);
+    if (!(flags & 0x0080) && text.find('.') != std::string::npos)
+      while (!text.empty() && text.back() == '0') text.pop_back();
+  } else if (flags & 0x0080) {
+    text = util::FormatFixed(decimals, v);
+  } else {
+    char b[64];
+    std::snprintf(b, sizeof b, "%.15g", v);
+    text = b;
+  }
+  const char* mark = (textFlags & 0x0100) ? "R" : (textFlags & 0x0200) ? "\x83\xd3" : nullptr;  // R, φ
+  if (mark) {
+    if (flags & 0x0400)
+      text = mark + text;
+    else if (flags & 0x0800)
+      text += mark;
+  }
+  if (flags & 0x0008) text = util::SjisToFullWidth(text);
+  if (flags & 0x0020) text += (flags & 0x0010) ? "\x82\x8d" : "mm";  // ｍ
+  return text;
+}
+
+void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std::string& value) {
+  if (IsImageReference(e.Text)) return;
+  Canvas& canvas = *c.canvas;
+  UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
+  if (c.colorOverride >= 0) canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
+  const bool vertical = (e.Flags & 0x0020) != 0;
+  double width = e.SizeX, height = e.SizeY;
+  if (vertical) std::swap(width, height);
+  TextPlacement p = TextGeometry(c.T, e.StartX, e.StartY, e.EndX, e.EndY, width, height, e.CharSpacing);
+  p.Width = util::RoundToDecimals(4, 2, p.Width);
+  p.Height = util::RoundToDecimals(4, 2, p.Height);
+  p.Spacing = util::RoundToDecimals(4, 2, p.Spacing);
+  if (p.Width < 0.0001) p.Width = 0.0001;
+  if (p.Height < 0.0001) p.Height = 0.0001;
+  // Re-centred on the mapped base line at the value's laid-out length.
+  double length = 0;
+  for (size_t i = 0; i < value.size();) {
+    const auto b = static_cast<unsigned char>(value[i]);
+    const bool dbl = ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) && i + 1 < value.size();
+    const size_t n = dbl ? 2 : 1;
+    length += dbl ? p.Width : p.Width / 2;
+    if (i + n < value.size()) length += dbl ? p.Spacing : p.Spacing / 2;
+    i += n;
+  }
+  const double mx = (p.X1 + p.X2) / 2, my = (p.Y1 + p.Y2) / 2;
+  double dx = p.X2 - p.X1, dy = p.Y2 - p.Y1;
+  const double dlen = std::sqrt(dx * dx + dy * dy);
+  if (dlen > 0) {
+    dx /= dlen;
+    dy /= dlen;
+  } else {
+    dx = 1;
+    dy = 0;
+  }
+  const std::string font = vertical ? "@" + e.FontName : e.FontName;
+  UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, mx - length / 2 * dx, my - length / 2 * dy,
+                       mx + length / 2 * dx, my + length / 2 * dy, p.Height, p.Width, p.Spacing, value);
+}
+
+void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
+  const bool skip = c.skipAuxiliary;
+  auto auxLine = [&](const TJwwSen& l) { return skip && (l.PenStyle == 9 || l.PenColor == 9); };
+  if (d.SxfMode != 0) {
+    if (!auxLine(d.AuxLine1)) DrawLineEntity(c, d.AuxLine1);
+    if (!auxLine(d.AuxLine2)) DrawLineEntity(c, d.AuxLine2);
+    if (!(skip && d.AuxPoint1.PenColor == 9)) DrawPointEntity(c, d.AuxPoint1);
+    if (!(skip && d.AuxPoint2.PenColor == 9)) DrawPointEntity(c, d.AuxPoint2);
+  }
+  if (!auxLine(d.DimLine)) DrawLineEntity(c, d.DimLine);
+  if (skip && d.DimText.PenColor == 9) return;
+  const BlockTransform& T = c.T;
+  const bool identity = std::fabs(T.A11 - 1) <= 1e-14 && std::fabs(T.A12) <= 1e-14 && std::fabs(T.A21) <= 1e-14 &&
+                        std::fabs(T.A22 - 1) <= 1e-14;
+  const uint16_t flags = d.DimText.PenWidth;
+  if (identity || !(flags & 0x0002)) {
+    DrawTextEntity(c, d.DimText);
+    return;
+  }
+  const double groupScale = c.layerGroups ? (*c.layerGroups)[d.DimLine.LayerGroup & 15].Scale : 1.0;
+  DrawDimensionText(c, d.DimText,
+                    DimensionValueText(flags, d.DimText.Flags, d.DimLine.StartX, d.DimLine.StartY, d.DimLine.EndX,
+                                       d.DimLine.EndY, groupScale, T));
+}
 
 // ---------------------------------------------------------------------------
 // The draw pass
@@ -217,6 +314,7 @@ class DrawPass {
   DrawPass(const TJwwData& d, Canvas& canvas, double rotation, bool includeTemporary, bool skipAux)
       : d_(d), includeTemporary_(includeTemporary) {
     ctx_.canvas = &canvas;
+    ctx_.layerGroups = &d.LayerGroups;
     ctx_.printMode = GraAttribute().GetPrintMode();
     ctx_.skipAuxiliary = skipAux;
     c_ = std::cos(rotation);

@@ -312,3 +312,74 @@ TEST_F(TextTest, ImageReferencesTurnWithTheirBlock) {
   EXPECT_EQ(frame[0].points[1].y, 1000 - 400);
   EXPECT_EQ(frame[0].brushStyle, BrushStyle::BackwardDiagonal);
 }
+
+namespace {
+BlockTransform QuarterTurn() {
+  BlockTransform t;
+  t.A11 = 0;
+  t.A12 = -1;
+  t.A21 = 1;
+  t.A22 = 0;
+  return t;
+}
+std::string Value(uint16_t flags, uint16_t textFlags, double length = 1234.5) {
+  return util::Cp932ToUtf8(DimensionValueText(flags, textFlags, 0, 0, length, 0, 1, QuarterTurn()));
+}
+}  // namespace
+
+TEST(DimensionValues, TheFlagTableRowByRow) {
+  EXPECT_EQ(Value(0x0002, 0), "1235");
+  EXPECT_EQ(Value(0x2042, 0), "1,234.5");
+  EXPECT_EQ(Value(0x20C2, 0), "1,234.50");
+  EXPECT_EQ(Value(0x2082, 0), "1234.50");
+  EXPECT_EQ(Value(0x20B2, 0), "1.23\xef\xbd\x8d");  // 1.23ｍ
+  EXPECT_EQ(Value(0x0142, 0), "1,234");
+  EXPECT_EQ(Value(0x0242, 0), "1,235");
+  EXPECT_EQ(Value(0x0462, 0x0100), "R1,235mm");
+  EXPECT_EQ(Value(0x0842, 0x0200), "1,235\xcf\x86");  // φ
+  EXPECT_EQ(Value(0x2042, 0, 1200), "1,200.");      // the zeros go, the point stays
+  EXPECT_EQ(Value(0x000A, 0), "\xef\xbc\x91\xef\xbc\x92\xef\xbc\x93\xef\xbc\x95");  // full width: １２３５
+  EXPECT_EQ(Value(0x0002, 0, 0), "0");
+  EXPECT_EQ(Value(0xF002, 0), "1234.5");  // decimal digit 15 wraps to 5
+  // The group scale multiplies the measured length.
+  EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(0x0002, 0, 0, 0, 12.345, 0, 100, QuarterTurn())), "1235");
+  EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(0x0002, 0, 0, 0, 10, 0, -5, QuarterTurn())), "10");
+}
+
+TEST_F(TextTest, DimensionsKeepOrRecomputeTheirText) {
+  TJwwSunpou d = MakeDimension(10, 50, 40, 50, "30");
+  d.DimText.SizeX = d.DimText.SizeY = 3;
+  d.DimText.PenWidth = 0x0002;
+  d.DimText.StartX = 10;
+  d.DimText.EndX = 40;
+  EntityDrawContext c;
+  c.canvas = &canvas;
+  DrawDimensionEntity(c, d);
+  EXPECT_EQ(Texts(canvas), (std::vector<std::string>{"3", "0"}));  // unturned: the stored text
+  EXPECT_EQ(canvas.Of("line").size(), 1u);                      // the dimension line only
+  // Scaled by 2 in a block: measured anew, and centred on the dimension line.
+  canvas.calls.clear();
+  c.T.A11 = c.T.A22 = 2;
+  c.T.Tx = -10;
+  c.T.Ty = -50;
+  DrawDimensionEntity(c, d);
+  auto t = canvas.Of("text");
+  EXPECT_EQ(Texts(canvas), (std::vector<std::string>{"6", "0"}));
+  ASSERT_EQ(t.size(), 2u);
+  // The line runs 10..70 mm; "60" is 6 mm wide (3 mm each at height 6): it starts at 37 mm.
+  EXPECT_EQ(t[0].points[0].x, 370);
+  // Without the automatic flag the stored text stays.
+  d.DimText.PenWidth = 0;
+  canvas.calls.clear();
+  DrawDimensionEntity(c, d);
+  EXPECT_EQ(Texts(canvas), (std::vector<std::string>{"3", "0"}));
+  // SXF mode: extension lines and the first two points; auxiliary parts can be skipped.
+  d.SxfMode = 1;
+  d.AuxLine1.PenColor = 9;
+  c.skipAuxiliary = true;
+  c.T = BlockTransform();
+  canvas.calls.clear();
+  DrawDimensionEntity(c, d);
+  EXPECT_EQ(canvas.Of("line").size(), 2u);       // AuxLine2 and the dimension line
+  EXPECT_EQ(canvas.Of("polygon").size(), 2u);    // AuxPoint1 and AuxPoint2 only
+}
