@@ -14,6 +14,7 @@
 #include "platform/ImageLoader.h"
 #include "platform/PrintService.h"
 #include "platform/QtCanvas.h"
+#include "jww/jwwunit.h"
 #include "render/UnitGra.h"
 
 namespace fs = std::filesystem;
@@ -188,6 +189,81 @@ TEST(Images, QtReadersAndMetafiles) {
   const QRgb middle = picture.pixel(picture.width() / 2, picture.height() / 2);
   EXPECT_GT(qRed(middle), 200);
   EXPECT_LT(qGreen(middle), 60);
+}
+
+
+namespace {
+
+// Ink pixels of `img` inside the rectangle (x0, y0)-(x1, y1) in drawing mm
+// (y up), for a page whose window starts at (0, 0) with `scale` px per mm.
+int InkIn(const QImage& img, double scale, double x0, double y0, double x1, double y1) {
+  const int px0 = std::max(0, static_cast<int>(x0 * scale)), px1 = std::min(img.width(), static_cast<int>(x1 * scale));
+  const int py0 = std::max(0, img.height() - static_cast<int>(y1 * scale));
+  const int py1 = std::min(img.height(), img.height() - static_cast<int>(y0 * scale));
+  int ink = 0;
+  for (int y = py0; y < py1; ++y)
+    for (int x = px0; x < px1; ++x) ink += (img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+  return ink;
+}
+
+}  // namespace
+
+TEST(Texts, GlyphsFillTheirCellsOnPaper) {
+  const std::string dir = OutputDir() + "text";
+  fs::remove_all(dir);
+  auto service = platform::MakePngPrintService(dir, {148, 210, 200});
+  ASSERT_TRUE(service->BeginPrintDocument("text"));
+  SetWindow(*service);
+  const double scale = UnitGval::PageWindow.Scale;
+  Canvas& canvas = service->PageCanvas();
+  const std::string gothic = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
+  const std::string mincho = "\x82\x6c\x82\x72 \x96\xbe\x92\xa9";                 // ＭＳ 明朝
+  UnitGra::SetLinePen(canvas, 0, 2, 0, 1);
+  // "あA漢字": cells 10 x 10 mm, 5 x 10 for "A", from (20, 150).
+  UnitGra::DrawJwwText(canvas, 0, gothic, 20, 150, 60, 150, 10, 10, 0, "\x82\xa0" "A\x8a\xbf\x8e\x9a");
+  // Bold Mincho with spacing, and a small Latin line.
+  UnitGra::DrawJwwText(canvas, 1, mincho, 20, 120, 100, 120, 8, 8, 2, "\x90\x7d\x96\xca Plan-01");
+  UnitGra::DrawJwwText(canvas, 0, gothic, 20, 100, 100, 100, 4, 4, 0, "Kestrovan 1:100");
+  // Vertical: "縦書き" down a line from (100, 80); cells 10 x 10 at x 100..110.
+  UnitGra::DrawJwwText(canvas, 0, "@" + gothic, 100, 80, 100, 20, 10, 10, 0, "\x8f\x63\x8f\x91\x82\xab");
+  // A dimension of 40 mm with its value text.
+  TJwwSunpou dim;
+  dim.DimLine.StartX = 20;
+  dim.DimLine.StartY = 40;
+  dim.DimLine.EndX = 60;
+  dim.DimLine.EndY = 40;
+  dim.DimLine.PenColor = 2;
+  dim.DimText.StartX = 35;
+  dim.DimText.StartY = 42;
+  dim.DimText.EndX = 45;
+  dim.DimText.EndY = 42;
+  dim.DimText.SizeX = dim.DimText.SizeY = 5;
+  dim.DimText.PenColor = 2;
+  dim.DimText.FontName = gothic;
+  dim.DimText.Text = "40";
+  EntityDrawContext c;
+  c.canvas = &canvas;
+  DrawDimensionEntity(c, dim);
+  ASSERT_TRUE(service->EndPrintDocument());
+  const QImage page(QString::fromStdString(dir + "/page-0001.png"));
+  ASSERT_FALSE(page.isNull());
+
+  // Each cell of the first line holds ink; nothing spills far beyond the line.
+  EXPECT_GT(InkIn(page, scale, 20, 150, 30, 160), 500);  // あ
+  EXPECT_GT(InkIn(page, scale, 30, 150, 35, 160), 150);  // A
+  EXPECT_GT(InkIn(page, scale, 35, 150, 45, 160), 800);  // 漢
+  EXPECT_GT(InkIn(page, scale, 45, 150, 55, 160), 500);  // 字
+  EXPECT_EQ(InkIn(page, scale, 56, 145, 148, 165), 0);
+  EXPECT_EQ(InkIn(page, scale, 0, 161, 148, 210), 0);
+  EXPECT_LT(InkIn(page, scale, 20, 145, 55, 149.5), 40);  // only descender traces below the base line
+  // The vertical text stays in its column, one cell under another.
+  EXPECT_GT(InkIn(page, scale, 100, 70, 110, 80), 500);
+  EXPECT_GT(InkIn(page, scale, 100, 60, 110, 70), 500);
+  EXPECT_GT(InkIn(page, scale, 100, 50, 110, 60), 300);
+  EXPECT_EQ(InkIn(page, scale, 111, 45, 148, 85), 0);
+  EXPECT_EQ(InkIn(page, scale, 100, 20, 110, 48), 0);
+  // The dimension's value sits on its line.
+  EXPECT_GT(InkIn(page, scale, 35, 42, 40, 47), 100);
 }
 
 int main(int argc, char** argv) {
