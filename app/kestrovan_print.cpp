@@ -1,5 +1,6 @@
 // kestrovan-print: the print run without a window, for scripts and servers.
 #include <QGuiApplication>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "app/core/PaperSize.h"
 #include "app/core/PrintRun.h"
+#include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
 #include "platform/PrintService.h"
 #include "util/CodePage.h"
@@ -35,6 +37,13 @@ const char kUsage[] =
     "  --display-only 0..3    display-only layers: 0 not printed, 1 grey, 2 in\n"
     "                         --display-only-color RGB, 3 as usual\n"
     "  --order normal|layer|reverse, --one-document\n"
+    "  --per-layer-group      one page per layer group; --common-group N (1..16 = group\n"
+    "                         0..F, 17 = the display-only groups) printed on every page\n"
+    "Settings:\n"
+    "  --settings FILE.dat    options, tables and (when no files are named) the file list\n"
+    "                         of a settings file; options given after it override it\n"
+    "  --save-settings FILE.dat   save the options and the files named as a settings file\n"
+    "  --list                 say which pages would be printed; print nothing\n"
     "\n"
     "Progress and warnings go to stderr. Exit status: 0 all printed, 1 some file passed\n"
     "over or damaged, 2 usage error or no output could be written. Ctrl-C stops the run\n"
@@ -67,6 +76,9 @@ class ConsoleObserver : public PrintRunObserver {
 
 struct Options {
   PrintSettings settings;
+  SettingsFileExtras extras;
+  std::string saveSettings;
+  bool list = false;
   std::vector<std::string> files;
   std::string pdf, pngDir, printer;
   bool printerGiven = false;
@@ -177,6 +189,24 @@ Options Parse(int argc, char** argv) {
       s.PrintOrder = Choice(a, value(), {"normal", "layer", "reverse"});
     } else if (a == "--one-document") {
       s.OneDocument = 1;
+    } else if (a == "--per-layer-group") {
+      s.PerLayerGroup = 1;
+    } else if (a == "--common-group") {
+      const double g = RealArg(a, value());
+      if (g < 0 || g > 17 || g != static_cast<int>(g)) Usage("--common-group takes 0..17");
+      s.CommonLayerGroup = static_cast<int32_t>(g);
+    } else if (a == "--settings") {
+      const std::string file = value();
+      const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);
+      if (r == SettingsReadResult::NoFile) Usage("there is no settings file " + file);
+      if (r == SettingsReadResult::NotSettings) Usage(file + " is not a Kestrovan settings file");
+      if (r == SettingsReadResult::Damaged)
+        std::fprintf(stderr, "kestrovan-print: warning: %s is damaged; using what could be read\n", file.c_str());
+      ClampSettings(s);
+    } else if (a == "--save-settings") {
+      o.saveSettings = value();
+    } else if (a == "--list") {
+      o.list = true;
     } else if (a.size() > 1 && a[0] == '-') {
       Usage("unknown option " + a);
     } else {
@@ -185,15 +215,72 @@ Options Parse(int argc, char** argv) {
   }
   const int outputs = !o.pdf.empty() + !o.pngDir.empty() + o.printerGiven;
   if (outputs > 1) Usage("choose one of --pdf, --png and --printer");
-  if (o.files.empty()) Usage("no drawing files given");
+  ClampSettings(s);
+  if (o.files.empty())
+    for (const std::string& f : o.extras.Files) o.files.push_back(util::Cp932ToUtf8(f));
+  if (o.files.empty() && o.saveSettings.empty()) Usage("no drawing files given");
   if (outputs == 0) o.pdf = "kestrovan.pdf";
   return o;
 }
 
 }  // namespace
 
+// Prints nothing; tells which pages the run would make.
+class ListingDevice : public PrintDevice {
+ public:
+  explicit ListingDevice(const PageSetup& s)
+      : dpi_(s.Dpi),
+        w_(static_cast<int>(std::lround(s.PaperWidthMm * s.Dpi / 25.4))),
+        h_(static_cast<int>(std::lround(s.PaperHeightMm * s.Dpi / 25.4))) {}
+  std::string PrinterName() const override { return "list"; }
+  int PrinterDpiX() const override { return dpi_; }
+  int PrinterDpiY() const override { return dpi_; }
+  int PaperWidthPx() const override { return w_; }
+  int PaperHeightPx() const override { return h_; }
+  int PageWidthPx() const override { return w_; }
+  int PageHeightPx() const override { return h_; }
+  bool BeginPrintDocument(const std::string& title) override {
+    title_ = util::Cp932ToUtf8(PrintJobTitle(title));
+    Page();
+    return true;
+  }
+  bool NewPrintPage() override {
+    Page();
+    return true;
+  }
+  bool EndPrintDocument() override { return true; }
+  Canvas& PageCanvas() override { return canvas_; }
+  int PagesPrinted() const override { return pages_; }
+
+ private:
+  void Page() { std::printf("page %d: %s\n", ++pages_, title_.c_str()); }
+  class Null : public Canvas {
+    void MoveTo(int32_t, int32_t) override {}
+    void LineTo(int32_t, int32_t) override {}
+    void Polyline(const DevicePoint*, size_t) override {}
+    void Polygon(const DevicePoint*, size_t) override {}
+    void TextOut(int32_t, int32_t, const std::string&) override {}
+    bool ImageSize(const std::string&, int32_t&, int32_t&) override { return false; }
+    void DrawImage(const ImagePlacement&) override {}
+  } canvas_;
+  int dpi_, w_, h_;
+  int pages_ = 0;
+  std::string title_;
+};
+
 int main(int argc, char** argv) {
   Options o = Parse(argc, argv);
+  if (!o.saveSettings.empty()) {
+    SettingsFileExtras extras = o.extras;
+    extras.Files.clear();
+    for (const std::string& f : o.files) extras.Files.push_back(util::Utf8ToCp932(f));
+    if (!WriteSettingsFile(o.saveSettings, SettingsForm::User, o.settings, extras)) {
+      std::fprintf(stderr, "kestrovan-print: cannot save the settings to %s\n", o.saveSettings.c_str());
+      return 2;
+    }
+    std::fprintf(stderr, "kestrovan-print: settings saved to %s\n", o.saveSettings.c_str());
+    if (o.files.empty()) return 0;
+  }
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
@@ -214,7 +301,10 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<PrintDevice> device;
   std::string where;
-  if (o.printerGiven) {
+  if (o.list) {
+    device = std::make_unique<ListingDevice>(setup);
+    where = "the list";
+  } else if (o.printerGiven) {
     std::string error;
     device = platform::MakeCupsPrintService(o.printer, o.pageGiven ? &setup : nullptr, error);
     if (!device) {

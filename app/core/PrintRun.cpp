@@ -175,14 +175,57 @@ void PrintRun::PrintOneFile(const std::string& path) {
 
   const std::string fileName = std::filesystem::path(path).filename().string();
   const std::string title = "Kestrovan_" + util::Utf8ToCp932(fileName);
-  if (d_.CountEntities(-1, -1).Printable() <= 0) {
+  const int pagesBefore = result_.Pages;
+  if (!s_.PerLayerGroup) {
+    if (d_.CountEntities(-1, -1).Printable() > 0) {
+      if (!StartPage(title)) return;
+      const bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
+      EndPage();
+      if (!complete) result_.Stopped = true;
+    }
+  } else {
+    PrintLayerGroupPages(title, rotation);
+  }
+  if (result_.Pages == pagesBefore) {
     ++result_.FilesWithNothingToPrint;
     observer_.FileHasNothingToPrint(path);
-    return;
+  } else {
+    ++result_.FilesPrinted;
   }
-  if (!StartPage(title)) return;
-  const bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
-  EndPage();
-  if (!complete) result_.Stopped = true;
-  ++result_.FilesPrinted;
+}
+
+void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotation) {
+  const TgraAttribute& a = UnitGraAtt::GraAttribute();
+  const bool reverse = s_.PrintOrder == 2;
+  auto state = [&](int g) { return d_.LayerGroups[g].State; };
+  auto drawGroup = [&](int g) {
+    // The draw pass turns position p back into group 15 - p in reverse order.
+    return d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, reverse ? 15 - g : g);
+  };
+  for (int p = 0; p < 16; ++p) {
+    const int g = reverse ? 15 - p : p;
+    if (s_.CommonLayerGroup == g + 1) continue;
+    if (s_.CommonLayerGroup == 17 && state(g) == 1) continue;
+    if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == 0)) continue;
+    int64_t sum = 0;
+    for (int l = 0; l < 16; ++l)
+      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(g, l).Printable();
+    if (sum == 0) continue;
+    if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
+    bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, p);
+    // The common group on every group's page, after the group itself.
+    if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
+      const int c = s_.CommonLayerGroup - 1;
+      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != 0)) complete = drawGroup(c);
+    } else if (complete && s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > 0) {
+      for (int i = 0; i < 16 && complete; ++i)
+        if (state(i) == 1) complete = drawGroup(i);
+    }
+    EndPage();
+    if (!complete) {
+      result_.Stopped = true;
+      return;
+    }
+    if (result_.OutputFailed) return;
+  }
 }

@@ -50,6 +50,7 @@ class PrintRun {
   void HandTablesToAttributes();
   void PrintOneFile(const std::string& path);
   void ApplyDisplayOnlyMode();
+  void PrintLayerGroupPages(const std::string& baseTitle, double rotation);
   bool StartPage(const std::string& sjisTitle);
   void EndPage();
 

@@ -1,0 +1,311 @@
+#include "app/core/SettingsFile.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "util/Numeric.h"
+
+namespace {
+
+const char kHeader[] = "\x81\x79Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x81\x7a";  // 【Kestrovan設定ファイル】
+const char kOldHeader[] = "\x81\x79Morvelin\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x81\x7a";  // 【Morvelin設定ファイル】
+
+template <typename T>
+T Clamp(T v, T lo, T hi) {
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+double ClampReal(double v, double lo, double hi) {
+  if (!(v >= lo)) return lo;  // also NaN
+  return v > hi ? hi : v;
+}
+
+class LineReader {
+ public:
+  explicit LineReader(std::istream& in) : in_(in) {}
+  bool Next(std::string& line) {
+    if (!std::getline(in_, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  }
+  std::string Text() {
+    std::string l;
+    if (!Next(l)) throw std::runtime_error("the file ends early");
+    return l;
+  }
+  int32_t Int() { return SettingsTextToInt(Text()); }
+  double Real() { return util::TextToReal(Text()); }
+
+ private:
+  std::istream& in_;
+};
+
+}  // namespace
+
+std::string SettingsStatusText(SettingsReadResult r) {
+  switch (r) {
+    case SettingsReadResult::Opened:  // Kestrovan設定ファイルを開きました。
+      return "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x8a\x4a\x82\xab\x82\xdc\x82\xb5\x82\xbd\x81\x42";
+    case SettingsReadResult::NotSettings:  // このファイルは Kestrovan設定ファイルではありません
+      return "\x82\xb1\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcd Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40"
+             "\x83\x43\x83\x8b\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+    case SettingsReadResult::Damaged:  // Kestrovan設定ファイルが開けませんでした。
+      return "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1"
+             "\x82\xc5\x82\xb5\x82\xbd\x81\x42";
+    case SettingsReadResult::NoFile:
+      break;
+  }
+  return std::string();
+}
+
+std::string SettingsSavedText(bool ok) {
+  return ok ? "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42"  // を保存しました。
+            : "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x95\xdb\x91\xb6\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\x81\x42";  // が保存出来ませんでした。
+}
+
+int32_t SettingsTextToInt(const std::string& text) {
+  std::string t = text;
+  while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.erase(0, 1);
+  while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.pop_back();
+  bool negative = false;
+  size_t i = 0;
+  if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
+  if (i < t.size() && t[i] == '$') {
+    if (i + 1 >= t.size() || t.size() - i - 1 > 8) return 0;
+    uint32_t v = 0;
+    for (size_t j = i + 1; j < t.size(); ++j) {
+      const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(t[j])));
+      const int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+      if (d < 0) return 0;
+      v = v * 16 + static_cast<uint32_t>(d);
+    }
+    const int32_t r = static_cast<int32_t>(v);
+    return negative ? -r : r;
+  }
+  return util::TextToInt(t);
+}
+
+std::string SettingsReal(double v) {
+  if (!std::isfinite(v)) return "0";
+  char b[64];
+  int p = 1;
+  for (; p <= 17; ++p) {
+    std::snprintf(b, sizeof b, "%.*g", p, v);
+    if (std::strtod(b, nullptr) == v) break;
+  }
+  // Plain decimals for ordinary magnitudes: 100 rather than 1e+02.
+  const double a = std::fabs(v);
+  if (a >= 1e-4 && a < 1e15) {
+    const int intDigits = a >= 1 ? static_cast<int>(std::floor(std::log10(a))) + 1 : 1;
+    std::snprintf(b, sizeof b, "%.*g", std::max(p, intDigits), v);
+  }
+  return b;
+}
+
+void ClampSettings(PrintSettings& s) {
+  if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
+  for (int32_t* t : {&s.MonoThreshold, &s.NormalWhiteThreshold, &s.SxfWhiteThreshold}) *t = Clamp(*t, 0, 255);
+  for (int32_t* f : {&s.Monochrome, &s.WhiteToBlackNormal, &s.WhiteToBlackSxf, &s.PerLayerGroup, &s.OneDocument,
+                     &s.PrintAuxLines})
+    *f = *f == 1 ? 1 : 0;
+  s.PrintMethod = Clamp(s.PrintMethod, 0, 2);
+  s.CommonLayerGroup = Clamp(s.CommonLayerGroup, 0, 17);
+  s.DisplayOnlyMode = Clamp(s.DisplayOnlyMode, 0, 3);
+  s.PrintOrder = Clamp(s.PrintOrder, 0, 2);
+  s.PenSource = Clamp(s.PenSource, 0, 1);
+  s.LineTypeSource = Clamp(s.LineTypeSource, 0, 1);
+  s.DisplayOnlyColor = Clamp<TColor>(s.DisplayOnlyColor, 0, 0xFFFFFF);
+  s.BulkColor = Clamp<TColor>(s.BulkColor, 0, 0xFFFFFF);
+  s.BulkWidth = ClampReal(s.BulkWidth, 0, 500);
+  s.BulkPointRadius = ClampReal(s.BulkPointRadius, 0.01, 500);
+  s.LineTypePitch = ClampReal(s.LineTypePitch, 0.0001, 500);
+  if (!std::isfinite(s.OffsetX)) s.OffsetX = 0;
+  if (!std::isfinite(s.OffsetY)) s.OffsetY = 0;
+  if (!std::isfinite(s.RotationAngle)) s.RotationAngle = 0;
+  for (TPenRow& r : s.PenTable) {
+    r.Color = Clamp<TColor>(r.Color, 0, 0xFFFFFF);
+    r.Width = ClampReal(r.Width, 0, 500);
+    r.PointRadius = ClampReal(r.PointRadius, 0.01, 500);
+  }
+  for (TLineTypeRow& r : s.LineTypeTable) {
+    r.Amplitude = ClampReal(r.Amplitude, 0, 500);
+    r.Count = Clamp(r.Count, 0, 32);
+    r.Period = 0;
+    for (int j = 0; j < 32; ++j) {
+      if (j < r.Count) {
+        r.Elements[j] = ClampReal(r.Elements[j], -500, 500);
+        r.Period += std::fabs(r.Elements[j]);
+      } else {
+        r.Elements[j] = 0;
+      }
+    }
+  }
+}
+
+SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, PrintSettings& s,
+                                    SettingsFileExtras& extras) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const PrintSettings defaults;
+    auto tables = std::make_pair(s.PenTable, s.LineTypeTable);
+    s = defaults;
+    s.PenTable = tables.first;
+    s.LineTypeTable = tables.second;
+    return SettingsReadResult::NoFile;
+  }
+  LineReader r(in);
+  // The header is checked before anything is reset: a file that is not ours
+  // changes nothing.
+  if (form == SettingsForm::User) {
+    std::string first;
+    if (!r.Next(first) || (first != kHeader && first != kOldHeader)) return SettingsReadResult::NotSettings;
+  }
+  {
+    const PrintSettings defaults;
+    auto tables = std::make_pair(s.PenTable, s.LineTypeTable);
+    s = defaults;
+    s.PenTable = tables.first;
+    s.LineTypeTable = tables.second;
+  }
+  try {
+    if (form == SettingsForm::Window) {
+      extras.WindowLeft = r.Int();
+      extras.WindowTop = r.Int();
+      extras.WindowWidth = r.Int();
+      extras.WindowHeight = r.Int();
+      extras.SettingsFolder = r.Text();
+    }
+    extras.DrawingFolder = r.Text();
+    extras.JwwImportFolder = r.Text();
+    extras.JwfImportFolder = r.Text();
+    s.PrintMethod = r.Int();
+    s.PrintScale = r.Real();
+    s.OffsetX = r.Real();
+    s.OffsetY = r.Real();
+    s.Monochrome = r.Int();
+    s.MonoThreshold = r.Int();
+    s.WhiteToBlackNormal = r.Int();
+    s.NormalWhiteThreshold = r.Int();
+    s.WhiteToBlackSxf = r.Int();
+    s.SxfWhiteThreshold = r.Int();
+    s.PerLayerGroup = r.Int();
+    s.OneDocument = r.Int();
+    s.CommonLayerGroup = r.Int();
+    s.PrintAuxLines = r.Int();
+    s.DisplayOnlyMode = r.Int();
+    s.DisplayOnlyColor = static_cast<TColor>(r.Int());
+    s.PrintOrder = r.Int();
+    s.PenSource = r.Int();
+    s.BulkColor = static_cast<TColor>(r.Int());
+    s.BulkWidth = r.Real();
+    s.BulkPointRadius = r.Real();
+    s.LineTypeSource = r.Int();
+    s.LineTypePitch = r.Real();
+    for (TPenRow& row : s.PenTable) {
+      row.Color = static_cast<TColor>(r.Int());
+      row.Width = r.Real();
+      row.PointRadius = r.Real();
+    }
+    for (TLineTypeRow& row : s.LineTypeTable) {
+      const int32_t n = r.Int();
+      row.Amplitude = r.Real();
+      // A count beyond the 32 slots is read through but kept to 32.
+      row.Count = Clamp(n, 0, 32);
+      row.Elements.fill(0);
+      for (int32_t j = 0; j < n && j < 100000; ++j) {
+        const double e = r.Real();
+        if (j < 32) row.Elements[static_cast<size_t>(j)] = e;
+      }
+      row.Period = r.Real();
+    }
+    if (form == SettingsForm::User) {
+      const int32_t m = r.Int();
+      extras.Files.clear();
+      for (int32_t i = 0; i < m; ++i) {
+        const std::string f = r.Text();
+        if (!f.empty()) extras.Files.push_back(f);
+      }
+    }
+    std::string last;
+    if (r.Next(last)) s.RotationAngle = util::TextToReal(last);
+  } catch (const std::exception&) {
+    return SettingsReadResult::Damaged;
+  }
+  return SettingsReadResult::Opened;
+}
+
+bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSettings& s,
+                       const SettingsFileExtras& extras) {
+  std::ostringstream o;
+  auto line = [&](const std::string& t) { o << t << "\r\n"; };
+  auto num = [&](int64_t v) { line(std::to_string(v)); };
+  auto real = [&](double v) { line(SettingsReal(v)); };
+  if (form == SettingsForm::User) {
+    line(kHeader);
+  } else {
+    num(extras.WindowLeft);
+    num(extras.WindowTop);
+    num(extras.WindowWidth);
+    num(extras.WindowHeight);
+    line(extras.SettingsFolder);
+  }
+  line(extras.DrawingFolder);
+  line(extras.JwwImportFolder);
+  line(extras.JwfImportFolder);
+  num(s.PrintMethod);
+  real(s.PrintScale);
+  real(s.OffsetX);
+  real(s.OffsetY);
+  for (int32_t v : {s.Monochrome, s.MonoThreshold, s.WhiteToBlackNormal, s.NormalWhiteThreshold, s.WhiteToBlackSxf,
+                    s.SxfWhiteThreshold, s.PerLayerGroup, s.OneDocument, s.CommonLayerGroup, s.PrintAuxLines,
+                    s.DisplayOnlyMode})
+    num(v);
+  num(s.DisplayOnlyColor);
+  num(s.PrintOrder);
+  num(s.PenSource);
+  num(s.BulkColor);
+  real(s.BulkWidth);
+  real(s.BulkPointRadius);
+  num(s.LineTypeSource);
+  real(s.LineTypePitch);
+  for (const TPenRow& row : s.PenTable) {
+    num(row.Color);
+    real(row.Width);
+    real(row.PointRadius);
+  }
+  for (const TLineTypeRow& row : s.LineTypeTable) {
+    const int32_t n = Clamp(row.Count, 0, 32);
+    num(n);
+    real(row.Amplitude);
+    for (int32_t j = 0; j < n; ++j) real(row.Elements[static_cast<size_t>(j)]);
+    real(row.Period);
+  }
+  if (form == SettingsForm::User) {
+    num(static_cast<int64_t>(extras.Files.size()));
+    for (const std::string& f : extras.Files) line(f);
+  }
+  real(s.RotationAngle);
+
+  // Beside the target first; the previous file is replaced only by a complete one.
+  const std::string temp = path + ".kestrovan-saving";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    const std::string text = o.str();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::remove(temp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,45 @@
+// Settings files (.dat): the user's files with a header line and the file
+// list, and the window's default file with its position. Shift-JIS text,
+// one value per line, CR LF.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/PrintSettings.h"
+
+// What a settings file carries besides the print options.
+struct SettingsFileExtras {
+  int WindowLeft = 0, WindowTop = 0, WindowWidth = 0, WindowHeight = 0;  // window form
+  std::string SettingsFolder;                                             // window form
+  std::string DrawingFolder, JwwImportFolder, JwfImportFolder;
+  std::vector<std::string> Files;  // header form; Shift-JIS paths as written
+};
+
+enum class SettingsForm { User, Window };
+
+enum class SettingsReadResult {
+  Opened,       // "Kestrovan設定ファイルを開きました。"
+  NoFile,       // nothing read, options at their defaults
+  NotSettings,  // the header is not ours: nothing changed
+  Damaged,      // a read failed; what was read stays
+};
+
+// The status-bar texts (Shift-JIS) of the outcomes.
+std::string SettingsStatusText(SettingsReadResult r);
+std::string SettingsSavedText(bool ok);
+
+// Every clamp of the options and tables, as at each transfer.
+void ClampSettings(PrintSettings& s);
+
+SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, PrintSettings& s,
+                                    SettingsFileExtras& extras);
+// Written beside the target and renamed into place, so a failed save never
+// destroys the previous file.
+bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSettings& s,
+                       const SettingsFileExtras& extras);
+
+// The settings file's number texts: integers in decimal (reading also "$"
+// hexadecimal), reals in the shortest form that reads back exactly.
+std::string SettingsReal(double v);
+int32_t SettingsTextToInt(const std::string& text);

@@ -1,0 +1,167 @@
+// The print run on a recording print device: pages, documents and titles.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "RecordingCanvas.h"
+#include "TestSupport.h"
+#include "app/core/PrintRun.h"
+
+namespace {
+
+class RecordingDevice : public PrintDevice {
+ public:
+  std::vector<std::string> log;
+  RecordingCanvas canvas;
+  std::string PrinterName() const override { return "rec"; }
+  int PrinterDpiX() const override { return 100; }
+  int PrinterDpiY() const override { return 100; }
+  int PaperWidthPx() const override { return 1000; }
+  int PaperHeightPx() const override { return 800; }
+  int PageWidthPx() const override { return 1000; }
+  int PageHeightPx() const override { return 800; }
+  bool BeginPrintDocument(const std::string& t) override {
+    log.push_back("begin " + PrintJobTitle(t));
+    return true;
+  }
+  bool NewPrintPage() override {
+    log.push_back("new");
+    return true;
+  }
+  bool EndPrintDocument() override {
+    log.push_back("end");
+    return true;
+  }
+  Canvas& PageCanvas() override { return canvas; }
+  int PagesPrinted() const override { return 0; }
+};
+
+class StopAfter : public PrintRunObserver {
+ public:
+  explicit StopAfter(int files) : files_(files) {}
+  void FileStarted(size_t, size_t, const std::string&) override { ++started_; }
+  bool StopRequested() override { return files_ >= 0 && started_ >= files_; }
+
+ private:
+  int files_;
+  int started_ = 0;
+};
+
+// A drawing with a line on each of the given groups (pen number = group + 1).
+std::string Drawing(const std::string& name, std::vector<int> groups, std::vector<int> displayOnly = {}) {
+  TJwwData d;
+  InitTestDrawing(d, 600);
+  for (int g : groups) {
+    TJwwSen l = MakeLine(-5, g, 5, g, g, 0);
+    l.PenColor = static_cast<uint16_t>(1 + g % 8);
+    Add(d.Entities, l);
+  }
+  for (int g : displayOnly) d.LayerGroups[g].State = 1;
+  const std::string path = jwwtype::TempFolder() + name;
+  WriteFile(path, WriteJww(d));
+  return path;
+}
+
+std::vector<std::string> RunFiles(PrintSettings s, const std::vector<std::string>& files, int stopAfter = -1,
+                             PrintRunResult* result = nullptr) {
+  RecordingDevice device;
+  TJwwData d;
+  StopAfter observer(stopAfter);
+  s.PrintMethod = 1;
+  PrintRun run(d, device, s, observer);
+  const PrintRunResult r = run.Run(files);
+  if (result) *result = r;
+  return device.log;
+}
+
+using Log = std::vector<std::string>;
+
+}  // namespace
+
+TEST(PrintRunPages, AMissingFileInTheMiddle) {
+  const std::string a = Drawing("a.jww", {0}), c = Drawing("c.jww", {0});
+  PrintRunResult r;
+  EXPECT_EQ(RunFiles(PrintSettings(), {a, jwwtype::TempFolder() + "b.jww", c}, -1, &r),
+            (Log{"begin Kestrovan_a.jww", "end", "begin Kestrovan_c.jww", "end"}));
+  EXPECT_EQ(r.Pages, 2);
+  EXPECT_EQ(r.FilesPassedOver, 1);
+}
+
+TEST(PrintRunPages, PerGroupReverseWithTheCommonGroup) {
+  const std::string a = Drawing("g.jww", {0, 2, 5});
+  PrintSettings s;
+  s.PerLayerGroup = 1;
+  s.PrintOrder = 2;
+  s.CommonLayerGroup = 1;  // group 0 on every page, never a page of its own
+  EXPECT_EQ(RunFiles(s, {a}), (Log{"begin [5]Kestrovan_g.jww", "end", "begin [2]Kestrovan_g.jww", "end"}));
+  s.PrintOrder = 0;
+  s.CommonLayerGroup = 0;
+  EXPECT_EQ(RunFiles(s, {a}), (Log{"begin [0]Kestrovan_g.jww", "end", "begin [2]Kestrovan_g.jww", "end",
+                             "begin [5]Kestrovan_g.jww", "end"}));
+}
+
+TEST(PrintRunPages, CommonGroupDrawnAfterEachGroupsOwn) {
+  const std::string a = Drawing("gc.jww", {0, 2, 5});
+  PrintSettings s;
+  s.PerLayerGroup = 1;
+  s.PrintOrder = 2;
+  s.CommonLayerGroup = 1;
+  RecordingDevice device;
+  TJwwData d;
+  PrintRunObserver observer;
+  s.PrintMethod = 1;
+  PrintRun(d, device, s, observer).Run({a});
+  // Pens: group 5 draws with pen 6, group 2 with pen 3, the common group 0 with pen 1.
+  std::vector<TColor> pens;
+  for (const auto& c : device.canvas.Of("line")) pens.push_back(c.pen);
+  const TgraAttribute& attr = UnitGraAtt::GraAttribute();
+  EXPECT_EQ(pens, (std::vector<TColor>{attr.GetPenColor(6), attr.GetPenColor(1), attr.GetPenColor(3),
+                                       attr.GetPenColor(1)}));
+}
+
+TEST(PrintRunPages, DisplayOnlyGroupsAsCommonWithModeZeroPrintNowhere) {
+  const std::string a = Drawing("do.jww", {0, 3}, {3});
+  PrintSettings s;
+  s.PerLayerGroup = 1;
+  s.CommonLayerGroup = 17;
+  s.DisplayOnlyMode = 0;
+  RecordingDevice device;
+  TJwwData d;
+  PrintRunObserver observer;
+  s.PrintMethod = 1;
+  PrintRun(d, device, s, observer).Run({a});
+  EXPECT_EQ(device.log, (Log{"begin [0]Kestrovan_do.jww", "end"}));
+  EXPECT_EQ(device.canvas.Of("line").size(), 1u);
+}
+
+TEST(PrintRunPages, OneDocumentAcrossFiles) {
+  const std::string a = Drawing("o1.jww", {0, 1}), b = Drawing("o2.jww", {4});
+  PrintSettings s;
+  s.OneDocument = 1;
+  s.PerLayerGroup = 1;
+  EXPECT_EQ(RunFiles(s, {a, b}), (Log{"begin Kestrovan \x88\xf3\x8d\xfc", "new", "new", "end"}));
+  // An empty run still begins and ends its document.
+  PrintRunResult r;
+  EXPECT_EQ(RunFiles(s, {}, -1, &r), (Log{"begin Kestrovan \x88\xf3\x8d\xfc", "end"}));
+  EXPECT_EQ(r.Pages, 0);
+}
+
+TEST(PrintRunPages, StopsBetweenFilesAndWithinAPage) {
+  const std::string a = Drawing("s1.jww", {0}), b = Drawing("s2.jww", {0});
+  PrintRunResult r;
+  EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, 1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
+  EXPECT_TRUE(r.Stopped);
+  // Within a page: the page is ended, and the run stops before the next file.
+  UnitGval::SetAbortPoll([] { return true; });
+  EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, -1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
+  UnitGval::SetAbortPoll(nullptr);
+  EXPECT_TRUE(r.Stopped);
+}
+
+TEST(PrintRunPages, TitlesAreCutWithoutSplittingACharacter) {
+  const std::string name = std::string(20, 'x') + ".jww";  // "Kestrovan_" + 24 bytes = 34
+  const std::string a = Drawing(name, {0});
+  EXPECT_EQ(RunFiles(PrintSettings(), {a})[0], "begin Kestrovan_" + std::string(20, 'x') + ".");
+  EXPECT_EQ(PrintJobTitle(std::string(30, 'a') + "\x88\xf3"), std::string(30, 'a'));
+  EXPECT_EQ(PrintJobTitle(std::string(29, 'a') + "\x88\xf3"), std::string(29, 'a') + "\x88\xf3");
+}
