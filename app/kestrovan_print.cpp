@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/core/PaperSize.h"
+#include "app/core/Imports.h"
 #include "app/core/PrintRun.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
@@ -44,6 +45,8 @@ const char kUsage[] =
     "                         of a settings file; options given after it override it\n"
     "  --save-settings FILE.dat   save the options and the files named as a settings file\n"
     "  --list                 say which pages would be printed; print nothing\n"
+    "  --import-pens FILE, --import-line-types FILE   take the pen or line-type table over\n"
+    "                         from a .jww or .jwf file (and print with it)\n"
     "\n"
     "Progress and warnings go to stderr. Exit status: 0 all printed, 1 some file passed\n"
     "over or damaged, 2 usage error or no output could be written. Ctrl-C stops the run\n"
@@ -203,6 +206,21 @@ Options Parse(int argc, char** argv) {
       if (r == SettingsReadResult::Damaged)
         std::fprintf(stderr, "kestrovan-print: warning: %s is damaged; using what could be read\n", file.c_str());
       ClampSettings(s);
+    } else if (a == "--import-pens" || a == "--import-line-types") {
+      const std::string file = value();
+      const bool pens = a == "--import-pens";
+      std::string ext = file.size() >= 4 ? file.substr(file.size() - 4) : "";
+      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      TgraAttribute& attr = UnitGraAtt::GraAttribute();
+      const UnitGraAtt::FixedResolution dpi600(600);
+      ImportResult r;
+      if (ext == ".jww")
+        r = pens ? ImportPensFromJww(file, s, attr, &dpi600) : ImportLineTypesFromJww(file, s, attr);
+      else if (ext == ".jwf")
+        r = pens ? ImportPensFromJwf(file, s) : ImportLineTypesFromJwf(file, s, attr);
+      if (!r.Done) Usage(a + " takes a .jww drawing or a .jwf settings file: " + file);
+      // Taking a table over means printing with it.
+      (pens ? s.PenSource : s.LineTypeSource) = 1;
     } else if (a == "--save-settings") {
       o.saveSettings = value();
     } else if (a == "--list") {

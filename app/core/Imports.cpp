@@ -1,0 +1,235 @@
+#include "app/core/Imports.h"
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+#include "app/core/SettingsFile.h"
+#include "jww/jwwtype.h"
+#include "util/CodePage.h"
+#include "util/Numeric.h"
+#include "util/Sjis.h"
+
+namespace {
+
+std::string LowerExtension(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+// "ファイル " + path + " から線色・線幅設定を読み取りました。" / "… から線種設定を読み取りました。"
+std::string StatusText(const std::string& path, bool pens) {
+  const std::string head = "\x83\x74\x83\x40\x83\x43\x83\x8b ";
+  const std::string tail = pens ? " \x82\xa9\x82\xe7\x90\xfc\x90\x46\x81\x45\x90\xfc\x95\x9d\x90\xdd\x92\xe8\x82\xf0"
+                                  "\x93\xc7\x82\xdd\x8e\xe6\x82\xe8\x82\xdc\x82\xb5\x82\xbd\x81\x42"
+                                : " \x82\xa9\x82\xe7\x90\xfc\x8e\xed\x90\xdd\x92\xe8\x82\xf0\x93\xc7\x82\xdd\x8e\xe6"
+                                  "\x82\xe8\x82\xdc\x82\xb5\x82\xbd\x81\x42";
+  return head + util::Utf8ToCp932(path) + tail;
+}
+
+void CopyLineTypeRows(const TgraAttribute& a, PrintSettings& s, int first, int last) {
+  for (int r = first; r <= last; ++r) {
+    TLineTypeRow& row = s.LineTypeTable[r];
+    row.Count = a.GetLineTypeRowCount(r);
+    row.Amplitude = a.GetLineTypeRowAmplitude(r);
+    row.Elements.fill(0);
+    for (int i = 0; i < row.Count; ++i) row.Elements[i] = a.GetLineTypeRowElement(r, i);
+    row.Period = a.GetLineTypeRowPeriod(r);
+  }
+}
+
+bool LoadForImport(const std::string& path, TJwwData& d) {
+  if (LowerExtension(path) != ".jww") return false;
+  jwwtype::ClearImages();
+  if (!TJwwData::IsJwwFile(path)) return false;
+  d.ClearDrawing();
+  d.LoadHeaderAndPens(path, 100);
+  d.BuildBlockInstances();
+  return true;
+}
+
+// Reads a JWF file by its line rules, handing each key and its items over.
+// Stops at an "END" line.
+void ForEachJwfLine(const std::string& path,
+                    const std::function<void(const std::string&, const std::vector<std::string>&)>& take) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    size_t b = 0, e = line.size();
+    while (b < e && static_cast<unsigned char>(line[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(line[e - 1]) <= ' ') --e;
+    line = line.substr(b, e - b);
+    if (line.empty()) continue;
+    std::string head = line.substr(0, 3);
+    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (head == "END") return;
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    auto trim = [](std::string& t) {
+      size_t i = 0, j = t.size();
+      while (i < j && static_cast<unsigned char>(t[i]) <= ' ') ++i;
+      while (j > i && static_cast<unsigned char>(t[j - 1]) <= ' ') --j;
+      t = t.substr(i, j - i);
+    };
+    trim(key);
+    trim(value);
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (key.empty() || value.empty()) continue;
+    std::vector<std::string> items;
+    util::SplitCommaText(value, items);
+    if (items.size() > 100) items.resize(100);
+    take(key, items);
+  }
+}
+
+int32_t Int(const std::vector<std::string>& items, size_t i) { return i < items.size() ? util::TextToInt(items[i]) : 0; }
+uint32_t Pattern(const std::vector<std::string>& items, size_t i) {
+  return i < items.size() ? static_cast<uint32_t>(SettingsTextToInt("$" + items[i])) : 0;
+}
+TColor RgbOf(const std::vector<std::string>& items) {
+  auto channel = [&](size_t i) {
+    const int32_t v = Int(items, i);
+    return (v < 0 || v > 255) ? 0u : static_cast<unsigned>(v);
+  };
+  return Rgb(channel(0), channel(1), channel(2));
+}
+
+double Clamp(double v, double lo, double hi) {
+  if (!(v >= lo)) return lo;
+  return v > hi ? hi : v;
+}
+
+}  // namespace
+
+double ReadJwfUnit(const std::string& path, bool pens, double lineTypePitch) {
+  int32_t w = 0, dpi = 0;
+  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
+    if (key == "S_COMM_2" && items.size() >= 2) {
+      w = Int(items, 1);
+      if (w == -101) w = -100;
+      if (w == 0 || w < -101 || w > 100) w = 100;
+    } else if (key == "P_DPI" && !items.empty()) {
+      const int32_t v = Int(items, 0);
+      if (v == 300 || v == 600) dpi = v;
+    }
+  });
+  if (w < 0) return pens ? -1.0 / w : lineTypePitch;
+  return dpi == 600 ? 0.042 : 0.085;
+}
+
+ImportResult ImportPensFromJww(const std::string& path, PrintSettings& s, TgraAttribute& attr,
+                               const UnitGraAtt::PrinterResolution* printer) {
+  ImportResult r;
+  TJwwData d;
+  if (!LoadForImport(path, d)) return r;
+  r.DarkBackground = d.PensFromDrawing(attr, printer) == TJwwData::BackgroundSwitch::Dark;
+  d.LineTypesFromDrawing(attr, s.LineTypePitch);
+  d.PublishLayers(attr);
+  d.ComputeExtents();
+  for (int row = 0; row < TgraAttribute::kPenRows; ++row)
+    s.PenTable[row] = {attr.GetPenRowColor(row), attr.GetPenRowWidth(row), attr.GetPenRowPointRadius(row)};
+  ClampSettings(s);
+  d.ClearDrawing();
+  jwwtype::ClearImages();
+  r.Done = true;
+  r.Status = StatusText(path, true);
+  return r;
+}
+
+ImportResult ImportLineTypesFromJww(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
+  ImportResult r;
+  TJwwData d;
+  if (!LoadForImport(path, d)) return r;
+  d.PensFromDrawing(attr, nullptr);
+  d.LineTypesFromDrawing(attr, s.LineTypePitch);
+  d.PublishLayers(attr);
+  d.ComputeExtents();
+  CopyLineTypeRows(attr, s, 0, TgraAttribute::kLineTypeRows - 1);
+  ClampSettings(s);
+  d.ClearDrawing();
+  jwwtype::ClearImages();
+  r.Done = true;
+  r.Status = StatusText(path, false);
+  return r;
+}
+
+ImportResult ImportPensFromJwf(const std::string& path, PrintSettings& s) {
+  ImportResult r;
+  if (LowerExtension(path) != ".jwf") return r;
+  const double unit = ReadJwfUnit(path, true, s.LineTypePitch);
+  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
+    if (key.compare(0, 9, "LCOLLOR_H") == 0 && items.size() >= 3) {
+      s.PenTable[8].Color = RgbOf(items);
+    } else if (key.size() >= 9 && key.compare(0, 8, "PCOLLOR_") == 0 && items.size() >= 3) {
+      const char c = key[8];
+      if (c == 'G') {
+        s.DisplayOnlyColor = RgbOf(items);
+      } else if (c >= '1' && c <= '8') {
+        TPenRow& row = s.PenTable[c - '1'];
+        row.Color = RgbOf(items);
+        if (items.size() >= 4) row.Width = Clamp(util::TextToReal(items[3]) * unit, 0, 500);
+        if (items.size() >= 5) row.PointRadius = Clamp(util::TextToReal(items[4]), 0.01, 500);
+      }
+    }
+  });
+  r.Done = true;
+  r.Status = StatusText(path, true);
+  return r;
+}
+
+ImportResult ImportLineTypesFromJwf(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
+  ImportResult r;
+  if (LowerExtension(path) != ".jwf") return r;
+  const double unit = ReadJwfUnit(path, false, s.LineTypePitch);
+  struct Entry {
+    uint32_t pattern = 0;
+    int32_t amplitude = 0, pitch = 0;
+  };
+  Entry types[8], randoms[5], doubles[4];
+  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
+    if (key.size() < 8) return;
+    const char c = key[7];
+    if (key.compare(0, 7, "LTYPE_0") == 0 && c >= '2' && c <= '9') {
+      Entry& e = types[c - '2'];
+      e.pattern = Pattern(items, 0);
+      e.pitch = Int(items, 3);
+      if (c == '9' && items.size() >= 4) e.pitch = 10;
+    } else if (key.compare(0, 7, "LTYPE_R") == 0 && c >= '1' && c <= '5') {
+      Entry& e = randoms[c - '1'];
+      e.pattern = Pattern(items, 0);
+      e.amplitude = Int(items, 3);
+      e.pitch = Int(items, 4);
+    } else if (key.compare(0, 7, "LTYPE_L") == 0 && c >= '1' && c <= '4') {
+      Entry& e = doubles[c - '1'];
+      e.pattern = Pattern(items, 0);
+      e.pitch = Int(items, 3);
+    }
+  });
+  attr.SetLineTypeAmplitude(0, 0);
+  attr.SetLineTypeCount(0, 0);
+  attr.UpdateLineTypePeriod(0);
+  for (int i = 0; i < 8; ++i) {
+    attr.SetLineTypeAmplitude(1 + i, 0);
+    UnitGraAtt::PatternToElements(attr, 1 + i, types[i].pattern, types[i].pitch * unit);
+  }
+  for (int i = 0; i < 5; ++i) {
+    attr.SetLineTypeAmplitude(9 + i, randoms[i].amplitude * unit);
+    UnitGraAtt::PatternToElements(attr, 9 + i, randoms[i].pattern, randoms[i].pitch * unit);
+  }
+  for (int i = 0; i < 4; ++i) {
+    attr.SetLineTypeAmplitude(14 + i, 0);
+    UnitGraAtt::PatternToElements(attr, 14 + i, doubles[i].pattern, doubles[i].pitch * unit);
+  }
+  CopyLineTypeRows(attr, s, 0, 17);
+  ClampSettings(s);
+  r.Done = true;
+  r.Status = StatusText(path, false);
+  return r;
+}

@@ -1,0 +1,114 @@
+// Pen and line-type settings taken over from JWF and JWW files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "TestSupport.h"
+#include "app/core/Imports.h"
+
+namespace {
+
+std::string Jwf(const std::string& name, const std::string& text) {
+  const std::string path = jwwtype::TempFolder() + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+}  // namespace
+
+TEST(JwfFiles, UnitsFromWidthCodeAndResolution) {
+  EXPECT_DOUBLE_EQ(ReadJwfUnit(Jwf("a.jwf", "X=1\r\n"), true, 0.035), 0.085);
+  EXPECT_DOUBLE_EQ(ReadJwfUnit(Jwf("b.jwf", "S_COMM_2 = 1, -10\r\n"), true, 0.035), 0.1);
+  EXPECT_DOUBLE_EQ(ReadJwfUnit(Jwf("b.jwf", "S_COMM_2 = 1, -10\r\n"), false, 0.035), 0.035);
+  EXPECT_DOUBLE_EQ(ReadJwfUnit(Jwf("c.jwf", "S_COMM_2 = 1, -150\r\n"), true, 0.035), 0.085);
+  EXPECT_DOUBLE_EQ(ReadJwfUnit(Jwf("d.jwf", "S_COMM_2 = 1, -150\r\nP_DPI = 600\r\n"), true, 0.035), 0.042);
+  EXPECT_DOUBLE_EQ(ReadJwfUnit(Jwf("e.jwf", "P_DPI = 600\r\nEND\r\nS_COMM_2 = 1, -10\r\n"), true, 0.035), 0.042);
+  EXPECT_DOUBLE_EQ(ReadJwfUnit(Jwf("f.jwf", "S_COMM_2 = 1, -101\r\n"), true, 0.035), 0.01);
+}
+
+TEST(JwfFiles, PensWithCommentsQuotesAndEnd) {
+  PrintSettings s;
+  const std::string path = Jwf("pens.jwf",
+                               "# a comment line\r\n"
+                               "PCOLLOR_3 = 255, 0, 0, 5   # red, width 5\r\n"
+                               "pcollor_1 = \"0 0\", 255, 255\r\n"  // quoted item, lower-case key
+                               "PCOLLOR_G = 10 20 30\r\n"
+                               "LCOLLOR_HOJO = 1, 2, 3\r\n"
+                               "PCOLLOR_2 = 300, 0, 0, 1, 0.001\r\n"  // channel out of range -> 0
+                               "END of the settings\r\n"
+                               "PCOLLOR_4 = 1, 2, 3\r\n");
+  const ImportResult r = ImportPensFromJwf(path, s);
+  EXPECT_TRUE(r.Done);
+  EXPECT_FALSE(r.Status.empty());
+  EXPECT_EQ(s.PenTable[2].Color, Rgb(255, 0, 0));
+  EXPECT_DOUBLE_EQ(s.PenTable[2].Width, 5 * 0.085);
+  EXPECT_EQ(s.PenTable[0].Color, Rgb(0, 255, 255));  // "0 0" is one item, read as 0
+  EXPECT_EQ(s.DisplayOnlyColor, Rgb(10, 20, 30));
+  EXPECT_EQ(s.PenTable[8].Color, Rgb(1, 2, 3));
+  EXPECT_EQ(s.PenTable[1].Color, Rgb(0, 0, 0));
+  EXPECT_DOUBLE_EQ(s.PenTable[1].PointRadius, 0.01);
+  EXPECT_EQ(s.PenTable[3].Color, PrintSettings().PenTable[3].Color);  // after END: untouched
+  EXPECT_FALSE(ImportPensFromJwf(jwwtype::TempFolder() + "pens.txt", s).Done);
+}
+
+TEST(JwfFiles, LineTypes) {
+  PrintSettings s;
+  TgraAttribute a;
+  const std::string path = Jwf("lt.jwf",
+                               "LTYPE_02 = FF00FF00, 0, 0, 2\r\n"
+                               "LTYPE_09 = FFFFFFFF, 0, 0, 3\r\n"
+                               "LTYPE_R1 = F0F0F0F0, 0, 0, 4, 1\r\n"
+                               "LTYPE_L4 = 0000FFFF, 0, 0, 1\r\n");
+  ASSERT_TRUE(ImportLineTypesFromJwf(path, s, a).Done);
+  const TLineTypeRow& dashed = s.LineTypeTable[1];
+  ASSERT_EQ(dashed.Count, 4);
+  EXPECT_NEAR(dashed.Elements[0], 8 * 2 * 0.085, 1e-12);
+  EXPECT_NEAR(s.LineTypeTable[8].Period, 32 * 10 * 0.085, 1e-9);  // type 9: pitch 10
+  EXPECT_NEAR(s.LineTypeTable[9].Amplitude, 4 * 0.085, 1e-12);
+  EXPECT_EQ(s.LineTypeTable[17].Count, 2);
+  EXPECT_LT(s.LineTypeTable[17].Elements[0], 0);  // 16 gaps first
+  // Rows without keys: a single dot; rows from 18 on are not touched.
+  EXPECT_EQ(s.LineTypeTable[3].Count, 1);
+  EXPECT_EQ(s.LineTypeTable[3].Elements[0], 0);
+  EXPECT_EQ(s.LineTypeTable[19].Count, PrintSettings().LineTypeTable[19].Count);
+}
+
+TEST(JwfFiles, RealSettingsFilesOfTheProgram) {
+  const std::string dir = CorpusDir() + "/jwf/";
+  if (!std::filesystem::exists(dir + "jwmac__Sample_v801b.jwf")) GTEST_SKIP();
+  for (const char* name : {"jwmac__Sample_v711.jwf", "jwmac__Sample_v801b.jwf", "jwmac__mtani.jwf",
+                           "jwmac__shakutani.jwf"}) {
+    SCOPED_TRACE(name);
+    PrintSettings s;
+    TgraAttribute a;
+    EXPECT_TRUE(ImportPensFromJwf(dir + name, s).Done);
+    EXPECT_TRUE(ImportLineTypesFromJwf(dir + name, s, a).Done);
+    for (const TPenRow& row : s.PenTable) {
+      EXPECT_LE(row.Color, 0xFFFFFFu);
+      EXPECT_GE(row.Width, 0);
+    }
+  }
+  // The shipped sample has an "END" line above all its keys on purpose, so
+  // reading it changes nothing: every line type becomes a single dot.
+  PrintSettings s;
+  TgraAttribute a;
+  ImportLineTypesFromJwf(dir + "jwmac__Sample_v801b.jwf", s, a);
+  EXPECT_EQ(s.LineTypeTable[1].Count, 1);
+  EXPECT_EQ(s.LineTypeTable[1].Elements[0], 0);
+  ImportPensFromJwf(dir + "jwmac__Sample_v801b.jwf", s);
+  EXPECT_EQ(s.PenTable[0].Color, PrintSettings().PenTable[0].Color);
+}
+
+TEST(JwwImports, PensAndLineTypesFromADrawing) {
+  const std::string path = CorpusDir() + "/jww/jwmac__sanpuru.jww";
+  if (!std::filesystem::exists(path)) GTEST_SKIP();
+  PrintSettings s;
+  TgraAttribute a;
+  const UnitGraAtt::FixedResolution dpi(600);
+  ASSERT_TRUE(ImportPensFromJww(path, s, a, &dpi).Done);
+  EXPECT_DOUBLE_EQ(s.PenTable[1].Width, 2 * 0.085);
+  ASSERT_TRUE(ImportLineTypesFromJww(path, s, a).Done);
+  EXPECT_NEAR(s.LineTypeTable[1].Period, 27.2, 1e-9);
+  EXPECT_FALSE(ImportPensFromJww(CorpusDir() + "/jwf/jwmac__mtani.jwf", s, a, &dpi).Done);
+}
