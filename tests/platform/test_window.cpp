@@ -1,0 +1,191 @@
+// The window, offscreen: the file list, grids, settings commands and the
+// print run from the start button.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "RecordingCanvas.h"
+#include "app/window/Unit1.h"
+#include "jww/jwwtype.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordingDevice : public PrintDevice {
+ public:
+  std::vector<std::string>* log;
+  QWidget* escTarget = nullptr;  // gets an Esc key press after the first page
+  RecordingCanvas canvas;
+  explicit RecordingDevice(std::vector<std::string>* l) : log(l) {}
+  std::string PrinterName() const override { return "rec"; }
+  int PrinterDpiX() const override { return 100; }
+  int PrinterDpiY() const override { return 100; }
+  int PaperWidthPx() const override { return 1000; }
+  int PaperHeightPx() const override { return 700; }
+  int PageWidthPx() const override { return 1000; }
+  int PageHeightPx() const override { return 700; }
+  bool BeginPrintDocument(const std::string& t) override {
+    log->push_back("begin " + t);
+    return true;
+  }
+  bool NewPrintPage() override { return true; }
+  bool EndPrintDocument() override {
+    log->push_back("end");
+    if (escTarget) QCoreApplication::postEvent(escTarget, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    return true;
+  }
+  Canvas& PageCanvas() override { return canvas; }
+  int PagesPrinted() const override { return 0; }
+};
+
+std::string Dir() {
+  const std::string d = jwwtype::TempFolder() + "window/";
+  fs::create_directories(d);
+  return d;
+}
+
+QString Sample(const char* name) { return QString(KESTROVAN_SOURCE_DIR) + "/samples/" + name; }
+
+}  // namespace
+
+TEST(Window, AddingRuleAndDelete) {
+  const std::string dir = Dir();
+  fs::copy_file(Sample("house-plan.jww").toStdString(), dir + "Plan-B.JWW", fs::copy_options::overwrite_existing);
+  std::ofstream(dir + "notes.txt") << "x";
+  TForm1 w({QString::fromStdString(dir + "Plan-B.JWW"), Sample("site-plan.jww")}, QString(), false);
+  EXPECT_EQ(w.Files().size(), 2);
+  // The path keeps its capitals (the file system tells them apart); case-insensitive duplicates,
+  // other extensions, folders and missing files add nothing.
+  EXPECT_TRUE(w.Files().contains(QString::fromStdString(dir + "Plan-B.JWW")));
+  EXPECT_EQ(w.AddFiles({QString::fromStdString(dir + "plan-b.jww"), QString::fromStdString(dir + "Plan-B.JWW"),
+                        QString::fromStdString(dir + "notes.txt"), QString::fromStdString(dir),
+                        QString::fromStdString(dir + "missing.jww")}),
+            0);
+  EXPECT_EQ(w.AddFiles({Sample("house-plan.jww")}), 1);
+  // Sorted without regard to case.
+  const QStringList files = w.Files();
+  for (int i = 1; i < files.size(); ++i) EXPECT_LE(files[i - 1].compare(files[i], Qt::CaseInsensitive), 0);
+  w.FileList()->item(0)->setSelected(true);
+  w.FileList()->item(2)->setSelected(true);
+  EXPECT_EQ(w.DeleteSelected(), 2);
+  EXPECT_EQ(w.Files().size(), 1);
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("2個のファイルを一覧から削除しました。")));
+  w.FileList()->clearSelection();
+  EXPECT_EQ(w.DeleteSelected(), 0);
+}
+
+TEST(Window, GridsBulkInputAndSwatches) {
+  TForm1 w({}, QString(), false);
+  EXPECT_EQ(w.PenGrid()->rowCount(), 265);
+  EXPECT_EQ(w.PenGrid()->verticalHeaderItem(8)->text(), QStringLiteral("補助線色"));
+  EXPECT_EQ(w.PenGrid()->verticalHeaderItem(264)->text(), QStringLiteral("SXF USER色256"));
+  EXPECT_EQ(w.LineTypeGrid()->verticalHeaderItem(33)->text(), QStringLiteral("SXF16:(予約)"));
+  EXPECT_EQ(w.LineTypeGrid()->item(4, 2)->text(), QStringLiteral("1.8"));
+  // Rows 10..12 of the grid (table rows 9..11) get the width 0.3, exactly those.
+  w.PenGrid()->setRangeSelected(QTableWidgetSelectionRange(9, 0, 11, 3), true);
+  w.BulkWidthEdit()->setText("0.3");
+  w.BulkWidth();
+  EXPECT_EQ(w.PenGrid()->item(8, 2)->text(), QStringLiteral("0.01"));
+  for (int r = 9; r <= 11; ++r) EXPECT_EQ(w.PenGrid()->item(r, 2)->text(), QStringLiteral("0.3"));
+  EXPECT_EQ(w.PenGrid()->item(12, 2)->text(), QStringLiteral("0.18"));
+  w.BulkColorEdit()->setText("20000000");
+  w.BulkColor();
+  EXPECT_EQ(w.PenGrid()->item(10, 0)->text(), QStringLiteral("16777215"));
+  w.BulkRadiusEdit()->setText("0");
+  w.BulkPointRadius();
+  EXPECT_EQ(w.PenGrid()->item(10, 3)->text(), QStringLiteral("0.01"));
+  // Swatches of out-of-range codes: white above 0xFFFFFF, black below 0.
+  EXPECT_EQ(TForm1::SwatchColor("20000000"), QColor(255, 255, 255));
+  EXPECT_EQ(TForm1::SwatchColor("-5"), QColor(0, 0, 0));
+  w.PenGrid()->item(0, 0)->setText("-5");
+  EXPECT_EQ(w.PenGrid()->item(0, 1)->background().color(), QColor(0, 0, 0));
+  w.ReadControls();
+  EXPECT_EQ(w.Settings().PenTable[0].Color, 0u);
+  EXPECT_EQ(w.Settings().PenTable[10].Width, 0.3);
+}
+
+TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
+  const std::string dir = Dir();
+  const QString defaults = QString::fromStdString(dir + "config/kestrovan.dat");
+  QFile::remove(defaults);
+  {
+    TForm1 w({Sample("house-plan.jww")}, defaults, false);
+    w.Settings().PrintScale = 2.5;
+    w.Settings().PerLayerGroup = 1;
+    w.ShowSettings();
+    w.BulkWidthEdit()->setText("0.25");
+    EXPECT_TRUE(w.SaveSettings(QString::fromStdString(dir + "mine.dat")));
+    EXPECT_FALSE(w.SaveSettings(QString::fromStdString(dir + "mine.txt")));
+    EXPECT_TRUE(w.StatusText().contains(QStringLiteral(".dat")));
+    w.ResetSettings();
+    EXPECT_EQ(w.Files().size(), 0);
+    w.ReadControls();
+    EXPECT_EQ(w.Settings().PrintScale, 1.0);
+    EXPECT_TRUE(w.OpenSettings(QString::fromStdString(dir + "mine.dat")));
+    EXPECT_TRUE(w.StatusText().contains(QStringLiteral("開きました")));
+    w.ReadControls();
+    EXPECT_EQ(w.Settings().PrintScale, 2.5);
+    EXPECT_EQ(w.Settings().PerLayerGroup, 1);
+    EXPECT_EQ(w.Settings().BulkWidth, 0.25);
+    EXPECT_EQ(w.Files().size(), 1);
+    // The default settings file itself cannot be opened or saved as a user file.
+    EXPECT_FALSE(w.OpenSettings(defaults));
+    w.move(30, 40);
+    w.close();  // writes the default settings file
+  }
+  ASSERT_TRUE(QFile::exists(defaults));
+  TForm1 again({}, defaults, false);
+  again.ReadControls();
+  EXPECT_EQ(again.Settings().PrintScale, 2.5);  // the last settings come back
+  EXPECT_EQ(again.Files().size(), 0);           // but never the file list
+}
+
+TEST(Window, PrintRunFromTheStartButtonAndEsc) {
+  std::vector<std::string> log;
+  TForm1 w({Sample("house-plan.jww"), Sample("site-plan.jww")}, QString(), false);
+  w.MakeDevice = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
+  PrintRunResult r = w.StartPrint();
+  EXPECT_EQ(r.Pages, 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"begin Kestrovan_house-plan.jww", "end", "begin Kestrovan_site-plan.jww", "end"}));
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("印刷終了しました。")));
+  // Esc pressed during the first file stops the run before the second.
+  log.clear();
+  w.MakeDevice = [&](std::string&) {
+    auto d = std::make_unique<RecordingDevice>(&log);
+    d->escTarget = &w;
+    return d;
+  };
+  r = w.StartPrint();
+  EXPECT_TRUE(r.Stopped);
+  EXPECT_EQ(r.Pages, 1);
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("途中終了")));
+  // An empty list says so.
+  TForm1 empty({}, QString(), false);
+  empty.StartPrint();
+  EXPECT_EQ(empty.StatusText(), QStringLiteral("印刷を行うファイル名を指定して下さい。"));
+}
+
+TEST(Window, ImportsAndThePrinterLine) {
+  TForm1 w({}, QString(), false);
+  EXPECT_TRUE(w.PrinterInfoText().startsWith(QStringLiteral("プリンタ名：")));
+  EXPECT_TRUE(w.PrinterInfoText().contains(QStringLiteral("用紙サイズ：横：")));
+  const QString corpus = QString(KESTROVAN_CORPUS_DIR);
+  if (!QFile::exists(corpus + "/jwf/jwmac__shakutani.jwf")) GTEST_SKIP();
+  w.ImportPens(corpus + "/jwf/jwmac__shakutani.jwf");
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線色・線幅設定を読み取りました。")));
+  w.ImportLineTypes(corpus + "/jwf/jwmac__mtani.jwf");
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線種設定を読み取りました。")));
+  w.ImportPens(corpus + "/jww/jwmac__sanpuru.jww");
+  w.ReadControls();
+  EXPECT_DOUBLE_EQ(w.Settings().PenTable[1].Width, 2 * 0.085);
+  w.ImportLineTypes(corpus + "/jww/jwmac__sanpuru.jww");
+  EXPECT_EQ(w.LineTypeGrid()->item(1, 1)->text(), QStringLiteral("17"));  // 17 runs of dots
+}
