@@ -182,6 +182,49 @@ class PngPrintService : public FilePrintServiceBase {
   std::unique_ptr<QtCanvas> canvas_;
 };
 
+class ImagePrintService : public FilePrintServiceBase {
+ public:
+  ImagePrintService(const PageSetup& s, std::vector<QImage>* pages) : FilePrintServiceBase(s), out_(pages) {}
+  ~ImagePrintService() override { Flush(); }
+  std::string PrinterName() const override { return "preview"; }
+  bool BeginPrintDocument(const std::string&) override { return Start(); }
+  bool NewPrintPage() override {
+    Flush();
+    return Start();
+  }
+  bool EndPrintDocument() override {
+    Flush();
+    return true;
+  }
+  Canvas& PageCanvas() override { return *canvas_; }
+
+ private:
+  bool Start() {
+    image_ = QImage(widthPx_, heightPx_, QImage::Format_RGB32);
+    if (image_.isNull()) {
+      error_ = "not enough memory for the preview page";
+      return false;
+    }
+    image_.fill(Qt::white);
+    painter_ = std::make_unique<QPainter>(&image_);
+    canvas_ = std::make_unique<QtCanvas>(painter_.get());
+    ++pages_;
+    return true;
+  }
+  void Flush() {
+    if (!painter_) return;
+    canvas_.reset();
+    painter_->end();
+    painter_.reset();
+    out_->push_back(image_);
+    image_ = QImage();
+  }
+  std::vector<QImage>* out_;
+  QImage image_;
+  std::unique_ptr<QPainter> painter_;
+  std::unique_ptr<QtCanvas> canvas_;
+};
+
 class CupsPrintService : public PrintService {
  public:
   CupsPrintService(const QPrinterInfo& info, bool chosen, const PageSetup* request)
@@ -253,6 +296,10 @@ std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const
 
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup) {
   return std::make_unique<PngPrintService>(dir, setup);
+}
+
+std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages) {
+  return std::make_unique<ImagePrintService>(setup, pages);
 }
 
 std::unique_ptr<PrintService> MakeCupsPrintService(const std::string& name, const PageSetup* request,

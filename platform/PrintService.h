@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 
+#include <QImage>
+#include <vector>
+
 #include "render/PrintDevice.h"
 
 namespace platform {
@@ -18,6 +21,8 @@ using PrintService = PrintDevice;
 std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup);
 // One PNG file per page: dir/page-0001.png, …
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup);
+// Pages kept in memory (for a preview); every page is appended to `pages`.
+std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages);
 // A CUPS queue by name, or the default printer when the name is empty.
 // Null (with the reason in `error`) when there is no such printer.
 std::unique_ptr<PrintService> MakeCupsPrintService(const std::string& name, const PageSetup* request,

@@ -208,8 +208,11 @@ QWidget* TForm1::BuildFilePage() {
   row->addWidget(new QLabel(QStringLiteral("▼印刷する図面ファイル一覧")), 1);
   auto* add = new QPushButton(QStringLiteral("追加(&A)"));
   auto* del = new QPushButton(QStringLiteral("削除(&D)"));
+  auto* preview = new QPushButton(QStringLiteral("プレビュー(&V)"));
   row->addWidget(add);
   row->addWidget(del);
+  row->addWidget(preview);
+  connect(preview, &QPushButton::clicked, this, [this] { Preview(); });
   v->addLayout(row);
   list_ = new QListWidget;
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -876,6 +879,47 @@ PrintRunResult TForm1::StartPrint() {
   button12_->setEnabled(true);
   running_ = false;
   return result;
+}
+
+std::vector<QImage> TForm1::Preview() {
+  std::vector<QImage> pages;
+  QListWidgetItem* item = list_->currentItem();
+  if (!item && list_->count() > 0) item = list_->item(0);
+  if (!item || running_) return pages;
+  ReadControls();
+  PageSetup page = output_.Page;
+  if (!output_.Pdf) {  // the printer's paper, as far as it tells
+    std::string error;
+    if (auto device = DefaultDevice(error)) {
+      page.PaperWidthMm = device->PageWidthMm();
+      page.PaperHeightMm = device->PageHeightMm();
+    }
+  }
+  page.Dpi = 72;
+  auto device = platform::MakeImagePrintService(page, &pages);
+  PrintSettings settings = settings_;
+  settings.OneDocument = 0;
+  PrintRunObserver quiet;
+  TJwwData drawing;
+  PrintRun(drawing, *device, settings, quiet).Run({item->text().toStdString()});
+  device.reset();
+  if (!confirm_) return pages;
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("プレビュー：") + QFileInfo(item->text()).fileName());
+  auto* v = new QVBoxLayout(&dialog);
+  if (pages.empty()) v->addWidget(new QLabel(QStringLiteral("印刷するものがありません。")));
+  for (const QImage& image : pages) {
+    auto* label = new QLabel;
+    label->setPixmap(QPixmap::fromImage(image.scaled(900, 640, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    label->setFrameShape(QFrame::Box);
+    v->addWidget(label);
+    if (v->count() >= 3) break;  // the first pages are enough to judge
+  }
+  auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
+  connect(close, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  v->addWidget(close);
+  dialog.exec();
+  return pages;
 }
 
 void TForm1::OpenInJwCad(const QString& path) {

@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QImage>
+#include <vector>
 #include <functional>
 #include <memory>
 
@@ -59,6 +61,9 @@ class TForm1 : public QMainWindow {
   void ShowSettings();
   void SetOutput(const OutputChoice& output);
   void OpenInJwCad(const QString& path);
+  // The pages the current drawing of the list would print, at screen
+  // resolution, shown in a dialog (returned, not shown, without confirm).
+  std::vector<QImage> Preview();
 
   // What tests look at.
   QStringList Files() const;

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
@@ -188,4 +190,32 @@ TEST(Window, ImportsAndThePrinterLine) {
   EXPECT_DOUBLE_EQ(w.Settings().PenTable[1].Width, 2 * 0.085);
   w.ImportLineTypes(corpus + "/jww/jwmac__sanpuru.jww");
   EXPECT_EQ(w.LineTypeGrid()->item(1, 1)->text(), QStringLiteral("17"));  // 17 runs of dots
+}
+
+// The window with its drop handler reachable: a synthetic drop is not
+// delivered by sendEvent (real ones come through the window system).
+class DropForm : public TForm1 {
+ public:
+  using TForm1::TForm1;
+  using TForm1::dropEvent;
+};
+
+TEST(Window, PreviewAndDroppedFiles) {
+  DropForm w({Sample("house-plan.jww")}, QString(), false);
+  w.Settings().PrintMethod = 1;
+  w.ShowSettings();
+  const std::vector<QImage> pages = w.Preview();
+  ASSERT_EQ(pages.size(), 1u);
+  int ink = 0;
+  for (int y = 0; y < pages[0].height(); y += 2)
+    for (int x = 0; x < pages[0].width(); x += 2) ink += (pages[0].pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+  EXPECT_GT(ink, 100);
+  // Files dropped from the file manager go through the same rule.
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(Sample("site-plan.jww")), QUrl::fromLocalFile(Sample("house-plan.jww")),
+                QUrl::fromLocalFile(QString(KESTROVAN_SOURCE_DIR) + "/README.md")});
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  w.dropEvent(&drop);
+  EXPECT_EQ(w.Files().size(), 2);
+  EXPECT_TRUE(w.StatusText().startsWith(QStringLiteral("1個のファイルを一覧に追加しました。")));
 }
