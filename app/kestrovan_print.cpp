@@ -70,6 +70,10 @@ class ConsoleObserver : public PrintRunObserver {
                  path.c_str(), why.c_str());
     problems.push_back(path + ": damaged, " + why);
   }
+  void FileWarning(const std::string& path, const std::string& what) override {
+    std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path.c_str(), what.c_str());
+    problems.push_back(path + ": " + what);
+  }
   void FileHasNothingToPrint(const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", path.c_str());
   }

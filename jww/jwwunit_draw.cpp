@@ -325,12 +325,54 @@ class DrawPass {
     top_.A22 = c_;
   }
 
-  // One pass over everything that passes `filter(layerIndex)`. False on abort.
+  // The top-level entities sorted by layer, for the by-layer passes.
+  class LayerBuckets {
+   public:
+    explicit LayerBuckets(const TJwwEntityLists& l) {
+      Build(l.Lines, 0);
+      Build(l.Arcs, 1);
+      Build(l.Points, 2);
+      Build(l.Texts, 3);
+      Build(l.Dimensions, 4);
+      Build(l.Solids, 5);
+      lists_ = {&l.Lines, &l.Arcs, &l.Points, &l.Texts, &l.Dimensions, &l.Solids};
+    }
+    const std::vector<uint32_t>& Of(const void* list) const { return positions_[Slot(list)]; }
+    uint32_t From(const void* list, int layer) const { return starts_[Slot(list)][static_cast<size_t>(layer)]; }
+
+   private:
+    size_t Slot(const void* list) const {
+      for (size_t k = 0; k < lists_.size(); ++k)
+        if (lists_[k] == list) return k;
+      return 0;
+    }
+    template <typename T>
+    void Build(const std::vector<T>& list, size_t k) {
+      std::array<uint32_t, 257>& start = starts_[k];
+      start.fill(0);
+      for (const T& e : list) ++start[static_cast<size_t>(e.LayerIndex()) + 1];
+      for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+      std::array<uint32_t, 257> next = start;
+      positions_[k].resize(list.size());
+      for (size_t i = 0; i < list.size(); ++i)
+        positions_[k][next[static_cast<size_t>(list[i].LayerIndex())]++] = static_cast<uint32_t>(i);
+    }
+    std::array<std::vector<uint32_t>, 6> positions_;
+    std::array<std::array<uint32_t, 257>, 6> starts_;
+    std::array<const void*, 6> lists_{};
+  };
+
+  // One pass over everything that passes `filter(layerIndex)`. With `buckets`
+  // the pass is for the one layer `target`. False on abort.
   template <typename Filter>
-  bool Pass(const Filter& filter) {
+  bool Pass(const Filter& filter, const LayerBuckets* buckets = nullptr, int target = -1) {
     ctx_.T = top_;
     ctx_.ownLayers = false;
-    if (!DrawLists(d_.Entities, filter, true)) return false;
+    only_ = buckets;
+    target_ = target;
+    const bool topDone = DrawLists(d_.Entities, filter, true);
+    only_ = nullptr;
+    if (!topDone) return false;
     for (const TJwwBlockInstance& inst : d_.BlockInstances) {
       UnitGval::CurrentGroupScale = d_.LayerGroups[inst.LayerGroup & 15].Scale;
       const bool own = inst.OwnLayers();
@@ -362,9 +404,22 @@ class DrawPass {
   }
 
   // Draws every entity of `list` that `pass` accepts, polling for an abort
-  // after every tenth drawn entity and after the list.
+  // after every tenth drawn entity (by its position in the list) and after
+  // the list. With `only`, just the entities at those positions are looked at.
   template <typename T, typename Accept, typename Draw>
   bool Each(const std::vector<T>& list, const Accept& accept, const Draw& draw) {
+    if (only_) {
+      const std::vector<uint32_t>& positions = only_->Of(&list);
+      const uint32_t* it = positions.data() + only_->From(&list, target_);
+      const uint32_t* end = positions.data() + only_->From(&list, target_ + 1);
+      for (; it != end; ++it) {
+        const size_t i = *it;
+        if (!accept(list[i])) continue;
+        draw(list[i]);
+        if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
+      }
+      return !UnitGval::AbortRequested();
+    }
     for (size_t i = 0; i < list.size(); ++i) {
       if (!accept(list[i])) continue;
       draw(list[i]);
@@ -414,6 +469,8 @@ class DrawPass {
 
   const TJwwData& d_;
   bool includeTemporary_;
+  const LayerBuckets* only_ = nullptr;
+  int target_ = -1;
   EntityDrawContext ctx_;
   double c_ = 1, s_ = 0;
   BlockTransform top_;
@@ -434,6 +491,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
              (!skipHiddenLayers || attr.GetLayerState(index) != 3);
     });
   }
+  const DrawPass::LayerBuckets buckets(Entities);
   const int g0 = layerGroup < 0 ? 0 : layerGroup, g1 = layerGroup < 0 ? 15 : layerGroup;
   const int l0 = layer < 0 ? 0 : layer, l1 = layer < 0 ? 15 : layer;
   for (int g = g0; g <= g1; ++g) {
@@ -441,7 +499,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
       int target = g * 16 + l;
       if (printOrder == 2) target = 255 - target;
       if (skipHiddenLayers && attr.GetLayerState(target) == 3) continue;
-      if (!pass.Pass([target](int index) { return index == target; })) return false;
+      if (!pass.Pass([target](int index) { return index == target; }, &buckets, target)) return false;
     }
   }
   return true;

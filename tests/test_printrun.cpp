@@ -165,3 +165,29 @@ TEST(PrintRunPages, TitlesAreCutWithoutSplittingACharacter) {
   EXPECT_EQ(PrintJobTitle(std::string(30, 'a') + "\x88\xf3"), std::string(30, 'a'));
   EXPECT_EQ(PrintJobTitle(std::string(29, 'a') + "\x88\xf3"), std::string(29, 'a') + "\x88\xf3");
 }
+
+TEST(PrintRunPages, RunawayBlocksAreReported) {
+  TJwwData src;
+  InitTestDrawing(src, 600);
+  Add(src.Entities, MakeInsert(1, 0, 0));
+  TJwwBlockDef a, b;
+  a.Number = 1;
+  b.Number = 2;
+  Add(a.Entities, MakeInsert(2, 1, 0));
+  Add(a.Entities, MakeLine(0, 0, 1, 1));
+  Add(b.Entities, MakeInsert(1, 0, 1));  // A inserts B inserts A ...
+  src.BlockDefs = {a, b};
+  const std::string path = jwwtype::TempFolder() + "loop.jww";
+  WriteFile(path, WriteJww(src));
+  struct Warned : PrintRunObserver {
+    std::string what;
+    void FileWarning(const std::string&, const std::string& w) override { what = w; }
+  } observer;
+  RecordingDevice device;
+  TJwwData d;
+  PrintSettings s;
+  s.PrintMethod = 1;
+  const PrintRunResult r = PrintRun(d, device, s, observer).Run({path});
+  EXPECT_EQ(r.Pages, 1);  // printed as far as the guard allows
+  EXPECT_NE(observer.what.find("placed blocks"), std::string::npos);
+}

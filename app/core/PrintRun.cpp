@@ -152,6 +152,10 @@ void PrintRun::PrintOneFile(const std::string& path) {
     observer_.FileDamaged(path, std::to_string(unpackFailures) + " embedded image(s) could not be unpacked");
   }
 
+  if (d_.BlockInstancesCut)
+    observer_.FileWarning(path, "its blocks insert themselves or multiply past " +
+                                    std::to_string(TJwwData::kMaxBlockInstances) +
+                                    " placed blocks; only those within the limits are printed");
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   if (s_.PenSource == 0) d_.PensFromDrawing(a, &device_);
   if (s_.LineTypeSource == 0) d_.LineTypesFromDrawing(a, s_.LineTypePitch);

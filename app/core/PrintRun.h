@@ -21,6 +21,8 @@ class PrintRunObserver {
   // Printed as far as it could be read.
   virtual void FileDamaged(const std::string& /*path*/, const std::string& /*why*/) {}
   virtual void FileHasNothingToPrint(const std::string& /*path*/) {}
+  // Printed, but not all of it: e.g. blocks nested too deep or too many.
+  virtual void FileWarning(const std::string& /*path*/, const std::string& /*what*/) {}
   // Lets the caller keep its window alive between files.
   virtual void ProcessMessages() {}
   // Asked between files: stop the run here.
