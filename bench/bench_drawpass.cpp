@@ -116,6 +116,98 @@ void BM_DrawPass_Pdf(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawPass_Pdf)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// The device's own time: the calls one pass makes, captured once and then
+// replayed straight into QPainter with the same pens and brushes.
+class CapturingCanvas : public Canvas {
+ public:
+  struct Op {
+    enum Kind : uint8_t { Line, Polyline, Polygon, Text } kind;
+    TColor pen, brush;
+    int32_t width;
+    BrushStyle style;
+    uint32_t first, count;
+  };
+  std::vector<Op> ops;
+  std::vector<QPoint> points;
+  void MoveTo(int32_t x, int32_t y) override { at_ = QPoint(x, y); }
+  void LineTo(int32_t x, int32_t y) override {
+    Add(Op::Line, 2);
+    points.push_back(at_);
+    points.push_back(QPoint(x, y));
+    at_ = QPoint(x, y);
+  }
+  void Polyline(const DevicePoint* p, size_t n) override { Many(Op::Polyline, p, n); }
+  void Polygon(const DevicePoint* p, size_t n) override { Many(Op::Polygon, p, n); }
+  void TextOut(int32_t x, int32_t y, const std::string& s) override {
+    Add(Op::Text, 1);
+    points.push_back(QPoint(x, y));
+    texts.push_back(QString::fromLatin1(s.c_str()));
+    heights.push_back(Font().Height);
+  }
+  bool ImageSize(const std::string&, int32_t&, int32_t&) override { return false; }
+  void DrawImage(const ImagePlacement&) override {}
+  std::vector<QString> texts;
+  std::vector<int> heights;
+
+ private:
+  void Add(Op::Kind k, size_t n) {
+    ops.push_back({k, PenColor(), BrushColor(), PenWidth(), GetBrushStyle(), static_cast<uint32_t>(points.size()),
+                   static_cast<uint32_t>(n)});
+  }
+  void Many(Op::Kind k, const DevicePoint* p, size_t n) {
+    Add(k, n);
+    for (size_t i = 0; i < n; ++i) points.push_back(QPoint(p[i].x, p[i].y));
+  }
+  QPoint at_;
+};
+
+void BM_DeviceReplay_Raster(benchmark::State& state) {
+  Prepare();
+  CapturingCanvas captured;
+  LargeDrawing().DrawDrawing(captured, 0, 0, false, true, true, -1, -1);
+  QImage image(kWidthPx, kHeightPx, QImage::Format_RGB32);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    QPainter p(&image);
+    TColor pen = 1u << 31, brush = 1u << 31;
+    size_t text = 0;
+    int fontHeight = -1;
+    int32_t width = -1;
+    BrushStyle style = BrushStyle::Clear;
+    for (const CapturingCanvas::Op& op : captured.ops) {
+      if (op.pen != pen || op.width != width) {  // a pen only when it changes, as the canvas does
+        pen = op.pen;
+        width = op.width;
+        p.setPen(QPen(platform::ToQColor(pen), std::max(1, width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      }
+      const QPoint* pts = captured.points.data() + op.first;
+      if (op.kind == CapturingCanvas::Op::Text) {  // plain text in the same font, no cell fitting
+        if (captured.heights[text] != fontHeight) {
+          fontHeight = captured.heights[text];
+          QFont f(QStringLiteral("IPAGothic"));
+          f.setPixelSize(std::max(1, fontHeight));
+          p.setFont(f);
+        }
+        p.drawText(pts[0] + QPoint(0, fontHeight), captured.texts[text++]);
+      } else if (op.kind == CapturingCanvas::Op::Line) {
+        p.drawLine(pts[0], pts[1]);
+      } else if (op.kind == CapturingCanvas::Op::Polyline) {
+        p.drawPolyline(pts, static_cast<int>(op.count));
+      } else {
+        if (op.brush != brush || op.style != style) {
+          brush = op.brush;
+          style = op.style;
+          p.setBrush(style == BrushStyle::Solid ? QBrush(platform::ToQColor(brush)) : QBrush());
+        }
+        p.drawPolygon(pts, static_cast<int>(op.count), Qt::OddEvenFill);
+      }
+    }
+  }
+  state.counters["device_calls"] = static_cast<double>(captured.ops.size());
+  Report(state);
+}
+BENCHMARK(BM_DeviceReplay_Raster)->Unit(benchmark::kMillisecond);
+
 // By layer: 256 passes over the lists.
 void BM_DrawPass_ByLayer_NullCanvas(benchmark::State& state) {
   Prepare();

@@ -33,4 +33,29 @@ std::string ArchiveReader::String() {
   return std::string(reinterpret_cast<const char*>(p), length);
 }
 
-std::string ArchiveReader::CleanString() { return util::SjisRemoveControlChars(String()); }
+std::string ArchiveReader::CleanString() {
+  // The usual case: a plain string with no control character and no lead
+  // byte left dangling at its end is taken as it stands, in one copy.
+  const size_t at = pos_;
+  if (pos_ < size_) {
+    const uint8_t n = data_[pos_];
+    if (n < 0xFF && static_cast<size_t>(n) < size_ - pos_) {
+      const uint8_t* p = data_ + pos_ + 1;
+      bool clean = true;
+      for (uint8_t i = 0; i < n && clean; ++i) {
+        if (p[i] < 0x20) {
+          clean = false;
+        } else if ((p[i] >= 0x81 && p[i] <= 0x9F) || (p[i] >= 0xE0 && p[i] <= 0xFD)) {
+          if (i + 1 >= n) clean = false;  // a lead byte at the very end is dropped: slow path
+          ++i;
+        }
+      }
+      if (clean) {
+        pos_ += 1 + n;
+        return std::string(reinterpret_cast<const char*>(p), n);
+      }
+    }
+  }
+  pos_ = at;
+  return util::SjisRemoveControlChars(String());
+}

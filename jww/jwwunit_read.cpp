@@ -468,6 +468,11 @@ class JwwReader {
     return t;
   }
 
+  static std::string Limit(std::string s) {
+    if (s.size() <= kMaxTextBytes) return s;
+    return util::SjisTruncate(s, kMaxTextBytes);
+  }
+
   TJwwMoji ReadText() {
     TJwwMoji m;
     const uint8_t* p = BaseAt(in_.Take(BaseSize() + 68), m);
@@ -480,8 +485,8 @@ class JwwReader {
     m.SizeY = Get<double>(p + 44);
     m.CharSpacing = Get<double>(p + 52);
     m.TextAngle = Get<double>(p + 60);
-    m.FontName = util::SjisTruncate(in_.CleanString(), kMaxTextBytes);
-    m.Text = util::SjisTruncate(in_.CleanString(), kMaxTextBytes);
+    m.FontName = Limit(in_.CleanString());
+    m.Text = Limit(in_.CleanString());
     return m;
   }
 

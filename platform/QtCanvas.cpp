@@ -84,36 +84,47 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   const FontSpec& f = Font();
   if (f.Height == 0 || sjis.empty()) return;
   // The face: a leading "@" writes vertically (full-width glyphs turned in their cell).
-  std::string face = f.FaceName;
-  const bool vertical = !face.empty() && face[0] == '@';
-  if (vertical) face.erase(0, 1);
-  QFont font(PrintFamily(QString::fromUtf8(util::Cp932ToUtf8(face).c_str())));
-  font.setPixelSize(1000);  // a large reference em, scaled into the cell below
-  font.setHintingPreference(QFont::PreferNoHinting);
-  font.setWeight(f.Weight >= 600 ? QFont::Bold : QFont::Normal);
-  font.setItalic(f.Italic);
-  font.setUnderline(f.Underline);
-  font.setStrikeOut(f.StrikeOut);
-  const double ascender = TypoAscender(font);
-  const QFontMetricsF metrics(font);
+  const bool vertical = !f.FaceName.empty() && f.FaceName[0] == '@';
+  const std::string face = vertical ? f.FaceName.substr(1) : f.FaceName;
+  if (!text_.metrics || text_.face != face || text_.weight != f.Weight || text_.italic != f.Italic ||
+      text_.underline != f.Underline || text_.strikeOut != f.StrikeOut) {
+    text_.face = face;
+    text_.weight = f.Weight;
+    text_.italic = f.Italic;
+    text_.underline = f.Underline;
+    text_.strikeOut = f.StrikeOut;
+    QFont font(PrintFamily(QString::fromUtf8(util::Cp932ToUtf8(face).c_str())));
+    font.setPixelSize(1000);  // a large reference em, scaled into the cell below
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setWeight(f.Weight >= 600 ? QFont::Bold : QFont::Normal);
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    text_.font = font;
+    text_.ascender = TypoAscender(font);
+    text_.metrics = std::make_unique<QFontMetricsF>(font);
+    text_.advances.clear();
+  }
   const double cellHeight = std::abs(f.Height);
   // LOGFONT width is the half-width cell; 0 means the font's own proportions.
   const double halfCell = f.Width != 0 ? std::abs(f.Width) : cellHeight / 2;
 
   painter_->save();
-  painter_->setFont(font);
+  painter_->setFont(text_.font);
   painter_->setPen(ToQColor(PenColor()));
   painter_->translate(x, y);
-  painter_->rotate(-f.Escapement / 10.0);
+  if (f.Escapement != 0) painter_->rotate(-f.Escapement / 10.0);
   double at = 0;
   for (size_t i = 0; i < sjis.size();) {
     const size_t n = util::SjisCharLength(sjis, i);
     const QString ch = QString::fromUtf8(util::Cp932ToUtf8(sjis.substr(i, n)).c_str());
     i += n;
     const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
-    const double advance = metrics.horizontalAdvance(ch);
+    auto found = text_.advances.constFind(ch);
+    const double advance =
+        found != text_.advances.constEnd() ? *found : *text_.advances.insert(ch, text_.metrics->horizontalAdvance(ch));
     if (advance > 0) {
-      painter_->save();
+      const QTransform saved = painter_->transform();
       painter_->translate(at, 0);
       if (vertical && n == 2) {
         // Turned back a quarter inside its cell: down a vertical line (the
@@ -124,8 +135,8 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
       } else {
         painter_->scale(cellWidth / advance, cellHeight / 1000.0);
       }
-      painter_->drawText(QPointF(0, ascender * 1000.0), ch);
-      painter_->restore();
+      painter_->drawText(QPointF(0, text_.ascender * 1000.0), ch);
+      painter_->setTransform(saved);
     }
     at += cellWidth;
   }

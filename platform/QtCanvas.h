@@ -1,9 +1,12 @@
 // The canvas on a QPainter: printer, PDF and PNG pages alike.
 #pragma once
 
+#include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <memory>
 #include <vector>
 
 #include "render/Canvas.h"
@@ -42,6 +45,17 @@ class QtCanvas : public Canvas {
   BrushStyle appliedStyle_ = BrushStyle::Clear;
   QString cachedPath_;
   QImage cachedImage_;
+  // The font of the last TextOut, set up once for as long as it stays.
+  struct TextFont {
+    std::string face;
+    int weight = -1;
+    bool italic = false, underline = false, strikeOut = false;
+    QFont font;
+    double ascender = 0.88;
+    std::unique_ptr<QFontMetricsF> metrics;
+    QHash<QString, double> advances;
+  };
+  TextFont text_;
 };
 
 QColor ToQColor(TColor c);
