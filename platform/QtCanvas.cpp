@@ -85,15 +85,16 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   if (f.Height == 0 || sjis.empty()) return;
   // The face: a leading "@" writes vertically (full-width glyphs turned in their cell).
   const bool vertical = !f.FaceName.empty() && f.FaceName[0] == '@';
-  const std::string face = vertical ? f.FaceName.substr(1) : f.FaceName;
-  if (!text_.metrics || text_.face != face || text_.weight != f.Weight || text_.italic != f.Italic ||
-      text_.underline != f.Underline || text_.strikeOut != f.StrikeOut) {
-    text_.face = face;
+  const size_t faceFrom = vertical ? 1 : 0;
+  if (!text_.metrics || text_.face.compare(0, std::string::npos, f.FaceName, faceFrom, std::string::npos) != 0 ||
+      text_.weight != f.Weight || text_.italic != f.Italic || text_.underline != f.Underline ||
+      text_.strikeOut != f.StrikeOut) {
+    text_.face = f.FaceName.substr(faceFrom);
     text_.weight = f.Weight;
     text_.italic = f.Italic;
     text_.underline = f.Underline;
     text_.strikeOut = f.StrikeOut;
-    QFont font(PrintFamily(QString::fromUtf8(util::Cp932ToUtf8(face).c_str())));
+    QFont font(PrintFamily(QString::fromUtf8(util::Cp932ToUtf8(text_.face).c_str())));
     font.setPixelSize(1000);  // a large reference em, scaled into the cell below
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setWeight(f.Weight >= 600 ? QFont::Bold : QFont::Normal);
@@ -103,44 +104,56 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
     text_.font = font;
     text_.ascender = TypoAscender(font);
     text_.metrics = std::make_unique<QFontMetricsF>(font);
-    text_.advances.clear();
+    text_.glyphs.clear();
+    text_.applied = false;
+  }
+  if (!text_.applied) {
+    painter_->setFont(text_.font);
+    text_.applied = true;
+  }
+  // Text takes the pen's colour; the line pen is set again when lines follow.
+  const QColor colour = ToQColor(PenColor());
+  if (painter_->pen().color() != colour || painter_->pen().style() != Qt::SolidLine) {
+    painter_->setPen(colour);
+    appliedValid_ = false;
   }
   const double cellHeight = std::abs(f.Height);
   // LOGFONT width is the half-width cell; 0 means the font's own proportions.
   const double halfCell = f.Width != 0 ? std::abs(f.Width) : cellHeight / 2;
 
-  painter_->save();
-  painter_->setFont(text_.font);
-  painter_->setPen(ToQColor(PenColor()));
-  painter_->translate(x, y);
-  if (f.Escapement != 0) painter_->rotate(-f.Escapement / 10.0);
+  const QTransform base = painter_->transform();
+  QTransform origin = base;
+  origin.translate(x, y);
+  if (f.Escapement != 0) origin.rotate(-f.Escapement / 10.0);
   double at = 0;
   for (size_t i = 0; i < sjis.size();) {
     const size_t n = util::SjisCharLength(sjis, i);
-    const QString ch = QString::fromUtf8(util::Cp932ToUtf8(sjis.substr(i, n)).c_str());
+    const QByteArray key(sjis.data() + i, static_cast<int>(n));
     i += n;
+    auto found = text_.glyphs.constFind(key);
+    if (found == text_.glyphs.constEnd()) {
+      const QString ch = QString::fromUtf8(util::Cp932ToUtf8(key.toStdString()).c_str());
+      found = text_.glyphs.insert(key, {ch, text_.metrics->horizontalAdvance(ch)});
+    }
     const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
-    auto found = text_.advances.constFind(ch);
-    const double advance =
-        found != text_.advances.constEnd() ? *found : *text_.advances.insert(ch, text_.metrics->horizontalAdvance(ch));
-    if (advance > 0) {
-      const QTransform saved = painter_->transform();
-      painter_->translate(at, 0);
+    if (found->advance > 0) {
+      QTransform t = origin;
+      t.translate(at, 0);
       if (vertical && n == 2) {
         // Turned back a quarter inside its cell: down a vertical line (the
         // line's x axis pointing down the page) it then reads upright.
-        painter_->translate(0, cellHeight);
-        painter_->rotate(-90);
-        painter_->scale(cellHeight / advance, cellWidth / 1000.0);
+        t.translate(0, cellHeight);
+        t.rotate(-90);
+        t.scale(cellHeight / found->advance, cellWidth / 1000.0);
       } else {
-        painter_->scale(cellWidth / advance, cellHeight / 1000.0);
+        t.scale(cellWidth / found->advance, cellHeight / 1000.0);
       }
-      painter_->drawText(QPointF(0, text_.ascender * 1000.0), ch);
-      painter_->setTransform(saved);
+      painter_->setTransform(t);
+      painter_->drawText(QPointF(0, text_.ascender * 1000.0), found->text);
     }
     at += cellWidth;
   }
-  painter_->restore();
+  painter_->setTransform(base);
 }
 
 const QImage& QtCanvas::Image(const QString& path) {

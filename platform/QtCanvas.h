@@ -53,7 +53,12 @@ class QtCanvas : public Canvas {
     QFont font;
     double ascender = 0.88;
     std::unique_ptr<QFontMetricsF> metrics;
-    QHash<QString, double> advances;
+    struct Glyph {
+      QString text;
+      double advance;
+    };
+    QHash<QByteArray, Glyph> glyphs;  // by Shift-JIS bytes
+    bool applied = false;              // the painter holds this font
   };
   TextFont text_;
 };
