@@ -3,7 +3,7 @@
 // of a dense drawing next to the same lines drawn by a plain QPdfWriter loop.
 //
 //   build/release/bench/bench_batch
-#include <benchmark/benchmark.h>
+#include "QtBenchmarkMain.h"
 #include <unistd.h>
 
 #include <QBuffer>
@@ -135,12 +135,4 @@ BENCHMARK(BM_PdfBytesPerPage_PlainQPdfWriter)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  jwwtype::RemoveTempFolder();
-  return 0;
-}
+KESTROVAN_QT_BENCHMARK_MAIN()

@@ -3,7 +3,7 @@
 // into the PDF canvas.
 //
 //   build/release/bench/bench_drawpass
-#include <benchmark/benchmark.h>
+#include "QtBenchmarkMain.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -219,11 +219,4 @@ BENCHMARK(BM_DrawPass_ByLayer_NullCanvas)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+KESTROVAN_QT_BENCHMARK_MAIN()

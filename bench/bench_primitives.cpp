@@ -3,7 +3,7 @@
 // plain QPainter::drawLine calls.
 //
 //   build/release/bench/bench_primitives
-#include <benchmark/benchmark.h>
+#include "QtBenchmarkMain.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -105,11 +105,4 @@ BENCHMARK(BM_PatternLine_NullCanvas)->Arg(1)->Arg(2)->Unit(benchmark::kMilliseco
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+KESTROVAN_QT_BENCHMARK_MAIN()

@@ -148,16 +148,31 @@ TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double
   return p;
 }
 
-void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e) {
-  if (IsImageReference(e.Text) || IsEmptyBaseLineText(e)) return;
-  Canvas& canvas = *c.canvas;
-  UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
-  if (c.colorOverride >= 0) canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
+namespace {
+
+// What texts and dimension texts share: the pen (with the colour override),
+// the mapped geometry with vertical writing's swapped sizes, and the face.
+struct TextSetUp {
+  TextPlacement p;
+  std::string font;
+};
+
+TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e) {
+  UnitGra::SetLinePen(*c.canvas, e.LayerIndex(), e.PenColor, 0, 1);
+  if (c.colorOverride >= 0) c.canvas->SetPenColor(static_cast<TColor>(c.colorOverride));
   const bool vertical = (e.Flags & 0x0020) != 0;
   double width = e.SizeX, height = e.SizeY;
   if (vertical) std::swap(width, height);
-  const TextPlacement p = TextGeometry(c.T, e.StartX, e.StartY, e.EndX, e.EndY, width, height, e.CharSpacing);
-  const std::string font = vertical ? "@" + e.FontName : e.FontName;
+  return {TextGeometry(c.T, e.StartX, e.StartY, e.EndX, e.EndY, width, height, e.CharSpacing),
+          vertical ? "@" + e.FontName : e.FontName};
+}
+
+}  // namespace
+
+void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e) {
+  if (IsImageReference(e.Text) || IsEmptyBaseLineText(e)) return;
+  Canvas& canvas = *c.canvas;
+  const auto [p, font] = SetUpText(c, e);
   UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, p.X1, p.Y1, p.X2, p.Y2, p.Height, p.Width,
                        p.Spacing, e.Text);
 }
@@ -243,12 +258,9 @@ std::string DimensionValueText(uint16_t flags, uint16_t textFlags, double x1, do
 void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std::string& value) {
   if (IsImageReference(e.Text)) return;
   Canvas& canvas = *c.canvas;
-  UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
-  if (c.colorOverride >= 0) canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
-  const bool vertical = (e.Flags & 0x0020) != 0;
-  double width = e.SizeX, height = e.SizeY;
-  if (vertical) std::swap(width, height);
-  TextPlacement p = TextGeometry(c.T, e.StartX, e.StartY, e.EndX, e.EndY, width, height, e.CharSpacing);
+  TextSetUp setUp = SetUpText(c, e);
+  TextPlacement& p = setUp.p;
+  const std::string& font = setUp.font;
   p.Width = util::RoundToDecimals(4, 2, p.Width);
   p.Height = util::RoundToDecimals(4, 2, p.Height);
   p.Spacing = util::RoundToDecimals(4, 2, p.Spacing);
@@ -274,7 +286,6 @@ void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std:
     dx = 1;
     dy = 0;
   }
-  const std::string font = vertical ? "@" + e.FontName : e.FontName;
   UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, mx - length / 2 * dx, my - length / 2 * dy,
                        mx + length / 2 * dx, my + length / 2 * dy, p.Height, p.Width, p.Spacing, value);
 }
