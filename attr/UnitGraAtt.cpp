@@ -84,9 +84,6 @@ void TgraAttribute::SetLayerState(int index, int32_t state) {
   LayerTable[index].State = (state >= 1 && state <= 3) ? state : 1;
 }
 
-int32_t TgraAttribute::GetLayerState(int index) const {
-  return ValidLayer(index) ? LayerTable[index].State : 1;
-}
 
 const TLayerEntry* TgraAttribute::Layer(int index) const {
   return ValidLayer(index) ? &LayerTable[index] : nullptr;
@@ -129,11 +126,6 @@ void TgraAttribute::ResetPointRadii() {
   for (int i = 0; i < kPenRows; ++i) PenTable[i].PointRadius = i < 9 ? kRadii[i] : 0.2;
 }
 
-int TgraAttribute::PenRowOf(int n) {
-  if (n >= 1 && n <= 9) return n - 1;
-  if (n >= 101 && n <= 356) return n - 92;
-  return -1;
-}
 
 void TgraAttribute::SetPen(int penNumber, TColor color, double width, double pointRadius) {
   SetPenRow(PenRowOf(penNumber), color, width, pointRadius);
@@ -160,21 +152,8 @@ TColor TgraAttribute::ApplyColorRules(int row, TColor c) const {
   return c;
 }
 
-TColor TgraAttribute::GetPenColor(int penNumber) const { return GetPenRowColor(PenRowOf(penNumber)); }
 
-TColor TgraAttribute::GetPenRowColor(int row) const {
-  if (!ValidPenRow(row)) return BackgroundColor;
-  return ApplyColorRules(row, PenTable[row].Color);
-}
 
-double TgraAttribute::GetPenWidth(int penNumber) const { return GetPenRowWidth(PenRowOf(penNumber)); }
-double TgraAttribute::GetPenRowWidth(int row) const { return ValidPenRow(row) ? PenTable[row].Width : 0.0; }
-double TgraAttribute::GetPointRadius(int penNumber) const {
-  return GetPenRowPointRadius(PenRowOf(penNumber));
-}
-double TgraAttribute::GetPenRowPointRadius(int row) const {
-  return ValidPenRow(row) ? PenTable[row].PointRadius : 0.1;
-}
 
 // ---------------------------------------------------------------------------
 // Line types
@@ -230,12 +209,6 @@ void TgraAttribute::ResetLineTypes() {
   for (int row = 0; row < kLineTypeRows; ++row) UpdateLineTypePeriod(row);
 }
 
-int TgraAttribute::LineTypeRowOf(int t) {
-  if (t >= 1 && t <= 9) return t - 1;
-  if (t >= 11 && t <= 19) return t - 2;
-  if (t >= 31 && t <= 62) return t - 13;
-  return -1;
-}
 
 void TgraAttribute::SetLineTypeCount(int row, int32_t count) {
   if (!ValidLineTypeRow(row)) return;
@@ -262,11 +235,6 @@ void TgraAttribute::UpdateLineTypePeriod(int row) {
   r.Period = sum;
 }
 
-int32_t TgraAttribute::GetLineTypeCount(int t) const { return GetLineTypeRowCount(LineTypeRowOf(t)); }
-double TgraAttribute::GetLineTypeAmplitude(int t) const {
-  return GetLineTypeRowAmplitude(LineTypeRowOf(t));
-}
-double TgraAttribute::GetLineTypePeriod(int t) const { return GetLineTypeRowPeriod(LineTypeRowOf(t)); }
 
 int32_t TgraAttribute::GetLineTypePattern(int t, double* out32) const {
   const int row = LineTypeRowOf(t);
@@ -276,15 +244,6 @@ int32_t TgraAttribute::GetLineTypePattern(int t, double* out32) const {
   return r.Count;
 }
 
-int32_t TgraAttribute::GetLineTypeRowCount(int row) const {
-  return ValidLineTypeRow(row) ? LineTypeTable[row].Count : 0;
-}
-double TgraAttribute::GetLineTypeRowAmplitude(int row) const {
-  return ValidLineTypeRow(row) ? LineTypeTable[row].Amplitude : 0.0;
-}
-double TgraAttribute::GetLineTypeRowPeriod(int row) const {
-  return ValidLineTypeRow(row) ? LineTypeTable[row].Period : 0.0;
-}
 double TgraAttribute::GetLineTypeRowElement(int row, int index) const {
   if (!ValidLineTypeRow(row)) return 0.0;
   const TLineTypeRow& r = LineTypeTable[row];

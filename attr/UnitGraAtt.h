@@ -70,33 +70,56 @@ class TgraAttribute {
   void SetLayer(int index, int32_t state, const std::string& layerName,
                 const std::string& groupName, double scale);
   void SetLayerState(int index, int32_t state);
-  int32_t GetLayerState(int index) const;
+  int32_t GetLayerState(int index) const {
+    return (index >= 0 && index < kLayerCount) ? LayerTable[static_cast<size_t>(index)].State : 1;
+  }
   const TLayerEntry* Layer(int index) const;
 
   // Pens: by pen colour number (1..9, 101..356) or by row (0..264).
-  static int PenRowOf(int penNumber);
+  static int PenRowOf(int n) {
+    if (n >= 1 && n <= 9) return n - 1;
+    if (n >= 101 && n <= 356) return n - 92;
+    return -1;
+  }
   void SetPen(int penNumber, TColor color, double width, double pointRadius);
   void SetPenRow(int row, TColor color, double width, double pointRadius);
-  TColor GetPenColor(int penNumber) const;
-  TColor GetPenRowColor(int row) const;
-  double GetPenWidth(int penNumber) const;
-  double GetPenRowWidth(int row) const;
-  double GetPointRadius(int penNumber) const;
-  double GetPenRowPointRadius(int row) const;
+  TColor GetPenColor(int penNumber) const { return GetPenRowColor(PenRowOf(penNumber)); }
+  TColor GetPenRowColor(int row) const {
+    if (row < 0 || row >= kPenRows) return BackgroundColor;
+    const TColor c = PenTable[static_cast<size_t>(row)].Color;
+    return ConvertColors ? ApplyColorRules(row, c) : c;
+  }
+  double GetPenWidth(int penNumber) const { return GetPenRowWidth(PenRowOf(penNumber)); }
+  double GetPenRowWidth(int row) const { return (row >= 0 && row < kPenRows) ? PenTable[static_cast<size_t>(row)].Width : 0.0; }
+  double GetPointRadius(int penNumber) const { return GetPenRowPointRadius(PenRowOf(penNumber)); }
+  double GetPenRowPointRadius(int row) const {
+    return (row >= 0 && row < kPenRows) ? PenTable[static_cast<size_t>(row)].PointRadius : 0.1;
+  }
 
   // Line types: by line-type number (1..9, 11..19, 31..62) or by row (0..49).
-  static int LineTypeRowOf(int lineType);
+  static int LineTypeRowOf(int t) {
+    if (t >= 1 && t <= 9) return t - 1;
+    if (t >= 11 && t <= 19) return t - 2;
+    if (t >= 31 && t <= 62) return t - 13;
+    return -1;
+  }
   void SetLineTypeCount(int row, int32_t count);
   void SetLineTypeAmplitude(int row, double amplitude);
   void SetLineTypeElement(int row, int index, double value);
   void UpdateLineTypePeriod(int row);
-  int32_t GetLineTypeCount(int lineType) const;
-  double GetLineTypeAmplitude(int lineType) const;
+  int32_t GetLineTypeCount(int lineType) const { return GetLineTypeRowCount(LineTypeRowOf(lineType)); }
+  double GetLineTypeAmplitude(int lineType) const { return GetLineTypeRowAmplitude(LineTypeRowOf(lineType)); }
   int32_t GetLineTypePattern(int lineType, double* out32) const;
-  double GetLineTypePeriod(int lineType) const;
-  int32_t GetLineTypeRowCount(int row) const;
-  double GetLineTypeRowAmplitude(int row) const;
-  double GetLineTypeRowPeriod(int row) const;
+  double GetLineTypePeriod(int lineType) const { return GetLineTypeRowPeriod(LineTypeRowOf(lineType)); }
+  int32_t GetLineTypeRowCount(int row) const {
+    return (row >= 0 && row < kLineTypeRows) ? LineTypeTable[static_cast<size_t>(row)].Count : 0;
+  }
+  double GetLineTypeRowAmplitude(int row) const {
+    return (row >= 0 && row < kLineTypeRows) ? LineTypeTable[static_cast<size_t>(row)].Amplitude : 0.0;
+  }
+  double GetLineTypeRowPeriod(int row) const {
+    return (row >= 0 && row < kLineTypeRows) ? LineTypeTable[static_cast<size_t>(row)].Period : 0.0;
+  }
   double GetLineTypeRowElement(int row, int index) const;
 
  private:
