@@ -1,6 +1,9 @@
 // Shared helpers of the test suites.
 #pragma once
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,23 @@
 #include "jww/jwwunit.h"
 
 inline std::string CorpusDir() { return KESTROVAN_CORPUS_DIR; }
+
+// Runs a shell command; its exit status and what it printed.
+struct CommandResult {
+  int status = -1;
+  std::string output;
+};
+inline CommandResult RunCommand(const std::string& command) {
+  CommandResult r;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
+  const int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
 
 // Loads bytes as LoadForPrint does.
 inline bool LoadBytes(TJwwData& d, const std::vector<uint8_t>& bytes, bool withImages = true,

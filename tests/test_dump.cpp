@@ -15,16 +15,8 @@ struct DumpRun {
 };
 
 DumpRun RunDump(const std::string& args) {
-  DumpRun r;
-  const std::string cmd = std::string(KESTROVAN_DUMP_EXE) + " " + args + " 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  const CommandResult c = RunCommand(std::string(KESTROVAN_DUMP_EXE) + " " + args + " 2>/dev/null");
+  return {c.status, c.output};
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TestSupport.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
 
@@ -20,15 +21,8 @@ struct Result {
 };
 
 Result Print(const std::string& args) {
-  Result r;
-  const std::string cmd = std::string(KESTROVAN_PRINT_EXE) + " " + args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.err.append(buf, n);
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  const CommandResult c = RunCommand(std::string(KESTROVAN_PRINT_EXE) + " " + args + " 2>&1");
+  return {c.status, c.output};
 }
 
 int PdfPages(const std::string& pdf) {
