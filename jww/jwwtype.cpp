@@ -41,9 +41,10 @@ bool FileExists(const std::string& path) {
 
 // The last path component of a Shift-JIS name, split at single-byte "\" or "/".
 std::string LastComponent(const std::string& s) {
-  std::vector<std::string> parts;
-  const int last = util::SplitPath(s, parts, 4096);
-  return parts[static_cast<size_t>(last)];
+  size_t from = 0;
+  for (size_t i = 0; i < s.size(); i += util::SjisCharLength(s, i))
+    if (s[i] == '\\' || s[i] == '/') from = i + 1;  // single-byte separators only
+  return s.substr(from);
 }
 
 }  // namespace

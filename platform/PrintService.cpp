@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cmath>
+#include <functional>
 
 #include "platform/QtCanvas.h"
 #include "util/CodePage.h"
@@ -126,18 +127,20 @@ class PdfPrintService : public FilePrintServiceBase {
   bool open_ = false;
 };
 
-class PngPrintService : public FilePrintServiceBase {
+// Pages drawn on an image in memory; each finished page goes to a sink (a
+// PNG file, or a list for the preview).
+class RasterPrintService : public FilePrintServiceBase {
  public:
-  PngPrintService(const std::string& dir, const PageSetup& s) : FilePrintServiceBase(s), dir_(dir) {}
-  ~PngPrintService() override { FlushPage(); }
+  // The sink gets the page and its number from 1; false means it failed
+  // (it sets the reason).
+  using Sink = std::function<bool(const QImage& page, int number, std::string& error)>;
+  RasterPrintService(const PageSetup& s, std::string name, std::function<bool(std::string&)> prepare, Sink sink)
+      : FilePrintServiceBase(s), name_(std::move(name)), prepare_(std::move(prepare)), sink_(std::move(sink)) {}
+  ~RasterPrintService() override { FlushPage(); }
 
-  std::string PrinterName() const override { return "PNG"; }
-
+  std::string PrinterName() const override { return name_; }
   bool BeginPrintDocument(const std::string&) override {
-    if (!QDir().mkpath(QString::fromUtf8(dir_.c_str()))) {
-      error_ = "cannot create the folder " + dir_;
-      return false;
-    }
+    if (prepare_ && !prepare_(error_)) return false;
     return StartPage();
   }
   bool NewPrintPage() override {
@@ -169,57 +172,14 @@ class PngPrintService : public FilePrintServiceBase {
     canvas_.reset();
     painter_->end();
     painter_.reset();
-    const QString file = QString::fromUtf8(dir_.c_str()) + QString("/page-%1.png").arg(pages_, 4, 10, QChar('0'));
-    const bool ok = image_.save(file, "PNG");
-    if (!ok) error_ = "cannot write " + file.toStdString();
+    const bool ok = sink_(image_, pages_, error_);
     image_ = QImage();
     return ok;
   }
 
-  std::string dir_;
-  QImage image_;
-  std::unique_ptr<QPainter> painter_;
-  std::unique_ptr<QtCanvas> canvas_;
-};
-
-class ImagePrintService : public FilePrintServiceBase {
- public:
-  ImagePrintService(const PageSetup& s, std::vector<QImage>* pages) : FilePrintServiceBase(s), out_(pages) {}
-  ~ImagePrintService() override { Flush(); }
-  std::string PrinterName() const override { return "preview"; }
-  bool BeginPrintDocument(const std::string&) override { return Start(); }
-  bool NewPrintPage() override {
-    Flush();
-    return Start();
-  }
-  bool EndPrintDocument() override {
-    Flush();
-    return true;
-  }
-  Canvas& PageCanvas() override { return *canvas_; }
-
- private:
-  bool Start() {
-    image_ = QImage(widthPx_, heightPx_, QImage::Format_RGB32);
-    if (image_.isNull()) {
-      error_ = "not enough memory for the preview page";
-      return false;
-    }
-    image_.fill(Qt::white);
-    painter_ = std::make_unique<QPainter>(&image_);
-    canvas_ = std::make_unique<QtCanvas>(painter_.get());
-    ++pages_;
-    return true;
-  }
-  void Flush() {
-    if (!painter_) return;
-    canvas_.reset();
-    painter_->end();
-    painter_.reset();
-    out_->push_back(image_);
-    image_ = QImage();
-  }
-  std::vector<QImage>* out_;
+  std::string name_;
+  std::function<bool(std::string&)> prepare_;
+  Sink sink_;
   QImage image_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
@@ -295,11 +255,28 @@ std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const
 }
 
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup) {
-  return std::make_unique<PngPrintService>(dir, setup);
+  const QString folder = QString::fromUtf8(dir.c_str());
+  return std::make_unique<RasterPrintService>(
+      setup, "PNG",
+      [dir, folder](std::string& error) {
+        if (QDir().mkpath(folder)) return true;
+        error = "cannot create the folder " + dir;
+        return false;
+      },
+      [folder](const QImage& page, int number, std::string& error) {
+        const QString file = folder + QString("/page-%1.png").arg(number, 4, 10, QChar('0'));
+        if (page.save(file, "PNG")) return true;
+        error = "cannot write " + file.toStdString();
+        return false;
+      });
 }
 
 std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages) {
-  return std::make_unique<ImagePrintService>(setup, pages);
+  return std::make_unique<RasterPrintService>(setup, "preview", nullptr,
+                                              [pages](const QImage& page, int, std::string&) {
+                                                pages->push_back(page);
+                                                return true;
+                                              });
 }
 
 std::unique_ptr<PrintService> MakeCupsPrintService(const std::string& name, const PageSetup* request,

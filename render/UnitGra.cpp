@@ -5,6 +5,7 @@
 
 #include "util/Clip.h"
 #include "util/Geometry.h"
+#include "util/Numeric.h"
 
 using UnitGval::PageWindow;
 
@@ -36,12 +37,7 @@ int32_t DevicePenWidth(double widthMm) {
   double w = widthMm * PageWindow.Scale;
   if (!(w > 0)) w = 0;  // also NaN
   if (w > 400) w = 400;
-  // Halves go to the even neighbour.
-  const double floor = std::floor(w);
-  const double frac = w - floor;
-  int32_t r = static_cast<int32_t>(floor);
-  if (frac > 0.5 || (frac == 0.5 && (r % 2) != 0)) ++r;
-  return r;
+  return util::RoundHalfEven(w);  // halves to the even neighbour
 }
 
 void SetLinePen(Canvas& canvas, int layerIndex, int penNumber, double width, int /*lineType*/) {

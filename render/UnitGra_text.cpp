@@ -7,6 +7,7 @@
 #include "render/UnitGra.h"
 #include "util/Clip.h"
 #include "util/Geometry.h"
+#include "util/Numeric.h"
 #include "util/Sjis.h"
 
 namespace UnitGra {
@@ -14,16 +15,6 @@ namespace {
 
 using UnitGval::PageWindow;
 
-int32_t RoundHalfEven(double v) {
-  if (!std::isfinite(v)) return 0;
-  if (v > 2e9) return 2000000000;
-  if (v < -2e9) return -2000000000;
-  const double f = std::floor(v);
-  const double frac = v - f;
-  int64_t r = static_cast<int64_t>(f);
-  if (frac > 0.5 || (frac == 0.5 && (r % 2) != 0)) ++r;
-  return static_cast<int32_t>(r);
-}
 
 bool IsDoubleByte(const std::string& s, size_t i) { return util::SjisCharLength(s, i) == 2; }
 
@@ -66,16 +57,16 @@ void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, doubl
   for (const auto& c : corners)
     inside |= util::IsOutside(c[0], c[1], PageWindow.Xmin, PageWindow.Ymin, PageWindow.Xmax, PageWindow.Ymax) == 0;
   if (!inside) return;
-  canvas.TextOut(RoundHalfEven((cx - PageWindow.Xmin) * PageWindow.Scale),
-                 PageWindow.PageHeight - RoundHalfEven((cy - PageWindow.Ymin) * PageWindow.Scale), ch);
+  canvas.TextOut(util::RoundHalfEven((cx - PageWindow.Xmin) * PageWindow.Scale),
+                 PageWindow.PageHeight - util::RoundHalfEven((cy - PageWindow.Ymin) * PageWindow.Scale), ch);
 }
 
 void DrawTextString(Canvas& canvas, int flags, const std::string& fontName, double x, double y, double angle,
                     double height, double width, double spacing, const std::string& text) {
   FontSpec f;
-  f.Height = RoundHalfEven(std::fabs(height) * PageWindow.Scale);
-  f.Width = RoundHalfEven(std::fabs(width) * PageWindow.Scale / 2);
-  f.Escapement = RoundHalfEven(angle / util::kPi * 1800);
+  f.Height = util::RoundHalfEven(std::fabs(height) * PageWindow.Scale);
+  f.Width = util::RoundHalfEven(std::fabs(width) * PageWindow.Scale / 2);
+  f.Escapement = util::RoundHalfEven(angle / util::kPi * 1800);
   f.Weight = (flags & 1) ? 700 : 400;
   f.Italic = (flags & 2) != 0;
   f.Underline = (flags & 4) != 0;

@@ -3,38 +3,11 @@
 
 #include <filesystem>
 
-#include "RecordingCanvas.h"
+#include "RecordingDevice.h"
 #include "TestSupport.h"
 #include "app/core/PrintRun.h"
 
 namespace {
-
-class RecordingDevice : public PrintDevice {
- public:
-  std::vector<std::string> log;
-  RecordingCanvas canvas;
-  std::string PrinterName() const override { return "rec"; }
-  int PrinterDpiX() const override { return 100; }
-  int PrinterDpiY() const override { return 100; }
-  int PaperWidthPx() const override { return 1000; }
-  int PaperHeightPx() const override { return 800; }
-  int PageWidthPx() const override { return 1000; }
-  int PageHeightPx() const override { return 800; }
-  bool BeginPrintDocument(const std::string& t) override {
-    log.push_back("begin " + PrintJobTitle(t));
-    return true;
-  }
-  bool NewPrintPage() override {
-    log.push_back("new");
-    return true;
-  }
-  bool EndPrintDocument() override {
-    log.push_back("end");
-    return true;
-  }
-  Canvas& PageCanvas() override { return canvas; }
-  int PagesPrinted() const override { return 0; }
-};
 
 class StopAfter : public PrintRunObserver {
  public:
@@ -71,7 +44,7 @@ std::vector<std::string> RunFiles(PrintSettings s, const std::vector<std::string
   PrintRun run(d, device, s, observer);
   const PrintRunResult r = run.Run(files);
   if (result) *result = r;
-  return device.log;
+  return *device.log;
 }
 
 using Log = std::vector<std::string>;
@@ -130,7 +103,7 @@ TEST(PrintRunPages, DisplayOnlyGroupsAsCommonWithModeZeroPrintNowhere) {
   PrintRunObserver observer;
   s.PrintMethod = 1;
   PrintRun(d, device, s, observer).Run({a});
-  EXPECT_EQ(device.log, (Log{"begin [0]Kestrovan_do.jww", "end"}));
+  EXPECT_EQ(*device.log, (Log{"begin [0]Kestrovan_do.jww", "end"}));
   EXPECT_EQ(device.canvas.Of("line").size(), 1u);
 }
 

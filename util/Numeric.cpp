@@ -9,6 +9,17 @@
 
 namespace util {
 
+int32_t RoundHalfEven(double v) {
+  if (!std::isfinite(v)) return 0;
+  if (v > 2e9) return 2000000000;
+  if (v < -2e9) return -2000000000;
+  const double f = std::floor(v);
+  const double frac = v - f;
+  int64_t r = static_cast<int64_t>(f);
+  if (frac > 0.5 || (frac == 0.5 && (r % 2) != 0)) ++r;
+  return static_cast<int32_t>(r);
+}
+
 double RoundToDecimals(int n, int mode, double x) {
   static const double kFactors[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   const double f = (n >= 1 && n <= 9) ? kFactors[n] : 1.0;

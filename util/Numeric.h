@@ -17,6 +17,10 @@ inline int32_t RoundHalfAway(double x) {
   return r > 0 ? INT32_MAX : INT32_MIN;
 }
 
+// Nearest integer with halves to the even neighbour (2.5 -> 2, 3.5 -> 4),
+// saturating at +-2e9; 0 for NaN.
+int32_t RoundHalfEven(double x);
+
 // Rounds |x| to n decimals (n outside 1..9 means 0) and gives it x's sign.
 // mode 0 truncates, mode 1 rounds up (unless within 1e-10 above a whole
 // number), any other mode rounds halves away from zero.

@@ -13,40 +13,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "RecordingCanvas.h"
+#include "RecordingDevice.h"
 #include "app/window/Unit1.h"
 #include "jww/jwwtype.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class RecordingDevice : public PrintDevice {
- public:
-  std::vector<std::string>* log;
-  QWidget* escTarget = nullptr;  // gets an Esc key press after the first page
-  RecordingCanvas canvas;
-  explicit RecordingDevice(std::vector<std::string>* l) : log(l) {}
-  std::string PrinterName() const override { return "rec"; }
-  int PrinterDpiX() const override { return 100; }
-  int PrinterDpiY() const override { return 100; }
-  int PaperWidthPx() const override { return 1000; }
-  int PaperHeightPx() const override { return 700; }
-  int PageWidthPx() const override { return 1000; }
-  int PageHeightPx() const override { return 700; }
-  bool BeginPrintDocument(const std::string& t) override {
-    log->push_back("begin " + t);
-    return true;
-  }
-  bool NewPrintPage() override { return true; }
-  bool EndPrintDocument() override {
-    log->push_back("end");
-    if (escTarget) QCoreApplication::postEvent(escTarget, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-    return true;
-  }
-  Canvas& PageCanvas() override { return canvas; }
-  int PagesPrinted() const override { return 0; }
-};
 
 std::string Dir() {
   const std::string d = jwwtype::TempFolder() + "window/";
@@ -162,7 +135,10 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   log.clear();
   w.MakeDevice = [&](std::string&) {
     auto d = std::make_unique<RecordingDevice>(&log);
-    d->escTarget = &w;
+    // Esc arrives while the first file prints.
+    d->onEnd = [&w] {
+      QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
     return d;
   };
   r = w.StartPrint();
