@@ -6,6 +6,9 @@
 #include "QtBenchmarkMain.h"
 
 #include <QBuffer>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -165,32 +168,62 @@ void BM_DeviceReplay_Raster(benchmark::State& state) {
   Prepare();
   CapturingCanvas captured;
   LargeDrawing().DrawDrawing(captured, 0, 0, false, true, true, -1, -1);
+  // Texts as the device's cheapest call: glyph runs in a plain font of the
+  // cell's height, shaped before the clock starts.
+  std::vector<QGlyphRun> runs;
+  {
+    QHash<int, QRawFont> fonts;
+    for (size_t i = 0; i < captured.texts.size(); ++i) {
+      const int height = std::max(1, captured.heights[i]);
+      if (!fonts.contains(height)) {
+        QFont f(QStringLiteral("IPAGothic"));
+        f.setPixelSize(height);
+        fonts.insert(height, QRawFont::fromFont(f));
+      }
+      QGlyphRun run;
+      run.setRawFont(fonts[height]);
+      run.setGlyphIndexes(fonts[height].glyphIndexesForString(captured.texts[i]));
+      QList<QPointF> at = fonts[height].advancesForGlyphIndexes(run.glyphIndexes());
+      QPointF pen(0, 0);
+      for (QPointF& p : at) {  // advances into positions
+        const QPointF advance = p;
+        p = pen;
+        pen += advance;
+      }
+      run.setPositions(at);
+      runs.push_back(run);
+    }
+  }
   QImage image(kWidthPx, kHeightPx, QImage::Format_RGB32);
   for (auto _ : state) {
     image.fill(Qt::white);
     QPainter p(&image);
     TColor pen = 1u << 31, brush = 1u << 31;
     size_t text = 0;
-    int fontHeight = -1;
     int32_t width = -1;
     BrushStyle style = BrushStyle::Clear;
+    std::vector<QLine> lines;  // lines of one pen in one call, as the canvas does
+    auto flush = [&] {
+      if (!lines.empty()) p.drawLines(lines.data(), static_cast<int>(lines.size()));
+      lines.clear();
+    };
     for (const CapturingCanvas::Op& op : captured.ops) {
+      const QPoint* pts = captured.points.data() + op.first;
+      if (op.kind == CapturingCanvas::Op::Line && op.pen == pen && op.width == width) {
+        lines.emplace_back(pts[0], pts[1]);
+        continue;
+      }
+      flush();
       if (op.pen != pen || op.width != width) {  // a pen only when it changes, as the canvas does
         pen = op.pen;
         width = op.width;
         p.setPen(QPen(platform::ToQColor(pen), std::max(1, width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
       }
-      const QPoint* pts = captured.points.data() + op.first;
-      if (op.kind == CapturingCanvas::Op::Text) {  // plain text in the same font, no cell fitting
-        if (captured.heights[text] != fontHeight) {
-          fontHeight = captured.heights[text];
-          QFont f(QStringLiteral("IPAGothic"));
-          f.setPixelSize(std::max(1, fontHeight));
-          p.setFont(f);
-        }
-        p.drawText(pts[0] + QPoint(0, fontHeight), captured.texts[text++]);
+      if (op.kind == CapturingCanvas::Op::Text) {
+        p.drawGlyphRun(pts[0] + QPoint(0, captured.heights[text]), runs[text]);
+        ++text;
       } else if (op.kind == CapturingCanvas::Op::Line) {
-        p.drawLine(pts[0], pts[1]);
+        lines.emplace_back(pts[0], pts[1]);
       } else if (op.kind == CapturingCanvas::Op::Polyline) {
         p.drawPolyline(pts, static_cast<int>(op.count));
       } else {
@@ -202,6 +235,7 @@ void BM_DeviceReplay_Raster(benchmark::State& state) {
         p.drawPolygon(pts, static_cast<int>(op.count), Qt::OddEvenFill);
       }
     }
+    flush();
   }
   state.counters["device_calls"] = static_cast<double>(captured.ops.size());
   Report(state);

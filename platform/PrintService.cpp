@@ -83,6 +83,7 @@ class PdfPrintService : public FilePrintServiceBase {
 
   bool NewPrintPage() override {
     if (!open_) return false;
+    canvas_->Flush();
     if (!writer_->newPage()) {
       error_ = "cannot add a page to " + path_;
       return false;
@@ -226,7 +227,9 @@ class CupsPrintService : public PrintService {
     return true;
   }
   bool NewPrintPage() override {
-    if (!painter_ || !printer_.newPage()) return false;
+    if (!painter_) return false;
+    canvas_->Flush();
+    if (!printer_.newPage()) return false;
     canvas_->Invalidate();
     ++pages_;
     return true;

@@ -30,8 +30,15 @@ Qt::BrushStyle ToQtBrush(BrushStyle s) {
 
 }  // namespace
 
+void QtCanvas::Flush() {
+  if (lines_.empty()) return;
+  painter_->drawLines(lines_.data(), static_cast<int>(lines_.size()));
+  lines_.clear();
+}
+
 void QtCanvas::ApplyPen() {
   if (appliedValid_ && appliedPen_ == PenColor() && appliedWidth_ == PenWidth()) return;
+  Flush();
   // Round caps and joins, as a printer's solid pens draw. Width 0 is one
   // device pixel: never a zero-width line, which viewers show at screen size.
   QPen pen(ToQColor(PenColor()), std::max<int32_t>(1, PenWidth()), Qt::SolidLine, Qt::RoundCap,
@@ -59,7 +66,10 @@ void QtCanvas::MoveTo(int32_t x, int32_t y) {
 
 void QtCanvas::LineTo(int32_t x, int32_t y) {
   ApplyPen();
-  painter_->drawLine(cx_, cy_, x, y);
+  // Lines of one pen go to the device together: the same pixels, and one
+  // path instead of many in a PDF.
+  lines_.emplace_back(cx_, cy_, x, y);
+  if (lines_.size() >= 4096) Flush();
   cx_ = x;
   cy_ = y;
 }
@@ -67,6 +77,7 @@ void QtCanvas::LineTo(int32_t x, int32_t y) {
 void QtCanvas::Polyline(const DevicePoint* p, size_t n) {
   if (n < 2) return;
   ApplyPen();
+  Flush();
   points_.resize(n);
   for (size_t i = 0; i < n; ++i) points_[i] = QPoint(p[i].x, p[i].y);
   painter_->drawPolyline(points_.data(), static_cast<int>(n));
@@ -75,6 +86,7 @@ void QtCanvas::Polyline(const DevicePoint* p, size_t n) {
 void QtCanvas::Polygon(const DevicePoint* p, size_t n) {
   if (n < 2) return;
   ApplyPenAndBrush();
+  Flush();
   points_.resize(n);
   for (size_t i = 0; i < n; ++i) points_[i] = QPoint(p[i].x, p[i].y);
   painter_->drawPolygon(points_.data(), static_cast<int>(n), Qt::OddEvenFill);
@@ -83,6 +95,7 @@ void QtCanvas::Polygon(const DevicePoint* p, size_t n) {
 void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   const FontSpec& f = Font();
   if (f.Height == 0 || sjis.empty()) return;
+  Flush();
   // The face: a leading "@" writes vertically (full-width glyphs turned in their cell).
   const bool vertical = !f.FaceName.empty() && f.FaceName[0] == '@';
   const size_t faceFrom = vertical ? 1 : 0;
@@ -104,6 +117,12 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
     text_.font = font;
     text_.ascender = TypoAscender(font);
     text_.metrics = std::make_unique<QFontMetricsF>(font);
+    text_.raw = QRawFont::fromFont(font);
+    text_.run = QGlyphRun();
+    text_.run.setRawFont(text_.raw);
+    text_.run.setPositions({QPointF(0, 0)});
+    text_.run.setUnderline(f.Underline);
+    text_.run.setStrikeOut(f.StrikeOut);
     text_.glyphs.clear();
     text_.applied = false;
   }
@@ -133,7 +152,12 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
     auto found = text_.glyphs.constFind(key);
     if (found == text_.glyphs.constEnd()) {
       const QString ch = QString::fromUtf8(util::Cp932ToUtf8(key.toStdString()).c_str());
-      found = text_.glyphs.insert(key, {ch, text_.metrics->horizontalAdvance(ch)});
+      quint32 index = 0;
+      if (text_.raw.isValid()) {
+        const QList<quint32> indexes = text_.raw.glyphIndexesForString(ch);
+        if (indexes.size() == 1) index = indexes[0];
+      }
+      found = text_.glyphs.insert(key, {ch, text_.metrics->horizontalAdvance(ch), index});
     }
     const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
     if (found->advance > 0) {
@@ -149,7 +173,13 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
         t.scale(cellWidth / found->advance, cellHeight / 1000.0);
       }
       painter_->setTransform(t);
-      painter_->drawText(QPointF(0, text_.ascender * 1000.0), found->text);
+      const QPointF baseline(0, text_.ascender * 1000.0);
+      if (found->index != 0) {
+        text_.run.setGlyphIndexes({found->index});
+        painter_->drawGlyphRun(baseline, text_.run);
+      } else {
+        painter_->drawText(baseline, found->text);
+      }
     }
     at += cellWidth;
   }
@@ -174,6 +204,7 @@ bool QtCanvas::ImageSize(const std::string& path, int32_t& width, int32_t& heigh
 }
 
 void QtCanvas::DrawImage(const ImagePlacement& p) {
+  Flush();
   const QImage& image = Image(QString::fromUtf8(p.Path.c_str()));
   if (image.isNull()) return;
   const QRect source(p.SrcLeft, p.SrcTop, p.SrcWidth, p.SrcHeight);

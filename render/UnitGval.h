@@ -3,11 +3,13 @@
 // carried between joined segments, and the text-variable sources.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "render/Canvas.h"
+#include "util/Numeric.h"
 
 // A 2-D affine map of local coordinates (inside a block, or turned on the
 // page) to drawing millimetres.
@@ -37,7 +39,13 @@ struct TPageWindow {
 extern TPageWindow PageWindow;
 
 // Drawing point -> device pixel (halves away from zero).
-DevicePoint ToDevice(double x, double y);
+inline DevicePoint ToDevice(double x, double y) {
+  const TPageWindow& w = PageWindow;
+  // Far-off points saturate instead of overflowing the device's integers.
+  const int64_t dy = static_cast<int64_t>(w.PageHeight) - util::RoundHalfAway((y - w.Ymin) * w.Scale);
+  const int64_t clamped = dy > INT32_MAX ? INT32_MAX : (dy < INT32_MIN ? INT32_MIN : dy);
+  return {util::RoundHalfAway((x - w.Xmin) * w.Scale), static_cast<int32_t>(clamped)};
+}
 
 // The figure builders' point list (drawing mm) and the device list the
 // point-list drawers fill.

@@ -41,6 +41,31 @@ TEST_F(RenderTest, CurvesHaveFixedPointCounts) {
   EXPECT_EQ(canvas.calls.back().points.size(), 72u);
 }
 
+// Arc points step by rotation rather than fresh sines; on a large tilted
+// ellipse, for any start and sweep (negative, past a full turn), every point
+// must stay on the pixel the direct formula gives.
+TEST_F(RenderTest, ArcPointsMatchTheDirectFormula) {
+  Page(100000, 100000, 10);
+  const double xc = 50000, yc = 50000, r = 40000, k = 0.6, tilt = 0.3;
+  for (double start : {0.0, 1.0, -2.5, 7.0}) {
+    for (double sweep : {kPi / 3, -kPi / 2, 2 * kPi, 9.0}) {
+      canvas.calls.clear();
+      DrawEllipseArc(canvas, xc, yc, r, k, tilt, start, sweep);
+      ASSERT_EQ(canvas.calls.size(), 1u);
+      const auto& points = canvas.calls[0].points;
+      ASSERT_EQ(points.size(), 73u);
+      for (size_t i = 0; i < points.size(); ++i) {
+        const double t = start + sweep * static_cast<double>(i) / 72;
+        const double u = r * std::cos(t), v = r * k * std::sin(t);
+        const DevicePoint want = UnitGval::ToDevice(xc + std::cos(tilt) * u - std::sin(tilt) * v,
+                                                    yc + std::sin(tilt) * u + std::cos(tilt) * v);
+        EXPECT_LE(std::abs(points[i].x - want.x), 1) << start << " " << sweep << " " << i;
+        EXPECT_LE(std::abs(points[i].y - want.y), 1) << start << " " << sweep << " " << i;
+      }
+    }
+  }
+}
+
 TEST_F(RenderTest, ArcSolidCodes) {
   auto count = [&](int code, double h, double sweep) {
     canvas.calls.clear();
@@ -91,10 +116,20 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
   EXPECT_GE(dashes, 31u);
   EXPECT_LE(dashes, 31u + 72u / 2);
   EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 60, 1e-9);
-  // Without a pattern it is 72 chords.
+  // Without a pattern it is 72 chords, clipped where they cross the page's edge.
   canvas.calls.clear();
   DrawPatternArc(0, 1, canvas, 50, 50, 10, 1, 0, 0, 2 * kPi, kId);
   EXPECT_EQ(canvas.Of("line").size(), 72u);
+  EXPECT_EQ(canvas.calls.front().points[0].x, 600);
+  EXPECT_EQ(canvas.calls.back().points[1].x, 600);
+  canvas.calls.clear();
+  DrawPatternArc(0, 1, canvas, 95, 50, 10, 1, 0, 0, 2 * kPi, kId);
+  const auto chords = canvas.Of("line");
+  EXPECT_EQ(chords.size(), canvas.calls.size());
+  EXPECT_GT(chords.size(), 30u);
+  EXPECT_LT(chords.size(), 72u);
+  for (const auto& c : chords)
+    for (const DevicePoint& p : c.points) EXPECT_LE(p.x, 1000);
 }
 
 TEST_F(RenderTest, PointsAndTemporaryPoints) {

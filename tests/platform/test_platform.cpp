@@ -127,6 +127,52 @@ TEST(PrintService, PngPagesAtTheRequestedSize) {
   EXPECT_FALSE(bad->LastError().empty());
 }
 
+// The canvas holds lines of one pen back to draw them together: they must
+// still land on their own page and under what is drawn after them.
+TEST(PrintService, HeldBackLinesKeepTheirPageAndOrder) {
+  auto drawPages = [](platform::PrintService& s) {
+    ASSERT_TRUE(s.BeginPrintDocument("order"));
+    SetWindow(s);
+    Canvas& c = s.PageCanvas();
+    c.SetPenColor(Rgb(0, 0, 0));
+    c.SetPenWidth(8);
+    for (int i = 0; i < 5; ++i) {  // page 1: lines only
+      c.MoveTo(100, 100 + 60 * i);
+      c.LineTo(900, 100 + 60 * i);
+    }
+    ASSERT_TRUE(s.NewPrintPage());
+    Canvas& d = s.PageCanvas();
+    d.SetPenColor(Rgb(0, 0, 0));
+    d.SetPenWidth(8);
+    d.MoveTo(100, 300);  // page 2: a line, then a white square over it
+    d.LineTo(900, 300);
+    d.SetPenColor(Rgb(255, 255, 255));
+    d.SetBrushColor(Rgb(255, 255, 255));
+    d.SetBrushStyle(BrushStyle::Solid);
+    const DevicePoint square[] = {{50, 50}, {950, 50}, {950, 550}, {50, 550}};
+    d.Polygon(square, 4);
+    ASSERT_TRUE(s.EndPrintDocument());
+  };
+  const std::string pdf = OutputDir() + "held-back-lines.pdf";
+  {
+    auto service = platform::MakePdfPrintService(pdf, {210, 297, 150});
+    drawPages(*service);
+  }
+  const std::string png = OutputDir() + "held-back-lines";
+  Shell("pdftoppm -r 50 -png '" + pdf + "' '" + png + "'");
+  EXPECT_GT(InkPixels(QImage(QString::fromStdString(png + "-1.png"))), 100);
+  EXPECT_EQ(InkPixels(QImage(QString::fromStdString(png + "-2.png"))), 0);
+
+  const std::string dir = OutputDir() + "held-back-lines-png";
+  fs::remove_all(dir);
+  {
+    auto service = platform::MakePngPrintService(dir, {210, 297, 150});
+    drawPages(*service);
+  }
+  EXPECT_GT(InkPixels(QImage(QString::fromStdString(dir + "/page-0001.png"))), 1000);
+  EXPECT_EQ(InkPixels(QImage(QString::fromStdString(dir + "/page-0002.png"))), 0);
+}
+
 TEST(PrintService, HelpersAndPrinters) {
   EXPECT_EQ(PrintDevice::PxToMm(4961, 600), 210.02);  // 21001.57 + 0.5 -> 21002
   EXPECT_EQ(PrintDevice::PxToMm(4960, 600), 209.97);
