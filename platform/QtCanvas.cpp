@@ -66,10 +66,17 @@ void QtCanvas::MoveTo(int32_t x, int32_t y) {
 
 void QtCanvas::LineTo(int32_t x, int32_t y) {
   ApplyPen();
-  // Lines of one pen go to the device together: the same pixels, and one
-  // path instead of many in a PDF.
-  lines_.emplace_back(cx_, cy_, x, y);
-  if (lines_.size() >= 4096) Flush();
+  if (vector_) {
+    // On paper every line stays a stroke of its own: PDF viewers snap a lone
+    // straight stroke to their pixels, and draw the same lines as one path
+    // thinner and grey on screen.
+    painter_->drawLine(cx_, cy_, x, y);
+  } else {
+    // On pixels, lines of one pen go to the device together: the same
+    // pixels in one call.
+    lines_.emplace_back(cx_, cy_, x, y);
+    if (lines_.size() >= 4096) Flush();
+  }
   cx_ = x;
   cy_ = y;
 }

@@ -5,6 +5,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRawFont>
 #include <QString>
@@ -17,7 +18,9 @@ namespace platform {
 
 class QtCanvas : public Canvas {
  public:
-  explicit QtCanvas(QPainter* painter) : painter_(painter) {}
+  explicit QtCanvas(QPainter* painter)
+      : painter_(painter),
+        vector_(painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Pdf) {}
   ~QtCanvas() override { Flush(); }
   // Draws the lines still held back; before the painter changes pages or
   // draws for someone else.
@@ -41,6 +44,7 @@ class QtCanvas : public Canvas {
   const QImage& Image(const QString& path);
 
   QPainter* painter_;
+  bool vector_;  // a PDF page or a printer: lines are written, not rasterised
   int32_t cx_ = 0, cy_ = 0;
   std::vector<QPoint> points_;
   std::vector<QLine> lines_;  // lines in the applied pen, not drawn yet

@@ -4,15 +4,6 @@
 
 namespace util {
 
-int ClipOutcode(double x, double y, double xmin, double ymin, double xmax, double ymax) {
-  int c = 0;
-  if (x - xmin < 1e-12) c |= kClipLeft;
-  if (x - xmax > -1e-12) c |= kClipRight;
-  if (y - ymin < 1e-12) c |= kClipBelow;
-  if (y - ymax > -1e-12) c |= kClipAbove;
-  return c;
-}
-
 int IsOutside(double x, double y, double xmin, double ymin, double xmax, double ymax) {
   return ClipOutcode(x, y, xmin, ymin, xmax, ymax) != 0 ? 2 : 0;
 }

@@ -6,7 +6,14 @@ namespace util {
 enum ClipBits { kClipLeft = 1, kClipRight = 2, kClipBelow = 4, kClipAbove = 8 };
 
 // Outside code; a point on an edge (within 1e-12 inside it) counts as outside.
-int ClipOutcode(double x, double y, double xmin, double ymin, double xmax, double ymax);
+inline int ClipOutcode(double x, double y, double xmin, double ymin, double xmax, double ymax) {
+  int c = 0;
+  if (x - xmin < 1e-12) c |= kClipLeft;
+  if (x - xmax > -1e-12) c |= kClipRight;
+  if (y - ymin < 1e-12) c |= kClipBelow;
+  if (y - ymax > -1e-12) c |= kClipAbove;
+  return c;
+}
 
 // 2 when the point is outside (or on an edge), else 0.
 int IsOutside(double x, double y, double xmin, double ymin, double xmax, double ymax);
