@@ -379,6 +379,7 @@ class JwwReader {
     lists.Order.reserve(std::min<size_t>(count, in_.Remaining() / kMinEntityBytes));
     for (uint32_t i = 0; i < count; ++i) {
       if (LimitReached()) return false;
+      if (i == kSampleEntities && count >= 4 * kSampleEntities) ReserveAsSampled(lists, count);
       const int kind = ReadClassTag();
       if (kind == kUnknownClass) throw ArchiveError("an object of an unknown class");
       ReadEntity(static_cast<EntityKind>(kind), lists);
@@ -389,52 +390,79 @@ class JwwReader {
     return true;
   }
 
+  // A long list is read into room sized by the mix of kinds in its first
+  // entities (with a little to spare), so that the lists seldom grow by
+  // copying. What the file can still hold bounds every guess.
+  static constexpr uint32_t kSampleEntities = 1024;
+  void ReserveAsSampled(TJwwEntityLists& lists, uint32_t count) const {
+    const double share = static_cast<double>(count) / kSampleEntities;
+    auto reserve = [&](auto& list) {
+      const double guess = static_cast<double>(list.size()) * share * 1.1 + 64;
+      const size_t bound = list.size() + in_.Remaining() / kMinEntityBytes;
+      list.reserve(std::min<size_t>(static_cast<size_t>(guess), bound));
+    };
+    reserve(lists.Lines);
+    reserve(lists.Arcs);
+    reserve(lists.Points);
+    reserve(lists.Texts);
+    reserve(lists.Dimensions);
+    reserve(lists.Solids);
+    reserve(lists.Blocks);
+  }
+
   void ReadEntity(EntityKind kind, TJwwEntityLists& lists) {
     uint32_t index = 0;
     switch (kind) {
       case EntityKind::Line:
-        index = Append(lists.Lines, ReadLine());
+        index = AppendRead(lists.Lines, [this](TJwwSen& r) { ReadLine(r); });
         break;
       case EntityKind::Arc:
-        index = Append(lists.Arcs, ReadArc());
+        index = AppendRead(lists.Arcs, [this](TJwwEnko& r) { ReadArc(r); });
         break;
       case EntityKind::Point:
-        index = Append(lists.Points, ReadPoint());
+        index = AppendRead(lists.Points, [this](TJwwTen& r) { ReadPoint(r); });
         break;
       case EntityKind::Text:
-        index = Append(lists.Texts, ReadText());
+        index = AppendRead(lists.Texts, [this](TJwwMoji& r) { ReadText(r); });
         break;
       case EntityKind::Dimension:
-        index = Append(lists.Dimensions, ReadDimension());
+        index = AppendRead(lists.Dimensions, [this](TJwwSunpou& r) { ReadDimension(r); });
         break;
       case EntityKind::Solid:
-        index = Append(lists.Solids, ReadSolid());
+        index = AppendRead(lists.Solids, [this](TJwwSolid& r) { ReadSolid(r); });
         break;
       case EntityKind::Block:
-        index = Append(lists.Blocks, ReadBlock());
+        index = AppendRead(lists.Blocks, [this](TJwwBlock& r) { ReadBlock(r); });
         break;
     }
-    lists.Order.push_back({kind, index});
+    TJwwOrderItem& item = lists.Order.emplace_back();
+    item.Kind = kind;
+    item.Index = index;
   }
 
-  template <typename T>
-  static uint32_t Append(std::vector<T>& list, T&& record) {
-    list.push_back(std::move(record));
+  // Reads a record straight into a new last element of the list (no copy
+  // through the stack); a record the file cuts short is taken off again.
+  template <typename T, typename Read>
+  static uint32_t AppendRead(std::vector<T>& list, Read read) {
+    T& record = list.emplace_back();
+    try {
+      read(record);
+    } catch (...) {
+      list.pop_back();
+      throw;
+    }
     return static_cast<uint32_t>(list.size() - 1);
   }
 
-  TJwwSen ReadLine() {
-    TJwwSen s;
+  void ReadLine(TJwwSen& s) {
     const uint8_t* p = BaseAt(in_.Take(BaseSize() + 32), s);
     s.StartX = Get<double>(p);
     s.StartY = Get<double>(p + 8);
     s.EndX = Get<double>(p + 16);
     s.EndY = Get<double>(p + 24);
-    return s;
   }
 
-  TJwwEnko ReadArc() {
-    TJwwEnko a;
+  void ReadArc(TJwwEnko& a) {
     const uint8_t* p = BaseAt(in_.Take(BaseSize() + 60), a);
     a.CenterX = Get<double>(p);
     a.CenterY = Get<double>(p + 8);
@@ -444,13 +472,11 @@ class JwwReader {
     a.TiltAngle = Get<double>(p + 40);
     a.Flatness = Get<double>(p + 48);
     a.FullCircle = Get<int32_t>(p + 56);
-    return a;
   }
 
   // A point; `zeroExtension` gives the extension's absence as zeros (as
   // inside dimensions) instead of the defaults of a plain point.
-  TJwwTen ReadPoint(bool zeroExtension = false) {
-    TJwwTen t;
+  void ReadPoint(TJwwTen& t, bool zeroExtension = false) {
     const uint8_t* p = BaseAt(in_.Take(BaseSize() + 20), t);
     t.X = Get<double>(p);
     t.Y = Get<double>(p + 8);
@@ -465,7 +491,6 @@ class JwwReader {
       t.Angle = 0;
       t.PointScale = zeroExtension ? 0.0 : 1.0;
     }
-    return t;
   }
 
   static std::string Limit(std::string s) {
@@ -473,8 +498,7 @@ class JwwReader {
     return util::SjisTruncate(s, kMaxTextBytes);
   }
 
-  TJwwMoji ReadText() {
-    TJwwMoji m;
+  void ReadText(TJwwMoji& m) {
     const uint8_t* p = BaseAt(in_.Take(BaseSize() + 68), m);
     m.StartX = Get<double>(p);
     m.StartY = Get<double>(p + 8);
@@ -487,22 +511,17 @@ class JwwReader {
     m.TextAngle = Get<double>(p + 60);
     m.FontName = Limit(in_.CleanString());
     m.Text = Limit(in_.CleanString());
-    return m;
   }
 
-  TJwwSunpou ReadDimension() {
-    TJwwSunpou s;
+  void ReadDimension(TJwwSunpou& s) {
     BaseAt(in_.Take(BaseSize()), s);
-    s.DimLine = ReadLine();
-    s.DimText = ReadText();
+    ReadLine(s.DimLine);
+    ReadText(s.DimText);
     if (v_ >= 420) {
       s.SxfMode = in_.U16();
-      s.AuxLine1 = ReadLine();
-      s.AuxLine2 = ReadLine();
-      s.AuxPoint1 = ReadPoint(true);
-      s.AuxPoint2 = ReadPoint(true);
-      s.AuxPoint3 = ReadPoint(true);
-      s.AuxPoint4 = ReadPoint(true);
+      ReadLine(s.AuxLine1);
+      ReadLine(s.AuxLine2);
+      for (TJwwTen* point : {&s.AuxPoint1, &s.AuxPoint2, &s.AuxPoint3, &s.AuxPoint4}) ReadPoint(*point, true);
     } else {
       const TJwwEntityBase& own = s;
       for (TJwwSen* line : {&s.AuxLine1, &s.AuxLine2}) static_cast<TJwwEntityBase&>(*line) = own;
@@ -512,11 +531,9 @@ class JwwReader {
         point->PointScale = 0;
       }
     }
-    return s;
   }
 
-  TJwwSolid ReadSolid() {
-    TJwwSolid s;
+  void ReadSolid(TJwwSolid& s) {
     const uint8_t* p = BaseAt(in_.Take(BaseSize() + 64), s);
     s.X1 = Get<double>(p);
     s.Y1 = Get<double>(p + 8);
@@ -527,11 +544,9 @@ class JwwReader {
     s.X4 = Get<double>(p + 48);
     s.Y4 = Get<double>(p + 56);
     s.SolidColor = s.PenColor == 10 ? in_.U32() : 0;
-    return s;
   }
 
-  TJwwBlock ReadBlock() {
-    TJwwBlock b;
+  void ReadBlock(TJwwBlock& b) {
     const uint8_t* p = BaseAt(in_.Take(BaseSize() + 44), b);
     b.X = Get<double>(p);
     b.Y = Get<double>(p + 8);
@@ -539,7 +554,6 @@ class JwwReader {
     b.ScaleY = Get<double>(p + 24);
     b.Rotation = Get<double>(p + 32);
     b.BlockNumber = Get<int32_t>(p + 40);
-    return b;
   }
 
   // --- block definitions -------------------------------------------------
