@@ -15,7 +15,7 @@
 #include <QPdfWriter>
 #include <cmath>
 
-#include "JwwWriter.h"
+#include "BigDrawings.h"
 #include "jww/PageWindow.h"
 #include "platform/QtCanvas.h"
 #include "render/UnitGra.h"
@@ -29,22 +29,7 @@ constexpr int kWidthPx = 2480, kHeightPx = 1754;  // A3 landscape at 150 dpi
 TJwwData& LargeDrawing() {
   static TJwwData* d = [] {
     auto* data = new TJwwData;
-    InitTestDrawing(*data, 700);
-    TJwwEntityLists& e = data->Entities;
-    for (int i = 0; i < kEntities; ++i) {
-      const double x = (i % 1000) * 0.4, y = (i / 1000) * 0.28;
-      switch (i % 10) {
-        case 0: case 1: case 2: case 3: case 4: case 5:
-          Add(e, MakeLine(x, y, x + 0.3, y + 0.2, 0, i % 16));
-          break;
-        case 6: Add(e, MakeArc(x, y, 0.1, 0, M_PI)); break;
-        case 7: Add(e, MakePoint(x, y)); break;
-        case 8: Add(e, MakeText(x, y, x + 1, y, "A-1")); break;
-        case 9: Add(e, MakeSolid(x, y, x + 0.1, y, x + 0.1, y + 0.1, x, y + 0.1)); break;
-      }
-    }
-    data->BuildBlockInstances();
-    data->ComputeExtents();
+    BuildMixedDrawing(*data, kEntities);
     return data;
   }();
   return *d;

@@ -6,11 +6,11 @@
 // model's size in memory against the file's size.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BigDrawings.h"
 #include "JwwWriter.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
@@ -21,25 +21,7 @@ namespace {
 const std::string& LargeDrawing() {
   static const std::string path = [] {
     TJwwData d;
-    InitTestDrawing(d, 700);
-    TJwwEntityLists& e = d.Entities;
-    for (int i = 0; i < 1000000; ++i) {
-      const double x = (i % 1000) * 0.5, y = (i / 1000) * 0.5;
-      switch (i % 10) {
-        case 0: case 1: case 2: case 3: case 4: case 5:
-          Add(e, MakeLine(x, y, x + 0.4, y + 0.3, i % 16, (i / 16) % 16));
-          break;
-        case 6: Add(e, MakeArc(x, y, 0.2, 0, M_PI)); break;
-        case 7: Add(e, MakePoint(x, y)); break;
-        case 8: Add(e, MakeText(x, y, x + 2, y, "\x95\x94\x89\xae A-101")); break;
-        case 9: Add(e, MakeSolid(x, y, x + 0.1, y, x + 0.1, y + 0.1, x, y + 0.1)); break;
-      }
-    }
-    for (int i = 0; i < 2000; ++i) Add(e, MakeInsert(1, i, 0));
-    TJwwBlockDef def;
-    def.Number = 1;
-    for (int i = 0; i < 20; ++i) Add(def.Entities, MakeLine(0, i, 1, i));
-    d.BlockDefs.push_back(def);
+    BuildMixedDrawing(d, 1000000);
     std::string p = jwwtype::TempFolder() + "large.jww";
     WriteFile(p, WriteJww(d));
     return p;

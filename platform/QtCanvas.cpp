@@ -31,14 +31,25 @@ Qt::BrushStyle ToQtBrush(BrushStyle s) {
 }  // namespace
 
 void QtCanvas::Flush() {
+  DrawHeldLines();
+  EndText();
+}
+
+void QtCanvas::DrawHeldLines() {
   if (lines_.empty()) return;
   painter_->drawLines(lines_.data(), static_cast<int>(lines_.size()));
   lines_.clear();
 }
 
+void QtCanvas::EndText() {
+  if (!textTransformKept_) return;
+  painter_->setTransform(textBase_);
+  textTransformKept_ = false;
+}
+
 void QtCanvas::ApplyPen() {
   if (appliedValid_ && appliedPen_ == PenColor() && appliedWidth_ == PenWidth()) return;
-  Flush();
+  DrawHeldLines();
   // Round caps and joins, as a printer's solid pens draw. Width 0 is one
   // device pixel: never a zero-width line, which viewers show at screen size.
   QPen pen(ToQColor(PenColor()), std::max<int32_t>(1, PenWidth()), Qt::SolidLine, Qt::RoundCap,
@@ -67,6 +78,7 @@ void QtCanvas::MoveTo(int32_t x, int32_t y) {
 void QtCanvas::LineTo(int32_t x, int32_t y) {
   ApplyPen();
   if (vector_) {
+    EndText();
     // On paper every line stays a stroke of its own: PDF viewers snap a lone
     // straight stroke to their pixels, and draw the same lines as one path
     // thinner and grey on screen.
@@ -75,7 +87,7 @@ void QtCanvas::LineTo(int32_t x, int32_t y) {
     // On pixels, lines of one pen go to the device together: the same
     // pixels in one call.
     lines_.emplace_back(cx_, cy_, x, y);
-    if (lines_.size() >= 4096) Flush();
+    if (lines_.size() >= 4096) DrawHeldLines();
   }
   cx_ = x;
   cy_ = y;
@@ -102,7 +114,7 @@ void QtCanvas::Polygon(const DevicePoint* p, size_t n) {
 void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   const FontSpec& f = Font();
   if (f.Height == 0 || sjis.empty()) return;
-  Flush();
+  DrawHeldLines();
   // The face: a leading "@" writes vertically (full-width glyphs turned in their cell).
   const bool vertical = !f.FaceName.empty() && f.FaceName[0] == '@';
   const size_t faceFrom = vertical ? 1 : 0;
@@ -147,8 +159,8 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   // LOGFONT width is the half-width cell; 0 means the font's own proportions.
   const double halfCell = f.Width != 0 ? std::abs(f.Width) : cellHeight / 2;
 
-  const QTransform base = painter_->transform();
-  QTransform origin = base;
+  if (!textTransformKept_) textBase_ = painter_->transform();
+  QTransform origin = textBase_;
   origin.translate(x, y);
   if (f.Escapement != 0) origin.rotate(-f.Escapement / 10.0);
   double at = 0;
@@ -179,8 +191,18 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
       } else {
         t.scale(cellWidth / found->advance, cellHeight / 1000.0);
       }
-      painter_->setTransform(t);
-      const QPointF baseline(0, text_.ascender * 1000.0);
+      QPointF baseline(0, text_.ascender * 1000.0);
+      const QTransform& now = painter_->transform();
+      if (vector_ && textTransformKept_ && now.m11() == t.m11() && now.m12() == t.m12() &&
+          now.m21() == t.m21() && now.m22() == t.m22()) {
+        // Scaled and turned as the glyph before it: on paper, placed within
+        // that glyph's frame rather than under a frame of its own, which a
+        // PDF writes out with the whole drawing state again.
+        baseline += now.inverted().map(QPointF(t.dx(), t.dy()));
+      } else {
+        painter_->setTransform(t);
+        textTransformKept_ = true;
+      }
       if (found->index != 0) {
         text_.run.setGlyphIndexes({found->index});
         painter_->drawGlyphRun(baseline, text_.run);
@@ -190,7 +212,9 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
     }
     at += cellWidth;
   }
-  painter_->setTransform(base);
+  // Pixels go back to the page's frame at once; paper keeps the glyph frame
+  // for the text that often follows and goes back before anything else.
+  if (!vector_) EndText();
 }
 
 const QImage& QtCanvas::Image(const QString& path) {

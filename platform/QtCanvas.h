@@ -39,6 +39,8 @@ class QtCanvas : public Canvas {
   void Invalidate() { appliedValid_ = false; }
 
  private:
+  void DrawHeldLines();
+  void EndText();  // the page's own frame again after a text's glyph frame
   void ApplyPen();
   void ApplyPenAndBrush();
   const QImage& Image(const QString& path);
@@ -48,6 +50,8 @@ class QtCanvas : public Canvas {
   int32_t cx_ = 0, cy_ = 0;
   std::vector<QPoint> points_;
   std::vector<QLine> lines_;  // lines in the applied pen, not drawn yet
+  QTransform textBase_;            // the painter's frame before the last text
+  bool textTransformKept_ = false;  // the painter still holds a glyph's frame
   bool appliedValid_ = false;
   TColor appliedPen_ = 0;
   int32_t appliedWidth_ = -1;
