@@ -41,7 +41,18 @@ void QtCanvas::DrawHeldLines() {
   lines_.clear();
 }
 
+void QtCanvas::DrawHeldGlyphs() {
+  if (heldGlyphs_.isEmpty()) return;
+  QGlyphRun run = text_.run;
+  run.setGlyphIndexes(heldGlyphs_);
+  run.setPositions(heldPositions_);
+  painter_->drawGlyphRun(QPointF(0, 0), run);
+  heldGlyphs_.clear();
+  heldPositions_.clear();
+}
+
 void QtCanvas::EndText() {
+  DrawHeldGlyphs();
   if (!textTransformKept_) return;
   painter_->setTransform(textBase_);
   textTransformKept_ = false;
@@ -76,9 +87,9 @@ void QtCanvas::MoveTo(int32_t x, int32_t y) {
 }
 
 void QtCanvas::LineTo(int32_t x, int32_t y) {
+  if (vector_) EndText();
   ApplyPen();
   if (vector_) {
-    EndText();
     // On paper every line stays a stroke of its own: PDF viewers snap a lone
     // straight stroke to their pixels, and draw the same lines as one path
     // thinner and grey on screen.
@@ -95,8 +106,8 @@ void QtCanvas::LineTo(int32_t x, int32_t y) {
 
 void QtCanvas::Polyline(const DevicePoint* p, size_t n) {
   if (n < 2) return;
-  ApplyPen();
   Flush();
+  ApplyPen();
   points_.resize(n);
   for (size_t i = 0; i < n; ++i) points_[i] = QPoint(p[i].x, p[i].y);
   painter_->drawPolyline(points_.data(), static_cast<int>(n));
@@ -104,8 +115,8 @@ void QtCanvas::Polyline(const DevicePoint* p, size_t n) {
 
 void QtCanvas::Polygon(const DevicePoint* p, size_t n) {
   if (n < 2) return;
-  ApplyPenAndBrush();
   Flush();
+  ApplyPenAndBrush();
   points_.resize(n);
   for (size_t i = 0; i < n; ++i) points_[i] = QPoint(p[i].x, p[i].y);
   painter_->drawPolygon(points_.data(), static_cast<int>(n), Qt::OddEvenFill);
@@ -121,6 +132,7 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   if (!text_.metrics || text_.face.compare(0, std::string::npos, f.FaceName, faceFrom, std::string::npos) != 0 ||
       text_.weight != f.Weight || text_.italic != f.Italic || text_.underline != f.Underline ||
       text_.strikeOut != f.StrikeOut) {
+    DrawHeldGlyphs();
     text_.face = f.FaceName.substr(faceFrom);
     text_.weight = f.Weight;
     text_.italic = f.Italic;
@@ -152,6 +164,7 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   // Text takes the pen's colour; the line pen is set again when lines follow.
   const QColor colour = ToQColor(PenColor());
   if (painter_->pen().color() != colour || painter_->pen().style() != Qt::SolidLine) {
+    DrawHeldGlyphs();
     painter_->setPen(colour);
     appliedValid_ = false;
   }
@@ -200,13 +213,20 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
         // PDF writes out with the whole drawing state again.
         baseline += now.inverted().map(QPointF(t.dx(), t.dy()));
       } else {
+        DrawHeldGlyphs();
         painter_->setTransform(t);
         textTransformKept_ = true;
       }
-      if (found->index != 0) {
+      if (found->index != 0 && vector_ && !f.Underline && !f.StrikeOut) {
+        // Held back and written as one run with the glyphs that follow in
+        // this frame (lines under or through text stay per glyph).
+        heldGlyphs_.append(found->index);
+        heldPositions_.append(baseline);
+      } else if (found->index != 0) {
         text_.run.setGlyphIndexes({found->index});
         painter_->drawGlyphRun(baseline, text_.run);
       } else {
+        DrawHeldGlyphs();
         painter_->drawText(baseline, found->text);
       }
     }

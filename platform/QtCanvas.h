@@ -40,6 +40,7 @@ class QtCanvas : public Canvas {
 
  private:
   void DrawHeldLines();
+  void DrawHeldGlyphs();
   void EndText();  // the page's own frame again after a text's glyph frame
   void ApplyPen();
   void ApplyPenAndBrush();
@@ -52,6 +53,8 @@ class QtCanvas : public Canvas {
   std::vector<QLine> lines_;  // lines in the applied pen, not drawn yet
   QTransform textBase_;            // the painter's frame before the last text
   bool textTransformKept_ = false;  // the painter still holds a glyph's frame
+  QList<quint32> heldGlyphs_;        // on paper: glyphs of that frame not drawn yet
+  QList<QPointF> heldPositions_;
   bool appliedValid_ = false;
   TColor appliedPen_ = 0;
   int32_t appliedWidth_ = -1;

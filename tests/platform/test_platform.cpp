@@ -127,25 +127,36 @@ TEST(PrintService, PngPagesAtTheRequestedSize) {
   EXPECT_FALSE(bad->LastError().empty());
 }
 
-// The canvas holds lines of one pen back to draw them together: they must
-// still land on their own page and under what is drawn after them.
-TEST(PrintService, HeldBackLinesKeepTheirPageAndOrder) {
-  auto drawPages = [](platform::PrintService& s) {
+// The canvas holds lines (on pixels) and glyphs (on paper) back to draw them
+// together: they must still land on their own page, in their own colour and
+// under what is drawn after them.
+TEST(PrintService, HeldBackLinesAndGlyphsKeepTheirPageAndOrder) {
+  FontSpec font;
+  font.Height = 60;
+  font.FaceName = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
+  auto drawPages = [&font](platform::PrintService& s) {
     ASSERT_TRUE(s.BeginPrintDocument("order"));
     SetWindow(s);
     Canvas& c = s.PageCanvas();
     c.SetPenColor(Rgb(0, 0, 0));
     c.SetPenWidth(8);
-    for (int i = 0; i < 5; ++i) {  // page 1: lines only
+    for (int i = 0; i < 5; ++i) {  // page 1: lines, then texts last of all
       c.MoveTo(100, 100 + 60 * i);
       c.LineTo(900, 100 + 60 * i);
     }
+    c.SetFont(font);
+    c.TextOut(100, 500, "PAGE");
+    c.TextOut(220, 500, "ONE");
+    c.SetPenColor(Rgb(255, 0, 0));
+    c.TextOut(100, 600, "RED");
     ASSERT_TRUE(s.NewPrintPage());
     Canvas& d = s.PageCanvas();
     d.SetPenColor(Rgb(0, 0, 0));
     d.SetPenWidth(8);
-    d.MoveTo(100, 300);  // page 2: a line, then a white square over it
+    d.MoveTo(100, 300);  // page 2: a line and a text, then a white square over them
     d.LineTo(900, 300);
+    d.SetFont(font);
+    d.TextOut(100, 400, "HIDDEN");
     d.SetPenColor(Rgb(255, 255, 255));
     d.SetBrushColor(Rgb(255, 255, 255));
     d.SetBrushStyle(BrushStyle::Solid);
@@ -153,15 +164,27 @@ TEST(PrintService, HeldBackLinesKeepTheirPageAndOrder) {
     d.Polygon(square, 4);
     ASSERT_TRUE(s.EndPrintDocument());
   };
-  const std::string pdf = OutputDir() + "held-back-lines.pdf";
+  const std::string pdf = OutputDir() + "held-back.pdf";
   {
     auto service = platform::MakePdfPrintService(pdf, {210, 297, 150});
     drawPages(*service);
   }
   const std::string png = OutputDir() + "held-back-lines";
   Shell("pdftoppm -r 50 -png '" + pdf + "' '" + png + "'");
-  EXPECT_GT(InkPixels(QImage(QString::fromStdString(png + "-1.png"))), 100);
+  const QImage first(QString::fromStdString(png + "-1.png"));
+  EXPECT_GT(InkPixels(first), 100);
   EXPECT_EQ(InkPixels(QImage(QString::fromStdString(png + "-2.png"))), 0);
+  const std::string text = Shell("pdftotext -f 1 -l 1 '" + pdf + "' -");
+  EXPECT_NE(text.find("PAGEONE"), std::string::npos) << text;
+  EXPECT_NE(text.find("RED"), std::string::npos) << text;
+  int redAbove = 0, redBelow = 0;  // the black texts stay black, the last one red
+  for (int y = 0; y < first.height(); ++y)
+    for (int x = 0; x < first.width(); ++x) {
+      const QRgb p = first.pixel(x, y);
+      if (qRed(p) > 200 && qGreen(p) < 100) (y < 195 ? redAbove : redBelow)++;
+    }
+  EXPECT_EQ(redAbove, 0);
+  EXPECT_GT(redBelow, 5);
 
   const std::string dir = OutputDir() + "held-back-lines-png";
   fs::remove_all(dir);
