@@ -151,10 +151,10 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
     text_.raw = QRawFont::fromFont(font);
     text_.run = QGlyphRun();
     text_.run.setRawFont(text_.raw);
-    text_.run.setPositions({QPointF(0, 0)});
     text_.run.setUnderline(f.Underline);
     text_.run.setStrikeOut(f.StrikeOut);
     text_.glyphs.clear();
+    text_.sizedHeight = -1;
     text_.applied = false;
   }
   if (!text_.applied) {
@@ -179,11 +179,15 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   double at = 0;
   for (size_t i = 0; i < sjis.size();) {
     const size_t n = util::SjisCharLength(sjis, i);
-    const QByteArray key(sjis.data() + i, static_cast<int>(n));
+    // A character's bytes as one number: lead bytes are 0x81 and above, so
+    // two-byte characters never meet one-byte ones.
+    const auto byte = [&](size_t k) { return static_cast<quint16>(static_cast<unsigned char>(sjis[k])); };
+    const quint16 key = n == 2 ? static_cast<quint16>(byte(i) << 8 | byte(i + 1)) : byte(i);
+    const size_t from = i;
     i += n;
     auto found = text_.glyphs.constFind(key);
     if (found == text_.glyphs.constEnd()) {
-      const QString ch = QString::fromUtf8(util::Cp932ToUtf8(key.toStdString()).c_str());
+      const QString ch = QString::fromUtf8(util::Cp932ToUtf8(sjis.substr(from, n)).c_str());
       quint32 index = 0;
       if (text_.raw.isValid()) {
         const QList<quint32> indexes = text_.raw.glyphIndexesForString(ch);
@@ -192,7 +196,23 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
       found = text_.glyphs.insert(key, {ch, text_.metrics->horizontalAdvance(ch), index});
     }
     const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
-    if (found->advance > 0) {
+    if (found->advance > 0 && !vector_ && f.Escapement == 0 && !(vertical && n == 2) && found->index != 0 &&
+        cellWidth / found->advance == cellHeight / 1000.0) {
+      // Upright in the font's own proportions: on pixels, the glyph of the
+      // face at the cell's height, with no frame to scale it.
+      if (text_.sizedHeight != cellHeight) {
+        text_.sized = text_.raw;
+        text_.sized.setPixelSize(cellHeight);
+        text_.sizedRun.setRawFont(text_.sized);
+        text_.sizedRun.setUnderline(f.Underline);
+        text_.sizedRun.setStrikeOut(f.StrikeOut);
+        text_.sizedHeight = cellHeight;
+      }
+      EndText();
+      text_.glyph = found->index;
+      text_.sizedRun.setRawData(&text_.glyph, &text_.origin, 1);
+      painter_->drawGlyphRun(QPointF(x + at, y + text_.ascender * cellHeight), text_.sizedRun);
+    } else if (found->advance > 0) {
       QTransform t = origin;
       t.translate(at, 0);
       if (vertical && n == 2) {
@@ -223,7 +243,8 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
         heldGlyphs_.append(found->index);
         heldPositions_.append(baseline);
       } else if (found->index != 0) {
-        text_.run.setGlyphIndexes({found->index});
+        text_.glyph = found->index;
+        text_.run.setRawData(&text_.glyph, &text_.origin, 1);
         painter_->drawGlyphRun(baseline, text_.run);
       } else {
         DrawHeldGlyphs();

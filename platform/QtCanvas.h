@@ -73,12 +73,17 @@ class QtCanvas : public Canvas {
     std::unique_ptr<QFontMetricsF> metrics;
     QRawFont raw;  // the face's own glyphs, drawn without shaping each character again
     QGlyphRun run;  // one glyph of `raw` at the origin, with the font's lines
+    QRawFont sized;  // `raw` at the pixel height of the last upright text
+    QGlyphRun sizedRun;
+    double sizedHeight = -1;
+    quint32 glyph = 0;        // the one glyph the runs draw (they point at it)
+    const QPointF origin{0, 0};
     struct Glyph {
       QString text;
       double advance;
       quint32 index;  // in `raw`; 0 when the face lacks it (drawn as text, with fallback fonts)
     };
-    QHash<QByteArray, Glyph> glyphs;  // by Shift-JIS bytes
+    QHash<quint16, Glyph> glyphs;  // by Shift-JIS character
     bool applied = false;              // the painter holds this font
   };
   TextFont text_;
