@@ -1,4 +1,5 @@
 // Circles, arcs, ellipses and arc-shaped solids as fixed point lists.
+#include <algorithm>
 #include <cmath>
 
 #include "render/UnitGra.h"
@@ -109,6 +110,24 @@ PointD TangentMeet(const Ellipse& e, double start, double sweep) {
 
 bool Equal(double a, double b) { return std::fabs(a - b) <= 1e-14; }
 
+// True when the whole curve lies inside the page: the square round its
+// larger radius, through the block transform, has all four corners inside
+// (and finite). The curve lies within that square, and the page is convex.
+bool WithinPage(const Ellipse& e, const BlockTransform& t) {
+  const double reach = std::max(std::fabs(e.r), std::fabs(e.r * e.k));
+  const UnitGval::TPageWindow& page = UnitGval::PageWindow;
+  for (const double sx : {-1.0, 1.0}) {
+    for (const double sy : {-1.0, 1.0}) {
+      const double x = e.xc + sx * reach, y = e.yc + sy * reach;
+      const double px = t.MapX(x, y), py = t.MapY(x, y);
+      if (!std::isfinite(px) || !std::isfinite(py) ||
+          util::ClipOutcode(px, py, page.Xmin, page.Ymin, page.Xmax, page.Ymax) != 0)
+        return false;
+    }
+  }
+  return true;
+}
+
 struct PointListScope {  // empty before and after every figure
   PointListScope() { UnitGval::PointList.clear(); }
   ~PointListScope() { UnitGval::PointList.clear(); }
@@ -187,29 +206,28 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
                     double k, double tilt, double start, double sweep, const BlockTransform& t) {
   const Ellipse e{xc, yc, r, k, tilt};
   ParameterWalk w(start, sweep / kSteps);
-  PointD points[kSteps + 1];
-  bool allInside = true;  // and finite: NaN fails every comparison of the outcode
-  const UnitGval::TPageWindow& page = UnitGval::PageWindow;
-  for (PointD& p : points) {
-    const PointD local = e.At(w.Cos(), w.Sin());
-    p = {t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
-    allInside = allInside && std::isfinite(p.x) && std::isfinite(p.y) &&
-                util::ClipOutcode(p.x, p.y, page.Xmin, page.Ymin, page.Xmax, page.Ymax) == 0;
-    w.Next();
-  }
-  if (allInside && DrawnSolid(lineType)) {
+  if (DrawnSolid(lineType) && std::isfinite(start) && std::isfinite(sweep) && WithinPage(e, t)) {
     // Nothing to clip and no pattern to continue: each point goes to the
     // device once, the same chords as line by line.
-    DevicePoint prev = UnitGval::ToDevice(points[0].x, points[0].y);
-    for (int i = 1; i <= kSteps; ++i) {
-      const DevicePoint d = UnitGval::ToDevice(points[i].x, points[i].y);
-      DeviceLine(canvas, prev.x, prev.y, d.x, d.y);
-      prev = d;
+    for (int i = 0; i <= kSteps; ++i) {
+      const PointD local = e.At(w.Cos(), w.Sin());
+      const DevicePoint d = UnitGval::ToDevice(t.MapX(local.x, local.y), t.MapY(local.x, local.y));
+      if (i == 0)
+        canvas.MoveTo(d.x, d.y);
+      else
+        canvas.LineTo(d.x, d.y);
+      w.Next();
     }
     return;
   }
-  for (int i = 1; i <= kSteps; ++i)
-    DrawPatternLine(layerIndex, lineType, canvas, points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
+  PointD prev{};
+  for (int i = 0; i <= kSteps; ++i) {
+    const PointD local = e.At(w.Cos(), w.Sin());
+    const PointD p{t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
+    if (i > 0) DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
+    prev = p;
+    w.Next();
+  }
 }
 
 }  // namespace UnitGra

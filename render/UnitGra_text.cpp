@@ -28,6 +28,19 @@ struct Run {
   std::string text;
 };
 
+// The sines and cosines a character cell needs at one angle. The characters
+// of a text share their angle, so the last angle's values are kept.
+struct Turn {
+  double angle, c, s, vx, vy;
+};
+
+const Turn& TurnAt(double angle) {
+  static Turn t{std::nan(""), 1, 0, 0, -1};
+  if (!(t.angle == angle))
+    t = {angle, std::cos(angle), std::sin(angle), std::cos(angle - util::kPi / 2), std::sin(angle - util::kPi / 2)};
+  return t;
+}
+
 }  // namespace
 
 void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, double w, double angle,
@@ -46,9 +59,11 @@ void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, doubl
   static const double kDy[9] = {1, 1, 1, 0.5, 0.5, 0.5, 0, 0, 0};
   if (align < 0 || align > 8) align = 0;
   const double dx = kDx[align] * cw, dy = kDy[align] * h;
-  const double cx = x + util::RotateX(dx, dy, 0, 0, angle), cy = y + util::RotateY(dx, dy, 0, 0, angle);
-  const double ux = std::cos(angle), uy = std::sin(angle);
-  const double vx = std::cos(angle - util::kPi / 2), vy = std::sin(angle - util::kPi / 2);
+  const Turn& turn = TurnAt(angle);
+  // (dx, dy) turned about the origin, as RotateX and RotateY turn it.
+  const double cx = x + (0 + turn.c * (dx - 0) - turn.s * (dy - 0));
+  const double cy = y + (0 + turn.s * (dx - 0) + turn.c * (dy - 0));
+  const double ux = turn.c, uy = turn.s, vx = turn.vx, vy = turn.vy;
   const double corners[4][2] = {{cx, cy},
                                 {cx + cw * ux, cy + cw * uy},
                                 {cx + h * vx, cy + h * vy},
