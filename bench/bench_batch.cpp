@@ -1,6 +1,7 @@
-// A batch of 200 real drawings into one PDF: pages per second and resident
-// memory after the first file and after the run; and the PDF bytes per page
-// of a dense drawing next to the same lines drawn by a plain QPdfWriter loop.
+// A batch of 200 real drawings into one PDF: pages per second, peak memory,
+// and resident memory after the first file, along the run and after it; and
+// the PDF bytes per page of a dense drawing next to the same lines drawn by a
+// plain QPdfWriter loop.
 //
 //   build/release/bench/bench_batch
 #include "QtBenchmarkMain.h"
@@ -40,6 +41,26 @@ std::vector<std::string> Drawings(size_t n) {
   return files;
 }
 
+// Resident memory as the run reaches files 2, 51, 101 and 200: what one
+// file leaves behind would show as a climb between them.
+class MemoryProbe : public PrintRunObserver {
+ public:
+  double at[4] = {0, 0, 0, 0};
+  void FileStarted(size_t index, size_t, const std::string&) override {
+    const size_t marks[4] = {1, 50, 100, 199};
+    for (int i = 0; i < 4; ++i)
+      if (index == marks[i]) at[i] = ResidentMiB();
+  }
+};
+
+double PeakResidentMiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;  // kB
+  return 0;
+}
+
 void BM_Batch200IntoOnePdf(benchmark::State& state) {
   const std::vector<std::string> files = Drawings(200);
   const std::string out = jwwtype::TempFolder() + "batch.pdf";
@@ -47,6 +68,7 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
   s.PrintMethod = 1;
   s.WhiteToBlackSxf = 1;
   PrintRunObserver quiet;
+  MemoryProbe probe;
   double afterFirst = 0, afterRun = 0, afterSecondRun = 0, seconds = 1;
   int pages = 0;
   for (auto _ : state) {
@@ -60,7 +82,7 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     auto device = platform::MakePdfPrintService(out, {420, 297, 600});
     TJwwData d;
-    pages = PrintRun(d, *device, s, quiet).Run(files).Pages;
+    pages = PrintRun(d, *device, s, probe).Run(files).Pages;
     device->Finish();
     device.reset();
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -78,6 +100,11 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
   state.counters["rss_after_first_MiB"] = afterFirst;
   state.counters["rss_after_run_MiB"] = afterRun;
   state.counters["rss_after_second_run_MiB"] = afterSecondRun;
+  state.counters["rss_in_run_file_2_MiB"] = probe.at[0];
+  state.counters["rss_in_run_file_51_MiB"] = probe.at[1];
+  state.counters["rss_in_run_file_101_MiB"] = probe.at[2];
+  state.counters["rss_in_run_file_200_MiB"] = probe.at[3];
+  state.counters["peak_MiB"] = PeakResidentMiB();
   state.counters["pdf_MB"] = static_cast<double>(fs::file_size(out)) / 1e6;
 }
 BENCHMARK(BM_Batch200IntoOnePdf)->Unit(benchmark::kMillisecond)->Iterations(1);
