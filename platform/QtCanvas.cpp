@@ -51,6 +51,12 @@ void QtCanvas::DrawHeldGlyphs() {
   heldPositions_.clear();
 }
 
+void QtCanvas::DrawGlyph(QGlyphRun& run, quint32 index, const QPointF& baseline) {
+  text_.glyph = index;
+  run.setRawData(&text_.glyph, &text_.origin, 1);
+  painter_->drawGlyphRun(baseline, run);
+}
+
 void QtCanvas::EndText() {
   DrawHeldGlyphs();
   if (!textTransformKept_) return;
@@ -87,16 +93,17 @@ void QtCanvas::MoveTo(int32_t x, int32_t y) {
 }
 
 void QtCanvas::LineTo(int32_t x, int32_t y) {
-  if (vector_) EndText();
-  ApplyPen();
   if (vector_) {
     // On paper every line stays a stroke of its own: PDF viewers snap a lone
     // straight stroke to their pixels, and draw the same lines as one path
     // thinner and grey on screen.
+    EndText();
+    ApplyPen();
     painter_->drawLine(cx_, cy_, x, y);
   } else {
     // On pixels, lines of one pen go to the device together: the same
     // pixels in one call.
+    ApplyPen();
     lines_.emplace_back(cx_, cy_, x, y);
     if (lines_.size() >= 4096) DrawHeldLines();
   }
@@ -203,15 +210,12 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
       if (text_.sizedHeight != cellHeight) {
         text_.sized = text_.raw;
         text_.sized.setPixelSize(cellHeight);
+        text_.sizedRun = text_.run;  // the font's lines under and through
         text_.sizedRun.setRawFont(text_.sized);
-        text_.sizedRun.setUnderline(f.Underline);
-        text_.sizedRun.setStrikeOut(f.StrikeOut);
         text_.sizedHeight = cellHeight;
       }
       EndText();
-      text_.glyph = found->index;
-      text_.sizedRun.setRawData(&text_.glyph, &text_.origin, 1);
-      painter_->drawGlyphRun(QPointF(x + at, y + text_.ascender * cellHeight), text_.sizedRun);
+      DrawGlyph(text_.sizedRun, found->index, QPointF(x + at, y + text_.ascender * cellHeight));
     } else if (found->advance > 0) {
       QTransform t = origin;
       t.translate(at, 0);
@@ -243,9 +247,7 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
         heldGlyphs_.append(found->index);
         heldPositions_.append(baseline);
       } else if (found->index != 0) {
-        text_.glyph = found->index;
-        text_.run.setRawData(&text_.glyph, &text_.origin, 1);
-        painter_->drawGlyphRun(baseline, text_.run);
+        DrawGlyph(text_.run, found->index, baseline);
       } else {
         DrawHeldGlyphs();
         painter_->drawText(baseline, found->text);

@@ -22,8 +22,8 @@ class QtCanvas : public Canvas {
       : painter_(painter),
         vector_(painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Pdf) {}
   ~QtCanvas() override { Flush(); }
-  // Draws the lines still held back; before the painter changes pages or
-  // draws for someone else.
+  // Draws the lines and glyphs still held back and returns the painter to
+  // the page's frame; before the painter changes pages or draws for someone else.
   void Flush();
 
   void MoveTo(int32_t x, int32_t y) override;
@@ -41,6 +41,7 @@ class QtCanvas : public Canvas {
  private:
   void DrawHeldLines();
   void DrawHeldGlyphs();
+  void DrawGlyph(QGlyphRun& run, quint32 index, const QPointF& baseline);  // one glyph of `run`'s font
   void EndText();  // the page's own frame again after a text's glyph frame
   void ApplyPen();
   void ApplyPenAndBrush();
@@ -76,7 +77,7 @@ class QtCanvas : public Canvas {
     QRawFont sized;  // `raw` at the pixel height of the last upright text
     QGlyphRun sizedRun;
     double sizedHeight = -1;
-    quint32 glyph = 0;        // the one glyph the runs draw (they point at it)
+    quint32 glyph = 0;        // the one glyph DrawGlyph draws (the runs point at it)
     const QPointF origin{0, 0};
     struct Glyph {
       QString text;

@@ -206,27 +206,29 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
                     double k, double tilt, double start, double sweep, const BlockTransform& t) {
   const Ellipse e{xc, yc, r, k, tilt};
   ParameterWalk w(start, sweep / kSteps);
+  const auto next = [&] {  // the next point, through the block transform
+    const PointD local = e.At(w.Cos(), w.Sin());
+    w.Next();
+    return PointD{t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
+  };
   if (DrawnSolid(lineType) && std::isfinite(start) && std::isfinite(sweep) && WithinPage(e, t)) {
     // Nothing to clip and no pattern to continue: each point goes to the
     // device once, the same chords as line by line.
     for (int i = 0; i <= kSteps; ++i) {
-      const PointD local = e.At(w.Cos(), w.Sin());
-      const DevicePoint d = UnitGval::ToDevice(t.MapX(local.x, local.y), t.MapY(local.x, local.y));
+      const PointD p = next();
+      const DevicePoint d = UnitGval::ToDevice(p.x, p.y);
       if (i == 0)
         canvas.MoveTo(d.x, d.y);
       else
         canvas.LineTo(d.x, d.y);
-      w.Next();
     }
     return;
   }
-  PointD prev{};
-  for (int i = 0; i <= kSteps; ++i) {
-    const PointD local = e.At(w.Cos(), w.Sin());
-    const PointD p{t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
-    if (i > 0) DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
+  PointD prev = next();
+  for (int i = 1; i <= kSteps; ++i) {
+    const PointD p = next();
+    DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
     prev = p;
-    w.Next();
   }
 }
 
