@@ -34,6 +34,9 @@ const char kUsage[] =
     "Pens and colours:\n"
     "  --pens drawing|table, --line-types drawing|table, --line-type-pitch MM\n"
     "  --mono T, --white-to-black T, --sxf-white-to-black T   thresholds 0..255\n"
+    "  --follow-drawing       colour or black, display-only layers (grey) and SXF white\n"
+    "                         as each drawing's own print settings say; --mono,\n"
+    "                         --display-only and --sxf-white-to-black given still win\n"
     "  --aux-lines            print auxiliary lines\n"
     "  --display-only 0..3    display-only layers: 0 not printed, 1 grey, 2 in\n"
     "                         --display-only-color RGB, 3 as usual\n"
@@ -93,6 +96,7 @@ struct Options {
   int orientation = 1;  // 1 landscape, 0 portrait
   int dpi = 600;
   bool pageGiven = false;
+  bool rotateGiven = false;
 };
 
 [[noreturn]] void Usage(const std::string& message) {
@@ -168,6 +172,7 @@ Options Parse(int argc, char** argv) {
       s.OffsetY = RealArg(a, v.substr(comma + 1).c_str());
     } else if (a == "--rotate") {
       s.RotationAngle = RealArg(a, value());
+      o.rotateGiven = true;
     } else if (a == "--pens") {
       s.PenSource = Choice(a, value(), {"drawing", "table"});
     } else if (a == "--line-types") {
@@ -177,16 +182,21 @@ Options Parse(int argc, char** argv) {
     } else if (a == "--mono") {
       s.Monochrome = 1;
       s.MonoThreshold = ThresholdArg(a, value());
+      s.MonochromeGiven = true;
     } else if (a == "--white-to-black") {
       s.WhiteToBlackNormal = 1;
       s.NormalWhiteThreshold = ThresholdArg(a, value());
     } else if (a == "--sxf-white-to-black") {
       s.WhiteToBlackSxf = 1;
       s.SxfWhiteThreshold = ThresholdArg(a, value());
+      s.SxfWhiteGiven = true;
     } else if (a == "--aux-lines") {
       s.PrintAuxLines = 1;
     } else if (a == "--display-only") {
       s.DisplayOnlyMode = Choice(a, value(), {"0", "1", "2", "3"});
+      s.DisplayOnlyGiven = true;
+    } else if (a == "--follow-drawing") {
+      s.FollowDrawing = 1;
     } else if (a == "--display-only-color") {
       const double c = RealArg(a, value());
       if (c < 0 || c > 0xFFFFFF || c != static_cast<double>(static_cast<long>(c)))
@@ -241,6 +251,11 @@ Options Parse(int argc, char** argv) {
   if (o.files.empty())
     for (const std::string& f : o.extras.Files) o.files.push_back(util::Cp932ToUtf8(f));
   if (o.files.empty() && o.saveSettings.empty()) Usage("no drawing files given");
+  // The drawing's own print settings carry their own turn.
+  if (o.rotateGiven && s.PrintMethod == 0)
+    std::fprintf(stderr,
+                 "kestrovan-print: warning: --rotate is not used with --method drawing (each drawing's own "
+                 "print settings give its turn); use --method fit or --method scale to turn the print\n");
   if (outputs == 0) o.pdf = "kestrovan.pdf";
   return o;
 }

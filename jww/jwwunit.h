@@ -243,6 +243,10 @@ struct EntityDrawContext {
   bool printMode = true;
   BlockTransform T;
   bool ownLayers = false;
+  // The layer whose print state colours what is drawn (an insertion's layer
+  // for the members of a block that does not keep their own); -1: the
+  // entity's own layer.
+  int32_t layerOverride = -1;
   int64_t colorOverride = -1;
   bool skipAuxiliary = false;
 };

@@ -21,12 +21,18 @@ using UnitGraAtt::GraAttribute;
 
 namespace {
 
+// The layer whose print state colours the entity: a block member takes its
+// insertion's, since filtering follows the insertion too.
+int LayerOf(const EntityDrawContext& c, const TJwwEntityBase& e) {
+  return c.layerOverride >= 0 ? c.layerOverride : e.LayerIndex();
+}
+
 double LineWidthMm(const TJwwEntityBase& e) {
   return e.PenWidth != 0 ? e.PenWidth * 0.01 : GraAttribute().GetPenWidth(e.PenColor);
 }
 
 void SetPenFor(const EntityDrawContext& c, const TJwwEntityBase& e) {
-  UnitGra::SetLinePen(*c.canvas, e.LayerIndex(), e.PenColor, LineWidthMm(e), e.PenStyle);
+  UnitGra::SetLinePen(*c.canvas, LayerOf(c, e), e.PenColor, LineWidthMm(e), e.PenStyle);
   if (c.colorOverride >= 0) c.canvas->SetPenColor(static_cast<TColor>(c.colorOverride));
 }
 
@@ -37,7 +43,7 @@ void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e) {
   const double x1 = c.T.MapX(e.StartX, e.StartY), y1 = c.T.MapY(e.StartX, e.StartY);
   const double x2 = c.T.MapX(e.EndX, e.EndY), y2 = c.T.MapY(e.EndX, e.EndY);
   if (c.printMode)
-    UnitGra::DrawPatternLine(e.LayerIndex(), e.PenStyle, *c.canvas, x1, y1, x2, y2);
+    UnitGra::DrawPatternLine(LayerOf(c, e), e.PenStyle, *c.canvas, x1, y1, x2, y2);
   else
     UnitGra::DrawClippedLine(*c.canvas, x1, y1, x2, y2);
 }
@@ -48,7 +54,7 @@ void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e) {
   const double start = full ? 0.0 : e.StartAngle;
   const double sweep = full ? 2 * util::kPi : e.ArcAngle;
   if (c.printMode) {
-    UnitGra::DrawPatternArc(e.LayerIndex(), e.PenStyle, *c.canvas, e.CenterX, e.CenterY, e.Radius,
+    UnitGra::DrawPatternArc(LayerOf(c, e), e.PenStyle, *c.canvas, e.CenterX, e.CenterY, e.Radius,
                             e.Flatness, e.TiltAngle, start, sweep, c.T);
   } else if (full) {
     UnitGra::DrawEllipseT(*c.canvas, e.CenterX, e.CenterY, e.Radius, e.Flatness, e.TiltAngle, c.T);
@@ -76,22 +82,22 @@ PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T) {
 void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e) {
   const PointMark m = PointMarkGeometry(e, c.T);
   UnitGra::DrawPointMark(*c.canvas, e.Temporary, m.Code, e.PenWidth, c.colorOverride, e.PenColor,
-                         e.LayerIndex(), m.Scale, m.Angle, m.X, m.Y);
+                         LayerOf(c, e), m.Scale, m.Angle, m.X, m.Y);
 }
 
 void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
   Canvas& canvas = *c.canvas;
   const TgraAttribute& a = GraAttribute();
   if (e.PenColor == 10) {
-    const int state = a.GetLayerState(e.LayerIndex());
+    const int state = a.GetLayerState(LayerOf(c, e));
     const TColor color = state == 2 ? a.GetGreyColor() : state == 3 ? a.GetBackgroundColor() : e.SolidColor;
     canvas.SetPenColor(color);
     canvas.SetPenWidth(0);
     canvas.SetBrushColor(color);
     canvas.SetBrushStyle(BrushStyle::Solid);
   } else {
-    UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
-    UnitGra::SetFillBrush(canvas, e.LayerIndex(), e.PenColor, 1);
+    UnitGra::SetLinePen(canvas, LayerOf(c, e), e.PenColor, 0, 1);
+    UnitGra::SetFillBrush(canvas, LayerOf(c, e), e.PenColor, 1);
   }
   if (c.colorOverride >= 0) {
     canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
@@ -158,7 +164,7 @@ struct TextSetUp {
 };
 
 TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e) {
-  UnitGra::SetLinePen(*c.canvas, e.LayerIndex(), e.PenColor, 0, 1);
+  UnitGra::SetLinePen(*c.canvas, LayerOf(c, e), e.PenColor, 0, 1);
   if (c.colorOverride >= 0) c.canvas->SetPenColor(static_cast<TColor>(c.colorOverride));
   const bool vertical = (e.Flags & 0x0020) != 0;
   double width = e.SizeX, height = e.SizeY;
@@ -213,8 +219,8 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
     UnitGra::DrawImage(canvas, path, angle, ref.CropWidth, ref.CropBottom, ref.CropLeft, x0, y0, x0 + w, y0 + h);
     return;
   }
-  UnitGra::SetLinePen(canvas, e.LayerIndex(), e.PenColor, 0, 1);
-  UnitGra::SetFillBrush(canvas, e.LayerIndex(), e.PenColor, 5);
+  UnitGra::SetLinePen(canvas, LayerOf(c, e), e.PenColor, 0, 1);
+  UnitGra::SetFillBrush(canvas, LayerOf(c, e), e.PenColor, 5);
   if (c.colorOverride >= 0) {
     canvas.SetPenColor(static_cast<TColor>(c.colorOverride));
     canvas.SetBrushColor(static_cast<TColor>(c.colorOverride));
@@ -379,6 +385,7 @@ class DrawPass {
   bool Pass(const Filter& filter, const LayerBuckets* buckets = nullptr, int target = -1) {
     ctx_.T = top_;
     ctx_.ownLayers = false;
+    ctx_.layerOverride = -1;
     only_ = buckets;
     target_ = target;
     const bool topDone = DrawLists(d_.Entities, filter, true);
@@ -391,6 +398,9 @@ class DrawPass {
       if (inst.DefIndex < 0) continue;
       ctx_.T = InstanceTransform(inst);
       ctx_.ownLayers = own;
+      // Members of a block that does not keep their layers print as their
+      // insertion does, whatever the state of the layer they were drawn on.
+      ctx_.layerOverride = own ? -1 : inst.LayerIndex();
       const TJwwEntityLists& lists = d_.BlockDefs[static_cast<size_t>(inst.DefIndex)].Entities;
       bool ok;
       if (own)

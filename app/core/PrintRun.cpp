@@ -27,6 +27,24 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
+PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& d) {
+  PrintSettings s = settings;
+  if (!s.FollowDrawing) return s;
+  // The drawing-state block's colour-print switch: off prints every pen black.
+  const bool colour = d.Kept.DrawState[5] != 0;
+  if (!s.MonochromeGiven) {
+    s.Monochrome = colour ? 0 : 1;
+    s.MonoThreshold = 0;
+  }
+  if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = 1;
+  // SXF white is white on a black screen; on paper it is black.
+  if (!s.SxfWhiteGiven) {
+    s.WhiteToBlackSxf = 1;
+    s.SxfWhiteThreshold = 0;
+  }
+  return s;
+}
+
 void PrintRun::HandTablesToAttributes() {
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   a.SetPrintMode(true);
@@ -44,6 +62,7 @@ void PrintRun::HandTablesToAttributes() {
 
 PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   result_ = PrintRunResult();
+  s_ = run_;
   pagePrinted_ = false;
   HandTablesToAttributes();
   if (s_.OneDocument && !device_.BeginPrintDocument(kRunTitle)) {
@@ -152,6 +171,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
     observer_.FileDamaged(path, std::to_string(unpackFailures) + " embedded image(s) could not be unpacked");
   }
 
+  s_ = SettingsForDrawing(run_, d_);
   if (d_.BlockInstancesCut)
     observer_.FileWarning(path, "its blocks insert themselves or multiply past " +
                                     std::to_string(TJwwData::kMaxBlockInstances) +

@@ -40,11 +40,16 @@ struct PrintRunResult {
   std::string Error;
 };
 
+// The options one drawing prints with: with FollowDrawing, colour or black,
+// the display-only layers (in grey, as the CAD program prints them) and SXF
+// white (black on paper) come from the drawing, unless given explicitly.
+PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& drawing);
+
 class PrintRun {
  public:
   PrintRun(TJwwData& drawing, PrintDevice& device, const PrintSettings& settings,
            PrintRunObserver& observer)
-      : d_(drawing), device_(device), s_(settings), observer_(observer) {}
+      : d_(drawing), device_(device), run_(settings), s_(settings), observer_(observer) {}
 
   PrintRunResult Run(const std::vector<std::string>& files);
 
@@ -58,7 +63,8 @@ class PrintRun {
 
   TJwwData& d_;
   PrintDevice& device_;
-  const PrintSettings& s_;
+  const PrintSettings& run_;  // the run's options
+  PrintSettings s_;            // the options of the drawing being printed
   PrintRunObserver& observer_;
   PrintRunResult result_;
   bool pagePrinted_ = false;

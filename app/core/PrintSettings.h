@@ -31,6 +31,13 @@ struct PrintSettings {
   double BulkPointRadius = 0.1;
   int32_t LineTypeSource = 0;    // 0 from each drawing, 1 the table
   double LineTypePitch = 0.035;  // mm per pattern dot
+  // Colour or black, the display-only layers and SXF white taken from each
+  // drawing's own print settings, as the CAD program prints it. Kept after the
+  // fixed layout of the settings files.
+  int32_t FollowDrawing = 0;
+  // Options the user gave explicitly (on the command line): they win over
+  // the drawing's own settings. Not stored.
+  bool MonochromeGiven = false, DisplayOnlyGiven = false, SxfWhiteGiven = false;
 
   std::array<TPenRow, TgraAttribute::kPenRows> PenTable;
   std::array<TLineTypeRow, TgraAttribute::kLineTypeRows> LineTypeTable;

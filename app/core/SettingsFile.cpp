@@ -110,7 +110,7 @@ void ClampSettings(PrintSettings& s) {
   if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
   for (int32_t* t : {&s.MonoThreshold, &s.NormalWhiteThreshold, &s.SxfWhiteThreshold}) *t = Clamp(*t, 0, 255);
   for (int32_t* f : {&s.Monochrome, &s.WhiteToBlackNormal, &s.WhiteToBlackSxf, &s.PerLayerGroup, &s.OneDocument,
-                     &s.PrintAuxLines})
+                     &s.PrintAuxLines, &s.FollowDrawing})
     *f = *f == 1 ? 1 : 0;
   s.PrintMethod = Clamp(s.PrintMethod, 0, 2);
   s.CommonLayerGroup = Clamp(s.CommonLayerGroup, 0, 17);
@@ -232,6 +232,14 @@ SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, 
     }
     std::string last;
     if (r.Next(last)) s.RotationAngle = util::TextToReal(last);
+    // Options of our own follow the fixed layout as "Name=value" lines,
+    // which a reader of that layout never reaches.
+    while (r.Next(last)) {
+      const size_t eq = last.find('=');
+      if (eq == std::string::npos) continue;
+      const std::string name = last.substr(0, eq), value = last.substr(eq + 1);
+      if (name == "FollowDrawing") s.FollowDrawing = SettingsTextToInt(value);
+    }
   } catch (const std::exception&) {
     return SettingsReadResult::Damaged;
   }
@@ -289,6 +297,7 @@ bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSe
     for (const std::string& f : extras.Files) line(f);
   }
   real(s.RotationAngle);
+  line("FollowDrawing=" + std::to_string(s.FollowDrawing));
 
   // Beside the target first; the previous file is replaced only by a complete one.
   const std::string temp = path + ".kestrovan-saving";
