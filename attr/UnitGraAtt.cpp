@@ -214,6 +214,12 @@ void TgraAttribute::SetLineTypeCount(int row, int32_t count) {
   if (!ValidLineTypeRow(row)) return;
   // Counts outside 0..32 never reach a row: the pattern holds 32 elements.
   LineTypeTable[row].Count = count < 0 ? 0 : (count > kMaxElements ? kMaxElements : count);
+  // A row set anew repeats over its whole period until told otherwise.
+  LineTypeTable[row].FitPeriod = 0;
+}
+
+void TgraAttribute::SetLineTypeFitPeriod(int row, double mm) {
+  if (ValidLineTypeRow(row)) LineTypeTable[row].FitPeriod = std::isfinite(mm) && mm > 0 ? mm : 0;
 }
 
 void TgraAttribute::SetLineTypeAmplitude(int row, double amplitude) {

@@ -36,6 +36,9 @@ struct TLineTypeRow {
   double Amplitude = 0;    // mm; non-zero makes a random (zig-zag) line
   std::array<double, 32> Elements{};  // mm; >= 0 stroke, < 0 gap
   double Period = 0;       // sum of |elements| of the first Count
+  // The pattern's own repeat (mm) when it is shorter than the period: the
+  // unit a line's length is fitted to. 0: the period. Not stored in files.
+  double FitPeriod = 0;
 };
 
 class TgraAttribute {
@@ -107,6 +110,15 @@ class TgraAttribute {
   void SetLineTypeAmplitude(int row, double amplitude);
   void SetLineTypeElement(int row, int index, double value);
   void UpdateLineTypePeriod(int row);
+  void SetLineTypeFitPeriod(int row, double mm);
+  // The length a patterned line is fitted to a whole number of: the
+  // pattern's own repeat, else its period.
+  double GetLineTypeFitPeriod(int lineType) const {
+    const int row = LineTypeRowOf(lineType);
+    if (row < 0 || row >= kLineTypeRows) return 0.0;
+    const TLineTypeRow& r = LineTypeTable[static_cast<size_t>(row)];
+    return r.FitPeriod > 0 ? r.FitPeriod : r.Period;
+  }
   int32_t GetLineTypeCount(int lineType) const { return GetLineTypeRowCount(LineTypeRowOf(lineType)); }
   double GetLineTypeAmplitude(int lineType) const { return GetLineTypeRowAmplitude(LineTypeRowOf(lineType)); }
   int32_t GetLineTypePattern(int lineType, double* out32) const;

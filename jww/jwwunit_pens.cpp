@@ -67,9 +67,16 @@ void TJwwData::LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) c
   attr.SetLineTypeAmplitude(0, 0);
   attr.SetLineTypeCount(0, 0);
   attr.UpdateLineTypePeriod(0);
+  // A pattern that repeats within its 32 dots (its unit of dots divides 32)
+  // is fitted to lines by that repeat.
+  auto fitPeriod = [&](int row, const TJwwLineType& t) {
+    if (t.UnitDots >= 1 && t.UnitDots <= 32 && 32 % t.UnitDots == 0)
+      attr.SetLineTypeFitPeriod(row, t.UnitDots * unit * t.PrinterPitch);
+  };
   for (int i = 0; i < 8; ++i) {
     attr.SetLineTypeAmplitude(1 + i, 0);
     UnitGraAtt::PatternToElements(attr, 1 + i, LineTypes[i].Pattern, unit * LineTypes[i].PrinterPitch);
+    fitPeriod(1 + i, LineTypes[i]);
   }
   for (int i = 0; i < 5; ++i) {
     const TJwwRandomLine& r = RandomLines[i];
@@ -80,6 +87,7 @@ void TJwwData::LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) c
     attr.SetLineTypeAmplitude(14 + i, 0);
     UnitGraAtt::PatternToElements(attr, 14 + i, DoubleLineTypes[i].Pattern,
                                   unit * DoubleLineTypes[i].PrinterPitch);
+    fitPeriod(14 + i, DoubleLineTypes[i]);
   }
   for (int i = 0; i < 32; ++i) {
     const TJwwSxfLineType& s = SxfLineTypes[1 + i];

@@ -88,6 +88,22 @@ void DrawClippedLine(Canvas& canvas, double x1, double y1, double x2, double y2)
 
 void ResetPatternContinuation() { UnitGval::PatternContinuation = UnitGval::TPatternContinuation(); }
 
+double PatternStretch(int lineType, double lengthMm) {
+  const TgraAttribute& attr = UnitGraAtt::GraAttribute();
+  if (attr.GetLineTypeCount(lineType) == 0) return 1;
+  const double repeat = attr.GetLineTypeFitPeriod(lineType);
+  if (!(repeat > 0) || !(lengthMm > 0) || !std::isfinite(lengthMm)) return 1;
+  const double n = std::floor(lengthMm / repeat + 0.5);
+  return n >= 1 ? lengthMm / (n * repeat) : 1;
+}
+
+PatternChainScope::PatternChainScope(int lineType, double lengthMm) : saved_(UnitGval::PatternChain) {
+  UnitGval::PatternChain.Active = true;
+  UnitGval::PatternChain.Stretch = lengthMm > 0 ? PatternStretch(lineType, lengthMm) : 1;
+}
+
+PatternChainScope::~PatternChainScope() { UnitGval::PatternChain = saved_; }
+
 bool DrawnSolid(int lineType) {
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   return attr.GetLineTypeCount(lineType) == 0 || !(attr.GetLineTypePeriod(lineType) * PageWindow.Scale > 2);
@@ -104,10 +120,13 @@ void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, do
   if (!Finite(x1, y1, x2, y2)) return;
   if (Clip(x1, y1, x2, y2) == 2) return;
 
+  // Within a figure the pattern runs on across joined segments; a line of
+  // its own starts at the pattern's start and is fitted to its visible length.
   UnitGval::TPatternContinuation& pc = UnitGval::PatternContinuation;
+  const UnitGval::TPatternChain& chain = UnitGval::PatternChain;
   int u = 0;
   double m = 0;
-  if (pc.LayerIndex == layerIndex && pc.LineType == lineType && std::fabs(pc.EndX - x1) < 1e-14 &&
+  if (chain.Active && pc.LayerIndex == layerIndex && pc.LineType == lineType && std::fabs(pc.EndX - x1) < 1e-14 &&
       std::fabs(pc.EndY - y1) < 1e-14) {
     u = pc.ElementIndex;
     m = pc.Offset;
@@ -119,13 +138,17 @@ void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, do
     u = 0;
     m = 0;
   }
+  const bool random = std::fabs(amplitude) >= 1e-14;
+  // Random lines keep their pattern's own lengths.
+  const double stretch = random ? 1.0 : chain.Active ? chain.Stretch : PatternStretch(lineType, util::Distance(x1, y1, x2, y2));
+  if (stretch != 1)
+    for (int i = 0; i < n; ++i) e[i] *= stretch;
 
   double r = util::Distance(x1, y1, x2, y2);
   const double theta = util::VectorAngle(x2 - x1, y2 - y1);
   const double cs = std::cos(theta), sn = std::sin(theta);
   double cx = x1, cy = y1;  // current base point
   double qx = x1, qy = y1;  // previous vertex of a random line
-  const bool random = std::fabs(amplitude) >= 1e-14;
   for (;;) {
     double len = std::fabs(e[u]) - m;
     if (len < 0) len = 0;

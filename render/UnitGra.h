@@ -32,6 +32,23 @@ void DrawClippedLine(Canvas& canvas, double x1, double y1, double x2, double y2)
 void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, double y1, double x2,
                      double y2);
 void ResetPatternContinuation();
+// The factor a line type's elements are stretched by on a line of lengthMm:
+// the line holds a whole number of the pattern's repeats (at least one), so
+// it starts and ends at the pattern's start, as the CAD program prints it.
+// 1 for solid types and for lines shorter than half a repeat.
+double PatternStretch(int lineType, double lengthMm);
+// While it lives, DrawPatternLine continues the pattern across joined
+// segments of one figure whose drawn length is lengthMm (0: not stretched).
+class PatternChainScope {
+ public:
+  PatternChainScope(int lineType, double lengthMm);
+  ~PatternChainScope();
+  PatternChainScope(const PatternChainScope&) = delete;
+  PatternChainScope& operator=(const PatternChainScope&) = delete;
+
+ private:
+  UnitGval::TPatternChain saved_;
+};
 // True when DrawPatternLine draws this line type as one plain line at the
 // current scale (solid, or a pattern too fine for the device).
 bool DrawnSolid(int lineType);

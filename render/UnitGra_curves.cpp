@@ -1,4 +1,5 @@
-// Circles, arcs, ellipses and arc-shaped solids as fixed point lists.
+// Circles, arcs, ellipses and arc-shaped solids as point lists: 72 steps of
+// their sweep, or more where a chord would stray over half a device pixel.
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +11,9 @@ namespace UnitGra {
 namespace {
 
 constexpr int kSteps = 72;
+// Enough for a chord error of half a pixel at a radius of about 4e7 pixels;
+// curves larger still keep this many steps.
+constexpr int kMaxSteps = 16384;
 
 struct Ellipse {
   Ellipse(double xc_, double yc_, double r_, double k_, double tilt_)
@@ -86,10 +90,32 @@ void AppendRing(const Ellipse& e, int count, const BlockTransform* t) {
   for (int i = 0; i < count; ++i) Append(e.At(ring.c[i], ring.s[i]), t);
 }
 
-void FullRing(const Ellipse& e, const BlockTransform* t) { AppendRing(e, kSteps, t); }
-void FullRingClosed(const Ellipse& e, const BlockTransform* t) { AppendRing(e, kSteps + 1, t); }
+// The steps a sweep is flattened to: 72, or more for a curve so large on
+// the device that a chord of 1/72 of the sweep would leave the true curve by
+// more than half a pixel.
+int CurveSteps(const Ellipse& e, double sweep, const BlockTransform* t) {
+  double reach = std::max(std::fabs(e.r), std::fabs(e.r * e.k));
+  if (t) reach *= std::max(std::hypot(t->A11, t->A21), std::hypot(t->A12, t->A22)) / std::fabs(t->W);
+  const double radiusPx = reach * UnitGval::PageWindow.Scale;
+  if (!std::isfinite(radiusPx) || !std::isfinite(sweep) || radiusPx <= 0.5) return kSteps;
+  // A chord over the angle a leaves the circle by R (1 - cos(a / 2)).
+  const double widest = 2 * std::acos(1 - 0.5 / radiusPx);
+  const double steps = std::ceil(std::fabs(sweep) / widest);
+  if (!(steps > kSteps)) return kSteps;
+  return steps < kMaxSteps ? static_cast<int>(steps) : kMaxSteps;
+}
+
+void FullRing(const Ellipse& e, const BlockTransform* t, bool closed = false) {
+  const int steps = CurveSteps(e, 2 * util::kPi, t);
+  if (steps == kSteps)
+    AppendRing(e, closed ? kSteps + 1 : kSteps, t);
+  else
+    AppendRun(e, 0, 2 * util::kPi / steps, closed ? steps + 1 : steps, t);
+}
+void FullRingClosed(const Ellipse& e, const BlockTransform* t) { FullRing(e, t, true); }
 void Arc(const Ellipse& e, double start, double sweep, const BlockTransform* t) {
-  AppendRun(e, start, sweep / kSteps, kSteps + 1, t);
+  const int steps = CurveSteps(e, sweep, t);
+  AppendRun(e, start, sweep / steps, steps + 1, t);
 }
 
 // Where the tangents at the two ends of the arc meet, in drawing mm before
@@ -193,7 +219,7 @@ void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, doub
       // ellipse (with no inner radius the inner edge is the centre either way).
       double inner = k;
       if (code == 106 && h != 0) inner = (k * r - r) / h + 1;
-      AppendRun({xc, yc, h, inner, tilt}, start + sweep, -sweep / kSteps, kSteps + 1, &t);
+      Arc({xc, yc, h, inner, tilt}, start + sweep, -sweep, &t);
       DrawPointListClosed(canvas);
       break;
     }
@@ -205,7 +231,8 @@ void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, doub
 void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, double yc, double r,
                     double k, double tilt, double start, double sweep, const BlockTransform& t) {
   const Ellipse e{xc, yc, r, k, tilt};
-  ParameterWalk w(start, sweep / kSteps);
+  const int steps = CurveSteps(e, sweep, &t);
+  ParameterWalk w(start, sweep / steps);
   const auto next = [&] {  // the next point, through the block transform
     const PointD local = e.At(w.Cos(), w.Sin());
     w.Next();
@@ -214,7 +241,7 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
   if (DrawnSolid(lineType) && std::isfinite(start) && std::isfinite(sweep) && WithinPage(e, t)) {
     // Nothing to clip and no pattern to continue: each point goes to the
     // device once, the same chords as line by line.
-    for (int i = 0; i <= kSteps; ++i) {
+    for (int i = 0; i <= steps; ++i) {
       const PointD p = next();
       const DevicePoint d = UnitGval::ToDevice(p.x, p.y);
       if (i == 0)
@@ -224,12 +251,18 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
     }
     return;
   }
-  PointD prev = next();
-  for (int i = 1; i <= kSteps; ++i) {
-    const PointD p = next();
-    DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
-    prev = p;
+  std::vector<PointD>& points = UnitGval::PointList;
+  PointListScope scope;
+  double length = 0;
+  for (int i = 0; i <= steps; ++i) {
+    points.push_back(next());
+    if (i > 0) length += util::Distance(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
   }
+  // The chords are one figure: the pattern runs on round the curve, fitted
+  // to its whole length.
+  PatternChainScope chain(lineType, length);
+  for (int i = 1; i <= steps; ++i)
+    DrawPatternLine(layerIndex, lineType, canvas, points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
 }
 
 }  // namespace UnitGra

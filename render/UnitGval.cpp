@@ -6,6 +6,7 @@ TPageWindow PageWindow;
 std::vector<PointD> PointList;
 std::vector<DevicePoint> DevicePointList;
 TPatternContinuation PatternContinuation;
+TPatternChain PatternChain;
 
 std::string CurrentFileName;
 std::string DrawTimeText;

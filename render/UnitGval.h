@@ -62,6 +62,16 @@ struct TPatternContinuation {
 };
 extern TPatternContinuation PatternContinuation;
 
+// A figure drawn as joined patterned segments (a curve's chords): inside it
+// the pattern runs on from one segment to the next, its elements stretched
+// by one factor for the whole figure. Outside a chain every segment starts
+// its pattern anew, fitted to its own length. Set by PatternChainScope.
+struct TPatternChain {
+  bool Active = false;
+  double Stretch = 1;
+};
+extern TPatternChain PatternChain;
+
 // Text-variable sources, filled by the drawing load.
 extern std::string CurrentFileName;  // path of the drawing being printed
 extern std::string DrawTimeText;     // editing time as "h : mm"

@@ -99,6 +99,15 @@ TEST_F(DrawPassTest, HiddenLayersAlsoThroughBlockInstances) {
   Attr().SetLayerState(0x25, 3);
   Draw();
   EXPECT_TRUE(canvas.calls.empty());
+  // Members follow their insertion: one drawn on a hidden layer inside an
+  // insertion on a shown layer prints in its own pen colour, not the background.
+  Attr().SetLayerState(0x25, 1);
+  Attr().SetLayerState(0x00, 3);
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(Pens(), (std::vector<int>{1, 6}));
+  Attr().SetLayerState(0x00, 1);
+  Attr().SetLayerState(0x25, 3);
   // With own layers the contents are judged by their own layer instead.
   d.Entities.Blocks[0].PenStyle = 0x40;
   canvas.calls.clear();

@@ -82,6 +82,9 @@ TEST(LineTypesFromDrawing, UnitsPatternsRandomAndSxfRows) {
   PenDrawing(d, 700, 0, 1);
   d.LineTypes[0].Pattern = 0xFF00FF00u;  // line type 2
   d.LineTypes[0].PrinterPitch = 2;
+  d.LineTypes[0].UnitDots = 16;           // repeats every 16 dots
+  d.LineTypes[1].Pattern = 0xFF00FF00u;
+  d.LineTypes[1].UnitDots = 12;           // no repeat within 32 dots
   d.RandomLines[2].Pattern = 0xF0F0F0F0u;
   d.RandomLines[2].PrinterAmplitude = 4;
   d.RandomLines[2].PrinterPitch = 1;
@@ -100,6 +103,9 @@ TEST(LineTypesFromDrawing, UnitsPatternsRandomAndSxfRows) {
   a.GetLineTypePattern(2, e);
   EXPECT_NEAR(e[0], 1.36, 1e-12);  // 8 dots x pitch 2 x 0.085 mm
   EXPECT_NEAR(e[1], -1.36, 1e-12);
+  // Lines are fitted to the pattern's own repeat when it divides the 32 dots.
+  EXPECT_NEAR(a.GetLineTypeFitPeriod(2), 16 * 2 * 0.085, 1e-12);
+  EXPECT_DOUBLE_EQ(a.GetLineTypeFitPeriod(3), a.GetLineTypePeriod(3));
   EXPECT_NEAR(a.GetLineTypeAmplitude(13), 4 * 0.085, 1e-12);
   EXPECT_EQ(a.GetLineTypeCount(13), 8);
   EXPECT_EQ(a.GetLineTypeCount(19), 1);

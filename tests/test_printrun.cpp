@@ -107,6 +107,33 @@ TEST(PrintRunPages, DisplayOnlyGroupsAsCommonWithModeZeroPrintNowhere) {
   EXPECT_EQ(device.canvas.Of("line").size(), 1u);
 }
 
+// Following the drawing: colour print off prints black; display-only layers
+// print grey in pen 9's colour; SXF white prints black. Explicit options win.
+TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
+  TJwwData d;
+  InitTestDrawing(d, 600);
+  PrintSettings s;
+  EXPECT_EQ(SettingsForDrawing(s, d).Monochrome, 0);  // not asked for: as the options say
+  s.FollowDrawing = 1;
+  d.Kept.DrawState[5] = 0;
+  PrintSettings f = SettingsForDrawing(s, d);
+  EXPECT_EQ(f.Monochrome, 1);
+  EXPECT_EQ(f.MonoThreshold, 0);
+  EXPECT_EQ(f.DisplayOnlyMode, 1);
+  EXPECT_EQ(f.WhiteToBlackSxf, 1);
+  EXPECT_EQ(f.SxfWhiteThreshold, 0);
+  d.Kept.DrawState[5] = 1;
+  EXPECT_EQ(SettingsForDrawing(s, d).Monochrome, 0);
+  s.Monochrome = 1;
+  s.MonoThreshold = 40;
+  s.MonochromeGiven = true;
+  s.DisplayOnlyMode = 0;
+  s.DisplayOnlyGiven = true;
+  f = SettingsForDrawing(s, d);
+  EXPECT_EQ(f.MonoThreshold, 40);
+  EXPECT_EQ(f.DisplayOnlyMode, 0);
+}
+
 TEST(PrintRunPages, OneDocumentAcrossFiles) {
   const std::string a = Drawing("o1.jww", {0, 1}), b = Drawing("o2.jww", {4});
   PrintSettings s;

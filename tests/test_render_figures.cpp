@@ -39,6 +39,16 @@ TEST_F(RenderTest, CurvesHaveFixedPointCounts) {
   EXPECT_EQ(canvas.calls[0].points.front().x, 600);  // (30, 50) -> (60, 50)
   DrawEllipseT(canvas, 20, 50, 10, 0.5, 0, t);
   EXPECT_EQ(canvas.calls.back().points.size(), 72u);
+
+  // A large circle takes more steps, so that no chord strays more than half a
+  // pixel from the curve: 100 mm at 10 px per mm.
+  canvas.calls.clear();
+  Page(1000, 1000, 10);
+  DrawEllipseArc(canvas, 500, 500, 100, 1, 0, 0, 2 * kPi);
+  const auto& ring = canvas.calls[0].points;
+  ASSERT_GT(ring.size(), 73u);
+  const double chordAngle = 2 * kPi / static_cast<double>(ring.size() - 1);
+  EXPECT_LE(1000 * (1 - std::cos(chordAngle / 2)), 0.5);
 }
 
 // Arc points step by rotation rather than fresh sines; on a large tilted
@@ -53,9 +63,10 @@ TEST_F(RenderTest, ArcPointsMatchTheDirectFormula) {
       DrawEllipseArc(canvas, xc, yc, r, k, tilt, start, sweep);
       ASSERT_EQ(canvas.calls.size(), 1u);
       const auto& points = canvas.calls[0].points;
-      ASSERT_EQ(points.size(), 73u);
+      ASSERT_GT(points.size(), 73u);  // far more than 72 steps at this size
+      const double steps = static_cast<double>(points.size() - 1);
       for (size_t i = 0; i < points.size(); ++i) {
-        const double t = start + sweep * static_cast<double>(i) / 72;
+        const double t = start + sweep * static_cast<double>(i) / steps;
         const double u = r * std::cos(t), v = r * k * std::sin(t);
         const DevicePoint want = UnitGval::ToDevice(xc + std::cos(tilt) * u - std::sin(tilt) * v,
                                                     yc + std::sin(tilt) * u + std::cos(tilt) * v);
@@ -111,10 +122,15 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
   Attr().SetLineTypeElement(row, 1, -1.0);
   Attr().UpdateLineTypePeriod(row);
   DrawPatternArc(0, 2, canvas, 50, 50, 10, 1, 0, 0, 2 * kPi, kId);
-  // About 62.8 mm of line at 2 mm per period: some 31 dashes (joints split a few).
+  // About 62.8 mm of line at 2 mm per period: 31 periods, stretched to close
+  // the ring; half of it drawn (joints split some dashes).
   const size_t dashes = canvas.Of("line").size();
   EXPECT_GE(dashes, 31u);
-  EXPECT_LE(dashes, 31u + 72u / 2);
+  EXPECT_LE(dashes, 31u + 72u);
+  double drawn = 0;
+  for (const auto& l : canvas.Of("line"))
+    drawn += std::hypot(l.points[1].x - l.points[0].x, l.points[1].y - l.points[0].y);
+  EXPECT_NEAR(drawn, 10 * kPi * 10, 40);
   EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 60, 1e-9);
   // Without a pattern it is 72 chords, clipped where they cross the page's edge.
   canvas.calls.clear();

@@ -66,8 +66,11 @@ TEST_F(RenderTest, ClippedLinesAndEdges) {
 
 TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
   DashType(Attr());
-  DrawPatternLine(0, 2, canvas, 10, 50, 17.5, 50);
-  DrawPatternLine(0, 2, canvas, 17.5, 50, 25, 50);
+  {
+    UnitGra::PatternChainScope chain(2, 15);  // 15 mm hold five 3 mm periods: not stretched
+    DrawPatternLine(0, 2, canvas, 10, 50, 17.5, 50);
+    DrawPatternLine(0, 2, canvas, 17.5, 50, 25, 50);
+  }
   RecordingCanvas whole;
   ResetPatternContinuation();
   DrawPatternLine(0, 2, whole, 10, 50, 25, 50);
@@ -91,8 +94,27 @@ TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
   EXPECT_EQ(UnitGval::PatternContinuation.LineType, 2);
 }
 
+// A line of its own holds a whole number of the pattern's repeats, starting
+// and ending at the pattern's start; joined lines do not carry the phase over.
+TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
+  DashType(Attr());  // 2 mm dash, 1 mm gap
+  DrawPatternLine(0, 2, canvas, 10, 50, 20, 50);  // 10 mm: three repeats of 3.33 mm
+  DrawPatternLine(0, 2, canvas, 20, 50, 21, 50);  // under half a repeat: as the pattern goes
+  const auto lines = canvas.Of("line");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].points[1].x, 122);  // 2 x 10/9 mm
+  EXPECT_EQ(lines[2].points[0].x, 167);
+  EXPECT_EQ(lines[2].points[1].x, 189);  // the last repeat's dash, then its gap to 20
+  EXPECT_EQ(lines[3].points[0].x, 200);  // the next line starts a dash of its own
+  EXPECT_EQ(lines[3].points[1].x, 210);
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 10), 10.0 / 9);
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 1.4), 1.0);
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(1, 10), 1.0);  // solid
+}
+
 TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
   DashType(Attr());
+  UnitGra::PatternChainScope chain(2, 0);
   DrawPatternLine(0, 2, canvas, 10, 50, 11, 50);   // ends inside the first dash
   DrawPatternLine(1, 2, canvas, 11, 50, 20, 50);   // another layer: restarts
   DrawPatternLine(1, 2, canvas, 30, 50, 40, 50);   // not joined: restarts
@@ -108,7 +130,7 @@ TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
 
 TEST_F(RenderTest, PatternStartsAtThePageEdgeAndFinePatternsAreSolid) {
   DashType(Attr());
-  DrawPatternLine(0, 2, canvas, -0.5, 50, 5, 50);  // enters from outside
+  DrawPatternLine(0, 2, canvas, -0.5, 50, 6, 50);  // enters from outside: 6 mm on the page
   ASSERT_FALSE(canvas.calls.empty());
   EXPECT_EQ(canvas.calls[0].points[0].x, 0);
   EXPECT_EQ(canvas.calls[0].points[1].x, 20);  // a whole dash from the edge

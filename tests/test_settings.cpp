@@ -19,6 +19,7 @@ PrintSettings Unusual() {
   s.OffsetX = -12.5;
   s.OffsetY = 1e-7;
   s.RotationAngle = 33.333333333333336;
+  s.FollowDrawing = 1;
   s.Monochrome = 1;
   s.MonoThreshold = 17;
   s.WhiteToBlackNormal = 1;
@@ -54,6 +55,7 @@ void ExpectSame(const PrintSettings& a, const PrintSettings& b) {
   EXPECT_EQ(a.OffsetX, b.OffsetX);
   EXPECT_EQ(a.OffsetY, b.OffsetY);
   EXPECT_EQ(a.RotationAngle, b.RotationAngle);
+  EXPECT_EQ(a.FollowDrawing, b.FollowDrawing);  // after the fixed layout
   EXPECT_EQ(a.MonoThreshold, b.MonoThreshold);
   EXPECT_EQ(a.NormalWhiteThreshold, b.NormalWhiteThreshold);
   EXPECT_EQ(a.SxfWhiteThreshold, b.SxfWhiteThreshold);
