@@ -110,30 +110,29 @@ measure() {
   echo "$pages $size $pixels $(pdftotext "$1" - 2>/dev/null | tr -d ' \n\f' | wc -m)"
 }
 
+# check JOB LABEL PAGES SIZE COLOURED: the job's PDF has that many pages of
+# that size in points, with ink, texts as text, and coloured ink ("yes") or none ("no").
+check() {
+  job_pdf "$1"
+  [ -n "$pdf" ] || fail "the queue wrote no PDF for job $1"
+  read -r pages size ink colour text <<<"$(measure "$pdf")"
+  echo "job $1 ($2): $pages pages, $size pt, $ink ink pixels, $colour coloured, $text characters of text"
+  [ "$pages" = "$3" ] || fail "expected $3 pages"
+  [ "$size" = "$4" ] || fail "expected pages of $4 pt"
+  [ "$ink" -gt 50 ] || fail "expected ink"
+  [ "$text" -gt 0 ] || fail "expected the drawing's texts as text"
+  if [ "$5" = yes ]; then [ "$colour" -gt 5 ] || fail "expected coloured ink"
+  else [ "$colour" = 0 ] || fail "expected black ink only"; fi
+}
+
 # 1. A local job with the queue's defaults: the drawing's own settings, on the
 #    queue's A4 paper (the landscape page turned onto it), in colour.
-job=$(submit -d "$queue" "$plain")
-job_pdf "$job"
-[ -n "$pdf" ] || fail "the queue wrote no PDF for job $job"
-read -r pages size ink colour text <<<"$(measure "$pdf")"
-echo "job $job (defaults): $pages page, $size pt, $ink ink pixels, $colour coloured, $text characters of text"
-[ "$pages" = 1 ] || fail "expected 1 page"
-[ "$size" = 595x842 ] || fail "expected an A4 page"
-[ "$ink" -gt 50 ] && [ "$colour" -gt 5 ] || fail "expected a page with coloured ink"
-[ "$text" -gt 0 ] || fail "expected the drawing's texts as text"
+check "$(submit -d "$queue" "$plain")" "defaults" 1 595x842 yes
 
 # 2. The same scheduler as an IPP client sees it, with our options: fitted,
 #    black only, one page per layer group, on A3.
-job=$(submit -h localhost:631 -d "$queue" -o media=A3 -o kestrovan-method=fit -o kestrovan-mono=1 \
-  -o kestrovan-per-layer-group -o kestrovan-not-an-option=1 "$layered")
-job_pdf "$job"
-[ -n "$pdf" ] || fail "the queue wrote no PDF for job $job"
-read -r pages size ink colour text <<<"$(measure "$pdf")"
-echo "job $job (options, over IPP): $pages pages, $size pt, $ink ink pixels, $colour coloured, $text characters of text"
-[ "$pages" = 2 ] || fail "expected 2 pages, one per layer group"
-[ "$size" = 842x1191 ] || fail "expected A3 pages"
-[ "$ink" -gt 50 ] && [ "$colour" = 0 ] || fail "expected black ink only"
-[ "$text" -gt 0 ] || fail "expected the drawing's texts as text"
+check "$(submit -h localhost:631 -d "$queue" -o media=A3 -o kestrovan-method=fit -o kestrovan-mono=1 \
+  -o kestrovan-per-layer-group -o kestrovan-not-an-option=1 "$layered")" "options, over IPP" 2 842x1191 no
 
 # 3. A damaged drawing stops its job with an ERROR line; the filter ends by
 #    itself with status 1, it does not crash.
