@@ -44,6 +44,8 @@ bool Choice(const std::string& flag, const std::string& value, std::initializer_
 using S = PrintSettings;
 using Str = const std::string&;
 
+// Each entry is a flag of kestrovan-print (--NAME) and a job option of the
+// CUPS filter (kestrovan-NAME): a new option added here reaches both.
 const PrintOption kOptions[] = {
     {"method", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod, e); }},
     {"scale", true,
