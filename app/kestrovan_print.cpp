@@ -9,6 +9,7 @@
 
 #include "app/core/PaperSize.h"
 #include "app/core/Imports.h"
+#include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
@@ -110,23 +111,6 @@ double RealArg(const std::string& flag, const char* value) {
   return v;
 }
 
-int ThresholdArg(const std::string& flag, const char* value) {
-  const double v = RealArg(flag, value);
-  if (v < 0 || v > 255 || v != static_cast<int>(v)) Usage(flag + " takes a whole number 0..255");
-  return static_cast<int>(v);
-}
-
-int Choice(const std::string& flag, const char* value, std::initializer_list<const char*> names) {
-  int i = 0;
-  for (const char* n : names) {
-    if (std::strcmp(value, n) == 0) return i;
-    ++i;
-  }
-  std::string all;
-  for (const char* n : names) all += std::string(all.empty() ? "" : "|") + n;
-  Usage(flag + " takes " + all);
-}
-
 Options Parse(int argc, char** argv) {
   Options o;
   PrintSettings& s = o.settings;
@@ -138,6 +122,9 @@ Options Parse(int argc, char** argv) {
     };
     if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (a == "--version") {
+      std::printf("kestrovan-print %s\n", KESTROVAN_VERSION);
       std::exit(0);
     } else if (a == "--pdf") {
       o.pdf = value();
@@ -158,60 +145,11 @@ Options Parse(int argc, char** argv) {
       if (d < 72 || d > 2400 || d != static_cast<int>(d)) Usage("--dpi takes a whole number 72..2400");
       o.dpi = static_cast<int>(d);
       o.pageGiven = true;
-    } else if (a == "--method") {
-      s.PrintMethod = Choice(a, value(), {"drawing", "fit", "scale"});
-    } else if (a == "--scale") {
-      s.PrintScale = RealArg(a, value());
-      if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
-      s.PrintMethod = 2;
-    } else if (a == "--offset") {
-      const std::string v = value();
-      const size_t comma = v.find(',');
-      if (comma == std::string::npos) Usage("--offset takes X,Y in mm");
-      s.OffsetX = RealArg(a, v.substr(0, comma).c_str());
-      s.OffsetY = RealArg(a, v.substr(comma + 1).c_str());
-    } else if (a == "--rotate") {
-      s.RotationAngle = RealArg(a, value());
-      o.rotateGiven = true;
-    } else if (a == "--pens") {
-      s.PenSource = Choice(a, value(), {"drawing", "table"});
-    } else if (a == "--line-types") {
-      s.LineTypeSource = Choice(a, value(), {"drawing", "table"});
-    } else if (a == "--line-type-pitch") {
-      s.LineTypePitch = std::min(500.0, std::max(0.0001, RealArg(a, value())));
-    } else if (a == "--mono") {
-      s.Monochrome = 1;
-      s.MonoThreshold = ThresholdArg(a, value());
-      s.MonochromeGiven = true;
-    } else if (a == "--white-to-black") {
-      s.WhiteToBlackNormal = 1;
-      s.NormalWhiteThreshold = ThresholdArg(a, value());
-    } else if (a == "--sxf-white-to-black") {
-      s.WhiteToBlackSxf = 1;
-      s.SxfWhiteThreshold = ThresholdArg(a, value());
-      s.SxfWhiteGiven = true;
-    } else if (a == "--aux-lines") {
-      s.PrintAuxLines = 1;
-    } else if (a == "--display-only") {
-      s.DisplayOnlyMode = Choice(a, value(), {"0", "1", "2", "3"});
-      s.DisplayOnlyGiven = true;
-    } else if (a == "--follow-drawing") {
-      s.FollowDrawing = 1;
-    } else if (a == "--display-only-color") {
-      const double c = RealArg(a, value());
-      if (c < 0 || c > 0xFFFFFF || c != static_cast<double>(static_cast<long>(c)))
-        Usage("--display-only-color takes an RGB number 0..16777215 (red in the low byte)");
-      s.DisplayOnlyColor = static_cast<TColor>(c);
-    } else if (a == "--order") {
-      s.PrintOrder = Choice(a, value(), {"normal", "layer", "reverse"});
-    } else if (a == "--one-document") {
-      s.OneDocument = 1;
-    } else if (a == "--per-layer-group") {
-      s.PerLayerGroup = 1;
-    } else if (a == "--common-group") {
-      const double g = RealArg(a, value());
-      if (g < 0 || g > 17 || g != static_cast<int>(g)) Usage("--common-group takes 0..17");
-      s.CommonLayerGroup = static_cast<int32_t>(g);
+    } else if (const PrintOption* option = a.compare(0, 2, "--") == 0 ? FindPrintOption(a.substr(2)) : nullptr) {
+      const std::string v = option->TakesValue ? value() : "";
+      std::string error;
+      if (!option->Apply(s, a, v, error)) Usage(error);
+      if (a == "--rotate") o.rotateGiven = true;
     } else if (a == "--settings") {
       const std::string file = value();
       const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);

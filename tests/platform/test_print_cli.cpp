@@ -112,3 +112,54 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
   EXPECT_EQ(content, "previous");
 }
+
+// The CUPS filter on its own, as the scheduler runs it: job arguments, the
+// drawing from standard input or a file, PDF on standard output, messages by
+// level on stderr, nothing left in its temporary folder.
+TEST(CupsFilter, JobArgumentsPageOptionsAndMessages) {
+  const std::string drawing = CorpusDir() + "/jww/jwmac__Test2.jww";
+  if (!fs::exists(drawing)) GTEST_SKIP() << "no corpus";
+  const std::string dir = jwwtype::TempFolder() + "filter/";
+  fs::create_directories(dir + "tmp");
+  auto filter = [&](const std::string& env, const std::string& options, const std::string& tail) {
+    return RunCommand("cd " + dir + " && TMPDIR=" + dir + "tmp " + env + " " + KESTROVAN_CUPS_EXE +
+                      " 7 user title 1 '" + options + "' " + tail + " 2>err.txt");
+  };
+  auto err = [&] {
+    std::ifstream f(dir + "err.txt");
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  };
+  auto pageSize = [](const std::string& pdf) {
+    return RunCommand("pdfinfo '" + pdf + "' | awk '/^Page size:/ {print $3 \"x\" $5}'").output;
+  };
+  // From standard input, on the job's paper turned as asked; an unknown option of ours is a warning.
+  CommandResult r = filter("", "media=iso_a3_297x420mm orientation-requested=3 kestrovan-method=fit kestrovan-nope=1",
+                           "< " + drawing + " > a.pdf");
+  EXPECT_EQ(r.status, 0) << err();
+  EXPECT_NE(err().find("WARNING: the option kestrovan-nope is not known"), std::string::npos) << err();
+  EXPECT_NE(err().find("INFO: Printed 1 page"), std::string::npos) << err();
+  EXPECT_EQ(PdfPages(dir + "a.pdf"), 1);
+  EXPECT_EQ(pageSize(dir + "a.pdf"), "842x1191\n");
+  EXPECT_NE(RunCommand("pdftotext " + dir + "a.pdf -").output.find("５ｍライン"), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+  // The queue's PPD gives the paper when the job does not: A4, landscape by default.
+  if (fs::exists("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd")) {
+    r = filter("PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd", "", drawing + " > b.pdf");
+    EXPECT_EQ(r.status, 0) << err();
+    EXPECT_EQ(pageSize(dir + "b.pdf"), "842x595\n");
+  }
+  // Bad values, damaged drawings and wrong arguments fail the job with an ERROR line and no PDF.
+  r = filter("", "kestrovan-mono=300", drawing + " > c.pdf");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(err().find("ERROR: kestrovan-mono takes a whole number 0..255"), std::string::npos) << err();
+  std::ofstream(dir + "damaged.jww", std::ios::binary)
+      << std::ifstream(drawing, std::ios::binary).rdbuf();
+  fs::resize_file(dir + "damaged.jww", 3000);
+  r = filter("", "", "damaged.jww > d.pdf");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(err().find("ERROR: title is damaged"), std::string::npos) << err();
+  EXPECT_EQ(fs::file_size(dir + "d.pdf"), 0u);
+  EXPECT_EQ(filter("", "media=no-such-paper", drawing + " > e.pdf").status, 1);
+  EXPECT_EQ(RunCommand(std::string(KESTROVAN_CUPS_EXE) + " 1 2 3 2>/dev/null").status, 1);
+  EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+}

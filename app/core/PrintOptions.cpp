@@ -1,0 +1,136 @@
+#include "app/core/PrintOptions.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+
+#include "util/Numeric.h"
+
+namespace {
+
+bool Real(const std::string& flag, const std::string& value, double& v, std::string& error) {
+  if (util::ParseReal(value.c_str(), v)) return true;
+  error = flag + " takes a number, not \"" + value + "\"";
+  return false;
+}
+
+bool Threshold(const std::string& flag, const std::string& value, int32_t& out, std::string& error) {
+  double v;
+  if (!Real(flag, value, v, error)) return false;
+  if (v < 0 || v > 255 || v != static_cast<int>(v)) {
+    error = flag + " takes a whole number 0..255";
+    return false;
+  }
+  out = static_cast<int32_t>(v);
+  return true;
+}
+
+bool Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names,
+            int32_t& out, std::string& error) {
+  int32_t i = 0;
+  for (const char* n : names) {
+    if (value == n) {
+      out = i;
+      return true;
+    }
+    ++i;
+  }
+  std::string all;
+  for (const char* n : names) all += std::string(all.empty() ? "" : "|") + n;
+  error = flag + " takes " + all;
+  return false;
+}
+
+using S = PrintSettings;
+using Str = const std::string&;
+
+// Each entry is a flag of kestrovan-print (--NAME) and a job option of the
+// CUPS filter (kestrovan-NAME): a new option added here reaches both.
+const PrintOption kOptions[] = {
+    {"method", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod, e); }},
+    {"scale", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       if (!Real(f, v, s.PrintScale, e)) return false;
+       if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
+       s.PrintMethod = 2;
+       return true;
+     }},
+    {"offset", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       const size_t comma = v.find(',');
+       if (comma == std::string::npos) {
+         e = f + " takes X,Y in mm";
+         return false;
+       }
+       return Real(f, v.substr(0, comma), s.OffsetX, e) && Real(f, v.substr(comma + 1), s.OffsetY, e);
+     }},
+    {"rotate", true, [](S& s, Str f, Str v, std::string& e) { return Real(f, v, s.RotationAngle, e); }},
+    {"pens", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.PenSource, e); }},
+    {"line-types", true,
+     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.LineTypeSource, e); }},
+    {"line-type-pitch", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       double pitch;
+       if (!Real(f, v, pitch, e)) return false;
+       s.LineTypePitch = std::min(500.0, std::max(0.0001, pitch));
+       return true;
+     }},
+    {"mono", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       s.Monochrome = 1;
+       s.MonochromeGiven = true;
+       return Threshold(f, v, s.MonoThreshold, e);
+     }},
+    {"white-to-black", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       s.WhiteToBlackNormal = 1;
+       return Threshold(f, v, s.NormalWhiteThreshold, e);
+     }},
+    {"sxf-white-to-black", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       s.WhiteToBlackSxf = 1;
+       s.SxfWhiteGiven = true;
+       return Threshold(f, v, s.SxfWhiteThreshold, e);
+     }},
+    {"aux-lines", false, [](S& s, Str, Str, std::string&) { s.PrintAuxLines = 1; return true; }},
+    {"display-only", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       s.DisplayOnlyGiven = true;
+       return Choice(f, v, {"0", "1", "2", "3"}, s.DisplayOnlyMode, e);
+     }},
+    {"follow-drawing", false, [](S& s, Str, Str, std::string&) { s.FollowDrawing = 1; return true; }},
+    {"display-only-color", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       double c;
+       if (!Real(f, v, c, e)) return false;
+       if (c < 0 || c > 0xFFFFFF || c != static_cast<double>(static_cast<long>(c))) {
+         e = f + " takes an RGB number 0..16777215 (red in the low byte)";
+         return false;
+       }
+       s.DisplayOnlyColor = static_cast<TColor>(c);
+       return true;
+     }},
+    {"order", true,
+     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"normal", "layer", "reverse"}, s.PrintOrder, e); }},
+    {"one-document", false, [](S& s, Str, Str, std::string&) { s.OneDocument = 1; return true; }},
+    {"per-layer-group", false, [](S& s, Str, Str, std::string&) { s.PerLayerGroup = 1; return true; }},
+    {"common-group", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       double g;
+       if (!Real(f, v, g, e)) return false;
+       if (g < 0 || g > 17 || g != static_cast<int>(g)) {
+         e = f + " takes 0..17";
+         return false;
+       }
+       s.CommonLayerGroup = static_cast<int32_t>(g);
+       return true;
+     }},
+};
+
+}  // namespace
+
+const PrintOption* FindPrintOption(const std::string& name) {
+  for (const PrintOption& o : kOptions)
+    if (name == o.Name) return &o;
+  return nullptr;
+}
