@@ -5,8 +5,32 @@
 #include "render/UnitGval.h"
 #include "util/Geometry.h"
 
+namespace {
+
+// The box round the extents turned by `rotation` about the origin, as the
+// draw pass turns the drawing.
+jwwunit::Extents Turned(const jwwunit::Extents& e, double rotation) {
+  if (rotation == 0) return e;
+  const double c = std::cos(rotation), s = std::sin(rotation);
+  jwwunit::Extents t;
+  bool first = true;
+  for (const double x : {e.MinX, e.MaxX}) {
+    for (const double y : {e.MinY, e.MaxY}) {
+      const double tx = c * x - s * y, ty = s * x + c * y;
+      if (first || tx < t.MinX) t.MinX = tx;
+      if (first || tx > t.MaxX) t.MaxX = tx;
+      if (first || ty < t.MinY) t.MinY = ty;
+      if (first || ty > t.MaxY) t.MaxY = ty;
+      first = false;
+    }
+  }
+  return t;
+}
+
+}  // namespace
+
 double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
-  const jwwunit::Extents& e = jwwunit::DrawingExtents;
+  jwwunit::Extents e = r.FitExtents ? *r.FitExtents : jwwunit::DrawingExtents;
   double m, ox, oy, rotation;
   if (r.PrintMethod == 0) {
     m = d.PrinterScale;
@@ -24,6 +48,8 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   if (!std::isfinite(ox)) ox = 0;
   if (!std::isfinite(oy)) oy = 0;
   if (!std::isfinite(rotation)) rotation = 0;
+  // A fit places the drawing as it lands on the page: turned.
+  if (r.PrintMethod == 1) e = Turned(e, rotation);
 
   UnitGval::TPageWindow& w = UnitGval::PageWindow;
   w.PageWidth = r.PageWidthPx;

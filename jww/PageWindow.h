@@ -11,10 +11,13 @@ struct PageWindowRequest {
   double RotationAngle = 0;         // degrees, clockwise positive
   int PageWidthPx = 0, PageHeightPx = 0;
   double PageWidthMm = 0;
+  // What a fit to page fits: the extents of what prints (null: the drawing's).
+  const jwwunit::Extents* FitExtents = nullptr;
 };
 
 // Writes UnitGval::PageWindow from the request, the drawing's stored print
 // settings and the drawing extents; returns the page rotation (radians,
-// counter-clockwise). A fit of extents without width or height, and a stored
-// magnification of 0 or less, print centred at magnification 1.
+// counter-clockwise). A fit to page fits the turned extents. A fit of extents
+// without width or height, and a stored magnification of 0 or less, print
+// centred at magnification 1.
 double ComputePageWindow(const TJwwData& drawing, const PageWindowRequest& request);

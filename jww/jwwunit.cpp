@@ -2,6 +2,7 @@
 #include "jww/jwwunit.h"
 
 #include <cmath>
+#include <functional>
 #include <unordered_map>
 
 #include "jww/ImageReference.h"
@@ -161,6 +162,8 @@ class ExtentsBuilder {
   explicit ExtentsBuilder(jwwunit::Extents& e) : e_(e) {}
 
   bool Seeded() const { return seeded_; }
+  // The first finite point seeds the extents.
+  void WaitForSeed() { waitingForSeed_ = true; }
 
   void Init(double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y)) {
@@ -223,13 +226,20 @@ double Normalize360(double d) {
   return d;
 }
 
+// Which entities count; null counts every one.
+using ExtentsFilter = std::function<bool(const TJwwEntityBase&)>;
+
 // Adds the points of one entity list; `t` maps block contents (null at top level).
-void AddListPoints(ExtentsBuilder& b, const TJwwEntityLists& lists, const TJwwBlockInstance* t) {
+void AddListPoints(ExtentsBuilder& b, const TJwwEntityLists& lists, const TJwwBlockInstance* t,
+                   const ExtentsFilter* only = nullptr) {
+  auto skip = [only](const TJwwEntityBase& e) { return only && !(*only)(e); };
   for (const TJwwSen& s : lists.Lines) {
+    if (skip(s)) continue;
     b.ExtendMapped(s.StartX, s.StartY, t);
     b.ExtendMapped(s.EndX, s.EndY, t);
   }
   for (const TJwwEnko& a : lists.Arcs) {
+    if (skip(a)) continue;
     double x, y;
     if (a.FullCircle != 0) {
       for (int q = 0; q < 4; ++q) {
@@ -258,15 +268,17 @@ void AddListPoints(ExtentsBuilder& b, const TJwwEntityLists& lists, const TJwwBl
       }
     }
   }
-  for (const TJwwTen& p : lists.Points) b.ExtendMapped(p.X, p.Y, t);
+  for (const TJwwTen& p : lists.Points)
+    if (!skip(p)) b.ExtendMapped(p.X, p.Y, t);
   for (const TJwwMoji& m : lists.Texts) {
-    if (IsEmptyBaseLineText(m)) continue;
+    if (IsEmptyBaseLineText(m) || skip(m)) continue;
     b.ExtendMapped(m.StartX, m.StartY, t);
     b.ExtendMapped(m.EndX, m.EndY, t);
     ImageReference ref;
     if (!t && ParseImageReference(m.Text, ref)) b.Extend(m.StartX + ref.Width, m.StartY + ref.Height);
   }
   for (const TJwwSunpou& s : lists.Dimensions) {
+    if (skip(s)) continue;
     b.ExtendMapped(s.DimLine.StartX, s.DimLine.StartY, t);
     b.ExtendMapped(s.DimLine.EndX, s.DimLine.EndY, t);
     b.ExtendMapped(s.DimText.StartX, s.DimText.StartY, t);
@@ -279,6 +291,7 @@ void AddListPoints(ExtentsBuilder& b, const TJwwEntityLists& lists, const TJwwBl
     }
   }
   for (const TJwwSolid& s : lists.Solids) {
+    if (skip(s)) continue;
     b.ExtendMapped(s.X1, s.Y1, t);
     if (s.PenStyle <= 100) {
       b.ExtendMapped(s.X2, s.Y2, t);
@@ -342,6 +355,22 @@ bool TJwwData::ComputeExtents() {
   ExtentMaxX = jwwunit::DrawingExtents.MaxX;
   ExtentMaxY = jwwunit::DrawingExtents.MaxY;
   return true;
+}
+
+bool TJwwData::PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out) const {
+  ExtentsBuilder b(out);
+  b.WaitForSeed();
+  const ExtentsFilter printed = [&attr](const TJwwEntityBase& e) { return attr.GetLayerState(e.LayerIndex()) != 3; };
+  const ExtentsFilter all = [](const TJwwEntityBase&) { return true; };
+  AddListPoints(b, Entities, nullptr, &printed);
+  for (const TJwwBlockInstance& inst : BlockInstances) {
+    if (inst.DefIndex < 0) continue;
+    // As the draw pass filters them: by the insertion, or by each member.
+    const bool own = inst.OwnLayers();
+    if (!own && !printed(inst)) continue;
+    AddListPoints(b, BlockDefs[static_cast<size_t>(inst.DefIndex)].Entities, &inst, own ? &printed : &all);
+  }
+  return b.Seeded();
 }
 
 // ---------------------------------------------------------------------------

@@ -12,6 +12,10 @@
 #include "render/Canvas.h"
 #include "render/UnitGval.h"
 
+namespace jwwunit {
+struct Extents;
+}
+
 struct TJwwLayerGroup {
   int32_t State = 0;  // 0 hidden, 1 display only, 2+ shown (3: being written)
   int32_t WriteLayer = 0;
@@ -159,6 +163,9 @@ class TJwwData {
   // Fills the drawing extents from every entity and block instance. False
   // when nothing seeded them: they then keep the previous drawing's values.
   bool ComputeExtents();
+  // The extents of what prints: entities on layers the pen attributes do not
+  // leave out (state 3). False when nothing prints.
+  bool PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out) const;
   TJwwEntityCounts CountEntities(int layerGroup, int layer) const;
 
   // Draws one page's worth of the drawing: printOrder 0 as stored, 1 by

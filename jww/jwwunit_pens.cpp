@@ -40,13 +40,19 @@ TJwwData::BackgroundSwitch TJwwData::PensFromDrawing(
     TgraAttribute& attr, const UnitGraAtt::PrinterResolution* printer) const {
   if (!HasPenTable) return BackgroundSwitch::Unchanged;
   const double unit = PenWidthUnit(printer);
+  // Unless the drawing asks for points at the printer radius (its drawing
+  // state), a point prints as a small dot: 2 device dots round, plus half the
+  // pen's width.
+  const bool printerRadius = Kept.DrawState[1] != 0;
+  const int dpi = printer ? printer->HorizontalDpi() : 0;
+  const double dotRadius = 2 * (dpi > 0 ? 25.4 / dpi : 0.0425);
   for (int n = 1; n <= 8; ++n) {
     const TJwwPen& p = Pens[n];
-    attr.SetPen(n, p.PrinterColor, unit * p.PrinterWidth, p.PrinterPointRadius);
+    attr.SetPen(n, p.PrinterColor, unit * p.PrinterWidth, printerRadius ? p.PrinterPointRadius : dotRadius);
   }
   for (int n = 1; n <= 256; ++n) {
     const TJwwSxfPen& p = SxfPens[n];
-    attr.SetPen(100 + n, p.PrinterColor, p.PrinterWidth * 0.01, p.PrinterPointRadius);
+    attr.SetPen(100 + n, p.PrinterColor, p.PrinterWidth * 0.01, printerRadius ? p.PrinterPointRadius : dotRadius);
   }
   const TColor bg = Pens[0].PrinterColor;
   const unsigned r = RedOf(bg), g = GreenOf(bg), b = BlueOf(bg);

@@ -251,18 +251,15 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
     }
     return;
   }
-  std::vector<PointD>& points = UnitGval::PointList;
-  PointListScope scope;
-  double length = 0;
-  for (int i = 0; i <= steps; ++i) {
-    points.push_back(next());
-    if (i > 0) length += util::Distance(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
+  // The chords are one figure: the pattern runs on round the curve from its
+  // start, at the pattern's own lengths (curves are not fitted as lines are).
+  PatternChainScope chain(lineType, 0);
+  PointD prev = next();
+  for (int i = 1; i <= steps; ++i) {
+    const PointD p = next();
+    DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
+    prev = p;
   }
-  // The chords are one figure: the pattern runs on round the curve, fitted
-  // to its whole length.
-  PatternChainScope chain(lineType, length);
-  for (int i = 1; i <= steps; ++i)
-    DrawPatternLine(layerIndex, lineType, canvas, points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
 }
 
 }  // namespace UnitGra

@@ -244,6 +244,15 @@ TEST(PageWindowComputation, TheThreeMethods) {
   EXPECT_DOUBLE_EQ(w.Scale, 3300.0 / 404);
   EXPECT_DOUBLE_EQ((w.Xmin + w.Xmax) / 2, 210);  // centred on (200, 100) plus the offset
   EXPECT_DOUBLE_EQ((w.Ymin + w.Ymax) / 2, 100);
+  // Turned a quarter clockwise, the fit takes the turned drawing, 200 wide and 400 high.
+  r.RotationAngle = 90;
+  r.OffsetX = 0;
+  EXPECT_DOUBLE_EQ(ComputePageWindow(d, r), -M_PI / 2);
+  EXPECT_DOUBLE_EQ(w.Scale, 2400.0 / 404);
+  EXPECT_NEAR((w.Xmin + w.Xmax) / 2, 100, 1e-9);  // (200, 100) turned to (100, -200)
+  EXPECT_NEAR((w.Ymin + w.Ymax) / 2, -200, 1e-9);
+  r.RotationAngle = 0;
+  r.OffsetX = 10;
 
   // Given scale: a scale of 0 prints at 1; the offset is the centre.
   r.PrintMethod = 2;

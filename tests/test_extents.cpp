@@ -152,6 +152,20 @@ TEST(Extents, BlockContentsThroughTheirInstanceAndGroupScale) {
   // The seed is the insertion point; (10, 0) turned and doubled lands at (100, 120).
   ExpectExtents(ExtentsOf(d), 90, 100, 100, 120);
   EXPECT_EQ(UnitGval::CurrentGroupScale, 20);
+
+  // What prints leaves out the layers not printed, through insertions too;
+  // the insertion point itself is no ink.
+  Add(d.Entities, MakeLine(-50, -50, -40, -40, 2, 0));
+  TgraAttribute attr;
+  jwwunit::Extents printed;
+  ASSERT_TRUE(d.PrintedExtents(attr, printed));
+  EXPECT_DOUBLE_EQ(printed.MinX, -50);
+  attr.SetLayerState(0x20, 3);
+  ASSERT_TRUE(d.PrintedExtents(attr, printed));
+  EXPECT_DOUBLE_EQ(printed.MinX, 90);
+  EXPECT_DOUBLE_EQ(printed.MinY, 100);
+  attr.SetLayerState(0x60, 3);
+  EXPECT_FALSE(d.PrintedExtents(attr, printed));
 }
 
 TEST(ImageReferences, OneParserForEveryReader) {

@@ -49,6 +49,12 @@ TEST(PensFromDrawing, PensSxfPensAndBackground) {
   d.SxfPens[1].PrinterWidth = 25;
   d.SxfPens[256].PrinterPointRadius = 0.7;
   TgraAttribute a;
+  // Points at the pens' own radii only when the drawing asks for the printer
+  // radius; otherwise a dot of 2 printer dots.
+  EXPECT_EQ(d.PensFromDrawing(a, &k600), TJwwData::BackgroundSwitch::Light);
+  EXPECT_DOUBLE_EQ(a.GetPointRadius(8), 2 * 25.4 / 600);
+  EXPECT_DOUBLE_EQ(a.GetPointRadius(356), 2 * 25.4 / 600);
+  d.Kept.DrawState[1] = 1;
   EXPECT_EQ(d.PensFromDrawing(a, &k600), TJwwData::BackgroundSwitch::Light);
   EXPECT_EQ(a.GetPenColor(3), Rgb(3, 6, 9));
   EXPECT_DOUBLE_EQ(a.GetPenWidth(3), 0.15);

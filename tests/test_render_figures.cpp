@@ -122,15 +122,10 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
   Attr().SetLineTypeElement(row, 1, -1.0);
   Attr().UpdateLineTypePeriod(row);
   DrawPatternArc(0, 2, canvas, 50, 50, 10, 1, 0, 0, 2 * kPi, kId);
-  // About 62.8 mm of line at 2 mm per period: 31 periods, stretched to close
-  // the ring; half of it drawn (joints split some dashes).
+  // About 62.8 mm of line at 2 mm per period: some 31 dashes (joints split a few).
   const size_t dashes = canvas.Of("line").size();
   EXPECT_GE(dashes, 31u);
-  EXPECT_LE(dashes, 31u + 72u);
-  double drawn = 0;
-  for (const auto& l : canvas.Of("line"))
-    drawn += std::hypot(l.points[1].x - l.points[0].x, l.points[1].y - l.points[0].y);
-  EXPECT_NEAR(drawn, 10 * kPi * 10, 40);
+  EXPECT_LE(dashes, 31u + 72u / 2);
   EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 60, 1e-9);
   // Without a pattern it is 72 chords, clipped where they cross the page's edge.
   canvas.calls.clear();

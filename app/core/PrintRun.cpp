@@ -192,6 +192,10 @@ void PrintRun::PrintOneFile(const std::string& path) {
   request.PageWidthPx = device_.PageWidthPx();
   request.PageHeightPx = device_.PageHeightPx();
   request.PageWidthMm = device_.PageWidthMm();
+  // A fit fits what prints: hidden layers, and display-only ones left out,
+  // take no room on the page.
+  jwwunit::Extents printed;
+  if (d_.PrintedExtents(a, printed)) request.FitExtents = &printed;
   const double rotation = ComputePageWindow(d_, request);
 
   a.SetColorConversion(true, s_.Monochrome ? s_.MonoThreshold : -1, s_.WhiteToBlackSxf ? s_.SxfWhiteThreshold : -1,
