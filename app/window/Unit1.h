@@ -1,14 +1,17 @@
-// TForm1: the program's one window — the list of drawings, the settings
-// pages, the pen and line-type tables, and the print run.
+// TForm1: the program's one window. It assembles the four pages (the list of
+// drawings, the options, the pen and the line-type tables), runs the
+// commands of its buttons, and the print run. Its code is in Unit1.cpp
+// (pages, settings and list commands) and Unit1Print.cpp (output choice,
+// print run, preview).
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <QImage>
-#include <vector>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/core/PrintRun.h"
 #include "app/core/PrintSettings.h"
@@ -16,17 +19,16 @@
 #include "jww/jwwunit.h"
 #include "render/PrintDevice.h"
 
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
+class FilePage;
+class LineTypePage;
+class PenPage;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QRadioButton;
-class QSpinBox;
 class QTabWidget;
 class QTableWidget;
+class SettingsPage;
 
 // Where the window prints: a CUPS queue (empty name: the default printer)
 // or a PDF file with its page.
@@ -70,13 +72,13 @@ class TForm1 : public QMainWindow {
   QString StatusText() const;
   QString PrinterInfoText() const;
   PrintSettings& Settings() { return settings_; }
-  QListWidget* FileList() const { return list_; }
-  QTableWidget* PenGrid() const { return sg01_; }
-  QTableWidget* LineTypeGrid() const { return sg02_; }
+  QListWidget* FileList() const;
+  QTableWidget* PenGrid() const;
+  QTableWidget* LineTypeGrid() const;
   QTabWidget* Pages() const { return pages_; }
-  QLineEdit* BulkColorEdit() const { return edit7_; }
-  QLineEdit* BulkWidthEdit() const { return edit8_; }
-  QLineEdit* BulkRadiusEdit() const { return edit9_; }
+  QLineEdit* BulkColorEdit() const;
+  QLineEdit* BulkWidthEdit() const;
+  QLineEdit* BulkRadiusEdit() const;
   // The device a print run uses; tests put in a recording one.
   std::function<std::unique_ptr<PrintDevice>(std::string& error)> MakeDevice;
   // Set when Esc was pressed while the window handled events.
@@ -91,21 +93,14 @@ class TForm1 : public QMainWindow {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
-  QWidget* BuildFilePage();
-  QWidget* BuildSettingsPage();
-  QWidget* BuildPenPage();
-  QWidget* BuildLineTypePage();
-  void FillGrids();
-  void ShowTables();
-  void ReadTables();
-  void RepaintSwatches();
+  void ConnectPages();
   void UpdatePrinterInfo();
   void SetStatus(const QString& text);
   void SetStatusSjis(const std::string& sjis);
   bool Ask(const QString& question);
   std::unique_ptr<PrintDevice> DefaultDevice(std::string& error);
   void PrinterSetup();
-  void PickColor(QLabel* swatch, QLineEdit* edit);
+  QString ChooseFile(const std::string& sjisFolder, const QString& filter);
 
   QString settingsFile_;
   bool confirm_;
@@ -117,19 +112,10 @@ class TForm1 : public QMainWindow {
   bool running_ = false;
 
   QTabWidget* pages_ = nullptr;
-  QListWidget* list_ = nullptr;
+  FilePage* filePage_ = nullptr;
+  SettingsPage* settingsPage_ = nullptr;
+  PenPage* penPage_ = nullptr;
+  LineTypePage* lineTypePage_ = nullptr;
   QLabel* status_ = nullptr;
-  QLabel* printerInfo_ = nullptr;
-  QButtonGroup* method_ = nullptr;
-  QLineEdit *scale_ = nullptr, *offsetX_ = nullptr, *offsetY_ = nullptr, *rotation_ = nullptr;
-  QCheckBox *mono_ = nullptr, *whiteNormal_ = nullptr, *whiteSxf_ = nullptr, *perGroup_ = nullptr,
-            *oneDocument_ = nullptr, *auxLines_ = nullptr;
-  QSpinBox *monoThreshold_ = nullptr, *normalThreshold_ = nullptr, *sxfThreshold_ = nullptr;
-  QComboBox* commonGroup_ = nullptr;
-  QButtonGroup *displayOnly_ = nullptr, *order_ = nullptr, *penSource_ = nullptr, *lineTypeSource_ = nullptr;
-  QLabel* displayOnlySwatch_ = nullptr;
-  QLabel* bulkSwatch_ = nullptr;
-  QLineEdit *edit7_ = nullptr, *edit8_ = nullptr, *edit9_ = nullptr, *edit10_ = nullptr;
-  QTableWidget *sg01_ = nullptr, *sg02_ = nullptr;
-  QPushButton* button12_ = nullptr;
+  QPushButton* startButton_ = nullptr;
 };

@@ -1,0 +1,26 @@
+// The "ファイル指定" page: the list of drawings to print and its buttons.
+#pragma once
+
+#include <QWidget>
+
+class QListWidget;
+class QPushButton;
+
+class FilePage : public QWidget {
+  Q_OBJECT
+ public:
+  explicit FilePage(QWidget* parent = nullptr);
+  QListWidget* List() const { return drawings_; }
+  // Adding and removing drawings; the list itself stays readable.
+  void SetEditingEnabled(bool enabled);
+
+ signals:
+  void AddRequested();
+  void DeleteRequested();
+  void PreviewRequested();
+  void OpenRequested(const QString& path);
+
+ private:
+  QListWidget* drawings_;
+  QPushButton *addButton_, *deleteButton_;
+};

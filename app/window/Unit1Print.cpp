@@ -1,0 +1,200 @@
+// TForm1: where the run prints, the print run and the preview.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "app/core/PaperSize.h"
+#include "app/core/PrintPreparation.h"
+#include "app/window/SettingsPage.h"
+#include "app/window/Unit1.h"
+#include "app/window/WindowCommon.h"
+#include "platform/KeyState.h"
+#include "platform/PrintService.h"
+
+using namespace window;
+
+std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
+  if (!output_.Pdf) {
+    auto device = platform::MakeCupsPrintService(output_.Printer.toStdString(), nullptr, error);
+    if (device) return device;
+  }
+  return platform::MakePdfPrintService(output_.PdfPath.toStdString(), output_.Page);
+}
+
+void TForm1::SetOutput(const OutputChoice& output) {
+  output_ = output;
+  UpdatePrinterInfo();
+}
+
+void TForm1::UpdatePrinterInfo() {
+  std::string error;
+  std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
+  if (!device) {
+    settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + QString::fromStdString(error));
+    return;
+  }
+  QString name = output_.Pdf ? QStringLiteral("PDF (%1)").arg(output_.PdfPath) : Q(device->PrinterName());
+  auto mm = [](double v) { return QString::number(v, 'f', 2); };
+  settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + name + "\r\n" + QStringLiteral("用紙サイズ：横：") +
+                                mm(device->PaperWidthMm()) + QStringLiteral("mm　縦：") + mm(device->PaperHeightMm()) +
+                                QStringLiteral("mm　印刷サイズ：横：") + mm(device->PageWidthMm()) +
+                                QStringLiteral("mm　縦：") + mm(device->PageHeightMm()) + QStringLiteral("mm"));
+}
+
+void TForm1::PrinterSetup() {
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("プリンタ設定"));
+  auto* form = new QFormLayout(&dialog);
+  auto* printer = new QComboBox;
+  printer->addItem(QStringLiteral("PDFファイルに出力"));
+  for (const QString& name : QPrinterInfo::availablePrinterNames()) printer->addItem(name);
+  if (!output_.Pdf) printer->setCurrentText(output_.Printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : output_.Printer);
+  auto* path = new QLineEdit(output_.PdfPath);
+  auto* paper = new QComboBox;
+  paper->addItems({"A3", "A4", "A2", "A1", "A0", "B4", "B5"});
+  auto* landscape = new QCheckBox(QStringLiteral("横向き"));
+  landscape->setChecked(output_.Page.PaperWidthMm > output_.Page.PaperHeightMm);
+  auto* dpi = new QSpinBox;
+  dpi->setRange(72, 2400);
+  dpi->setValue(output_.Page.Dpi);
+  form->addRow(QStringLiteral("プリンタ"), printer);
+  form->addRow(QStringLiteral("PDFファイル"), path);
+  form->addRow(QStringLiteral("用紙"), paper);
+  form->addRow(QString(), landscape);
+  form->addRow(QStringLiteral("解像度(dpi)"), dpi);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  form->addRow(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) return;
+  OutputChoice o = output_;
+  o.Pdf = printer->currentIndex() == 0;
+  o.Printer = o.Pdf ? QString() : printer->currentText();
+  o.PdfPath = path->text();
+  PaperSize size;
+  ParsePaperSize(paper->currentText().toStdString(), size);
+  o.Page = OrientedPage(size, landscape->isChecked(), dpi->value());
+  SetOutput(o);
+  ReadControls();
+}
+
+namespace {
+
+TForm1* g_printing = nullptr;
+bool WindowAbortPoll() { return platform::EscapeKeyDown() || (g_printing && g_printing->EscPressed); }
+
+// The run as the window shows it: the status line and the drawing being printed.
+class WindowObserver : public PrintRunObserver {
+ public:
+  WindowObserver(QListWidget* list, QLabel* status) : list_(list), status_(status) {}
+  void Status(const std::string& sjis) override {
+    status_->setText(Q(sjis));
+    status_->repaint();
+  }
+  void FileStarted(size_t index, size_t, const std::string&) override {
+    list_->clearSelection();
+    if (auto* item = list_->item(static_cast<int>(index))) item->setSelected(true);
+    list_->repaint();
+  }
+  void ProcessMessages() override { QApplication::processEvents(); }
+  bool StopRequested() override {
+    if (!WindowAbortPoll()) return false;
+    QApplication::beep();
+    return true;
+  }
+
+ private:
+  QListWidget* list_;
+  QLabel* status_;
+};
+
+}  // namespace
+
+PrintRunResult TForm1::StartPrint() {
+  PrintRunResult result;
+  if (running_) return result;
+  if (FileList()->count() == 0) {
+    const QString text = QStringLiteral("印刷を行うファイル名を指定して下さい。");
+    if (confirm_) QMessageBox::information(this, windowTitle(), text);
+    SetStatus(text);
+    return result;
+  }
+  if (!Ask(QStringLiteral("印刷を開始します。よろしいですか？"))) return result;
+  ReadControls();
+  std::string error;
+  std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
+  if (!device) {
+    SetStatus(QString::fromStdString(error));
+    return result;
+  }
+  running_ = true;
+  EscPressed = false;
+  startButton_->setEnabled(false);
+  g_printing = this;
+  UnitGval::SetAbortPoll(WindowAbortPoll);
+  std::vector<std::string> files;
+  for (const QString& f : Files()) files.push_back(f.toStdString());
+  WindowObserver observer(FileList(), status_);
+  PrintRun run(drawing_, *device, settings_, observer);
+  result = run.Run(files);
+  if (!device->Finish() || result.OutputFailed) SetStatus(QString::fromStdString(device->LastError()));
+  UnitGval::SetAbortPoll(nullptr);
+  g_printing = nullptr;
+  FileList()->clearSelection();
+  startButton_->setEnabled(true);
+  running_ = false;
+  return result;
+}
+
+std::vector<QImage> TForm1::Preview() {
+  std::vector<QImage> pages;
+  QListWidgetItem* item = FileList()->currentItem();
+  if (!item && FileList()->count() > 0) item = FileList()->item(0);
+  if (!item || running_) return pages;
+  ReadControls();
+  PageSetup page = output_.Page;
+  if (!output_.Pdf) {  // the printer's paper, as far as it tells
+    std::string error;
+    if (auto device = DefaultDevice(error)) {
+      page.PaperWidthMm = device->PageWidthMm();
+      page.PaperHeightMm = device->PageHeightMm();
+    }
+  }
+  page.Dpi = 72;
+  auto device = platform::MakeImagePrintService(page, &pages);
+  PrintSettings settings = settings_;
+  settings.OneDocument = 0;
+  PrintRunObserver quiet;
+  TJwwData drawing;
+  PrintRun(drawing, *device, settings, quiet).Run({item->text().toStdString()});
+  device.reset();
+  if (!confirm_) return pages;
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("プレビュー：") + QFileInfo(item->text()).fileName());
+  auto* v = new QVBoxLayout(&dialog);
+  if (pages.empty()) v->addWidget(new QLabel(QStringLiteral("印刷するものがありません。")));
+  for (const QImage& image : pages) {
+    auto* label = new QLabel;
+    label->setPixmap(QPixmap::fromImage(image.scaled(900, 640, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    label->setFrameShape(QFrame::Box);
+    v->addWidget(label);
+    if (v->count() >= 3) break;  // the first pages are enough to judge
+  }
+  auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
+  connect(close, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  v->addWidget(close);
+  dialog.exec();
+  return pages;
+}
