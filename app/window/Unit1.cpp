@@ -106,7 +106,8 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
 
   connect(startButton_, &QPushButton::clicked, this, [this] { StartPrint(); });
   connect(quit, &QPushButton::clicked, this, [this] {
-    if (Ask(QStringLiteral("終了します。よろしいですか？"))) close();
+    // During a run the close itself asks whether to stop it.
+    if (running_ || Ask(QStringLiteral("終了します。よろしいですか？"))) close();
   });
   connect(save, &QPushButton::clicked, this, [this] {
     const QString path = QFileDialog::getSaveFileName(this, QString(), Q(extras_.SettingsFolder), kSettingsFilter);
@@ -371,6 +372,15 @@ void TForm1::keyPressEvent(QKeyEvent* e) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+  if (running_) {
+    // The run's loop is still on the stack: stop it, and close when it has returned.
+    e->ignore();
+    if (closeAfterRun_ || !Ask(QStringLiteral("印刷中です。印刷を中止して終了しますか？"))) return;
+    closeAfterRun_ = true;
+    EscPressed = true;
+    SetStatus(QStringLiteral("印刷を中止しています…"));
+    return;
+  }
   jwwtype::ClearImages();
   drawing_.ClearDrawing();
   ReadControls();

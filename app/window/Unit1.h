@@ -81,7 +81,8 @@ class TForm1 : public QMainWindow {
   QLineEdit* BulkRadiusEdit() const;
   // The device a print run uses; tests put in a recording one.
   std::function<std::unique_ptr<PrintDevice>(std::string& error)> MakeDevice;
-  // Set when Esc was pressed while the window handled events.
+  // Set when Esc was pressed while the window handled events, or when the
+  // window is closed during a run: the run stops at the next check.
   bool EscPressed = false;
 
   static QColor SwatchColor(const QString& code);
@@ -110,6 +111,7 @@ class TForm1 : public QMainWindow {
   OutputChoice output_;
   bool darkBackground_ = false;
   bool running_ = false;
+  bool closeAfterRun_ = false;  // closed during a run: close once it has stopped
 
   QTabWidget* pages_ = nullptr;
   FilePage* filePage_ = nullptr;

@@ -155,6 +155,10 @@ PrintRunResult TForm1::StartPrint() {
   FileList()->clearSelection();
   startButton_->setEnabled(true);
   running_ = false;
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    close();
+  }
   return result;
 }
 

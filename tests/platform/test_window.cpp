@@ -151,6 +151,22 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   EXPECT_EQ(empty.StatusText(), QStringLiteral("印刷を行うファイル名を指定して下さい。"));
 }
 
+TEST(Window, ClosingDuringARunStopsItThenCloses) {
+  std::vector<std::string> log;
+  TForm1 w({Sample("house-plan.jww"), Sample("site-plan.jww")}, QString(), false);
+  w.show();
+  w.MakeDevice = [&](std::string&) {
+    auto d = std::make_unique<RecordingDevice>(&log);
+    // The window is closed while the first file prints, as its close button would.
+    d->onEnd = [&w] { QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection); };
+    return d;
+  };
+  const PrintRunResult r = w.StartPrint();
+  EXPECT_TRUE(r.Stopped);
+  EXPECT_EQ(r.Pages, 1);  // the second drawing never printed
+  EXPECT_FALSE(w.isVisible());
+}
+
 TEST(Window, ImportsAndThePrinterLine) {
   TForm1 w({}, QString(), false);
   EXPECT_TRUE(w.PrinterInfoText().startsWith(QStringLiteral("プリンタ名：")));
