@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPrinterInfo>
+#include <QProgressBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -102,6 +103,11 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
   setCentralWidget(central);
   status_ = new QLabel;
   statusBar()->addWidget(status_, 1);
+  progress_ = new QProgressBar;
+  progress_->setFormat(QStringLiteral("%v / %m"));
+  progress_->setMaximumWidth(160);
+  progress_->hide();
+  statusBar()->addPermanentWidget(progress_);
   Paint(statusBar(), kStatusColor);
 
   connect(startButton_, &QPushButton::clicked, this, [this] { StartPrint(); });

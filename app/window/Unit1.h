@@ -16,6 +16,7 @@
 #include "app/core/PrintRun.h"
 #include "app/core/PrintSettings.h"
 #include "app/core/SettingsFile.h"
+#include "app/window/RunReport.h"
 #include "jww/jwwunit.h"
 #include "render/PrintDevice.h"
 
@@ -25,6 +26,7 @@ class PenPage;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
@@ -71,6 +73,8 @@ class TForm1 : public QMainWindow {
   QStringList Files() const;
   QString StatusText() const;
   QString PrinterInfoText() const;
+  // What went wrong in the last run, a drawing each.
+  const std::vector<RunProblem>& LastRunProblems() const { return problems_; }
   PrintSettings& Settings() { return settings_; }
   QListWidget* FileList() const;
   QTableWidget* PenGrid() const;
@@ -102,6 +106,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<PrintDevice> DefaultDevice(std::string& error);
   void PrinterSetup();
   QString ChooseFile(const std::string& sjisFolder, const QString& filter);
+  bool OutputWritable();
+  void ReportRun(const PrintRunResult& r, const QString& outputError);
 
   QString settingsFile_;
   bool confirm_;
@@ -119,5 +125,7 @@ class TForm1 : public QMainWindow {
   PenPage* penPage_ = nullptr;
   LineTypePage* lineTypePage_ = nullptr;
   QLabel* status_ = nullptr;
+  QProgressBar* progress_ = nullptr;  // "n / N" during a run
+  std::vector<RunProblem> problems_;
   QPushButton* startButton_ = nullptr;
 };

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QSpinBox>
@@ -95,32 +97,40 @@ namespace {
 TForm1* g_printing = nullptr;
 bool WindowAbortPoll() { return platform::EscapeKeyDown() || (g_printing && g_printing->EscPressed); }
 
-// The run as the window shows it: the status line and the drawing being printed.
-class WindowObserver : public PrintRunObserver {
- public:
-  WindowObserver(QListWidget* list, QLabel* status) : list_(list), status_(status) {}
-  void Status(const std::string& sjis) override {
-    status_->setText(Q(sjis));
-    status_->repaint();
-  }
-  void FileStarted(size_t index, size_t, const std::string&) override {
-    list_->clearSelection();
-    if (auto* item = list_->item(static_cast<int>(index))) item->setSelected(true);
-    list_->repaint();
-  }
-  void ProcessMessages() override { QApplication::processEvents(); }
-  bool StopRequested() override {
-    if (!WindowAbortPoll()) return false;
-    QApplication::beep();
-    return true;
-  }
-
- private:
-  QListWidget* list_;
-  QLabel* status_;
-};
-
 }  // namespace
+
+// A PDF goes beside its target first: the folder must take new files.
+bool TForm1::OutputWritable() {
+  if (MakeDevice || !output_.Pdf) return true;
+  const QFileInfo folder(QFileInfo(output_.PdfPath).absolutePath());
+  if (folder.isDir() && folder.isWritable()) return true;
+  const QString text = QStringLiteral("PDFファイルを書き込めません。フォルダ「%1」がないか、書き込みが許可されていません。")
+                           .arg(folder.absoluteFilePath());
+  SetStatus(text);
+  if (confirm_) QMessageBox::warning(this, windowTitle(), text);
+  return false;
+}
+
+void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
+  SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
+  if (!confirm_ || (problems_.empty() && outputError.isEmpty())) return;
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("印刷の結果"));
+  auto* v = new QVBoxLayout(&dialog);
+  auto* summary = new QLabel(RunSummaryLine(r, problems_) + (outputError.isEmpty() ? QString() : "\n" + outputError));
+  summary->setWordWrap(true);
+  v->addWidget(summary);
+  if (!problems_.empty()) {
+    auto* list = new QPlainTextEdit(RunProblemList(problems_));
+    list->setReadOnly(true);
+    list->setMinimumSize(520, 200);
+    v->addWidget(list, 1);
+  }
+  auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok);
+  connect(ok, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  v->addWidget(ok);
+  dialog.exec();
+}
 
 PrintRunResult TForm1::StartPrint() {
   PrintRunResult result;
@@ -133,10 +143,12 @@ PrintRunResult TForm1::StartPrint() {
   }
   if (!Ask(QStringLiteral("印刷を開始します。よろしいですか？"))) return result;
   ReadControls();
+  if (!OutputWritable()) return result;
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {
-    SetStatus(QString::fromStdString(error));
+    SetStatus(QStringLiteral("プリンタ「%1」を使えません（%2）。")
+                  .arg(output_.Printer, QString::fromStdString(error)));
     return result;
   }
   running_ = true;
@@ -146,10 +158,21 @@ PrintRunResult TForm1::StartPrint() {
   UnitGval::SetAbortPoll(WindowAbortPoll);
   std::vector<std::string> files;
   for (const QString& f : Files()) files.push_back(f.toStdString());
-  WindowObserver observer(FileList(), status_);
+  WindowRunObserver observer(FileList(), status_, progress_, WindowAbortPoll);
+  progress_->setRange(0, static_cast<int>(files.size()));
+  progress_->setValue(0);
+  progress_->show();
   PrintRun run(drawing_, *device, settings_, observer);
   result = run.Run(files);
-  if (!device->Finish() || result.OutputFailed) SetStatus(QString::fromStdString(device->LastError()));
+  const bool finished = device->Finish();
+  observer.Finish(files, result.Stopped);
+  problems_ = observer.Problems;
+  QString outputError;
+  if (!finished || result.OutputFailed)
+    outputError = output_.Pdf && !MakeDevice
+                      ? QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(output_.PdfPath)
+                      : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(device->LastError()));
+  progress_->hide();
   UnitGval::SetAbortPoll(nullptr);
   g_printing = nullptr;
   FileList()->clearSelection();
@@ -158,7 +181,9 @@ PrintRunResult TForm1::StartPrint() {
   if (closeAfterRun_) {
     closeAfterRun_ = false;
     close();
+    return result;
   }
+  ReportRun(result, outputError);
   return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -12,7 +13,9 @@
 #include <QTableWidget>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
+#include "JwwWriter.h"
 #include "RecordingDevice.h"
 #include "app/window/Unit1.h"
 #include "jww/jwwtype.h"
@@ -149,6 +152,46 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   TForm1 empty({}, QString(), false);
   empty.StartPrint();
   EXPECT_EQ(empty.StatusText(), QStringLiteral("印刷を行うファイル名を指定して下さい。"));
+}
+
+TEST(Window, RunSummaryNamesEveryProblem) {
+  const std::string dir = Dir() + "summary/";
+  fs::create_directories(dir);
+  TJwwData blank;
+  InitTestDrawing(blank, 700);
+  WriteFile(dir + "blank.jww", WriteJww(blank));
+  std::ofstream(dir + "empty.jww").close();
+  std::ofstream(dir + "notes.jww") << "not a drawing";
+  std::ofstream(dir + "gone.jww") << "x";
+  const std::vector<uint8_t> whole = ReadFileBytes(Sample("house-plan.jww").toStdString());
+  WriteFile(dir + "damaged.jww", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 9 / 10));
+  std::vector<std::string> log;
+  TForm1 w({}, QString(), false);
+  for (const char* f : {"blank.jww", "empty.jww", "notes.jww", "gone.jww", "damaged.jww"})
+    w.AddFiles({QString::fromStdString(dir + f)});
+  w.AddFiles({Sample("site-plan.jww")});
+  fs::remove(dir + "gone.jww");
+  w.MakeDevice = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
+  const PrintRunResult r = w.StartPrint();
+  std::map<QString, QString> why;
+  for (const RunProblem& p : w.LastRunProblems()) why[QFileInfo(p.Path).fileName()] = p.Reason;
+  EXPECT_EQ(why["blank.jww"], QStringLiteral("印刷するものがありません（ページなし）"));
+  EXPECT_EQ(why["empty.jww"], QStringLiteral("空のファイルです"));
+  EXPECT_EQ(why["notes.jww"], QStringLiteral("図面ファイルではありません"));
+  EXPECT_EQ(why["gone.jww"], QStringLiteral("ファイルがありません"));
+  EXPECT_TRUE(why["damaged.jww"].startsWith(QStringLiteral("ファイルが壊れています")));
+  EXPECT_EQ(why.count("site-plan.jww"), 0u);
+  EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、白紙 1。")
+                                .arg(r.Pages)
+                                .arg(r.FilesPrinted));
+  EXPECT_EQ(r.FilesPrinted, 2);
+  // A PDF folder that cannot be written is said before anything runs, in Japanese.
+  TForm1 nowhere({Sample("site-plan.jww")}, QString(), false);
+  OutputChoice out;
+  out.PdfPath = QString::fromStdString(dir + "no-such-folder/out.pdf");
+  nowhere.SetOutput(out);
+  EXPECT_EQ(nowhere.StartPrint().Pages, 0);
+  EXPECT_TRUE(nowhere.StatusText().startsWith(QStringLiteral("PDFファイルを書き込めません。")));
 }
 
 TEST(Window, ClosingDuringARunStopsItThenCloses) {
