@@ -13,6 +13,11 @@ class FilePage : public QWidget {
   QListWidget* List() const { return drawings_; }
   // Adding and removing drawings; the list itself stays readable.
   void SetEditingEnabled(bool enabled);
+  // Moves the selected drawings one place up (step -1) or down (+1), keeping them selected.
+  void MoveSelected(int step);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  signals:
   void AddRequested();
@@ -22,5 +27,5 @@ class FilePage : public QWidget {
 
  private:
   QListWidget* drawings_;
-  QPushButton *addButton_, *deleteButton_;
+  QPushButton *addButton_, *deleteButton_, *upButton_, *downButton_;
 };

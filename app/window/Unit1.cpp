@@ -95,10 +95,10 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
   big.setPixelSize(16);
   startButton_->setFont(big);
   auto* quit = new QPushButton(QStringLiteral("終了(&X)"));
-  auto* save = new QPushButton(QStringLiteral("設定保存(&S)"));
-  auto* open = new QPushButton(QStringLiteral("設定を開く(&O)"));
-  auto* reset = new QPushButton(QStringLiteral("設定初期化"));
-  for (QPushButton* b : {startButton_, quit, save, open, reset}) buttons->addWidget(b);
+  saveButton_ = new QPushButton(QStringLiteral("設定保存(&S)"));
+  openButton_ = new QPushButton(QStringLiteral("設定を開く(&O)"));
+  resetButton_ = new QPushButton(QStringLiteral("設定初期化"));
+  for (QPushButton* b : {startButton_, quit, saveButton_, openButton_, resetButton_}) buttons->addWidget(b);
   v->addLayout(buttons);
   setCentralWidget(central);
   status_ = new QLabel;
@@ -115,15 +115,15 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
     // During a run the close itself asks whether to stop it.
     if (running_ || Ask(QStringLiteral("終了します。よろしいですか？"))) close();
   });
-  connect(save, &QPushButton::clicked, this, [this] {
+  connect(saveButton_, &QPushButton::clicked, this, [this] {
     const QString path = QFileDialog::getSaveFileName(this, QString(), Q(extras_.SettingsFolder), kSettingsFilter);
     if (!path.isEmpty()) SaveSettings(path);
   });
-  connect(open, &QPushButton::clicked, this, [this] {
+  connect(openButton_, &QPushButton::clicked, this, [this] {
     const QString path = ChooseFile(extras_.SettingsFolder, kSettingsFilter);
     if (!path.isEmpty()) OpenSettings(path);
   });
-  connect(reset, &QPushButton::clicked, this, [this] {
+  connect(resetButton_, &QPushButton::clicked, this, [this] {
     if (Ask(QStringLiteral("設定を初期化了します。現在の設定はクリアされます。よろしいですか？"))) ResetSettings();
   });
   ConnectPages();
@@ -217,7 +217,8 @@ void TForm1::BulkPointRadius() { penPage_->BulkPointRadius(); }
 
 int TForm1::AddFiles(const QStringList& paths) {
   // Paths are kept as the file system spells them (it tells capitals apart);
-  // duplicates and the order ignore letter case.
+  // a duplicate ignores letter case. New drawings go to the end: the list's
+  // order is the print order.
   QListWidget* list = FileList();
   int added = 0;
   for (const QString& given : paths) {
@@ -232,18 +233,16 @@ int TForm1::AddFiles(const QStringList& paths) {
     list->addItem(path);
     ++added;
   }
-  QStringList all = Files();
-  std::sort(all.begin(), all.end(), [](const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) < 0;
-  });
-  list->clear();
-  list->addItems(all);
   return added;
+}
+
+void TForm1::MoveSelected(int step) {
+  if (!running_) filePage_->MoveSelected(step);
 }
 
 int TForm1::DeleteSelected() {
   const QList<QListWidgetItem*> selected = FileList()->selectedItems();
-  if (FileList()->count() == 0 || selected.isEmpty()) return 0;
+  if (running_ || FileList()->count() == 0 || selected.isEmpty()) return 0;
   const int n = static_cast<int>(selected.size());
   if (!Ask(QStringLiteral("選択した%1個のファイルを一覧から削除します。よろしいですか？").arg(n))) return 0;
   for (QListWidgetItem* item : selected) delete item;
@@ -297,8 +296,8 @@ bool TForm1::OpenSettings(const QString& path) {
   return r == SettingsReadResult::Opened;
 }
 
+// The options and tables only: the list of drawings stays.
 void TForm1::ResetSettings() {
-  FileList()->clear();
   PreparePenAttributes(UnitGraAtt::GraAttribute(), darkBackground_);
   settings_ = PrintSettings();
   UpdatePrinterInfo();
@@ -328,6 +327,16 @@ void TForm1::ImportLineTypes(const QString& path) {
   if (!r.Done) return;
   ShowSettings();
   SetStatusSjis(r.Status);
+}
+
+void TForm1::SetRunning(bool running) {
+  running_ = running;
+  startButton_->setEnabled(!running);
+  for (QPushButton* b : {saveButton_, openButton_, resetButton_}) b->setEnabled(!running);
+  filePage_->SetEditingEnabled(!running);
+  settingsPage_->SetOptionsEnabled(!running);
+  penPage_->SetTableEnabled(!running);
+  lineTypePage_->SetTableEnabled(!running);
 }
 
 void TForm1::OpenInJwCad(const QString& path) {

@@ -52,6 +52,7 @@ class TForm1 : public QMainWindow {
   // Commands, as the buttons run them (paths given instead of dialogs).
   int AddFiles(const QStringList& paths);          // returns how many were added
   int DeleteSelected();                            // returns how many were deleted
+  void MoveSelected(int step);                     // -1 up, +1 down: the print order
   bool SaveSettings(const QString& path);
   bool OpenSettings(const QString& path);
   void ResetSettings();
@@ -108,6 +109,8 @@ class TForm1 : public QMainWindow {
   QString ChooseFile(const std::string& sjisFolder, const QString& filter);
   bool OutputWritable();
   void ReportRun(const PrintRunResult& r, const QString& outputError);
+  // During a run nothing that changes the settings or the list can be used.
+  void SetRunning(bool running);
 
   QString settingsFile_;
   bool confirm_;
@@ -127,5 +130,5 @@ class TForm1 : public QMainWindow {
   QLabel* status_ = nullptr;
   QProgressBar* progress_ = nullptr;  // "n / N" during a run
   std::vector<RunProblem> problems_;
-  QPushButton* startButton_ = nullptr;
+  QPushButton *startButton_ = nullptr, *saveButton_ = nullptr, *openButton_ = nullptr, *resetButton_ = nullptr;
 };

@@ -151,9 +151,8 @@ PrintRunResult TForm1::StartPrint() {
                   .arg(output_.Printer, QString::fromStdString(error)));
     return result;
   }
-  running_ = true;
+  SetRunning(true);
   EscPressed = false;
-  startButton_->setEnabled(false);
   g_printing = this;
   UnitGval::SetAbortPoll(WindowAbortPoll);
   std::vector<std::string> files;
@@ -176,8 +175,7 @@ PrintRunResult TForm1::StartPrint() {
   UnitGval::SetAbortPoll(nullptr);
   g_printing = nullptr;
   FileList()->clearSelection();
-  startButton_->setEnabled(true);
-  running_ = false;
+  SetRunning(false);
   if (closeAfterRun_) {
     closeAfterRun_ = false;
     close();

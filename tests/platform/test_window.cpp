@@ -8,9 +8,13 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QListWidget>
 #include <QTableWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -48,16 +52,31 @@ TEST(Window, AddingRuleAndDelete) {
                         QString::fromStdString(dir + "missing.jww")}),
             0);
   EXPECT_EQ(w.AddFiles({Sample("house-plan.jww")}), 1);
-  // Sorted without regard to case.
-  const QStringList files = w.Files();
-  for (int i = 1; i < files.size(); ++i) EXPECT_LE(files[i - 1].compare(files[i], Qt::CaseInsensitive), 0);
+  // The list keeps the order drawings were added in: it is the print order, and moves change it.
+  const QString plan = QString::fromStdString(dir + "Plan-B.JWW"), site = Sample("site-plan.jww"),
+                house = Sample("house-plan.jww");
+  EXPECT_EQ(w.Files(), (QStringList{plan, site, house}));
+  w.FileList()->item(2)->setSelected(true);
+  w.MoveSelected(-1);
+  w.MoveSelected(-1);
+  w.MoveSelected(-1);  // already at the top
+  EXPECT_EQ(w.Files(), (QStringList{house, plan, site}));
+  w.FileList()->item(1)->setSelected(true);  // with house-plan: both move as one block
+  w.MoveSelected(+1);
+  EXPECT_EQ(w.Files(), (QStringList{site, house, plan}));
+  w.FileList()->clearSelection();
   w.FileList()->item(0)->setSelected(true);
   w.FileList()->item(2)->setSelected(true);
   EXPECT_EQ(w.DeleteSelected(), 2);
-  EXPECT_EQ(w.Files().size(), 1);
+  EXPECT_EQ(w.Files(), (QStringList{house}));
   EXPECT_TRUE(w.StatusText().contains(QStringLiteral("2個のファイルを一覧から削除しました。")));
   w.FileList()->clearSelection();
   EXPECT_EQ(w.DeleteSelected(), 0);
+  // The Delete key in the list deletes the selection.
+  w.FileList()->item(0)->setSelected(true);
+  QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QCoreApplication::sendEvent(w.FileList(), &del);
+  EXPECT_TRUE(w.Files().isEmpty());
 }
 
 TEST(Window, GridsBulkInputAndSwatches) {
@@ -104,7 +123,7 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
     EXPECT_FALSE(w.SaveSettings(QString::fromStdString(dir + "mine.txt")));
     EXPECT_TRUE(w.StatusText().contains(QStringLiteral(".dat")));
     w.ResetSettings();
-    EXPECT_EQ(w.Files().size(), 0);
+    EXPECT_EQ(w.Files().size(), 1);  // the settings only: the list stays
     w.ReadControls();
     EXPECT_EQ(w.Settings().PrintScale, 1.0);
     EXPECT_TRUE(w.OpenSettings(QString::fromStdString(dir + "mine.dat")));
@@ -129,9 +148,29 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
 TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   std::vector<std::string> log;
   TForm1 w({Sample("house-plan.jww"), Sample("site-plan.jww")}, QString(), false);
-  w.MakeDevice = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
+  // Nothing that changes the settings or the list can be used during the run.
+  std::vector<bool> editable;
+  auto look = [&] {
+    for (QWidget* c : {static_cast<QWidget*>(w.PenGrid()), static_cast<QWidget*>(w.LineTypeGrid()),
+                       static_cast<QWidget*>(w.Pages()->widget(1)->findChild<QCheckBox*>())})
+      editable.push_back(c->isEnabled());
+    for (QPushButton* b : w.findChildren<QPushButton*>())
+      if (b->text().startsWith(QStringLiteral("設定")) || b->text().startsWith(QStringLiteral("削除")) ||
+          b->text().startsWith(QStringLiteral("プリンタ")))
+        editable.push_back(b->isEnabled());
+  };
+  w.MakeDevice = [&](std::string&) {
+    auto d = std::make_unique<RecordingDevice>(&log);
+    d->onEnd = look;
+    return d;
+  };
   PrintRunResult r = w.StartPrint();
   EXPECT_EQ(r.Pages, 2);
+  EXPECT_GT(editable.size(), 8u);
+  EXPECT_EQ(std::count(editable.begin(), editable.end(), true), 0);
+  editable.clear();
+  look();
+  EXPECT_EQ(std::count(editable.begin(), editable.end(), false), 0);
   EXPECT_EQ(log, (std::vector<std::string>{"begin Kestrovan_house-plan.jww", "end", "begin Kestrovan_site-plan.jww", "end"}));
   EXPECT_TRUE(w.StatusText().contains(QStringLiteral("印刷終了しました。")));
   // Esc pressed during the first file stops the run before the second.
