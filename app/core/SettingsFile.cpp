@@ -44,6 +44,28 @@ class LineReader {
   std::istream& in_;
 };
 
+// The marker before the window form's kept output choice.
+const char kOutputMarker[] = "[kestrovan-output]";
+
+// Looked for after the layout's last line; a missing or short section leaves
+// the choice not present and the file still opened.
+void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
+  std::string line;
+  while (r.Next(line))
+    if (line == kOutputMarker) break;
+  if (line != kOutputMarker) return;
+  SettingsFileExtras::Output o;
+  std::string kind, landscape, dpi;
+  if (!r.Next(kind) || !r.Next(o.Printer) || !r.Next(o.PdfPath) || !r.Next(o.Paper) || !r.Next(landscape) ||
+      !r.Next(dpi))
+    return;
+  o.Pdf = kind != "printer";
+  o.Landscape = landscape != "portrait";
+  o.Dpi = Clamp(SettingsTextToInt(dpi), 72, 2400);
+  o.Present = true;
+  out = o;
+}
+
 }  // namespace
 
 std::string SettingsStatusText(SettingsReadResult r) {
@@ -232,6 +254,7 @@ SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, 
     }
     std::string last;
     if (r.Next(last)) s.RotationAngle = util::TextToReal(last);
+    if (form == SettingsForm::Window) ReadKeptOutput(r, extras.KeptOutput);
   } catch (const std::exception&) {
     return SettingsReadResult::Damaged;
   }
@@ -289,6 +312,16 @@ bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSe
     for (const std::string& f : extras.Files) line(f);
   }
   real(s.RotationAngle);
+  if (form == SettingsForm::Window && extras.KeptOutput.Present) {
+    const SettingsFileExtras::Output& k = extras.KeptOutput;
+    line(kOutputMarker);
+    line(k.Pdf ? "pdf" : "printer");
+    line(k.Printer);
+    line(k.PdfPath);
+    line(k.Paper);
+    line(k.Landscape ? "landscape" : "portrait");
+    num(k.Dpi);
+  }
 
   // Beside the target first; the previous file is replaced only by a complete one.
   const std::string temp = path + ".kestrovan-saving";

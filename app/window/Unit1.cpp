@@ -140,6 +140,7 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
       }
     }
     ClampSettings(settings_);
+    RestoreOutput();
   }
   UpdatePrinterInfo();
   ShowSettings();
@@ -401,6 +402,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
   ReadControls();
   if (!settingsFile_.isEmpty()) {
     QDir().mkpath(QFileInfo(settingsFile_).absolutePath());
+    KeepOutput();
     SettingsFileExtras window = extras_;
     window.WindowLeft = x();
     window.WindowTop = y();

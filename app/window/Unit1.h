@@ -38,6 +38,7 @@ struct OutputChoice {
   bool Pdf = true;
   QString Printer;
   QString PdfPath;
+  QString Paper = QStringLiteral("A3");  // its name as chosen; Page holds its size and orientation
   PageSetup Page;
 };
 
@@ -108,6 +109,8 @@ class TForm1 : public QMainWindow {
   void PrinterSetup();
   QString ChooseFile(const std::string& sjisFolder, const QString& filter);
   bool OutputWritable();
+  void KeepOutput();     // into the extras written at close
+  void RestoreOutput();  // from the extras read at start
   void ReportRun(const PrintRunResult& r, const QString& outputError);
   // During a run nothing that changes the settings or the list can be used.
   void SetRunning(bool running);

@@ -4,8 +4,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,19 +42,48 @@ void TForm1::SetOutput(const OutputChoice& output) {
   UpdatePrinterInfo();
 }
 
+void TForm1::KeepOutput() {
+  SettingsFileExtras::Output& k = extras_.KeptOutput;
+  k.Present = true;
+  k.Pdf = output_.Pdf;
+  k.Printer = Sjis(output_.Printer);
+  k.PdfPath = Sjis(output_.PdfPath);
+  k.Paper = output_.Paper.toStdString();
+  k.Landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
+  k.Dpi = output_.Page.Dpi;
+}
+
+void TForm1::RestoreOutput() {
+  const SettingsFileExtras::Output& k = extras_.KeptOutput;
+  PaperSize paper;
+  if (!k.Present || !ParsePaperSize(k.Paper, paper)) return;
+  output_.Pdf = k.Pdf;
+  output_.Printer = Q(k.Printer);
+  if (!k.PdfPath.empty()) output_.PdfPath = Q(k.PdfPath);
+  output_.Paper = QString::fromStdString(k.Paper);
+  output_.Page = OrientedPage(paper, k.Landscape, k.Dpi);
+}
+
 void TForm1::UpdatePrinterInfo() {
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {
-    settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + QString::fromStdString(error));
+    settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + output_.Printer + QStringLiteral("（使えません：") +
+                                  QString::fromStdString(error) + QStringLiteral("）"));
     return;
   }
-  QString name = output_.Pdf ? QStringLiteral("PDF (%1)").arg(output_.PdfPath) : Q(device->PrinterName());
+  // Everything the run will use: the queue or the file, the paper as asked and as the device gives it.
+  const QString name = output_.Pdf ? QStringLiteral("PDFファイル　") + output_.PdfPath
+                                   : QStringLiteral("プリンタ　") + Q(device->PrinterName());
+  const bool landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
   auto mm = [](double v) { return QString::number(v, 'f', 2); };
-  settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + name + "\r\n" + QStringLiteral("用紙サイズ：横：") +
-                                mm(device->PaperWidthMm()) + QStringLiteral("mm　縦：") + mm(device->PaperHeightMm()) +
-                                QStringLiteral("mm　印刷サイズ：横：") + mm(device->PageWidthMm()) +
-                                QStringLiteral("mm　縦：") + mm(device->PageHeightMm()) + QStringLiteral("mm"));
+  settingsPage_->SetPrinterText(
+      QStringLiteral("プリンタ名：") + name + "\n" + QStringLiteral("用紙：%1　%2　%3dpi")
+          .arg(output_.Paper, landscape ? QStringLiteral("横向き") : QStringLiteral("縦向き"))
+          .arg(output_.Page.Dpi) +
+      "\n" + QStringLiteral("用紙サイズ：横：") + mm(device->PaperWidthMm()) + QStringLiteral("mm　縦：") +
+      mm(device->PaperHeightMm()) + QStringLiteral("mm　印刷サイズ：横：") + mm(device->PageWidthMm()) +
+      QStringLiteral("mm　縦：") + mm(device->PageHeightMm()) + QStringLiteral("mm"));
 }
 
 void TForm1::PrinterSetup() {
@@ -64,15 +95,35 @@ void TForm1::PrinterSetup() {
   for (const QString& name : QPrinterInfo::availablePrinterNames()) printer->addItem(name);
   if (!output_.Pdf) printer->setCurrentText(output_.Printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : output_.Printer);
   auto* path = new QLineEdit(output_.PdfPath);
+  path->setMinimumWidth(320);
+  auto* browse = new QPushButton(QStringLiteral("参照(&B)…"));
+  auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(path, 1);
+  pathRow->addWidget(browse);
+  connect(browse, &QPushButton::clicked, &dialog, [&dialog, path] {
+    // The question about an existing file comes when a run starts.
+    const QString chosen = QFileDialog::getSaveFileName(&dialog, QStringLiteral("PDFファイルの保存先"), path->text(),
+                                                        QStringLiteral("PDFファイル(*.pdf)"), nullptr,
+                                                        QFileDialog::DontConfirmOverwrite);
+    if (!chosen.isEmpty()) path->setText(QFileInfo(chosen).suffix().isEmpty() ? chosen + ".pdf" : chosen);
+  });
+  auto enablePath = [printer, path, browse] {
+    path->setEnabled(printer->currentIndex() == 0);
+    browse->setEnabled(printer->currentIndex() == 0);
+  };
+  connect(printer, &QComboBox::currentIndexChanged, &dialog, enablePath);
+  enablePath();
   auto* paper = new QComboBox;
+  paper->setEditable(true);  // also "WxHmm"
   paper->addItems({"A3", "A4", "A2", "A1", "A0", "B4", "B5"});
+  paper->setCurrentText(output_.Paper);
   auto* landscape = new QCheckBox(QStringLiteral("横向き"));
   landscape->setChecked(output_.Page.PaperWidthMm > output_.Page.PaperHeightMm);
   auto* dpi = new QSpinBox;
   dpi->setRange(72, 2400);
   dpi->setValue(output_.Page.Dpi);
   form->addRow(QStringLiteral("プリンタ"), printer);
-  form->addRow(QStringLiteral("PDFファイル"), path);
+  form->addRow(QStringLiteral("PDFファイル"), pathRow);
   form->addRow(QStringLiteral("用紙"), paper);
   form->addRow(QString(), landscape);
   form->addRow(QStringLiteral("解像度(dpi)"), dpi);
@@ -86,8 +137,10 @@ void TForm1::PrinterSetup() {
   o.Printer = o.Pdf ? QString() : printer->currentText();
   o.PdfPath = path->text();
   PaperSize size;
-  ParsePaperSize(paper->currentText().toStdString(), size);
-  o.Page = OrientedPage(size, landscape->isChecked(), dpi->value());
+  if (ParsePaperSize(paper->currentText().trimmed().toStdString(), size)) {
+    o.Paper = paper->currentText().trimmed();
+    o.Page = OrientedPage(size, landscape->isChecked(), dpi->value());
+  }
   SetOutput(o);
   ReadControls();
 }
@@ -144,6 +197,9 @@ PrintRunResult TForm1::StartPrint() {
   if (!Ask(QStringLiteral("印刷を開始します。よろしいですか？"))) return result;
   ReadControls();
   if (!OutputWritable()) return result;
+  if (output_.Pdf && !MakeDevice && QFileInfo::exists(output_.PdfPath) &&
+      !Ask(QStringLiteral("「%1」は既にあります。上書きしますか？").arg(output_.PdfPath)))
+    return result;
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {

@@ -21,6 +21,7 @@
 
 #include "JwwWriter.h"
 #include "RecordingDevice.h"
+#include "app/core/PrintPreparation.h"
 #include "app/window/Unit1.h"
 #include "jww/jwwtype.h"
 
@@ -247,6 +248,30 @@ TEST(Window, ClosingDuringARunStopsItThenCloses) {
   EXPECT_TRUE(r.Stopped);
   EXPECT_EQ(r.Pages, 1);  // the second drawing never printed
   EXPECT_FALSE(w.isVisible());
+}
+
+TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
+  const std::string dir = Dir();
+  const QString defaults = QString::fromStdString(dir + "output/kestrovan.dat");
+  QFile::remove(defaults);
+  OutputChoice out;
+  out.PdfPath = QString::fromStdString(dir + "図面集.pdf");
+  out.Paper = "A4";
+  out.Page = OrientedPage(PaperSize{210, 297}, false, 300);
+  {
+    TForm1 w({}, defaults, false);
+    w.SetOutput(out);
+    w.close();
+  }
+  TForm1 again({}, defaults, false);
+  const QString line = again.PrinterInfoText();
+  EXPECT_TRUE(line.contains(QStringLiteral("PDFファイル　") + out.PdfPath)) << line.toStdString();
+  EXPECT_TRUE(line.contains(QStringLiteral("用紙：A4　縦向き　300dpi"))) << line.toStdString();
+  // The window's own file still opens as settings, the choice behind the layout's last line.
+  PrintSettings s;
+  SettingsFileExtras extras;
+  EXPECT_EQ(ReadSettingsFile(defaults.toStdString(), SettingsForm::Window, s, extras), SettingsReadResult::Opened);
+  EXPECT_EQ(extras.KeptOutput.Paper, "A4");
 }
 
 TEST(Window, ImportsAndThePrinterLine) {
