@@ -21,6 +21,7 @@
 
 #include "app/core/PaperSize.h"
 #include "app/core/PrintPreparation.h"
+#include "app/window/PreviewDialog.h"
 #include "app/window/SettingsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowCommon.h"
@@ -241,6 +242,9 @@ PrintRunResult TForm1::StartPrint() {
   return result;
 }
 
+// Fine enough to read texts when zoomed in, small enough for A0.
+constexpr int kPreviewDpi = 100;
+
 std::vector<QImage> TForm1::Preview() {
   std::vector<QImage> pages;
   QListWidgetItem* item = FileList()->currentItem();
@@ -255,7 +259,7 @@ std::vector<QImage> TForm1::Preview() {
       page.PaperHeightMm = device->PageHeightMm();
     }
   }
-  page.Dpi = 72;
+  page.Dpi = kPreviewDpi;
   auto device = platform::MakeImagePrintService(page, &pages);
   PrintSettings settings = settings_;
   settings.OneDocument = 0;
@@ -264,20 +268,7 @@ std::vector<QImage> TForm1::Preview() {
   PrintRun(drawing, *device, settings, quiet).Run({item->text().toStdString()});
   device.reset();
   if (!confirm_) return pages;
-  QDialog dialog(this);
-  dialog.setWindowTitle(QStringLiteral("プレビュー：") + QFileInfo(item->text()).fileName());
-  auto* v = new QVBoxLayout(&dialog);
-  if (pages.empty()) v->addWidget(new QLabel(QStringLiteral("印刷するものがありません。")));
-  for (const QImage& image : pages) {
-    auto* label = new QLabel;
-    label->setPixmap(QPixmap::fromImage(image.scaled(900, 640, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    label->setFrameShape(QFrame::Box);
-    v->addWidget(label);
-    if (v->count() >= 3) break;  // the first pages are enough to judge
-  }
-  auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
-  connect(close, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  v->addWidget(close);
+  PreviewDialog dialog(pages, kPreviewDpi, QStringLiteral("プレビュー：") + QFileInfo(item->text()).fileName(), this);
   dialog.exec();
   return pages;
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include "JwwWriter.h"
 #include "RecordingDevice.h"
 #include "app/core/PrintPreparation.h"
+#include "app/window/PreviewDialog.h"
 #include "app/window/Unit1.h"
 #include "jww/jwwtype.h"
 
@@ -309,6 +311,20 @@ TEST(Window, PreviewAndDroppedFiles) {
   for (int y = 0; y < pages[0].height(); y += 2)
     for (int x = 0; x < pages[0].width(); x += 2) ink += (pages[0].pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
   EXPECT_GT(ink, 100);
+  // The preview dialog: page by page, zoom kept within reach, never taller than the screen.
+  PreviewDialog preview({pages[0], pages[0]}, 100, "p");
+  EXPECT_EQ(preview.Page(), 0);
+  preview.ShowPage(5);
+  EXPECT_EQ(preview.Page(), 1);
+  EXPECT_TRUE(preview.Fitted());
+  preview.RealSize();
+  const double real = preview.Zoom();
+  preview.ZoomBy(2);
+  EXPECT_DOUBLE_EQ(preview.Zoom(), 2 * real);
+  EXPECT_FALSE(preview.Fitted());
+  preview.FitToWindow();
+  EXPECT_TRUE(preview.Fitted());
+  EXPECT_LE(preview.height(), preview.screen()->availableGeometry().height());
   // Files dropped from the file manager go through the same rule.
   QMimeData mime;
   mime.setUrls({QUrl::fromLocalFile(Sample("site-plan.jww")), QUrl::fromLocalFile(Sample("house-plan.jww")),
