@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -108,6 +109,12 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
   progress_->setMaximumWidth(160);
   progress_->hide();
   statusBar()->addPermanentWidget(progress_);
+  auto* about = new QToolButton;
+  about->setText(QStringLiteral("？"));
+  about->setToolTip(QStringLiteral("Kestrovanについて"));
+  about->setAutoRaise(true);
+  statusBar()->addPermanentWidget(about);
+  connect(about, &QToolButton::clicked, this, &TForm1::About);
   Paint(statusBar(), kStatusColor);
 
   connect(startButton_, &QPushButton::clicked, this, [this] { StartPrint(); });
@@ -338,6 +345,17 @@ void TForm1::SetRunning(bool running) {
   settingsPage_->SetOptionsEnabled(!running);
   penPage_->SetTableEnabled(!running);
   lineTypePage_->SetTableEnabled(!running);
+}
+
+void TForm1::About() {
+  QMessageBox::about(
+      this, QStringLiteral("Kestrovanについて"),
+      QStringLiteral("<h3>Kestrovan %1</h3>"
+                     "<p>JWW図面ファイル連続印刷</p>"
+                     "<p>Jw_cadの図面ファイル(.jww)を、CADを開かずにまとめてプリンタや一つのPDFに印刷します。</p>"
+                     "<p>設定は ~/.config/kestrovan/kestrovan.dat に保存されます。</p>"
+                     "<p>Qt %2 を使用しています。</p>")
+          .arg(QApplication::applicationVersion(), QString::fromLatin1(qVersion())));
 }
 
 void TForm1::OpenInJwCad(const QString& path) {

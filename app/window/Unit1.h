@@ -67,6 +67,7 @@ class TForm1 : public QMainWindow {
   void ShowSettings();
   void SetOutput(const OutputChoice& output);
   void OpenInJwCad(const QString& path);
+  void About();
   // The pages the current drawing of the list would print, at screen
   // resolution, shown in a dialog (returned, not shown, without confirm).
   std::vector<QImage> Preview();
