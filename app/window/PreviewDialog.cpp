@@ -20,7 +20,6 @@ class PreviewView : public QGraphicsView {
  public:
   PreviewView(QGraphicsScene* scene, PreviewDialog* owner) : QGraphicsView(scene), owner_(owner) {
     setDragMode(QGraphicsView::ScrollHandDrag);
-    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
     setRenderHint(QPainter::SmoothPixmapTransform);
     setBackgroundBrush(QColor(128, 128, 128));
   }
@@ -29,7 +28,7 @@ class PreviewView : public QGraphicsView {
   void wheelEvent(QWheelEvent* e) override {
     const int steps = e->angleDelta().y();
     if (steps == 0) return;
-    owner_->ZoomBy(std::pow(1.25, steps / 120.0));
+    owner_->ZoomBy(std::pow(1.25, steps / 120.0), true);
     e->accept();
   }
 
@@ -102,17 +101,13 @@ void PreviewDialog::FitToWindow() {
   UpdateControls();
 }
 
-void PreviewDialog::RealSize() {
-  fitted_ = false;
-  const double z = view_->logicalDpiX() / static_cast<double>(dpi_);
-  view_->setTransform(QTransform::fromScale(z, z));
-  UpdateControls();
-}
+void PreviewDialog::RealSize() { ZoomBy(view_->logicalDpiX() / static_cast<double>(dpi_) / Zoom()); }
 
-void PreviewDialog::ZoomBy(double factor) {
+void PreviewDialog::ZoomBy(double factor, bool aboutPointer) {
   const double z = std::clamp(Zoom() * factor, 0.02, 8.0);
   fitted_ = false;
-  view_->setTransform(QTransform::fromScale(z, z));
+  view_->setTransformationAnchor(aboutPointer ? QGraphicsView::AnchorUnderMouse : QGraphicsView::AnchorViewCenter);
+  view_->scale(z / Zoom(), z / Zoom());
   UpdateControls();
 }
 

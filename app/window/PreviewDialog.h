@@ -25,7 +25,8 @@ class PreviewDialog : public QDialog {
   int PageCount() const { return static_cast<int>(pages_.size()); }
   void FitToWindow();
   void RealSize();           // the paper's size on the screen
-  void ZoomBy(double factor);
+  // About the view's centre, or about the pointer (the wheel).
+  void ZoomBy(double factor, bool aboutPointer = false);
   double Zoom() const;       // screen pixels per page pixel
   bool Fitted() const { return fitted_; }
 
