@@ -332,5 +332,10 @@ TEST(Window, PreviewAndDroppedFiles) {
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   w.dropEvent(&drop);
   EXPECT_EQ(w.Files().size(), 2);
+  // Over the list (which drags its own items to reorder) files from outside still reach the window.
+  w.show();
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w.FileList()->viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
   EXPECT_TRUE(w.StatusText().startsWith(QStringLiteral("1個のファイルを一覧に追加しました。")));
 }
