@@ -40,6 +40,7 @@ struct OutputChoice {
   QString PdfPath;
   QString Paper = QStringLiteral("A3");  // its name as chosen; Page holds its size and orientation
   PageSetup Page;
+  bool PrinterPaperChosen = false;  // a printer is asked for Page; else it prints on its own paper
 };
 
 class TForm1 : public QMainWindow {

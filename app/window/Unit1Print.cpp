@@ -30,11 +30,12 @@
 
 using namespace window;
 
+// The chosen printer or none: a printer that has gone away is said, never
+// replaced by a PDF behind the user's back.
 std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
-  if (!output_.Pdf) {
-    auto device = platform::MakeCupsPrintService(output_.Printer.toStdString(), nullptr, error);
-    if (device) return device;
-  }
+  if (!output_.Pdf)
+    return platform::MakeCupsPrintService(output_.Printer.toStdString(),
+                                          output_.PrinterPaperChosen ? &output_.Page : nullptr, error);
   return platform::MakePdfPrintService(output_.PdfPath.toStdString(), output_.Page);
 }
 
@@ -49,18 +50,20 @@ void TForm1::KeepOutput() {
   k.Pdf = output_.Pdf;
   k.Printer = Sjis(output_.Printer);
   k.PdfPath = Sjis(output_.PdfPath);
-  k.Paper = output_.Paper.toStdString();
+  k.Paper = output_.Pdf || output_.PrinterPaperChosen ? output_.Paper.toStdString() : std::string();
   k.Landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
   k.Dpi = output_.Page.Dpi;
 }
 
 void TForm1::RestoreOutput() {
   const SettingsFileExtras::Output& k = extras_.KeptOutput;
-  PaperSize paper;
-  if (!k.Present || !ParsePaperSize(k.Paper, paper)) return;
+  if (!k.Present) return;
   output_.Pdf = k.Pdf;
   output_.Printer = Q(k.Printer);
   if (!k.PdfPath.empty()) output_.PdfPath = Q(k.PdfPath);
+  PaperSize paper;
+  output_.PrinterPaperChosen = !k.Pdf && ParsePaperSize(k.Paper, paper);
+  if (!ParsePaperSize(k.Paper, paper)) return;  // the default page, or the printer's own paper
   output_.Paper = QString::fromStdString(k.Paper);
   output_.Page = OrientedPage(paper, k.Landscape, k.Dpi);
 }
@@ -79,9 +82,12 @@ void TForm1::UpdatePrinterInfo() {
   const bool landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
   auto mm = [](double v) { return QString::number(v, 'f', 2); };
   settingsPage_->SetPrinterText(
-      QStringLiteral("プリンタ名：") + name + "\n" + QStringLiteral("用紙：%1　%2　%3dpi")
-          .arg(output_.Paper, landscape ? QStringLiteral("横向き") : QStringLiteral("縦向き"))
-          .arg(output_.Page.Dpi) +
+      QStringLiteral("プリンタ名：") + name + "\n" +
+      (output_.Pdf || output_.PrinterPaperChosen
+           ? QStringLiteral("用紙：%1　%2　%3dpi")
+                 .arg(output_.Paper, landscape ? QStringLiteral("横向き") : QStringLiteral("縦向き"))
+                 .arg(output_.Page.Dpi)
+           : QStringLiteral("用紙：プリンタの設定のまま")) +
       "\n" + QStringLiteral("用紙サイズ：横：") + mm(device->PaperWidthMm()) + QStringLiteral("mm　縦：") +
       mm(device->PaperHeightMm()) + QStringLiteral("mm　印刷サイズ：横：") + mm(device->PageWidthMm()) +
       QStringLiteral("mm　縦：") + mm(device->PageHeightMm()) + QStringLiteral("mm"));
@@ -141,6 +147,7 @@ void TForm1::PrinterSetup() {
   if (ParsePaperSize(paper->currentText().trimmed().toStdString(), size)) {
     o.Paper = paper->currentText().trimmed();
     o.Page = OrientedPage(size, landscape->isChecked(), dpi->value());
+    o.PrinterPaperChosen = !o.Pdf;
   }
   SetOutput(o);
   ReadControls();

@@ -274,6 +274,15 @@ TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
   SettingsFileExtras extras;
   EXPECT_EQ(ReadSettingsFile(defaults.toStdString(), SettingsForm::Window, s, extras), SettingsReadResult::Opened);
   EXPECT_EQ(extras.KeptOutput.Paper, "A4");
+  // A printer that has gone away is said, and a run does not print into a PDF instead.
+  OutputChoice gone;
+  gone.Pdf = false;
+  gone.Printer = "kestrovan-no-such-queue";
+  again.SetOutput(gone);
+  EXPECT_TRUE(again.PrinterInfoText().contains(QStringLiteral("使えません")));
+  again.AddFiles({Sample("site-plan.jww")});
+  EXPECT_EQ(again.StartPrint().Pages, 0);
+  EXPECT_TRUE(again.StatusText().contains(QStringLiteral("kestrovan-no-such-queue")));
 }
 
 TEST(Window, ImportsAndThePrinterLine) {
