@@ -82,11 +82,14 @@ void WindowRunObserver::ProcessMessages() { QApplication::processEvents(); }
 bool WindowRunObserver::StopRequested() {
   if (!stop_()) return false;
   QApplication::beep();
+  stoppedBetweenFiles_ = true;
   return true;
 }
 
 void WindowRunObserver::Finish(const std::vector<std::string>& files, bool stopped) {
   if (!stopped) return;
+  if (!stoppedBetweenFiles_ && started_ > 0 && started_ <= files.size())
+    Add(RunProblem::CutShort, files[started_ - 1], QStringLiteral("中止したため途中まで印刷"));
   for (size_t i = started_; i < files.size(); ++i)
     Add(RunProblem::NotReached, files[i], QStringLiteral("中止したため印刷していません"));
 }

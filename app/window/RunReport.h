@@ -52,4 +52,5 @@ class WindowRunObserver : public PrintRunObserver {
   QProgressBar* progress_;
   StopPoll stop_;
   size_t started_ = 0;  // files started so far
+  bool stoppedBetweenFiles_ = false;  // else a stop came inside a page
 };
