@@ -78,19 +78,20 @@ void TForm1::UpdatePrinterInfo() {
   }
   // Everything the run will use: the queue or the file, the paper as asked and as the device gives it.
   const QString name = output_.Pdf ? QStringLiteral("PDFファイル　") + output_.PdfPath
-                                   : QStringLiteral("プリンタ　") + Q(device->PrinterName());
+                                   : Q(device->PrinterName());
   const bool landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
   auto mm = [](double v) { return QString::number(v, 'f', 2); };
-  settingsPage_->SetPrinterText(
-      QStringLiteral("プリンタ名：") + name + "\n" +
-      (output_.Pdf || output_.PrinterPaperChosen
-           ? QStringLiteral("用紙：%1　%2　%3dpi")
-                 .arg(output_.Paper, landscape ? QStringLiteral("横向き") : QStringLiteral("縦向き"))
-                 .arg(output_.Page.Dpi)
-           : QStringLiteral("用紙：プリンタの設定のまま")) +
-      "\n" + QStringLiteral("用紙サイズ：横：") + mm(device->PaperWidthMm()) + QStringLiteral("mm　縦：") +
-      mm(device->PaperHeightMm()) + QStringLiteral("mm　印刷サイズ：横：") + mm(device->PageWidthMm()) +
-      QStringLiteral("mm　縦：") + mm(device->PageHeightMm()) + QStringLiteral("mm"));
+  // Two lines: the name with the page asked for, then the sizes the device gives.
+  const QString asked = output_.Pdf || output_.PrinterPaperChosen
+                            ? QStringLiteral("%1　%2　%3dpi")
+                                  .arg(output_.Paper, landscape ? QStringLiteral("横向き") : QStringLiteral("縦向き"))
+                                  .arg(output_.Page.Dpi)
+                            : QStringLiteral("用紙はプリンタの設定のまま");
+  settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + name + QStringLiteral("　（") + asked +
+                                QStringLiteral("）\r\n用紙サイズ：横：") + mm(device->PaperWidthMm()) +
+                                QStringLiteral("mm　縦：") + mm(device->PaperHeightMm()) +
+                                QStringLiteral("mm　印刷サイズ：横：") + mm(device->PageWidthMm()) +
+                                QStringLiteral("mm　縦：") + mm(device->PageHeightMm()) + QStringLiteral("mm"));
 }
 
 void TForm1::PrinterSetup() {

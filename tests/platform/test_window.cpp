@@ -270,7 +270,7 @@ TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
   TForm1 again({}, defaults, false);
   const QString line = again.PrinterInfoText();
   EXPECT_TRUE(line.contains(QStringLiteral("PDFファイル　") + out.PdfPath)) << line.toStdString();
-  EXPECT_TRUE(line.contains(QStringLiteral("用紙：A4　縦向き　300dpi"))) << line.toStdString();
+  EXPECT_TRUE(line.contains(QStringLiteral("（A4　縦向き　300dpi）\r\n用紙サイズ：横："))) << line.toStdString();
   // The window's own file still opens as settings, the choice behind the layout's last line.
   PrintSettings s;
   SettingsFileExtras extras;
