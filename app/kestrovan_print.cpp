@@ -11,6 +11,7 @@
 #include "app/core/Imports.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
+#include "app/core/PrintPreparation.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
 #include "platform/PrintService.h"
@@ -267,12 +268,7 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &sa, nullptr);
   UnitGval::SetAbortPoll(StopPoll);
 
-  PageSetup setup;
-  const double shortSide = std::min(o.paper.WidthMm, o.paper.HeightMm);
-  const double longSide = std::max(o.paper.WidthMm, o.paper.HeightMm);
-  setup.PaperWidthMm = o.orientation ? longSide : shortSide;
-  setup.PaperHeightMm = o.orientation ? shortSide : longSide;
-  setup.Dpi = o.dpi;
+  const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);
 
   std::unique_ptr<PrintDevice> device;
   std::string where;

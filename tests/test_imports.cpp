@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "app/core/Imports.h"
+#include "app/core/PrintPreparation.h"
 
 namespace {
 
@@ -111,4 +112,23 @@ TEST(JwwImports, PensAndLineTypesFromADrawing) {
   ASSERT_TRUE(ImportLineTypesFromJww(path, s, a).Done);
   EXPECT_NEAR(s.LineTypeTable[1].Period, 27.2, 1e-9);
   EXPECT_FALSE(ImportPensFromJww(CorpusDir() + "/jwf/jwmac__mtani.jwf", s, a, &dpi).Done);
+}
+
+TEST(JwwImports, DispatchByExtensionOrientationAndColourCodes) {
+  EXPECT_EQ(ImportKindOf("/a/B.JWW"), ImportKind::Drawing);
+  EXPECT_EQ(ImportKindOf("x.Jwf"), ImportKind::Environment);
+  EXPECT_EQ(ImportKindOf("/a.jww/notes"), ImportKind::None);  // a folder's dot is not an extension
+  EXPECT_EQ(ImportKindOf("jww"), ImportKind::None);
+  // Any other kind changes nothing.
+  PrintSettings s;
+  const std::string other = Jwf("pens.txt", "X=1\r\n");
+  EXPECT_FALSE(ImportPensFrom(other, s, UnitGraAtt::GraAttribute(), nullptr).Done);
+  EXPECT_FALSE(ImportLineTypesFrom(other, s, UnitGraAtt::GraAttribute()).Done);
+  const PageSetup across = OrientedPage(PaperSize{297, 420}, true, 300);
+  const PageSetup upright = OrientedPage(PaperSize{420, 297}, false, 600);
+  EXPECT_EQ(std::make_pair(across.PaperWidthMm, across.PaperHeightMm), std::make_pair(420.0, 297.0));
+  EXPECT_EQ(std::make_pair(upright.PaperWidthMm, upright.PaperHeightMm), std::make_pair(297.0, 420.0));
+  EXPECT_EQ(across.Dpi, 300);
+  EXPECT_EQ(ClampColorCode(-5), 0u);
+  EXPECT_EQ(ClampColorCode(20000000), 0xFFFFFFu);
 }

@@ -44,6 +44,25 @@ class LineReader {
   std::istream& in_;
 };
 
+// The marker before the window form's kept output choice.
+const char kOutputMarker[] = "[kestrovan-output]";
+
+// Looked for after the layout's last line; a missing or short section leaves
+// the choice not present and the file still opened.
+// The lines after the output marker.
+void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
+  SettingsFileExtras::Output o;
+  std::string kind, landscape, dpi;
+  if (!r.Next(kind) || !r.Next(o.Printer) || !r.Next(o.PdfPath) || !r.Next(o.Paper) || !r.Next(landscape) ||
+      !r.Next(dpi))
+    return;
+  o.Pdf = kind != "printer";
+  o.Landscape = landscape != "portrait";
+  o.Dpi = Clamp(SettingsTextToInt(dpi), 72, 2400);
+  o.Present = true;
+  out = o;
+}
+
 }  // namespace
 
 std::string SettingsStatusText(SettingsReadResult r) {
@@ -233,8 +252,13 @@ SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, 
     std::string last;
     if (r.Next(last)) s.RotationAngle = util::TextToReal(last);
     // Options of our own follow the fixed layout as "Name=value" lines,
-    // which a reader of that layout never reaches.
+    // which a reader of that layout never reaches; the window's kept output
+    // comes last, behind its marker.
     while (r.Next(last)) {
+      if (last == kOutputMarker) {
+        if (form == SettingsForm::Window) ReadKeptOutput(r, extras.KeptOutput);
+        break;
+      }
       const size_t eq = last.find('=');
       if (eq == std::string::npos) continue;
       const std::string name = last.substr(0, eq), value = last.substr(eq + 1);
@@ -298,6 +322,16 @@ bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSe
   }
   real(s.RotationAngle);
   line("FollowDrawing=" + std::to_string(s.FollowDrawing));
+  if (form == SettingsForm::Window && extras.KeptOutput.Present) {
+    const SettingsFileExtras::Output& k = extras.KeptOutput;
+    line(kOutputMarker);
+    line(k.Pdf ? "pdf" : "printer");
+    line(k.Printer);
+    line(k.PdfPath);
+    line(k.Paper);
+    line(k.Landscape ? "landscape" : "portrait");
+    num(k.Dpi);
+  }
 
   // Beside the target first; the previous file is replaced only by a complete one.
   const std::string temp = path + ".kestrovan-saving";

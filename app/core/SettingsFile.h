@@ -14,6 +14,19 @@ struct SettingsFileExtras {
   std::string SettingsFolder;                                             // window form
   std::string DrawingFolder, JwwImportFolder, JwfImportFolder;
   std::vector<std::string> Files;  // header form; Shift-JIS paths as written
+
+  // The window form's last choice of where to print. It is written after the
+  // last line of the layout, behind its own marker line, so every reader of
+  // the layout stops before it; a file without it leaves Present false.
+  struct Output {
+    bool Present = false;
+    bool Pdf = true;
+    std::string Printer;   // Shift-JIS; empty: the default printer
+    std::string PdfPath;   // Shift-JIS
+    std::string Paper;     // "A3", "A4", … or "WxHmm"
+    bool Landscape = true;
+    int Dpi = 600;
+  } KeptOutput;
 };
 
 enum class SettingsForm { User, Window };

@@ -1,32 +1,36 @@
-// TForm1: the program's one window — the list of drawings, the settings
-// pages, the pen and line-type tables, and the print run.
+// TForm1: the program's one window. It assembles the four pages (the list of
+// drawings, the options, the pen and the line-type tables), runs the
+// commands of its buttons, and the print run. Its code is in Unit1.cpp
+// (pages, settings and list commands) and Unit1Print.cpp (output choice,
+// print run, preview).
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <QImage>
-#include <vector>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/core/PrintRun.h"
 #include "app/core/PrintSettings.h"
 #include "app/core/SettingsFile.h"
+#include "app/window/RunReport.h"
 #include "jww/jwwunit.h"
 #include "render/PrintDevice.h"
 
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
+class FilePage;
+class LineTypePage;
+class PenPage;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
-class QRadioButton;
-class QSpinBox;
 class QTabWidget;
 class QTableWidget;
+class SettingsPage;
 
 // Where the window prints: a CUPS queue (empty name: the default printer)
 // or a PDF file with its page.
@@ -34,7 +38,9 @@ struct OutputChoice {
   bool Pdf = true;
   QString Printer;
   QString PdfPath;
+  QString Paper = QStringLiteral("A3");  // its name as chosen; Page holds its size and orientation
   PageSetup Page;
+  bool PrinterPaperChosen = false;  // a printer is asked for Page; else it prints on its own paper
 };
 
 class TForm1 : public QMainWindow {
@@ -48,6 +54,7 @@ class TForm1 : public QMainWindow {
   // Commands, as the buttons run them (paths given instead of dialogs).
   int AddFiles(const QStringList& paths);          // returns how many were added
   int DeleteSelected();                            // returns how many were deleted
+  void MoveSelected(int step);                     // -1 up, +1 down: the print order
   bool SaveSettings(const QString& path);
   bool OpenSettings(const QString& path);
   void ResetSettings();
@@ -61,6 +68,7 @@ class TForm1 : public QMainWindow {
   void ShowSettings();
   void SetOutput(const OutputChoice& output);
   void OpenInJwCad(const QString& path);
+  void About();
   // The pages the current drawing of the list would print, at screen
   // resolution, shown in a dialog (returned, not shown, without confirm).
   std::vector<QImage> Preview();
@@ -69,17 +77,20 @@ class TForm1 : public QMainWindow {
   QStringList Files() const;
   QString StatusText() const;
   QString PrinterInfoText() const;
+  // What went wrong in the last run, a drawing each.
+  const std::vector<RunProblem>& LastRunProblems() const { return problems_; }
   PrintSettings& Settings() { return settings_; }
-  QListWidget* FileList() const { return list_; }
-  QTableWidget* PenGrid() const { return sg01_; }
-  QTableWidget* LineTypeGrid() const { return sg02_; }
+  QListWidget* FileList() const;
+  QTableWidget* PenGrid() const;
+  QTableWidget* LineTypeGrid() const;
   QTabWidget* Pages() const { return pages_; }
-  QLineEdit* BulkColorEdit() const { return edit7_; }
-  QLineEdit* BulkWidthEdit() const { return edit8_; }
-  QLineEdit* BulkRadiusEdit() const { return edit9_; }
+  QLineEdit* BulkColorEdit() const;
+  QLineEdit* BulkWidthEdit() const;
+  QLineEdit* BulkRadiusEdit() const;
   // The device a print run uses; tests put in a recording one.
   std::function<std::unique_ptr<PrintDevice>(std::string& error)> MakeDevice;
-  // Set when Esc was pressed while the window handled events.
+  // Set when Esc was pressed while the window handled events, or when the
+  // window is closed during a run: the run stops at the next check.
   bool EscPressed = false;
 
   static QColor SwatchColor(const QString& code);
@@ -91,21 +102,20 @@ class TForm1 : public QMainWindow {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
-  QWidget* BuildFilePage();
-  QWidget* BuildSettingsPage();
-  QWidget* BuildPenPage();
-  QWidget* BuildLineTypePage();
-  void FillGrids();
-  void ShowTables();
-  void ReadTables();
-  void RepaintSwatches();
+  void ConnectPages();
   void UpdatePrinterInfo();
   void SetStatus(const QString& text);
   void SetStatusSjis(const std::string& sjis);
   bool Ask(const QString& question);
   std::unique_ptr<PrintDevice> DefaultDevice(std::string& error);
   void PrinterSetup();
-  void PickColor(QLabel* swatch, QLineEdit* edit);
+  QString ChooseFile(const std::string& sjisFolder, const QString& filter);
+  bool OutputWritable();
+  void KeepOutput();     // into the extras written at close
+  void RestoreOutput();  // from the extras read at start
+  void ReportRun(const PrintRunResult& r, const QString& outputError);
+  // During a run nothing that changes the settings or the list can be used.
+  void SetRunning(bool running);
 
   QString settingsFile_;
   bool confirm_;
@@ -115,21 +125,15 @@ class TForm1 : public QMainWindow {
   OutputChoice output_;
   bool darkBackground_ = false;
   bool running_ = false;
+  bool closeAfterRun_ = false;  // closed during a run: close once it has stopped
 
   QTabWidget* pages_ = nullptr;
-  QListWidget* list_ = nullptr;
+  FilePage* filePage_ = nullptr;
+  SettingsPage* settingsPage_ = nullptr;
+  PenPage* penPage_ = nullptr;
+  LineTypePage* lineTypePage_ = nullptr;
   QLabel* status_ = nullptr;
-  QLabel* printerInfo_ = nullptr;
-  QButtonGroup* method_ = nullptr;
-  QLineEdit *scale_ = nullptr, *offsetX_ = nullptr, *offsetY_ = nullptr, *rotation_ = nullptr;
-  QCheckBox *mono_ = nullptr, *whiteNormal_ = nullptr, *whiteSxf_ = nullptr, *perGroup_ = nullptr,
-            *oneDocument_ = nullptr, *auxLines_ = nullptr;
-  QSpinBox *monoThreshold_ = nullptr, *normalThreshold_ = nullptr, *sxfThreshold_ = nullptr;
-  QComboBox* commonGroup_ = nullptr;
-  QButtonGroup *displayOnly_ = nullptr, *order_ = nullptr, *penSource_ = nullptr, *lineTypeSource_ = nullptr;
-  QLabel* displayOnlySwatch_ = nullptr;
-  QLabel* bulkSwatch_ = nullptr;
-  QLineEdit *edit7_ = nullptr, *edit8_ = nullptr, *edit9_ = nullptr, *edit10_ = nullptr;
-  QTableWidget *sg01_ = nullptr, *sg02_ = nullptr;
-  QPushButton* button12_ = nullptr;
+  QProgressBar* progress_ = nullptr;  // "n / N" during a run
+  std::vector<RunProblem> problems_;
+  QPushButton *startButton_ = nullptr, *saveButton_ = nullptr, *openButton_ = nullptr, *resetButton_ = nullptr;
 };

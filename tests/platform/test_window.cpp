@@ -4,16 +4,26 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QListWidget>
 #include <QTableWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
+#include "JwwWriter.h"
 #include "RecordingDevice.h"
+#include "app/core/PrintPreparation.h"
+#include "app/window/PreviewDialog.h"
 #include "app/window/Unit1.h"
 #include "jww/jwwtype.h"
 
@@ -45,16 +55,31 @@ TEST(Window, AddingRuleAndDelete) {
                         QString::fromStdString(dir + "missing.jww")}),
             0);
   EXPECT_EQ(w.AddFiles({Sample("house-plan.jww")}), 1);
-  // Sorted without regard to case.
-  const QStringList files = w.Files();
-  for (int i = 1; i < files.size(); ++i) EXPECT_LE(files[i - 1].compare(files[i], Qt::CaseInsensitive), 0);
+  // The list keeps the order drawings were added in: it is the print order, and moves change it.
+  const QString plan = QString::fromStdString(dir + "Plan-B.JWW"), site = Sample("site-plan.jww"),
+                house = Sample("house-plan.jww");
+  EXPECT_EQ(w.Files(), (QStringList{plan, site, house}));
+  w.FileList()->item(2)->setSelected(true);
+  w.MoveSelected(-1);
+  w.MoveSelected(-1);
+  w.MoveSelected(-1);  // already at the top
+  EXPECT_EQ(w.Files(), (QStringList{house, plan, site}));
+  w.FileList()->item(1)->setSelected(true);  // with house-plan: both move as one block
+  w.MoveSelected(+1);
+  EXPECT_EQ(w.Files(), (QStringList{site, house, plan}));
+  w.FileList()->clearSelection();
   w.FileList()->item(0)->setSelected(true);
   w.FileList()->item(2)->setSelected(true);
   EXPECT_EQ(w.DeleteSelected(), 2);
-  EXPECT_EQ(w.Files().size(), 1);
+  EXPECT_EQ(w.Files(), (QStringList{house}));
   EXPECT_TRUE(w.StatusText().contains(QStringLiteral("2個のファイルを一覧から削除しました。")));
   w.FileList()->clearSelection();
   EXPECT_EQ(w.DeleteSelected(), 0);
+  // The Delete key in the list deletes the selection.
+  w.FileList()->item(0)->setSelected(true);
+  QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QCoreApplication::sendEvent(w.FileList(), &del);
+  EXPECT_TRUE(w.Files().isEmpty());
 }
 
 TEST(Window, GridsBulkInputAndSwatches) {
@@ -101,7 +126,7 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
     EXPECT_FALSE(w.SaveSettings(QString::fromStdString(dir + "mine.txt")));
     EXPECT_TRUE(w.StatusText().contains(QStringLiteral(".dat")));
     w.ResetSettings();
-    EXPECT_EQ(w.Files().size(), 0);
+    EXPECT_EQ(w.Files().size(), 1);  // the settings only: the list stays
     w.ReadControls();
     EXPECT_EQ(w.Settings().PrintScale, 1.0);
     EXPECT_TRUE(w.OpenSettings(QString::fromStdString(dir + "mine.dat")));
@@ -126,9 +151,29 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
 TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   std::vector<std::string> log;
   TForm1 w({Sample("house-plan.jww"), Sample("site-plan.jww")}, QString(), false);
-  w.MakeDevice = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
+  // Nothing that changes the settings or the list can be used during the run.
+  std::vector<bool> editable;
+  auto look = [&] {
+    for (QWidget* c : {static_cast<QWidget*>(w.PenGrid()), static_cast<QWidget*>(w.LineTypeGrid()),
+                       static_cast<QWidget*>(w.Pages()->widget(1)->findChild<QCheckBox*>())})
+      editable.push_back(c->isEnabled());
+    for (QPushButton* b : w.findChildren<QPushButton*>())
+      if (b->text().startsWith(QStringLiteral("設定")) || b->text().startsWith(QStringLiteral("削除")) ||
+          b->text().startsWith(QStringLiteral("プリンタ")))
+        editable.push_back(b->isEnabled());
+  };
+  w.MakeDevice = [&](std::string&) {
+    auto d = std::make_unique<RecordingDevice>(&log);
+    d->onEnd = look;
+    return d;
+  };
   PrintRunResult r = w.StartPrint();
   EXPECT_EQ(r.Pages, 2);
+  EXPECT_GT(editable.size(), 8u);
+  EXPECT_EQ(std::count(editable.begin(), editable.end(), true), 0);
+  editable.clear();
+  look();
+  EXPECT_EQ(std::count(editable.begin(), editable.end(), false), 0);
   EXPECT_EQ(log, (std::vector<std::string>{"begin Kestrovan_house-plan.jww", "end", "begin Kestrovan_site-plan.jww", "end"}));
   EXPECT_TRUE(w.StatusText().contains(QStringLiteral("印刷終了しました。")));
   // Esc pressed during the first file stops the run before the second.
@@ -149,6 +194,97 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   TForm1 empty({}, QString(), false);
   empty.StartPrint();
   EXPECT_EQ(empty.StatusText(), QStringLiteral("印刷を行うファイル名を指定して下さい。"));
+}
+
+TEST(Window, RunSummaryNamesEveryProblem) {
+  const std::string dir = Dir() + "summary/";
+  fs::create_directories(dir);
+  TJwwData blank;
+  InitTestDrawing(blank, 700);
+  WriteFile(dir + "blank.jww", WriteJww(blank));
+  std::ofstream(dir + "empty.jww").close();
+  std::ofstream(dir + "notes.jww") << "not a drawing";
+  std::ofstream(dir + "gone.jww") << "x";
+  const std::vector<uint8_t> whole = ReadFileBytes(Sample("house-plan.jww").toStdString());
+  WriteFile(dir + "damaged.jww", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 9 / 10));
+  std::vector<std::string> log;
+  TForm1 w({}, QString(), false);
+  for (const char* f : {"blank.jww", "empty.jww", "notes.jww", "gone.jww", "damaged.jww"})
+    w.AddFiles({QString::fromStdString(dir + f)});
+  w.AddFiles({Sample("site-plan.jww")});
+  fs::remove(dir + "gone.jww");
+  w.MakeDevice = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
+  const PrintRunResult r = w.StartPrint();
+  std::map<QString, QString> why;
+  for (const RunProblem& p : w.LastRunProblems()) why[QFileInfo(p.Path).fileName()] = p.Reason;
+  EXPECT_EQ(why["blank.jww"], QStringLiteral("印刷するものがありません（ページなし）"));
+  EXPECT_EQ(why["empty.jww"], QStringLiteral("空のファイルです"));
+  EXPECT_EQ(why["notes.jww"], QStringLiteral("図面ファイルではありません"));
+  EXPECT_EQ(why["gone.jww"], QStringLiteral("ファイルがありません"));
+  EXPECT_TRUE(why["damaged.jww"].startsWith(QStringLiteral("ファイルが壊れています")));
+  EXPECT_EQ(why.count("site-plan.jww"), 0u);
+  EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、白紙 1。")
+                                .arg(r.Pages)
+                                .arg(r.FilesPrinted));
+  EXPECT_EQ(r.FilesPrinted, 2);
+  // A PDF folder that cannot be written is said before anything runs, in Japanese.
+  TForm1 nowhere({Sample("site-plan.jww")}, QString(), false);
+  OutputChoice out;
+  out.PdfPath = QString::fromStdString(dir + "no-such-folder/out.pdf");
+  nowhere.SetOutput(out);
+  EXPECT_EQ(nowhere.StartPrint().Pages, 0);
+  EXPECT_TRUE(nowhere.StatusText().startsWith(QStringLiteral("PDFファイルを書き込めません。")));
+}
+
+TEST(Window, ClosingDuringARunStopsItThenCloses) {
+  std::vector<std::string> log;
+  TForm1 w({Sample("house-plan.jww"), Sample("site-plan.jww")}, QString(), false);
+  w.show();
+  w.MakeDevice = [&](std::string&) {
+    auto d = std::make_unique<RecordingDevice>(&log);
+    // The window is closed while the first file prints, as its close button would.
+    d->onEnd = [&w] { QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection); };
+    return d;
+  };
+  const PrintRunResult r = w.StartPrint();
+  EXPECT_TRUE(r.Stopped);
+  EXPECT_EQ(r.Pages, 1);  // the second drawing never printed
+  EXPECT_FALSE(w.isVisible());
+  ASSERT_EQ(w.LastRunProblems().size(), 1u);
+  EXPECT_EQ(w.LastRunProblems()[0].What, RunProblem::NotReached);
+}
+
+TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
+  const std::string dir = Dir();
+  const QString defaults = QString::fromStdString(dir + "output/kestrovan.dat");
+  QFile::remove(defaults);
+  OutputChoice out;
+  out.PdfPath = QString::fromStdString(dir + "図面集.pdf");
+  out.Paper = "A4";
+  out.Page = OrientedPage(PaperSize{210, 297}, false, 300);
+  {
+    TForm1 w({}, defaults, false);
+    w.SetOutput(out);
+    w.close();
+  }
+  TForm1 again({}, defaults, false);
+  const QString line = again.PrinterInfoText();
+  EXPECT_TRUE(line.contains(QStringLiteral("PDFファイル　") + out.PdfPath)) << line.toStdString();
+  EXPECT_TRUE(line.contains(QStringLiteral("（A4　縦向き　300dpi）\r\n用紙サイズ：横："))) << line.toStdString();
+  // The window's own file still opens as settings, the choice behind the layout's last line.
+  PrintSettings s;
+  SettingsFileExtras extras;
+  EXPECT_EQ(ReadSettingsFile(defaults.toStdString(), SettingsForm::Window, s, extras), SettingsReadResult::Opened);
+  EXPECT_EQ(extras.KeptOutput.Paper, "A4");
+  // A printer that has gone away is said, and a run does not print into a PDF instead.
+  OutputChoice gone;
+  gone.Pdf = false;
+  gone.Printer = "kestrovan-no-such-queue";
+  again.SetOutput(gone);
+  EXPECT_TRUE(again.PrinterInfoText().contains(QStringLiteral("使えません")));
+  again.AddFiles({Sample("site-plan.jww")});
+  EXPECT_EQ(again.StartPrint().Pages, 0);
+  EXPECT_TRUE(again.StatusText().contains(QStringLiteral("kestrovan-no-such-queue")));
 }
 
 TEST(Window, ImportsAndThePrinterLine) {
@@ -186,6 +322,20 @@ TEST(Window, PreviewAndDroppedFiles) {
   for (int y = 0; y < pages[0].height(); y += 2)
     for (int x = 0; x < pages[0].width(); x += 2) ink += (pages[0].pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
   EXPECT_GT(ink, 100);
+  // The preview dialog: page by page, zoom kept within reach, never taller than the screen.
+  PreviewDialog preview({pages[0], pages[0]}, 100, "p");
+  EXPECT_EQ(preview.Page(), 0);
+  preview.ShowPage(5);
+  EXPECT_EQ(preview.Page(), 1);
+  EXPECT_TRUE(preview.Fitted());
+  preview.RealSize();
+  const double real = preview.Zoom();
+  preview.ZoomBy(2);
+  EXPECT_DOUBLE_EQ(preview.Zoom(), 2 * real);
+  EXPECT_FALSE(preview.Fitted());
+  preview.FitToWindow();
+  EXPECT_TRUE(preview.Fitted());
+  EXPECT_LE(preview.height(), preview.screen()->availableGeometry().height());
   // Files dropped from the file manager go through the same rule.
   QMimeData mime;
   mime.setUrls({QUrl::fromLocalFile(Sample("site-plan.jww")), QUrl::fromLocalFile(Sample("house-plan.jww")),
@@ -193,5 +343,10 @@ TEST(Window, PreviewAndDroppedFiles) {
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   w.dropEvent(&drop);
   EXPECT_EQ(w.Files().size(), 2);
+  // Over the list (which drags its own items to reorder) files from outside still reach the window.
+  w.show();
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w.FileList()->viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
   EXPECT_TRUE(w.StatusText().startsWith(QStringLiteral("1個のファイルを一覧に追加しました。")));
 }

@@ -1,0 +1,58 @@
+#include "app/core/PrintPreparation.h"
+
+#include <algorithm>
+#include <cctype>
+
+void PreparePenAttributes(TgraAttribute& attr, bool darkBackground) {
+  attr.ResetAttributes();
+  attr.SetPrintMode(true);
+  attr.SetBackgroundMode(darkBackground ? 1 : 0);
+  attr.ResetPenColors();
+  attr.SetPrintAuxLines(false);
+}
+
+void ApplyColorRules(TgraAttribute& attr, const PrintSettings& s) {
+  attr.SetColorConversion(true, s.Monochrome ? s.MonoThreshold : -1, s.WhiteToBlackSxf ? s.SxfWhiteThreshold : -1,
+                          s.WhiteToBlackNormal ? s.NormalWhiteThreshold : -1);
+}
+
+TColor ClampColorCode(int64_t code) { return static_cast<TColor>(std::clamp<int64_t>(code, 0, 0xFFFFFF)); }
+
+ImportKind ImportKindOf(const std::string& path) {
+  const size_t dot = path.find_last_of("./");
+  if (dot == std::string::npos || path[dot] != '.') return ImportKind::None;
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == "jww") return ImportKind::Drawing;
+  if (ext == "jwf") return ImportKind::Environment;
+  return ImportKind::None;
+}
+
+ImportResult ImportPensFrom(const std::string& path, PrintSettings& s, TgraAttribute& attr,
+                            const UnitGraAtt::PrinterResolution* printer) {
+  switch (ImportKindOf(path)) {
+    case ImportKind::Drawing: return ImportPensFromJww(path, s, attr, printer);
+    case ImportKind::Environment: return ImportPensFromJwf(path, s);
+    case ImportKind::None: break;
+  }
+  return ImportResult();
+}
+
+ImportResult ImportLineTypesFrom(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
+  switch (ImportKindOf(path)) {
+    case ImportKind::Drawing: return ImportLineTypesFromJww(path, s, attr);
+    case ImportKind::Environment: return ImportLineTypesFromJwf(path, s, attr);
+    case ImportKind::None: break;
+  }
+  return ImportResult();
+}
+
+PageSetup OrientedPage(const PaperSize& paper, bool landscape, int dpi) {
+  const double shortSide = std::min(paper.WidthMm, paper.HeightMm);
+  const double longSide = std::max(paper.WidthMm, paper.HeightMm);
+  PageSetup page;
+  page.PaperWidthMm = landscape ? longSide : shortSide;
+  page.PaperHeightMm = landscape ? shortSide : longSide;
+  page.Dpi = dpi;
+  return page;
+}

@@ -1,0 +1,95 @@
+#include "app/window/RunReport.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+
+#include "app/window/WindowCommon.h"
+
+QString PassedOverReason(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return QStringLiteral("ファイルがありません");
+  if (!info.isFile()) return QStringLiteral("ファイルではありません");
+  if (info.size() == 0) return QStringLiteral("空のファイルです");
+  return QStringLiteral("図面ファイルではありません");
+}
+
+QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems) {
+  int count[5] = {};
+  for (const RunProblem& p : problems) ++count[p.What];
+  QString line = r.Stopped ? QStringLiteral("印刷を途中終了しました。") : QStringLiteral("印刷終了しました。");
+  line += QStringLiteral("%1ページ（%2ファイル）を印刷").arg(r.Pages).arg(r.FilesPrinted);
+  const char* const names[5] = {"読み飛ばし", "破損", "白紙", "一部省略", "未印刷"};
+  for (int k = 0; k < 5; ++k)
+    if (count[k] > 0) line += QStringLiteral("、%1 %2").arg(QString::fromUtf8(names[k])).arg(count[k]);
+  return line + QStringLiteral("。");
+}
+
+QString RunProblemList(const std::vector<RunProblem>& problems) {
+  QString text;
+  for (const RunProblem& p : problems) text += QFileInfo(p.Path).fileName() + QStringLiteral("：") + p.Reason + "\n";
+  return text;
+}
+
+WindowRunObserver::WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop)
+    : list_(list), status_(status), progress_(progress), stop_(stop) {}
+
+void WindowRunObserver::Status(const std::string& sjis) {
+  status_->setText(window::Q(sjis));
+  status_->repaint();
+}
+
+void WindowRunObserver::FileStarted(size_t index, size_t count, const std::string&) {
+  started_ = index + 1;
+  list_->clearSelection();
+  if (auto* item = list_->item(static_cast<int>(index))) {
+    item->setSelected(true);
+    list_->scrollToItem(item);
+  }
+  list_->repaint();
+  progress_->setRange(0, static_cast<int>(count));
+  progress_->setValue(static_cast<int>(index + 1));
+  progress_->repaint();
+}
+
+void WindowRunObserver::Add(RunProblem::Kind what, const std::string& path, const QString& reason) {
+  Problems.push_back({what, QString::fromStdString(path), reason});
+}
+
+void WindowRunObserver::FilePassedOver(const std::string& path, const std::string&) {
+  Add(RunProblem::PassedOver, path, PassedOverReason(QString::fromStdString(path)));
+}
+
+void WindowRunObserver::FileDamaged(const std::string& path, const std::string& why) {
+  Add(RunProblem::Damaged, path,
+      why.find("embedded image") != std::string::npos
+          ? QStringLiteral("図面に埋め込まれた画像を展開できませんでした（画像なしで印刷）")
+          : QStringLiteral("ファイルが壊れています（読めた所まで印刷）"));
+}
+
+void WindowRunObserver::FileHasNothingToPrint(const std::string& path) {
+  Add(RunProblem::Blank, path, QStringLiteral("印刷するものがありません（ページなし）"));
+}
+
+void WindowRunObserver::FileWarning(const std::string& path, const std::string&) {
+  Add(RunProblem::CutShort, path, QStringLiteral("ブロックの入れ子や数が多すぎるため一部を省いて印刷"));
+}
+
+void WindowRunObserver::ProcessMessages() { QApplication::processEvents(); }
+
+bool WindowRunObserver::StopRequested() {
+  if (!stop_()) return false;
+  QApplication::beep();
+  stoppedBetweenFiles_ = true;
+  return true;
+}
+
+void WindowRunObserver::Finish(const std::vector<std::string>& files, bool stopped) {
+  if (!stopped) return;
+  if (!stoppedBetweenFiles_ && started_ > 0 && started_ <= files.size())
+    Add(RunProblem::CutShort, files[started_ - 1], QStringLiteral("中止したため途中まで印刷"));
+  for (size_t i = started_; i < files.size(); ++i)
+    Add(RunProblem::NotReached, files[i], QStringLiteral("中止したため印刷していません"));
+}

@@ -1,0 +1,56 @@
+// What the window tells about a print run: the drawing being printed, the
+// progress "n / N", and afterwards what was printed and what went wrong.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "app/core/PrintRun.h"
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+
+// One drawing that did not print as it should.
+struct RunProblem {
+  enum Kind { PassedOver, Damaged, Blank, CutShort, NotReached };
+  Kind What = PassedOver;
+  QString Path;
+  QString Reason;  // Japanese, for the list
+};
+
+// Why a file was passed over, in the user's words: missing, empty, or not a drawing.
+QString PassedOverReason(const QString& path);
+
+// The one-line summary of a run for the status bar ("印刷終了しました。…").
+QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems);
+// Every problem, a line each, for the dialog after the run.
+QString RunProblemList(const std::vector<RunProblem>& problems);
+
+class WindowRunObserver : public PrintRunObserver {
+ public:
+  using StopPoll = bool (*)();
+  WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop);
+  void Status(const std::string& sjis) override;
+  void FileStarted(size_t index, size_t count, const std::string& path) override;
+  void FilePassedOver(const std::string& path, const std::string& why) override;
+  void FileDamaged(const std::string& path, const std::string& why) override;
+  void FileHasNothingToPrint(const std::string& path) override;
+  void FileWarning(const std::string& path, const std::string& what) override;
+  void ProcessMessages() override;
+  bool StopRequested() override;
+  // After a stopped run: the files it never reached become problems too.
+  void Finish(const std::vector<std::string>& files, bool stopped);
+
+  std::vector<RunProblem> Problems;
+
+ private:
+  void Add(RunProblem::Kind what, const std::string& path, const QString& reason);
+
+  QListWidget* list_;
+  QLabel* status_;
+  QProgressBar* progress_;
+  StopPoll stop_;
+  size_t started_ = 0;  // files started so far
+  bool stoppedBetweenFiles_ = false;  // else a stop came inside a page
+};

@@ -1,0 +1,178 @@
+#include "app/window/SettingsPage.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/window/WindowCommon.h"
+
+using namespace window;
+
+namespace {
+
+QButtonGroup* Choices(QWidget* owner, QBoxLayout* into, std::initializer_list<const char*> texts) {
+  auto* group = new QButtonGroup(owner);
+  int id = 0;
+  for (const char* text : texts) {
+    auto* r = new QRadioButton(QString::fromUtf8(text));
+    group->addButton(r, id++);
+    if (into) into->addWidget(r);
+  }
+  return group;
+}
+
+}  // namespace
+
+SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
+  auto* page = new QVBoxLayout(this);
+  auto* printerRow = new QHBoxLayout;
+  printerSetupButton_ = new QPushButton(QStringLiteral("プリンタ設定(&P)"));
+  printerLine_ = new QLabel;
+  printerLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  Paint(printerLine_, kStatusColor);
+  printerLine_->setMinimumWidth(200);
+  printerRow->addWidget(printerSetupButton_);
+  printerRow->addWidget(printerLine_, 1);
+  page->addLayout(printerRow);
+  connect(printerSetupButton_, &QPushButton::clicked, this, &SettingsPage::PrinterSetupRequested);
+
+  options_ = new QWidget;
+  auto* v = new QVBoxLayout(options_);
+  v->setContentsMargins(0, 0, 0, 0);
+  page->addWidget(options_);
+  page->addStretch(1);
+
+  auto* placementBox = new QGroupBox(QStringLiteral("印刷方法"));
+  auto* m = new QGridLayout(placementBox);
+  placement_ = Choices(this, nullptr, {"図面データ倍率取得印刷", "フィット印刷(図形範囲による自動倍率印刷)", "倍率指定印刷"});
+  for (int i = 0; i < 3; ++i) m->addWidget(placement_->button(i), i, 0, 1, 6);
+  scale_ = new QLineEdit;
+  offsetX_ = new QLineEdit;
+  offsetY_ = new QLineEdit;
+  rotation_ = new QLineEdit;
+  m->addWidget(new QLabel(QStringLiteral("倍率")), 3, 0);
+  m->addWidget(scale_, 3, 1);
+  m->addWidget(new QLabel(QStringLiteral("倍　オフセットX")), 3, 2);
+  m->addWidget(offsetX_, 3, 3);
+  m->addWidget(new QLabel(QStringLiteral("mm　Y")), 3, 4);
+  m->addWidget(offsetY_, 3, 5);
+  m->addWidget(new QLabel(QStringLiteral("mm")), 3, 6);
+  m->addWidget(new QLabel(QStringLiteral("回転角度")), 4, 0);
+  m->addWidget(rotation_, 4, 1);
+  m->addWidget(new QLabel(QStringLiteral("°（※時計回りが正の値）")), 4, 2, 1, 4);
+  v->addWidget(placementBox);
+
+  auto* colours = new QGridLayout;
+  auto threshold = [&](int row, const char* text, QCheckBox*& box, QSpinBox*& spin) {
+    box = new QCheckBox(QString::fromUtf8(text));
+    spin = new QSpinBox;
+    spin->setRange(0, 255);
+    colours->addWidget(box, row, 0);
+    colours->addWidget(spin, row, 1);
+  };
+  threshold(0, "モノクロ印刷を行う　　　モノクロ印刷時のしきい値", monochrome_, monoThreshold_);
+  threshold(1, "通常線色の白色を黒色にする　白色判定時のしきい値", whiteToBlackNormal_, normalWhiteThreshold_);
+  threshold(2, "SXF線色の白色を黒色にする 　白色判定時のしきい値", whiteToBlackSxf_, sxfWhiteThreshold_);
+  colours->addWidget(new QLabel(QStringLiteral("※ソリッド任意色はカラー出力されます")), 3, 0, 1, 2);
+  v->addLayout(colours);
+
+  auto* paging = new QHBoxLayout;
+  pagePerLayerGroup_ = new QCheckBox(QStringLiteral("レイヤグループ毎連続印刷"));
+  oneDocument_ = new QCheckBox(QStringLiteral("１文書として印刷"));
+  commonLayerGroup_ = new QComboBox;
+  commonLayerGroup_->addItem(QStringLiteral("なし"));
+  for (int g = 0; g < 16; ++g)
+    commonLayerGroup_->addItem(QStringLiteral("[%1]レイヤグループ").arg(QString::number(g, 16).toUpper()));
+  commonLayerGroup_->addItem(QStringLiteral("表示のみレイヤグループ"));
+  paging->addWidget(pagePerLayerGroup_);
+  paging->addWidget(oneDocument_);
+  paging->addWidget(new QLabel(QStringLiteral("共通印刷レイヤグループ")));
+  paging->addWidget(commonLayerGroup_);
+  v->addLayout(paging);
+
+  auto* displayBox = new QGroupBox(QStringLiteral("表示のみレイヤ・レイヤグループ"));
+  displayOnlyMode_ =
+      Choices(this, new QHBoxLayout(displayBox), {"印刷しない", "グレー色で印刷", "設定色で印刷", "そのまま印刷"});
+  v->addWidget(displayBox);
+
+  auto* misc = new QHBoxLayout;
+  auxLines_ = new QCheckBox(QStringLiteral("補助線を印刷する"));
+  misc->addWidget(auxLines_);
+  misc->addWidget(new QLabel(QStringLiteral("表示のみレイヤ設定色：")));
+  displayOnlyColorSwatch_ = new QLabel;
+  displayOnlyColorSwatch_->setFixedSize(40, 18);
+  misc->addWidget(displayOnlyColorSwatch_);
+  auto* pickDisplayOnlyColor = new QPushButton(QStringLiteral("設定"));
+  misc->addWidget(pickDisplayOnlyColor);
+  connect(pickDisplayOnlyColor, &QPushButton::clicked, this, [this] {
+    const QColor chosen = QColorDialog::getColor(displayOnlyColorSwatch_->palette().color(QPalette::Window), this,
+                                                 QString(), QColorDialog::DontUseNativeDialog);
+    if (chosen.isValid()) Paint(displayOnlyColorSwatch_, chosen);
+  });
+  v->addLayout(misc);
+
+  auto* orderBox = new QGroupBox(QStringLiteral("図面データの印刷順序"));
+  printOrder_ = Choices(this, new QHBoxLayout(orderBox), {"通常", "レイヤ順", "レイヤ逆順"});
+  v->addWidget(orderBox);
+}
+
+void SettingsPage::Show(const PrintSettings& s) {
+  placement_->button(std::clamp(s.PrintMethod, 0, 2))->setChecked(true);
+  scale_->setText(RealText(s.PrintScale));
+  offsetX_->setText(RealText(s.OffsetX));
+  offsetY_->setText(RealText(s.OffsetY));
+  rotation_->setText(RealText(s.RotationAngle));
+  monochrome_->setChecked(s.Monochrome == 1);
+  whiteToBlackNormal_->setChecked(s.WhiteToBlackNormal == 1);
+  whiteToBlackSxf_->setChecked(s.WhiteToBlackSxf == 1);
+  pagePerLayerGroup_->setChecked(s.PerLayerGroup == 1);
+  oneDocument_->setChecked(s.OneDocument == 1);
+  auxLines_->setChecked(s.PrintAuxLines == 1);
+  monoThreshold_->setValue(s.MonoThreshold);
+  normalWhiteThreshold_->setValue(s.NormalWhiteThreshold);
+  sxfWhiteThreshold_->setValue(s.SxfWhiteThreshold);
+  commonLayerGroup_->setCurrentIndex(s.CommonLayerGroup);
+  displayOnlyMode_->button(std::clamp(s.DisplayOnlyMode, 0, 3))->setChecked(true);
+  Paint(displayOnlyColorSwatch_, ToQColor(s.DisplayOnlyColor));
+  printOrder_->button(std::clamp(s.PrintOrder, 0, 2))->setChecked(true);
+}
+
+void SettingsPage::Read(PrintSettings& s) const {
+  s.PrintMethod = std::max(0, placement_->checkedId());
+  s.PrintScale = RealOf(scale_->text());
+  s.OffsetX = RealOf(offsetX_->text());
+  s.OffsetY = RealOf(offsetY_->text());
+  s.RotationAngle = RealOf(rotation_->text());
+  s.Monochrome = monochrome_->isChecked();
+  s.MonoThreshold = monoThreshold_->value();
+  s.WhiteToBlackNormal = whiteToBlackNormal_->isChecked();
+  s.NormalWhiteThreshold = normalWhiteThreshold_->value();
+  s.WhiteToBlackSxf = whiteToBlackSxf_->isChecked();
+  s.SxfWhiteThreshold = sxfWhiteThreshold_->value();
+  s.PerLayerGroup = pagePerLayerGroup_->isChecked();
+  s.OneDocument = oneDocument_->isChecked();
+  s.CommonLayerGroup = commonLayerGroup_->currentIndex();
+  s.PrintAuxLines = auxLines_->isChecked();
+  s.DisplayOnlyMode = std::max(0, displayOnlyMode_->checkedId());
+  s.DisplayOnlyColor = FromQColor(displayOnlyColorSwatch_->palette().color(QPalette::Window));
+  s.PrintOrder = std::max(0, printOrder_->checkedId());
+}
+
+void SettingsPage::SetPrinterText(const QString& text) { printerLine_->setText(text); }
+QString SettingsPage::PrinterText() const { return printerLine_->text(); }
+
+void SettingsPage::SetOptionsEnabled(bool enabled) {
+  options_->setEnabled(enabled);
+  printerSetupButton_->setEnabled(enabled);
+}

@@ -1,0 +1,24 @@
+#include "app/window/TableSourceRow.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+TableSourceRow::TableSourceRow(QWidget* parent) : QWidget(parent), source_(new QButtonGroup(this)) {
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  auto* fromDrawing = new QRadioButton(QStringLiteral("図面データから取得"));
+  auto* byHand = new QRadioButton(QStringLiteral("下記で手動設定"));
+  source_->addButton(fromDrawing, 0);
+  source_->addButton(byHand, 1);
+  auto* importJww = new QPushButton(QStringLiteral("JWW形式ファイル設定内容を流用"));
+  auto* importJwf = new QPushButton(QStringLiteral("JWF環境設定ファイル設定内容を流用"));
+  for (QWidget* w : std::initializer_list<QWidget*>{fromDrawing, byHand, importJww, importJwf}) row->addWidget(w);
+  connect(importJww, &QPushButton::clicked, this, &TableSourceRow::ImportFromDrawing);
+  connect(importJwf, &QPushButton::clicked, this, &TableSourceRow::ImportFromEnvironment);
+}
+
+int TableSourceRow::Source() const { return std::max(0, source_->checkedId()); }
+void TableSourceRow::SetSource(int source) { source_->button(source == 1 ? 1 : 0)->setChecked(true); }

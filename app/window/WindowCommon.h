@@ -1,0 +1,46 @@
+// Small helpers every part of the window uses: text conversions at the edge
+// between Shift-JIS and the screen, number texts of the controls, colours.
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+#include <QString>
+#include <QWidget>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "app/core/SettingsFile.h"
+#include "attr/UnitGraAtt.h"
+#include "util/CodePage.h"
+#include "util/Numeric.h"
+
+namespace window {
+
+// The window's colours: background, status bar and printer line, lists and tables.
+inline const QColor kWindowColor(255, 202, 255), kStatusColor(255, 170, 255), kListColor(255, 236, 255);
+
+inline QString Q(const std::string& sjis) { return QString::fromUtf8(util::Cp932ToUtf8(sjis).c_str()); }
+inline std::string Sjis(const QString& s) { return util::Utf8ToCp932(s.toStdString()); }
+
+// Reals as the controls show them: up to 15 significant digits (1.8, not 1.7999999999999998).
+inline QString RealText(double v) {
+  char b[64];
+  std::snprintf(b, sizeof b, "%.15g", std::isfinite(v) ? v : 0.0);
+  return QString::fromLatin1(b);
+}
+inline double RealOf(const QString& t) { return util::TextToReal(t.toStdString()); }
+inline int32_t IntOf(const QString& t) { return SettingsTextToInt(t.toStdString()); }
+
+inline void Paint(QWidget* w, const QColor& c) {
+  w->setAutoFillBackground(true);
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, c);
+  p.setColor(QPalette::Base, c);
+  w->setPalette(p);
+}
+
+inline QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+inline TColor FromQColor(const QColor& c) { return Rgb(c.red(), c.green(), c.blue()); }
+
+}  // namespace window
