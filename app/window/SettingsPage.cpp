@@ -107,6 +107,11 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
   v->addWidget(displayBox);
 
   auto* misc = new QHBoxLayout;
+  followDrawing_ = new QCheckBox(QStringLiteral("図面の印刷設定に従う"));
+  followDrawing_->setToolTip(QStringLiteral(
+      "各図面に保存された印刷設定で印刷します：カラー印刷がオフの図面は黒、"
+      "表示のみレイヤはグレー、SXFの白は黒で印刷します。"));
+  misc->addWidget(followDrawing_);
   auxLines_ = new QCheckBox(QStringLiteral("補助線を印刷する"));
   misc->addWidget(auxLines_);
   misc->addWidget(new QLabel(QStringLiteral("表示のみレイヤ設定色：")));
@@ -139,6 +144,7 @@ void SettingsPage::Show(const PrintSettings& s) {
   pagePerLayerGroup_->setChecked(s.PerLayerGroup == 1);
   oneDocument_->setChecked(s.OneDocument == 1);
   auxLines_->setChecked(s.PrintAuxLines == 1);
+  followDrawing_->setChecked(s.FollowDrawing == 1);
   monoThreshold_->setValue(s.MonoThreshold);
   normalWhiteThreshold_->setValue(s.NormalWhiteThreshold);
   sxfWhiteThreshold_->setValue(s.SxfWhiteThreshold);
@@ -164,6 +170,7 @@ void SettingsPage::Read(PrintSettings& s) const {
   s.OneDocument = oneDocument_->isChecked();
   s.CommonLayerGroup = commonLayerGroup_->currentIndex();
   s.PrintAuxLines = auxLines_->isChecked();
+  s.FollowDrawing = followDrawing_->isChecked();
   s.DisplayOnlyMode = std::max(0, displayOnlyMode_->checkedId());
   s.DisplayOnlyColor = FromQColor(displayOnlyColorSwatch_->palette().color(QPalette::Window));
   s.PrintOrder = std::max(0, printOrder_->checkedId());

@@ -35,7 +35,8 @@ class SettingsPage : public QWidget {
   QWidget* options_;
   QButtonGroup* placement_;
   QLineEdit *scale_, *offsetX_, *offsetY_, *rotation_;
-  QCheckBox *monochrome_, *whiteToBlackNormal_, *whiteToBlackSxf_, *pagePerLayerGroup_, *oneDocument_, *auxLines_;
+  QCheckBox *monochrome_, *whiteToBlackNormal_, *whiteToBlackSxf_, *pagePerLayerGroup_, *oneDocument_, *auxLines_,
+            *followDrawing_;  // 図面の印刷設定に従う
   QSpinBox *monoThreshold_, *normalWhiteThreshold_, *sxfWhiteThreshold_;
   QComboBox* commonLayerGroup_;
   QButtonGroup *displayOnlyMode_, *printOrder_;

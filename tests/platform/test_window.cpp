@@ -120,6 +120,7 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
     TForm1 w({Sample("house-plan.jww")}, defaults, false);
     w.Settings().PrintScale = 2.5;
     w.Settings().PerLayerGroup = 1;
+    w.Settings().FollowDrawing = 1;
     w.ShowSettings();
     w.BulkWidthEdit()->setText("0.25");
     EXPECT_TRUE(w.SaveSettings(QString::fromStdString(dir + "mine.dat")));
@@ -134,6 +135,7 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
     w.ReadControls();
     EXPECT_EQ(w.Settings().PrintScale, 2.5);
     EXPECT_EQ(w.Settings().PerLayerGroup, 1);
+    EXPECT_EQ(w.Settings().FollowDrawing, 1);  // the check box holds it
     EXPECT_EQ(w.Settings().BulkWidth, 0.25);
     EXPECT_EQ(w.Files().size(), 1);
     // The default settings file itself cannot be opened or saved as a user file.
