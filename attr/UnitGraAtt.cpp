@@ -215,11 +215,31 @@ void TgraAttribute::SetLineTypeCount(int row, int32_t count) {
   // Counts outside 0..32 never reach a row: the pattern holds 32 elements.
   LineTypeTable[row].Count = count < 0 ? 0 : (count > kMaxElements ? kMaxElements : count);
   // A row set anew repeats over its whole period until told otherwise.
-  LineTypeTable[row].FitPeriod = 0;
+  LineTypeTable[row].RepeatDots = 0;
+  LineTypeTable[row].DotMm = 0;
 }
 
-void TgraAttribute::SetLineTypeFitPeriod(int row, double mm) {
-  if (ValidLineTypeRow(row)) LineTypeTable[row].FitPeriod = std::isfinite(mm) && mm > 0 ? mm : 0;
+void TgraAttribute::SetLineTypeRepeat(int row, int32_t dots, double dotMm) {
+  if (!ValidLineTypeRow(row)) return;
+  const bool usable = dots >= 1 && dots <= 32 && std::isfinite(dotMm) && dotMm > 0;
+  LineTypeTable[row].RepeatDots = usable ? dots : 0;
+  LineTypeTable[row].DotMm = usable ? dotMm : 0;
+}
+
+double TgraAttribute::GetLineTypeRepeatMm(int lineType) const {
+  const int row = LineTypeRowOf(lineType);
+  if (!ValidLineTypeRow(row)) return 0.0;
+  const TLineTypeRow& r = LineTypeTable[row];
+  return r.RepeatDots == 0 ? r.Period : r.RepeatDots * r.DotMm;
+}
+
+double TgraAttribute::GetLineTypeRepeatPx(int lineType, double scale) const {
+  const int row = LineTypeRowOf(lineType);
+  if (!ValidLineTypeRow(row)) return 0.0;
+  const TLineTypeRow& r = LineTypeTable[row];
+  if (r.RepeatDots == 0) return r.Period * scale;
+  const double dotPx = std::floor(r.DotMm * scale + 0.5);
+  return r.RepeatDots * (dotPx >= 1 ? dotPx : 1.0);
 }
 
 void TgraAttribute::SetLineTypeAmplitude(int row, double amplitude) {

@@ -36,9 +36,11 @@ struct TLineTypeRow {
   double Amplitude = 0;    // mm; non-zero makes a random (zig-zag) line
   std::array<double, 32> Elements{};  // mm; >= 0 stroke, < 0 gap
   double Period = 0;       // sum of |elements| of the first Count
-  // The pattern's own repeat (mm) when it is shorter than the period: the
-  // unit a line's length is fitted to. 0: the period. Not stored in files.
-  double FitPeriod = 0;
+  // For a pattern of dots: the dots of its own repeat and the length of one
+  // dot (mm); lines are fitted to that repeat as the printer draws it, each dot
+  // whole device pixels. 0: no dots, the period is the repeat. Not stored in files.
+  int32_t RepeatDots = 0;
+  double DotMm = 0;
 };
 
 class TgraAttribute {
@@ -110,15 +112,13 @@ class TgraAttribute {
   void SetLineTypeAmplitude(int row, double amplitude);
   void SetLineTypeElement(int row, int index, double value);
   void UpdateLineTypePeriod(int row);
-  void SetLineTypeFitPeriod(int row, double mm);
-  // The length a patterned line is fitted to a whole number of: the
-  // pattern's own repeat, else its period.
-  double GetLineTypeFitPeriod(int lineType) const {
-    const int row = LineTypeRowOf(lineType);
-    if (row < 0 || row >= kLineTypeRows) return 0.0;
-    const TLineTypeRow& r = LineTypeTable[static_cast<size_t>(row)];
-    return r.FitPeriod > 0 ? r.FitPeriod : r.Period;
-  }
+  void SetLineTypeRepeat(int row, int32_t dots, double dotMm);
+  // The device pixels of the repeat a patterned line holds a whole number
+  // of, at `scale` pixels per mm: the pattern's own repeat of dots, each dot
+  // rounded to whole pixels; else its period.
+  double GetLineTypeRepeatPx(int lineType, double scale) const;
+  // The same repeat in mm, as the elements measure it.
+  double GetLineTypeRepeatMm(int lineType) const;
   int32_t GetLineTypeCount(int lineType) const { return GetLineTypeRowCount(LineTypeRowOf(lineType)); }
   double GetLineTypeAmplitude(int lineType) const { return GetLineTypeRowAmplitude(LineTypeRowOf(lineType)); }
   int32_t GetLineTypePattern(int lineType, double* out32) const;

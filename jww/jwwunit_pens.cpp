@@ -73,11 +73,11 @@ void TJwwData::LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) c
   attr.SetLineTypeAmplitude(0, 0);
   attr.SetLineTypeCount(0, 0);
   attr.UpdateLineTypePeriod(0);
-  // A pattern that repeats within its 32 dots (its unit of dots divides 32)
-  // is fitted to lines by that repeat.
+  // Lines are fitted to the pattern's own repeat: its unit of dots when that
+  // divides the 32, else all 32.
   auto fitPeriod = [&](int row, const TJwwLineType& t) {
-    if (t.UnitDots >= 1 && t.UnitDots <= 32 && 32 % t.UnitDots == 0)
-      attr.SetLineTypeFitPeriod(row, t.UnitDots * unit * t.PrinterPitch);
+    const bool divides = t.UnitDots >= 1 && t.UnitDots <= 32 && 32 % t.UnitDots == 0;
+    attr.SetLineTypeRepeat(row, divides ? t.UnitDots : 32, unit * t.PrinterPitch);
   };
   for (int i = 0; i < 8; ++i) {
     attr.SetLineTypeAmplitude(1 + i, 0);

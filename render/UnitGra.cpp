@@ -91,10 +91,14 @@ void ResetPatternContinuation() { UnitGval::PatternContinuation = UnitGval::TPat
 double PatternStretch(int lineType, double lengthMm) {
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   if (attr.GetLineTypeCount(lineType) == 0) return 1;
-  const double repeat = attr.GetLineTypeFitPeriod(lineType);
-  if (!(repeat > 0) || !(lengthMm > 0) || !std::isfinite(lengthMm)) return 1;
-  const double n = std::floor(lengthMm / repeat + 0.5);
-  return n >= 1 ? lengthMm / (n * repeat) : 1;
+  const double scale = PageWindow.Scale;
+  const double repeatPx = attr.GetLineTypeRepeatPx(lineType, scale);
+  const double repeatMm = attr.GetLineTypeRepeatMm(lineType);
+  if (!(repeatPx > 0) || !(repeatMm > 0) || !(lengthMm > 0) || !std::isfinite(lengthMm)) return 1;
+  // As many whole repeats as fit (counted in the printer's whole-pixel
+  // dots), stretched to fill the line.
+  const double n = std::floor(lengthMm * scale / repeatPx);
+  return n >= 1 ? lengthMm / (n * repeatMm) : 1;
 }
 
 PatternChainScope::PatternChainScope(int lineType, double lengthMm) : saved_(UnitGval::PatternChain) {

@@ -33,9 +33,9 @@ void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, do
                      double y2);
 void ResetPatternContinuation();
 // The factor a line type's elements are stretched by on a line of lengthMm:
-// the line holds a whole number of the pattern's repeats (at least one), so
-// it starts and ends at the pattern's start, as the CAD program prints it.
-// 1 for solid types and for lines shorter than half a repeat.
+// the line holds as many whole repeats of the pattern as fit, stretched to
+// fill it, so it starts and ends at the pattern's start, as the CAD program
+// prints it. 1 for solid types and for lines shorter than one repeat.
 double PatternStretch(int lineType, double lengthMm);
 // While it lives, DrawPatternLine continues the pattern across joined
 // segments of one figure whose drawn length is lengthMm (0: not stretched).

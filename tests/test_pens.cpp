@@ -110,8 +110,11 @@ TEST(LineTypesFromDrawing, UnitsPatternsRandomAndSxfRows) {
   EXPECT_NEAR(e[0], 1.36, 1e-12);  // 8 dots x pitch 2 x 0.085 mm
   EXPECT_NEAR(e[1], -1.36, 1e-12);
   // Lines are fitted to the pattern's own repeat when it divides the 32 dots.
-  EXPECT_NEAR(a.GetLineTypeFitPeriod(2), 16 * 2 * 0.085, 1e-12);
-  EXPECT_DOUBLE_EQ(a.GetLineTypeFitPeriod(3), a.GetLineTypePeriod(3));
+  // (counted in whole device pixels per dot: 0.17 mm at 10 px/mm is 2 px).
+  EXPECT_NEAR(a.GetLineTypeRepeatMm(2), 16 * 2 * 0.085, 1e-12);
+  EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatPx(2, 10), 16 * 2);
+  EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatMm(3), a.GetLineTypePeriod(3));
+  EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatMm(12), a.GetLineTypePeriod(12));  // random lines: no dots kept
   EXPECT_NEAR(a.GetLineTypeAmplitude(13), 4 * 0.085, 1e-12);
   EXPECT_EQ(a.GetLineTypeCount(13), 8);
   EXPECT_EQ(a.GetLineTypeCount(19), 1);

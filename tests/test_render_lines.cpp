@@ -99,7 +99,7 @@ TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
 TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   DashType(Attr());  // 2 mm dash, 1 mm gap
   DrawPatternLine(0, 2, canvas, 10, 50, 20, 50);  // 10 mm: three repeats of 3.33 mm
-  DrawPatternLine(0, 2, canvas, 20, 50, 21, 50);  // under half a repeat: as the pattern goes
+  DrawPatternLine(0, 2, canvas, 20, 50, 21, 50);  // under one repeat: as the pattern goes
   const auto lines = canvas.Of("line");
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].points[1].x, 122);  // 2 x 10/9 mm
@@ -108,7 +108,8 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   EXPECT_EQ(lines[3].points[0].x, 200);  // the next line starts a dash of its own
   EXPECT_EQ(lines[3].points[1].x, 210);
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 10), 10.0 / 9);
-  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 1.4), 1.0);
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 8.9), 8.9 / 6);  // two whole repeats, not three
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 2.9), 1.0);
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(1, 10), 1.0);  // solid
 }
 
