@@ -363,19 +363,24 @@ class DrawPass {
         if (lists_[k] == list) return k;
       return 0;
     }
+    // A damaged record can carry a group or layer past 15: such entities
+    // share one last bucket, which no layer's pass draws.
+    static size_t Bucket(int layerIndex) {
+      return layerIndex >= 0 && layerIndex < 256 ? static_cast<size_t>(layerIndex) : 256;
+    }
     template <typename T>
     void Build(const std::vector<T>& list, size_t k) {
-      std::array<uint32_t, 257>& start = starts_[k];
+      std::array<uint32_t, 258>& start = starts_[k];
       start.fill(0);
-      for (const T& e : list) ++start[static_cast<size_t>(e.LayerIndex()) + 1];
+      for (const T& e : list) ++start[Bucket(e.LayerIndex()) + 1];
       for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-      std::array<uint32_t, 257> next = start;
+      std::array<uint32_t, 258> next = start;
       positions_[k].resize(list.size());
       for (size_t i = 0; i < list.size(); ++i)
-        positions_[k][next[static_cast<size_t>(list[i].LayerIndex())]++] = static_cast<uint32_t>(i);
+        positions_[k][next[Bucket(list[i].LayerIndex())]++] = static_cast<uint32_t>(i);
     }
     std::array<std::vector<uint32_t>, 6> positions_;
-    std::array<std::array<uint32_t, 257>, 6> starts_;
+    std::array<std::array<uint32_t, 258>, 6> starts_;
     std::array<const void*, 6> lists_{};
   };
 

@@ -62,6 +62,14 @@ TEST_F(DrawPassTest, LayerGroupFilterAndOrders) {
   canvas.calls.clear();
   Draw(0, -1, 1);
   EXPECT_EQ(Pens(), (std::vector<int>{2}));
+  // A damaged record's group beyond F is no layer of the by-layer passes
+  // (and writes nothing outside their tables).
+  Add(d.Entities, Line(5, 0xFF, 0xFF));
+  for (int order : {1, 2}) {
+    canvas.calls.clear();
+    Draw(order);
+    EXPECT_EQ(Pens().size(), 4u);
+  }
 }
 
 TEST_F(DrawPassTest, KindsAreDrawnInAFixedOrder) {
