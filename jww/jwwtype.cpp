@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 
+#include "util/Files.h"
 #include "util/CodePage.h"
 #include "util/Sjis.h"
 
@@ -34,10 +35,7 @@ bool EndsWithGz(const std::string& name) {
   return tail == ".gz";
 }
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool FileExists(const std::string& path) { return util::IsRegularFile(path); }
 
 // The last path component of a Shift-JIS name, split at single-byte "\" or "/".
 std::string LastComponent(const std::string& s) {

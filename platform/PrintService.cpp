@@ -14,6 +14,7 @@
 
 #include "platform/QtCanvas.h"
 #include "util/CodePage.h"
+#include "util/Files.h"
 #include "util/Sjis.h"
 
 namespace platform {
@@ -53,6 +54,11 @@ class PdfPrintService : public FilePrintServiceBase {
 
   bool BeginPrintDocument(const std::string& sjisTitle) override {
     if (open_) return NewPrintPage();  // one file holds every document of the run
+    // A device, a FIFO or a folder at the path (or behind a link) is never replaced.
+    if (util::IsOtherThanRegularFile(path_)) {
+      error_ = "cannot write " + path_ + ": it is not a regular file";
+      return false;
+    }
     // Written beside the target and put in its place only when complete, so
     // a failed run never leaves a broken file where a good one was.
     file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
@@ -268,6 +274,10 @@ std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const 
       },
       [folder](const QImage& page, int number, std::string& error) {
         const QString file = folder + QString("/page-%1.png").arg(number, 4, 10, QChar('0'));
+        if (util::IsOtherThanRegularFile(file.toStdString())) {
+          error = "cannot write " + file.toStdString() + ": it is not a regular file";
+          return false;
+        }
         if (page.save(file, "PNG")) return true;
         error = "cannot write " + file.toStdString();
         return false;

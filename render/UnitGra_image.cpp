@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "render/UnitGra.h"
+#include "util/Files.h"
 #include "util/Clip.h"
 #include "util/CodePage.h"
 #include "util/Geometry.h"
@@ -19,10 +20,7 @@ namespace fs = std::filesystem;
 namespace UnitGra {
 namespace {
 
-bool IsFile(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool IsFile(const std::string& path) { return util::IsRegularFile(path); }
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

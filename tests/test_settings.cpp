@@ -1,5 +1,6 @@
 // Settings files: both forms round trip, header check, clamps, damage.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -229,12 +230,21 @@ TEST(SettingsFile, ClampsAtEveryTransfer) {
 }
 
 TEST(SettingsFile, AFailedSaveKeepsThePreviousFile) {
-  const std::string path = Dir() + "keep.dat";
+  const std::string dir = Dir() + "saves/";
+  fs::create_directories(dir);
+  const std::string path = dir + "keep.dat";
   ASSERT_TRUE(WriteSettingsFile(path, SettingsForm::User, Unusual(), {}));
-  const std::string before = Slurp(path);
-  fs::create_directories(path + ".kestrovan-saving");  // the temporary file cannot be made
-  EXPECT_FALSE(WriteSettingsFile(path, SettingsForm::User, PrintSettings(), {}));
-  EXPECT_EQ(Slurp(path), before);
-  fs::remove_all(path + ".kestrovan-saving");
+  ASSERT_TRUE(WriteSettingsFile(path, SettingsForm::User, Unusual(), {}));
+  // Nothing but the file itself is left beside it: the temporary one is renamed.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   EXPECT_FALSE(WriteSettingsFile(Dir() + "no/such/folder/x.dat", SettingsForm::User, PrintSettings(), {}));
+  // What is not a regular file is never replaced: a FIFO, or a link to one.
+  const std::string fifo = dir + "fifo.dat", link = dir + "link.dat";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink(fifo, link);
+  EXPECT_FALSE(WriteSettingsFile(fifo, SettingsForm::User, PrintSettings(), {}));
+  EXPECT_FALSE(WriteSettingsFile(link, SettingsForm::User, PrintSettings(), {}));
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(fs::is_symlink(link));
+  fs::remove_all(dir);
 }

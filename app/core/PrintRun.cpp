@@ -7,6 +7,7 @@
 #include "jww/PageWindow.h"
 #include "jww/jwwtype.h"
 #include "render/UnitGval.h"
+#include "util/Files.h"
 #include "util/CodePage.h"
 
 namespace {
@@ -20,10 +21,7 @@ const char kStopped[] =
     "\x82\xf0\x93\x72\x92\x86\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x81\x42";  // [Esc]キーを押しましたので印刷を途中終了します。
 const char kRunTitle[] = "Kestrovan \x88\xf3\x8d\xfc";                      // Kestrovan 印刷
 
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool Exists(const std::string& path) { return util::IsRegularFile(path); }
 
 }  // namespace
 

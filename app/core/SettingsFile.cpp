@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "util/Files.h"
 #include "util/Numeric.h"
 
 namespace {
@@ -333,22 +334,8 @@ bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSe
     num(k.Dpi);
   }
 
-  // Beside the target first; the previous file is replaced only by a complete one.
-  const std::string temp = path + ".kestrovan-saving";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    const std::string text = o.str();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  // Beside the target first, under a unique name; the previous file is
+  // replaced only by a complete one.
+  std::string error;
+  return util::ReplaceFile(path, o.str(), error);
 }

@@ -1,5 +1,6 @@
 // kestrovan-print end to end: real drawings into a real PDF.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <QImage>
@@ -105,6 +106,16 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   EXPECT_EQ(Print("--printer kestrovan-no-such-queue " + sample).status, 2);
   r = Print("--pdf /proc/nope/out.pdf " + sample);
   EXPECT_EQ(r.status, 2) << r.err;
+  // An output that is not a regular file (a FIFO, or a link to one) is refused, not replaced.
+  ASSERT_EQ(::mkfifo((dir + "fifo.pdf").c_str(), 0600), 0);
+  fs::create_symlink(dir + "fifo.pdf", dir + "link.pdf");
+  for (const char* out : {"fifo.pdf", "link.pdf"}) {
+    r = Print("--pdf " + dir + out + " " + sample);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(fs::is_fifo(dir + "fifo.pdf"));
+  EXPECT_TRUE(fs::is_symlink(dir + "link.pdf"));
   // A failed run leaves an existing file as it was.
   std::ofstream(dir + "keep.pdf") << "previous";
   r = Print("--pdf " + dir + "keep.pdf " + dir + "missing.jww");

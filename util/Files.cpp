@@ -1,0 +1,74 @@
+#include "util/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace util {
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsOtherThanRegularFile(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) return !S_ISREG(st.st_mode);
+  // A link whose target is missing: the rename would replace the link.
+  return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+bool ReplaceFile(const std::string& path, const std::string& bytes, std::string& error) {
+  if (IsOtherThanRegularFile(path)) {
+    error = path + " is not a regular file";
+    return false;
+  }
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string name = folder + ".kestrovan-XXXXXX";
+  std::vector<char> buffer(name.begin(), name.end());
+  buffer.push_back('\0');
+  const int fd = ::mkstemp(buffer.data());  // O_CREAT | O_EXCL, mode 0600
+  if (fd < 0) {
+    error = "cannot write in the folder of " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  name = buffer.data();
+  auto fail = [&](const char* what) {
+    error = std::string(what) + " " + path + ": " + std::strerror(errno);
+    ::close(fd);
+    ::unlink(name.c_str());
+    return false;
+  };
+  // Keep the permissions the file had, else the usual ones.
+  struct stat st;
+  const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  ::fchmod(fd, mode);
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return fail("cannot write");
+    written += static_cast<size_t>(n);
+  }
+  if (::fsync(fd) != 0) return fail("cannot write");
+  if (::close(fd) != 0) {
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    ::unlink(name.c_str());
+    return false;
+  }
+  if (::rename(name.c_str(), path.c_str()) != 0) {
+    error = "cannot replace " + path + ": " + std::strerror(errno);
+    ::unlink(name.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace util

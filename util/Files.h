@@ -1,0 +1,21 @@
+// Files as the program writes and checks them: plain files only, and every
+// file written beside its target and renamed into place when complete.
+#pragma once
+
+#include <string>
+
+namespace util {
+
+// True for an existing regular file (symbolic links followed).
+bool IsRegularFile(const std::string& path);
+// True when something other than a regular file is at the path (a folder,
+// a device, a FIFO, a socket, or a link to one): an output never replaces it.
+bool IsOtherThanRegularFile(const std::string& path);
+
+// Writes `bytes` to `path` through a temporary file of a unique name,
+// created exclusively in the same folder, flushed to the disk and renamed
+// into place: the previous file stays whole until the new one is. False with
+// the reason in `error`; the temporary file is then removed.
+bool ReplaceFile(const std::string& path, const std::string& bytes, std::string& error);
+
+}  // namespace util
