@@ -45,6 +45,28 @@ class FilePrintServiceBase : public PrintService {
   int pages_ = 0;
 };
 
+// Passes the PDF writer's bytes on to the file and remembers a write that
+// failed (a full disk): the writer itself does not look, and the file would
+// otherwise be put in place cut short.
+class CheckedWrites : public QIODevice {
+ public:
+  explicit CheckedWrites(QIODevice* to) : to_(to) { open(QIODevice::WriteOnly); }
+  bool Failed() const { return failed_; }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    if (failed_) return -1;
+    const qint64 n = to_->write(data, size);
+    if (n != size) failed_ = true;
+    return failed_ ? -1 : n;
+  }
+
+ private:
+  QIODevice* to_;
+  bool failed_ = false;
+};
+
 class PdfPrintService : public FilePrintServiceBase {
  public:
   PdfPrintService(const std::string& path, const PageSetup& s) : FilePrintServiceBase(s), path_(path) {}
@@ -62,12 +84,14 @@ class PdfPrintService : public FilePrintServiceBase {
     // Written beside the target and put in its place only when complete, so
     // a failed run never leaves a broken file where a good one was.
     file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
-    if (!file_->open(QIODevice::WriteOnly)) {
+    // Unbuffered, so a write the disk refuses fails at once.
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
       error_ = "cannot write " + path_ + ": " + file_->errorString().toStdString();
       file_.reset();
       return false;
     }
-    writer_ = std::make_unique<QPdfWriter>(file_.get());
+    checked_ = std::make_unique<CheckedWrites>(file_.get());
+    writer_ = std::make_unique<QPdfWriter>(checked_.get());
     writer_->setTitle(FromSjis(PrintJobTitle(sjisTitle)));
     writer_->setCreator("Kestrovan");
     writer_->setResolution(setup_.Dpi);
@@ -79,6 +103,7 @@ class PdfPrintService : public FilePrintServiceBase {
       error_ = "cannot write " + path_;
       painter_.reset();
       writer_.reset();
+      checked_.reset();
       file_.reset();
       return false;
     }
@@ -110,8 +135,17 @@ class PdfPrintService : public FilePrintServiceBase {
     bool ok = painter_->end();
     painter_.reset();
     writer_.reset();
-    ok = file_->commit() && ok;
-    if (!ok) error_ = "cannot write " + path_ + ": " + file_->errorString().toStdString();
+    if (checked_->Failed()) {
+      // Cut short: the earlier file stays where it was.
+      error_ = "cannot write " + path_ + ": a write failed (is the disk full?); an earlier file there is kept";
+      file_->cancelWriting();
+      file_->commit();
+      ok = false;
+    } else {
+      ok = file_->commit() && ok;
+      if (!ok) error_ = "cannot write " + path_ + ": " + file_->errorString().toStdString();
+    }
+    checked_.reset();
     file_.reset();
     return ok;
   }
@@ -128,6 +162,7 @@ class PdfPrintService : public FilePrintServiceBase {
 
   std::string path_;
   std::unique_ptr<QSaveFile> file_;
+  std::unique_ptr<CheckedWrites> checked_;
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;

@@ -122,6 +122,12 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   std::ifstream kept(dir + "keep.pdf");
   std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
   EXPECT_EQ(content, "previous");
+  // A full disk (here a limit on the file size) fails the run and keeps the earlier file.
+  const CommandResult full = RunCommand("trap '' XFSZ; ulimit -f 8; " + std::string(KESTROVAN_PRINT_EXE) +
+                                        " --pdf " + dir + "keep.pdf " + sample + " 2>&1");
+  EXPECT_EQ(full.status, 2) << full.output;
+  std::ifstream still(dir + "keep.pdf");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(still)), std::istreambuf_iterator<char>()), "previous");
 }
 
 // The CUPS filter on its own, as the scheduler runs it: job arguments, the
