@@ -264,8 +264,11 @@ int main(int argc, char** argv) {
   struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  // Every way a terminal or a script ends a run stops it the same way, so
+  // the unpacked images are removed and the pages drawn are kept.
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(sig, &sa, nullptr);
+  // A reader of stderr that goes away (`… 2>&1 | head`) is no reason to stop.
+  std::signal(SIGPIPE, SIG_IGN);
   UnitGval::SetAbortPoll(StopPoll);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);

@@ -1,7 +1,7 @@
 // Reading a drawing file into TJwwData: header, entity lists, block
 // definitions and the embedded images.
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,46 +23,40 @@ constexpr size_t kMaxTextBytes = 255;
 // The smallest object an entity list can hold: a class tag and an old-layout point.
 constexpr size_t kMinEntityBytes = 2 + 33;
 
-// A drawing file's bytes: mapped read-only when the file allows it (no copy),
-// else read into memory.
+// A drawing file's bytes, read into memory. (Not mapped: a file that
+// shrinks while it is read would kill the program with SIGBUS.)
 class FileBytes {
  public:
+  // Far beyond any drawing; keeps a device or pipe that never ends from
+  // filling the memory.
+  static constexpr size_t kMaxBytes = size_t{1} << 30;
+
   explicit FileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-      void* p = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-      if (p != MAP_FAILED) {
-        map_ = p;
-        size_ = static_cast<size_t>(st.st_size);
-        ok_ = true;
-        ::close(fd);
-        return;
-      }
-    }
-    // Not mappable (a pipe, an empty or special file): read what there is.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        static_cast<uint64_t>(st.st_size) <= kMaxBytes)
+      bytes_.reserve(static_cast<size_t>(st.st_size));
     uint8_t buf[65536];
     ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0) copy_.insert(copy_.end(), buf, buf + n);
+    while ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
+      if (n < 0) continue;
+      if (bytes_.size() + static_cast<size_t>(n) > kMaxBytes) break;
+      bytes_.insert(bytes_.end(), buf, buf + n);
+    }
     ok_ = n == 0;
-    size_ = copy_.size();
     ::close(fd);
-  }
-  ~FileBytes() {
-    if (map_) ::munmap(map_, size_);
   }
   FileBytes(const FileBytes&) = delete;
   FileBytes& operator=(const FileBytes&) = delete;
 
   bool Ok() const { return ok_; }
-  const uint8_t* Data() const { return map_ ? static_cast<const uint8_t*>(map_) : copy_.data(); }
-  size_t Size() const { return size_; }
+  const uint8_t* Data() const { return bytes_.data(); }
+  size_t Size() const { return bytes_.size(); }
 
  private:
-  void* map_ = nullptr;
-  size_t size_ = 0;
-  std::vector<uint8_t> copy_;
+  std::vector<uint8_t> bytes_;
   bool ok_ = false;
 };
 

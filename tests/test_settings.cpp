@@ -191,6 +191,12 @@ TEST(SettingsFile, DamagedFilesAndHugeCounts) {
   EXPECT_EQ(ReadSettingsFile(path, SettingsForm::User, s, e), SettingsReadResult::Opened);
   EXPECT_EQ(s.LineTypeTable[49].Count, 32);
   EXPECT_EQ(s.RotationAngle, big.RotationAngle);
+
+  // A device that never ends is no settings file; the lowest hexadecimal
+  // value reads without overflow.
+  EXPECT_EQ(ReadSettingsFile("/dev/zero", SettingsForm::User, s, e), SettingsReadResult::NotSettings);
+  EXPECT_EQ(SettingsTextToInt("-$80000000"), INT32_MIN);
+  EXPECT_EQ(SettingsTextToInt("-$10"), -16);
 }
 
 TEST(SettingsFile, ClampsAtEveryTransfer) {

@@ -1,5 +1,7 @@
 #include "app/core/Imports.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -56,6 +58,9 @@ bool LoadForImport(const std::string& path, TJwwData& d) {
 // Stops at an "END" line.
 void ForEachJwfLine(const std::string& path,
                     const std::function<void(const std::string&, const std::vector<std::string>&)>& take) {
+  // Only a regular file of a sane size: a device or FIFO would never end.
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > (int64_t{64} << 20)) return;
   std::ifstream in(path, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {

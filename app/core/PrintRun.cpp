@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <new>
 
 #include "jww/PageWindow.h"
 #include "jww/jwwtype.h"
@@ -160,12 +161,24 @@ void PrintRun::PrintOneFile(const std::string& path) {
   UnitGval::CurrentFileDate = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
   jwwtype::ClearImages();
   d_.ClearDrawing();
-  const bool loaded = d_.LoadForPrint(path);
-  const int unpackFailures = jwwtype::GunzipImages();
+  bool loaded = false;
+  int unpackFailures = 0;
+  try {
+    loaded = d_.LoadForPrint(path);
+    unpackFailures = jwwtype::GunzipImages();
+  } catch (const std::bad_alloc&) {
+    // Too big for the memory there is: this file fails, the run goes on.
+    jwwtype::ClearImages();
+    d_.ClearDrawing();
+    ++result_.FilesPassedOver;
+    observer_.FilePassedOver(path, "there is not enough memory to read it");
+    return;
+  }
   if (!loaded) {
     ++result_.FilesDamaged;
     observer_.FileDamaged(path, d_.LoadError + " at byte " + std::to_string(d_.LoadStoppedAt));
   } else if (unpackFailures > 0) {
+    ++result_.FilesDamaged;
     observer_.FileDamaged(path, std::to_string(unpackFailures) + " embedded image(s) could not be unpacked");
   }
 

@@ -1,5 +1,6 @@
 #include "app/core/SettingsFile.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -103,8 +104,8 @@ int32_t SettingsTextToInt(const std::string& text) {
       if (d < 0) return 0;
       v = v * 16 + static_cast<uint32_t>(d);
     }
-    const int32_t r = static_cast<int32_t>(v);
-    return negative ? -r : r;
+    // Negated as unsigned: "-$80000000" is the lowest int32, not an overflow.
+    return static_cast<int32_t>(negative ? 0u - v : v);
   }
   return util::TextToInt(t);
 }
@@ -168,6 +169,11 @@ void ClampSettings(PrintSettings& s) {
 
 SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, PrintSettings& s,
                                     SettingsFileExtras& extras) {
+  // A device or FIFO would never end, and no settings file comes near 64 MiB:
+  // such a thing is no settings file, and nothing changes.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || st.st_size > (int64_t{64} << 20)))
+    return SettingsReadResult::NotSettings;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     const PrintSettings defaults;

@@ -123,7 +123,7 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
   EXPECT_EQ(content, "previous");
   // A full disk (here a limit on the file size) fails the run and keeps the earlier file.
-  const CommandResult full = RunCommand("trap '' XFSZ; ulimit -f 8; " + std::string(KESTROVAN_PRINT_EXE) +
+  const CommandResult full = RunCommand("trap '' XFSZ; ulimit -f 4; " + std::string(KESTROVAN_PRINT_EXE) +
                                         " --pdf " + dir + "keep.pdf " + sample + " 2>&1");
   EXPECT_EQ(full.status, 2) << full.output;
   std::ifstream still(dir + "keep.pdf");
