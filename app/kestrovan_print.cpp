@@ -16,6 +16,7 @@
 #include "jww/jwwtype.h"
 #include "platform/PrintService.h"
 #include "util/CodePage.h"
+#include "util/Files.h"
 #include "util/Numeric.h"
 
 namespace {
@@ -171,7 +172,11 @@ Options Parse(int argc, char** argv) {
         r = pens ? ImportPensFromJww(file, s, attr, &dpi600) : ImportLineTypesFromJww(file, s, attr);
       else if (ext == ".jwf")
         r = pens ? ImportPensFromJwf(file, s) : ImportLineTypesFromJwf(file, s, attr);
-      if (!r.Done) Usage(a + " takes a .jww drawing or a .jwf settings file: " + file);
+      if (!r.Done) {
+        if (!util::IsRegularFile(file)) Usage(a + ": there is no file " + file);
+        Usage(a + ": " + file + " holds no " + (pens ? "pen" : "line-type") +
+              " settings (it takes a complete .jww drawing or a .jwf settings file)");
+      }
       // Taking a table over means printing with it.
       (pens ? s.PenSource : s.LineTypeSource) = 1;
     } else if (a == "--save-settings") {

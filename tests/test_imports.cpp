@@ -73,6 +73,15 @@ TEST(JwfFiles, LineTypes) {
   EXPECT_EQ(s.LineTypeTable[3].Count, 1);
   EXPECT_EQ(s.LineTypeTable[3].Elements[0], 0);
   EXPECT_EQ(s.LineTypeTable[19].Count, PrintSettings().LineTypeTable[19].Count);
+  // A missing or empty file, or one without such lines, changes nothing.
+  const PrintSettings before = s;
+  for (const std::string& none : {Jwf("empty.jwf", ""), Jwf("other.jwf", "S_COMM_2 = 0, 100\r\n"),
+                                   std::string("/no/such/file.jwf")}) {
+    EXPECT_FALSE(ImportLineTypesFromJwf(none, s, a).Done) << none;
+    EXPECT_FALSE(ImportPensFromJwf(none, s).Done) << none;
+  }
+  EXPECT_EQ(s.LineTypeTable[1].Count, before.LineTypeTable[1].Count);
+  EXPECT_EQ(s.PenTable[0].Color, before.PenTable[0].Color);
 }
 
 TEST(JwfFiles, RealSettingsFilesOfTheProgram) {
@@ -83,20 +92,21 @@ TEST(JwfFiles, RealSettingsFilesOfTheProgram) {
     SCOPED_TRACE(name);
     PrintSettings s;
     TgraAttribute a;
-    EXPECT_TRUE(ImportPensFromJwf(dir + name, s).Done);
-    EXPECT_TRUE(ImportLineTypesFromJwf(dir + name, s, a).Done);
+    // The samples keep their pens and line types below an "END" line; the
+    // others hold lettering: none of them changes the tables.
+    EXPECT_FALSE(ImportPensFromJwf(dir + name, s).Done);
+    EXPECT_FALSE(ImportLineTypesFromJwf(dir + name, s, a).Done);
     for (const TPenRow& row : s.PenTable) {
       EXPECT_LE(row.Color, 0xFFFFFFu);
       EXPECT_GE(row.Width, 0);
     }
   }
   // The shipped sample has an "END" line above all its keys on purpose, so
-  // reading it changes nothing: every line type becomes a single dot.
+  // reading it changes nothing.
   PrintSettings s;
   TgraAttribute a;
   ImportLineTypesFromJwf(dir + "jwmac__Sample_v801b.jwf", s, a);
-  EXPECT_EQ(s.LineTypeTable[1].Count, 1);
-  EXPECT_EQ(s.LineTypeTable[1].Elements[0], 0);
+  EXPECT_EQ(s.LineTypeTable[1].Count, PrintSettings().LineTypeTable[1].Count);
   ImportPensFromJwf(dir + "jwmac__Sample_v801b.jwf", s);
   EXPECT_EQ(s.PenTable[0].Color, PrintSettings().PenTable[0].Color);
 }

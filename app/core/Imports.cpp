@@ -133,7 +133,8 @@ ImportResult ImportPensFromJww(const std::string& path, PrintSettings& s, TgraAt
                                const UnitGraAtt::PrinterResolution* printer) {
   ImportResult r;
   TJwwData d;
-  if (!LoadForImport(path, d)) return r;
+  // A drawing cut short before its pen table has no pens to give.
+  if (!LoadForImport(path, d) || !d.HasPenTable) return r;
   r.DarkBackground = d.PensFromDrawing(attr, printer) == TJwwData::BackgroundSwitch::Dark;
   d.LineTypesFromDrawing(attr, s.LineTypePitch);
   d.PublishLayers(attr);
@@ -151,7 +152,7 @@ ImportResult ImportPensFromJww(const std::string& path, PrintSettings& s, TgraAt
 ImportResult ImportLineTypesFromJww(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
   ImportResult r;
   TJwwData d;
-  if (!LoadForImport(path, d)) return r;
+  if (!LoadForImport(path, d) || !d.HasLineTypeTable) return r;
   d.PensFromDrawing(attr, nullptr);
   d.LineTypesFromDrawing(attr, s.LineTypePitch);
   d.PublishLayers(attr);
@@ -169,6 +170,12 @@ ImportResult ImportPensFromJwf(const std::string& path, PrintSettings& s) {
   ImportResult r;
   if (LowerExtension(path) != ".jwf") return r;
   const double unit = ReadJwfUnit(path, true, s.LineTypePitch);
+  // A file without a single pen line (missing, empty, not a JWF) changes nothing.
+  bool any = false;
+  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>&) {
+    any = any || key.compare(0, 9, "LCOLLOR_H") == 0 || key.compare(0, 8, "PCOLLOR_") == 0;
+  });
+  if (!any) return r;
   ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
     if (key.compare(0, 9, "LCOLLOR_H") == 0 && items.size() >= 3) {
       s.PenTable[8].Color = RgbOf(items);
@@ -198,9 +205,11 @@ ImportResult ImportLineTypesFromJwf(const std::string& path, PrintSettings& s, T
     int32_t amplitude = 0, pitch = 0;
   };
   Entry types[8], randoms[5], doubles[4];
+  bool any = false;
   ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
     if (key.size() < 8) return;
     const char c = key[7];
+    any = any || key.compare(0, 6, "LTYPE_") == 0;
     if (key.compare(0, 7, "LTYPE_0") == 0 && c >= '2' && c <= '9') {
       Entry& e = types[c - '2'];
       e.pattern = Pattern(items, 0);
@@ -217,6 +226,8 @@ ImportResult ImportLineTypesFromJwf(const std::string& path, PrintSettings& s, T
       e.pitch = Int(items, 3);
     }
   });
+  // A file without a single line-type line changes nothing.
+  if (!any) return r;
   attr.SetLineTypeAmplitude(0, 0);
   attr.SetLineTypeCount(0, 0);
   attr.UpdateLineTypePeriod(0);

@@ -320,7 +320,10 @@ void TForm1::ImportPens(const QString& path) {
   std::string error;
   std::unique_ptr<PrintDevice> device = kind == ImportKind::Drawing ? DefaultDevice(error) : nullptr;
   const ImportResult r = ImportPensFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute(), device.get());
-  if (!r.Done) return;
+  if (!r.Done) {
+    SetStatus(QStringLiteral("ファイル %1 から線色・線幅設定を読み取れませんでした（設定は変わりません）。").arg(path));
+    return;
+  }
   if (kind == ImportKind::Drawing) darkBackground_ = r.DarkBackground;
   ShowSettings();
   SetStatusSjis(r.Status);
@@ -332,7 +335,10 @@ void TForm1::ImportLineTypes(const QString& path) {
   if (kind == ImportKind::Drawing) extras_.JwwImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
   if (kind == ImportKind::Environment) extras_.JwfImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
   const ImportResult r = ImportLineTypesFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute());
-  if (!r.Done) return;
+  if (!r.Done) {
+    SetStatus(QStringLiteral("ファイル %1 から線種設定を読み取れませんでした（設定は変わりません）。").arg(path));
+    return;
+  }
   ShowSettings();
   SetStatusSjis(r.Status);
 }

@@ -295,11 +295,13 @@ TEST(Window, ImportsAndThePrinterLine) {
   EXPECT_TRUE(w.PrinterInfoText().contains(QStringLiteral("用紙サイズ：横：")));
   const QString corpus = QString(KESTROVAN_CORPUS_DIR);
   if (!QFile::exists(corpus + "/jwf/jwmac__shakutani.jwf")) GTEST_SKIP();
+  // A JWF file without pens or line types (this one holds lettering) changes nothing, and says so.
   w.ImportPens(corpus + "/jwf/jwmac__shakutani.jwf");
-  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線色・線幅設定を読み取りました。")));
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線色・線幅設定を読み取れませんでした")));
   w.ImportLineTypes(corpus + "/jwf/jwmac__mtani.jwf");
-  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線種設定を読み取りました。")));
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線種設定を読み取れませんでした")));
   w.ImportPens(corpus + "/jww/jwmac__sanpuru.jww");
+  EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線色・線幅設定を読み取りました。")));
   w.ReadControls();
   EXPECT_DOUBLE_EQ(w.Settings().PenTable[1].Width, 2 * 0.085);
   w.ImportLineTypes(corpus + "/jww/jwmac__sanpuru.jww");
