@@ -55,8 +55,8 @@ const char kUsage[] =
     "                         from a .jww or .jwf file (and print with it)\n"
     "\n"
     "Progress and warnings go to stderr. Exit status: 0 all printed, 1 some file passed\n"
-    "over or damaged, 2 usage error or no output could be written. Ctrl-C stops the run\n"
-    "and keeps the pages already drawn.\n";
+    "over, damaged or not printed whole, nothing printed, or the run stopped; 2 usage\n"
+    "error or no output could be written. Ctrl-C stops the run and keeps the pages drawn.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
@@ -79,6 +79,11 @@ class ConsoleObserver : public PrintRunObserver {
   void FileWarning(const std::string& path, const std::string& what) override {
     std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path.c_str(), what.c_str());
     problems.push_back(path + ": " + what);
+  }
+  void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override {
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + util::Cp932ToUtf8(n);
+    FileWarning(path, std::to_string(names.size()) + " image(s) it places could not be found or read: " + list);
   }
   void FileHasNothingToPrint(const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", path.c_str());
@@ -318,6 +323,11 @@ int main(int argc, char** argv) {
   if (r.FilesWithNothingToPrint > 0)
     std::fprintf(stderr, "  %d file%s had nothing to print\n", r.FilesWithNothingToPrint,
                  r.FilesWithNothingToPrint == 1 ? "" : "s");
+  if (r.Pages == 0 && !o.list) {
+    std::fprintf(stderr, "kestrovan-print: nothing was printed, so %s was not written%s\n", where.c_str(),
+                 o.pngDir.empty() && !o.printerGiven ? " (an earlier file there is not this run's)" : "");
+    return 1;
+  }
   if (r.Stopped) return 1;
-  return (r.FilesPassedOver > 0 || r.FilesDamaged > 0) ? 1 : 0;
+  return (r.FilesPassedOver > 0 || r.FilesDamaged > 0 || r.FilesIncomplete > 0) ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -93,10 +94,15 @@ void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, dou
   double cx1 = x1, cy1 = y1, cx2 = x2, cy2 = y2;
   if (util::ClipSegment(cx1, cy1, cx2, cy2, w.Xmin, w.Ymin, w.Xmax, w.Ymax) == 2) return;
 
+  // An image that should show but cannot is noted for the run to report.
+  auto notDrawn = [&path] {
+    std::vector<std::string>& list = UnitGval::ImagesNotDrawn;
+    if (list.size() < 100 && std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
+  };
   const std::string file = FindImageFile(path);
-  if (file.empty()) return;
+  if (file.empty()) return notDrawn();
   int32_t width = 0, height = 0;
-  if (!canvas.ImageSize(file, width, height) || width <= 0 || height <= 0) return;
+  if (!canvas.ImageSize(file, width, height) || width <= 0 || height <= 0) return notDrawn();
 
   const DevicePoint d1 = UnitGval::ToDevice(x1, y1), d2 = UnitGval::ToDevice(x2, y2);
   const int64_t dw = std::llabs(static_cast<int64_t>(d2.x) - d1.x);

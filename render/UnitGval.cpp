@@ -7,6 +7,7 @@ std::vector<PointD> PointList;
 std::vector<DevicePoint> DevicePointList;
 TPatternContinuation PatternContinuation;
 TPatternChain PatternChain;
+std::vector<std::string> ImagesNotDrawn;
 
 std::string CurrentFileName;
 std::string DrawTimeText;

@@ -80,6 +80,11 @@ extern std::string MemoLine2;        // the rest of the memo
 extern double HeaderPrintScale;      // the drawing's stored print scale
 extern int64_t CurrentFileDate;      // the drawing file's time (Unix seconds), set by the print run
 
+// Images a page should show but could not (not found, or unreadable), as
+// the drawing names them (Shift-JIS): written by the image drawing, read and
+// emptied by the print run for each drawing.
+extern std::vector<std::string> ImagesNotDrawn;
+
 // Scale of the layer group of the text being drawn.
 extern double CurrentGroupScale;
 

@@ -183,10 +183,14 @@ void PrintRun::PrintOneFile(const std::string& path) {
   }
 
   s_ = SettingsForDrawing(run_, d_);
-  if (d_.BlockInstancesCut)
+  bool incomplete = false;
+  if (d_.BlockInstancesCut) {
+    incomplete = true;
     observer_.FileWarning(path, "its blocks insert themselves or multiply past " +
                                     std::to_string(TJwwData::kMaxBlockInstances) +
                                     " placed blocks; only those within the limits are printed");
+  }
+  UnitGval::ImagesNotDrawn.clear();
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   if (s_.PenSource == 0) d_.PensFromDrawing(a, &device_);
   if (s_.LineTypeSource == 0) d_.LineTypesFromDrawing(a, s_.LineTypePitch);
@@ -225,6 +229,12 @@ void PrintRun::PrintOneFile(const std::string& path) {
   } else {
     PrintLayerGroupPages(title, rotation);
   }
+  if (!UnitGval::ImagesNotDrawn.empty()) {
+    incomplete = true;
+    observer_.ImagesMissing(path, UnitGval::ImagesNotDrawn);
+    UnitGval::ImagesNotDrawn.clear();
+  }
+  if (incomplete) ++result_.FilesIncomplete;
   if (result_.Pages == pagesBefore) {
     ++result_.FilesWithNothingToPrint;
     observer_.FileHasNothingToPrint(path);

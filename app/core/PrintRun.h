@@ -23,6 +23,12 @@ class PrintRunObserver {
   virtual void FileHasNothingToPrint(const std::string& /*path*/) {}
   // Printed, but not all of it: e.g. blocks nested too deep or too many.
   virtual void FileWarning(const std::string& /*path*/, const std::string& /*what*/) {}
+  // Printed without images it places: not found, or unreadable (names in Shift-JIS).
+  virtual void ImagesMissing(const std::string& path, const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+    FileWarning(path, std::to_string(names.size()) + " image(s) it places could not be found or read: " + list);
+  }
   // Lets the caller keep its window alive between files.
   virtual void ProcessMessages() {}
   // Asked between files: stop the run here.
@@ -35,6 +41,7 @@ struct PrintRunResult {
   int FilesPassedOver = 0;
   int FilesDamaged = 0;
   int FilesWithNothingToPrint = 0;
+  int FilesIncomplete = 0;    // printed without all of it: blocks cut at a guard, images missing
   bool Stopped = false;       // Esc, or a signal
   bool OutputFailed = false;  // the device refused a document or page
   std::string Error;

