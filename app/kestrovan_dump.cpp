@@ -96,6 +96,28 @@ void WritePensText(FILE* out, const TgraAttribute& a) {
 
 std::string Utf8(const std::string& sjis) { return util::Cp932ToUtf8(sjis); }
 
+// A drawing's text as the terminal shows it: control characters (escape
+// sequences among them) written as \xNN, never passed to the terminal.
+std::string Shown(const std::string& sjis) {
+  const std::string utf8 = Utf8(sjis);
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    // C1 controls are U+0080..U+009F: C2 80..C2 9F in UTF-8.
+    const bool c1 = c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F &&
+                    static_cast<unsigned char>(utf8[i + 1]) >= 0x80;
+    if (c < 0x20 || c == 0x7F || c1) {
+      const unsigned code = c1 ? static_cast<unsigned char>(utf8[++i]) : c;
+      char b[8];
+      std::snprintf(b, sizeof b, "\\x%02X", code);
+      out += b;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 void WriteCounts(JsonWriter& j, const TJwwEntityCounts& c) {
   j.BeginObject();
   j.Key("lines").Int(c.Lines).Key("arcs").Int(c.Arcs).Key("points").Int(c.Points);
@@ -184,12 +206,12 @@ void WriteText(FILE* out, const Report& r) {
   std::fprintf(out, "version %d, %s", d.Version, r.loadOk ? "loaded" : "NOT loaded");
   if (!r.loadOk) std::fprintf(out, " (%s at byte %zu)", r.loadError.c_str(), r.readTo);
   std::fprintf(out, ", read %zu of %zu bytes\n", r.readTo, r.fileSize);
-  const std::string memo = Utf8(d.Memo);
+  const std::string memo = Shown(d.Memo);
   std::fprintf(out, "memo: %s\n", memo.c_str());
   std::fprintf(out, "layer groups:\n");
   for (int g = 0; g < 16; ++g) {
     const TJwwLayerGroup& lg = d.LayerGroups[g];
-    std::fprintf(out, "  %X  state %d  scale 1/%g  %s\n", g, lg.State, lg.Scale, Utf8(lg.Name).c_str());
+    std::fprintf(out, "  %X  state %d  scale 1/%g  %s\n", g, lg.State, lg.Scale, Shown(lg.Name).c_str());
   }
   std::string states;
   for (int i = 0; i < 256; ++i) {
@@ -205,11 +227,11 @@ void WriteText(FILE* out, const Report& r) {
                e.Lines.size(), e.Arcs.size(), e.Points.size(),
                static_cast<long long>(r.temporaryPoints), e.Texts.size(), e.Dimensions.size(),
                e.Solids.size(), e.Blocks.size());
-  for (const std::string& t : r.imageReferences) std::fprintf(out, "image reference: %s\n", Utf8(t).c_str());
+  for (const std::string& t : r.imageReferences) std::fprintf(out, "image reference: %s\n", Shown(t).c_str());
   std::fprintf(out, "block definitions: %zu holding %lld entities\n", d.BlockDefs.size(),
                static_cast<long long>(r.blockDefEntities));
   for (const TJwwBlockDef& def : d.BlockDefs)
-    std::fprintf(out, "  #%d %s: %zu entities%s\n", def.Number, Utf8(def.Name).c_str(),
+    std::fprintf(out, "  #%d %s: %zu entities%s\n", def.Number, Shown(def.Name).c_str(),
                  def.Entities.EntityTotal(), def.Used ? "" : " (not used)");
   std::fprintf(out, "block instances: %zu%s\n", d.BlockInstances.size(),
                d.BlockInstancesCut ? " (cut short: blocks nest too deep or too many)" : "");

@@ -54,10 +54,15 @@ TEST(DumpTool, JsonReportAndExitStatus) {
   EXPECT_NE(r.out.find("\"is_jww\":false,\"load_ok\":false"), std::string::npos);
   EXPECT_NE(r.out.find("\"load_error\":"), std::string::npos);
 
-  // Text output names the file and its counts.
-  r = RunDump(good);
+  // Text output names the file and its counts; a memo's control characters
+  // reach the terminal as text, never as escape sequences.
+  src.Memo = "\x1b]0;owned\x07\x1b[2J";
+  const std::string hostile = WriteFile(dir + "hostile.jww", WriteJww(src));
+  r = RunDump(good + " " + hostile);
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("1 lines, 1 arcs"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("memo: \\x1B]0;owned\\x07\\x1B[2J"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
 
   // --pens adds the converted tables and the published layer states.
   r = RunDump("--json --pens " + good);
