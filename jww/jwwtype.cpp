@@ -234,6 +234,12 @@ std::string GunzipFile(const std::string& sourcePath, const std::string& targetF
   return finalPath;
 }
 
+namespace {
+// Where GunzipImages put each image: the name the gzip header stores may
+// differ from the embedded one, and it is removed with the drawing all the same.
+std::vector<std::string> g_unpacked;
+}  // namespace
+
 int GunzipImages() {
   int failures = 0;
   for (const TJwwImage& image : EmbeddedImages) {
@@ -241,7 +247,7 @@ int GunzipImages() {
     const std::string path = TempImagePath(image.Name);
     if (!FileExists(path)) continue;
     try {
-      GunzipFile(path, TempFolder());
+      g_unpacked.push_back(GunzipFile(path, TempFolder()));
     } catch (const std::exception&) {
       ++failures;
     }
@@ -258,6 +264,9 @@ void DeleteGzImages() {
 }
 
 void DeleteUnpackedImages() {
+  for (const std::string& path : g_unpacked)
+    if (FileExists(path)) std::remove(path.c_str());
+  g_unpacked.clear();
   for (const TJwwImage& image : EmbeddedImages) {
     std::string name = image.Name;
     if (EndsWithGz(name)) name.resize(name.size() - 3);

@@ -60,13 +60,18 @@ TEST_F(Images, EmbeddedImagesAreWrittenToThePrivateFolderAndUnpacked) {
 
 TEST_F(Images, ALoadRemovesThePreviousDrawingsImageFiles) {
   TJwwData d;
-  ASSERT_TRUE(LoadBytes(d, DrawingWithImages({{"old.bmp", "1"}, {"old2.png.gz", MakeGzip("2")}})));
+  // The third is unpacked under the name its gzip header stores: removed too,
+  // so a batch's images do not pile up.
+  ASSERT_TRUE(LoadBytes(d, DrawingWithImages({{"old.bmp", "1"}, {"old2.png.gz", MakeGzip("2")},
+                                              {"old3.png.gz", MakeGzip("3", "header-name.png")}})));
   jwwtype::GunzipImages();
   ASSERT_TRUE(Exists(tmp + "old2.png"));
+  ASSERT_TRUE(Exists(tmp + "header-name.png"));
   ASSERT_TRUE(LoadBytes(d, DrawingWithImages({{"new.bmp", "3"}}, 700)));
   EXPECT_FALSE(Exists(tmp + "old.bmp"));
   EXPECT_FALSE(Exists(tmp + "old2.png.gz"));
   EXPECT_FALSE(Exists(tmp + "old2.png"));
+  EXPECT_FALSE(Exists(tmp + "header-name.png"));
   EXPECT_TRUE(Exists(tmp + "new.bmp"));
 }
 
