@@ -441,6 +441,7 @@ class DrawPass {
       for (; it != end; ++it) {
         const size_t i = *it;
         if (!accept(list[i])) continue;
+        if (++drawn_ > TJwwData::kMaxDrawnPerPage) return cut_ = true, false;
         draw(list[i]);
         if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
       }
@@ -448,6 +449,7 @@ class DrawPass {
     }
     for (size_t i = 0; i < list.size(); ++i) {
       if (!accept(list[i])) continue;
+      if (++drawn_ > TJwwData::kMaxDrawnPerPage) return cut_ = true, false;
       draw(list[i]);
       if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
     }
@@ -493,8 +495,14 @@ class DrawPass {
     });
   }
 
+ public:
+  bool Cut() const { return cut_; }
+
+ private:
   const TJwwData& d_;
   bool includeTemporary_;
+  int64_t drawn_ = 0;  // entities handed to the primitives on this page
+  bool cut_ = false;
   const LayerBuckets* only_ = nullptr;
   int target_ = -1;
   EntityDrawContext ctx_;
@@ -510,12 +518,19 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
   if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
   const bool skipAux = filterAuxiliary && !attr.GetPrintAuxLines();
   DrawPass pass(*this, canvas, rotation, includeTemporaryPoints, skipAux);
+  DrawCut = false;
+  // A page cut at the guard ends as a finished one: the print run reports it.
+  auto finished = [&](bool done) {
+    if (done || !pass.Cut()) return done;
+    DrawCut = true;
+    return true;
+  };
 
   if (printOrder != 1 && printOrder != 2) {
-    return pass.Pass([&](int index) {
+    return finished(pass.Pass([&](int index) {
       return (layerGroup < 0 || index / 16 == layerGroup) && (layer < 0 || index % 16 == layer) &&
              (!skipHiddenLayers || attr.GetLayerState(index) != 3);
-    });
+    }));
   }
   const DrawPass::LayerBuckets buckets(Entities);
   const int g0 = layerGroup < 0 ? 0 : layerGroup, g1 = layerGroup < 0 ? 15 : layerGroup;
@@ -525,7 +540,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
       int target = g * 16 + l;
       if (printOrder == 2) target = 255 - target;
       if (skipHiddenLayers && attr.GetLayerState(target) == 3) continue;
-      if (!pass.Pass([target](int index) { return index == target; }, &buckets, target)) return false;
+      if (!pass.Pass([target](int index) { return index == target; }, &buckets, target)) return finished(false);
     }
   }
   return true;

@@ -191,6 +191,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
                                     " placed blocks; only those within the limits are printed");
   }
   UnitGval::ImagesNotDrawn.clear();
+  pageCut_ = false;
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   if (s_.PenSource == 0) d_.PensFromDrawing(a, &device_);
   if (s_.LineTypeSource == 0) d_.LineTypesFromDrawing(a, s_.LineTypePitch);
@@ -223,11 +224,17 @@ void PrintRun::PrintOneFile(const std::string& path) {
     if (d_.CountEntities(-1, -1).Printable() > 0) {
       if (!StartPage(title)) return;
       const bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
+      pageCut_ = pageCut_ || d_.DrawCut;
       EndPage();
       if (!complete) result_.Stopped = true;
     }
   } else {
     PrintLayerGroupPages(title, rotation);
+  }
+  if (pageCut_) {
+    incomplete = true;
+    observer_.FileWarning(path, "a page asks for more than " + std::to_string(TJwwData::kMaxDrawnPerPage) +
+                                    " strokes, texts and figures (its blocks multiply); only those were printed");
   }
   if (!UnitGval::ImagesNotDrawn.empty()) {
     incomplete = true;
@@ -249,7 +256,10 @@ void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotatio
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
   auto drawGroup = [&](int g) {
     // The draw pass turns position p back into group 15 - p in reverse order.
-    return d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, reverse ? 15 - g : g);
+    const bool done =
+        d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, reverse ? 15 - g : g);
+    pageCut_ = pageCut_ || d_.DrawCut;
+    return done;
   };
   for (int p = 0; p < 16; ++p) {
     const int g = reverse ? 15 - p : p;
@@ -262,6 +272,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotatio
     if (sum == 0) continue;
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
     bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, p);
+    pageCut_ = pageCut_ || d_.DrawCut;
     // The common group on every group's page, after the group itself.
     if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
       const int c = s_.CommonLayerGroup - 1;

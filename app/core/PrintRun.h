@@ -75,4 +75,5 @@ class PrintRun {
   PrintRunObserver& observer_;
   PrintRunResult result_;
   bool pagePrinted_ = false;
+  bool pageCut_ = false;  // a page of this file stopped at the draw pass's limit
 };
