@@ -1,0 +1,71 @@
+// Any bytes as a drawing, through the whole draw pass: the drawing's pens and
+// line types, its layers, the page window, then every print order, the whole
+// drawing and each layer group, onto a device that draws nothing.
+#include <cstddef>
+#include <cstdint>
+
+#include "attr/UnitGraAtt.h"
+#include "jww/PageWindow.h"
+#include "jww/jwwtype.h"
+#include "jww/jwwunit.h"
+
+namespace {
+
+class NoDevice : public Canvas {
+  void MoveTo(int32_t, int32_t) override {}
+  void LineTo(int32_t, int32_t) override {}
+  void Polyline(const DevicePoint*, size_t) override {}
+  void Polygon(const DevicePoint*, size_t) override {}
+  void TextOut(int32_t, int32_t, const std::string&) override {}
+  bool ImageSize(const std::string&, int32_t& w, int32_t& h) override {
+    w = h = 16;
+    return true;
+  }
+  void DrawImage(const ImagePlacement&) override {}
+};
+
+// Entities a page would hand to the primitives, block contents one by one.
+size_t PageWork(const TJwwData& d) {
+  size_t work = d.Entities.EntityTotal();
+  for (const TJwwBlockInstance& i : d.BlockInstances)
+    if (i.DefIndex >= 0) work += d.BlockDefs[static_cast<size_t>(i.DefIndex)].Entities.EntityTotal();
+  return work;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static TJwwData d;
+  static NoDevice canvas;
+  d.LoadFromMemory(data, size, "fuzz.jww", true);
+  jwwtype::GunzipImages();
+  TgraAttribute& a = UnitGraAtt::GraAttribute();
+  a.ResetAttributes();
+  a.SetPrintMode(true);
+  const UnitGraAtt::FixedResolution dpi(100);
+  d.PensFromDrawing(a, &dpi);
+  d.LineTypesFromDrawing(a, 0.035);
+  d.PublishLayers(a);
+  d.ComputeExtents();
+  // Bounded work per input: the guards of a real run are far larger than a
+  // fuzzer's time allows.
+  if (PageWork(d) <= 200000) {
+    for (int method = 0; method <= 1; ++method) {
+      PageWindowRequest r;
+      r.PrintMethod = method;
+      r.RotationAngle = 90;
+      r.PageWidthPx = 420;
+      r.PageHeightPx = 297;
+      r.PageWidthMm = 420;
+      jwwunit::Extents printed;
+      if (d.PrintedExtents(a, printed)) r.FitExtents = &printed;
+      const double rotation = ComputePageWindow(d, r);
+      for (int order = 0; order <= 2; ++order) {
+        d.DrawDrawing(canvas, order, rotation, false, true, true, -1, -1);
+        d.DrawDrawing(canvas, order, rotation, true, false, false, -1, order == 2 ? 15 - 3 : 3);
+      }
+    }
+  }
+  jwwtype::ClearImages();
+  return 0;
+}
