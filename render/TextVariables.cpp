@@ -166,9 +166,9 @@ std::optional<std::string> TextVariableValue(const std::string& v, const TextVar
   if (rest == "T") return s.DrawTime;
 
   // Memo and scale.
-  if (v == "%mm") return s.MemoLine1 + "\xa5\xa5" + s.MemoLine2;
-  if (v == "%m1") return s.MemoLine1;
-  if (v == "%m2") return s.MemoLine2;
+  if (v == "%mm") return std::string(s.MemoLine1) + "\xa5\xa5" + std::string(s.MemoLine2);
+  if (v == "%m1") return std::string(s.MemoLine1);
+  if (v == "%m2") return std::string(s.MemoLine2);
   const double factor = s.PrintFactor != 0 ? s.PrintFactor : 1;
   if (v == "%SS") return ScaleText(s.GroupScale, true);
   if (v == "%SP") return ScaleText(s.GroupScale / factor, true);

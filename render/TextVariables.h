@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 struct TextVariableSources {
   std::string FilePath;  // the drawing file (a file-system path)
   int64_t FileTime = 0;  // its modification time, Unix seconds
   int64_t Now = 0;       // the moment of printing, Unix seconds
   std::string DrawTime;  // "h : mm"
-  std::string MemoLine1, MemoLine2;
+  // The memo lines, not copied: a drawing's memo can be megabytes long.
+  std::string_view MemoLine1, MemoLine2;
   double GroupScale = 1;  // S
   double PrintFactor = 1; // P
 };

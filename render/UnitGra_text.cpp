@@ -295,7 +295,19 @@ void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, double 
   if (text.empty()) return;
 
   // Whole-text variables and user variables: drawn without escapes.
-  if (const auto value = TextVariableValue(text, CurrentTextVariableSources())) {
+  if (auto value = TextVariableValue(text, CurrentTextVariableSources())) {
+    // A memo of megabytes in every text would take minutes a page: a value
+    // prints its first characters only, far more than any page line holds.
+    constexpr size_t kMaxValueBytes = 4096;
+    if (value->size() > kMaxValueBytes) {
+      size_t cut = 0;
+      while (cut < value->size()) {
+        const size_t next = cut + util::SjisCharLength(*value, cut);
+        if (next > kMaxValueBytes) break;
+        cut = next;
+      }
+      value->resize(cut);
+    }
     DrawTextString(canvas, flags, fontName, x1, y1, angle, height, width, spacing, *value);
     return;
   }
