@@ -5,6 +5,8 @@
 
 #include <cctype>
 
+#include <stdexcept>
+
 #include "jww/ImageReference.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
@@ -194,7 +196,13 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
     if (head == "%temp%") {
       std::string rest = path.substr(6);
       while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
-      path = util::Utf8ToCp932(jwwtype::TempFolder()) + rest;
+      try {
+        path = util::Utf8ToCp932(jwwtype::TempFolder()) + rest;
+      } catch (const std::exception&) {
+        // No temporary folder could be made: the image is not there, and is
+        // reported missing like any other.
+        path = rest;
+      }
     }
   }
   const BlockTransform& T = c.T;

@@ -313,8 +313,16 @@ std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const 
           error = "cannot write " + file.toStdString() + ": it is not a regular file";
           return false;
         }
-        if (page.save(file, "PNG")) return true;
-        error = "cannot write " + file.toStdString();
+        // Beside its name first, and put in place only when the whole page is
+        // on the disk: a full disk leaves no cut-short page behind.
+        QSaveFile out(file);
+        if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+          CheckedWrites checked(&out);
+          const bool saved = page.save(&checked, "PNG") && !checked.Failed();
+          if (!saved) out.cancelWriting();
+          if (out.commit() && saved) return true;
+        }
+        error = "cannot write " + file.toStdString() + " (is the disk full?)";
         return false;
       });
 }

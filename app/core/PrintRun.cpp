@@ -173,6 +173,13 @@ void PrintRun::PrintOneFile(const std::string& path) {
     ++result_.FilesPassedOver;
     observer_.FilePassedOver(path, "there is not enough memory to read it");
     return;
+  } catch (const std::exception& e) {
+    // No temporary folder for its images, say: this file fails, the run goes on.
+    jwwtype::ClearImages();
+    d_.ClearDrawing();
+    ++result_.FilesPassedOver;
+    observer_.FilePassedOver(path, std::string("it could not be read: ") + e.what());
+    return;
   }
   if (!loaded) {
     ++result_.FilesDamaged;
