@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,24 @@ bool IsOtherThanRegularFile(const std::string& path) {
   if (::stat(path.c_str(), &st) == 0) return !S_ISREG(st.st_mode);
   // A link whose target is missing: the rename would replace the link.
   return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+bool ReadSmallFile(const std::string& path, std::string& out, size_t maxBytes) {
+  out.clear();
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > maxBytes)
+    return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buf[65536];
+  ssize_t n;
+  while ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
+    if (n < 0) continue;
+    if (out.size() + static_cast<size_t>(n) > maxBytes) break;  // it grew while read
+    out.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return n == 0;
 }
 
 bool ReplaceFile(const std::string& path, const std::string& bytes, std::string& error) {

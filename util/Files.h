@@ -12,6 +12,10 @@ bool IsRegularFile(const std::string& path);
 // a device, a FIFO, a socket, or a link to one): an output never replaces it.
 bool IsOtherThanRegularFile(const std::string& path);
 
+// Reads a whole regular file of at most maxBytes into `out`. False for
+// anything else (missing, a device or FIFO that might never end, too big).
+bool ReadSmallFile(const std::string& path, std::string& out, size_t maxBytes = size_t{64} << 20);
+
 // Writes `bytes` to `path` through a temporary file of a unique name,
 // created exclusively in the same folder, flushed to the disk and renamed
 // into place: the previous file stays whole until the new one is. False with

@@ -1,15 +1,15 @@
 #include "app/core/Imports.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <functional>
 #include <vector>
 
 #include "app/core/SettingsFile.h"
+#include "util/Files.h"
 #include "jww/jwwtype.h"
 #include "util/CodePage.h"
 #include "util/Numeric.h"
@@ -54,14 +54,11 @@ bool LoadForImport(const std::string& path, TJwwData& d) {
   return true;
 }
 
-// Reads a JWF file by its line rules, handing each key and its items over.
-// Stops at an "END" line.
-void ForEachJwfLine(const std::string& path,
+// Reads a JWF file's text by its line rules, handing each key and its items
+// over. Stops at an "END" line.
+void ForEachJwfLine(const std::string& text,
                     const std::function<void(const std::string&, const std::vector<std::string>&)>& take) {
-  // Only a regular file of a sane size: a device or FIFO would never end.
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > (int64_t{64} << 20)) return;
-  std::ifstream in(path, std::ios::binary);
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     const size_t hash = line.find('#');
@@ -114,8 +111,14 @@ double Clamp(double v, double lo, double hi) {
 }  // namespace
 
 double ReadJwfUnit(const std::string& path, bool pens, double lineTypePitch) {
+  std::string text;
+  util::ReadSmallFile(path, text);
+  return JwfUnit(text, pens, lineTypePitch);
+}
+
+double JwfUnit(const std::string& text, bool pens, double lineTypePitch) {
   int32_t w = 0, dpi = 0;
-  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
+  ForEachJwfLine(text, [&](const std::string& key, const std::vector<std::string>& items) {
     if (key == "S_COMM_2" && items.size() >= 2) {
       w = Int(items, 1);
       if (w == -101) w = -100;
@@ -167,16 +170,21 @@ ImportResult ImportLineTypesFromJww(const std::string& path, PrintSettings& s, T
 }
 
 ImportResult ImportPensFromJwf(const std::string& path, PrintSettings& s) {
+  std::string text;
+  if (LowerExtension(path) != ".jwf" || !util::ReadSmallFile(path, text)) return ImportResult();
+  return ImportPensFromJwfText(text, path, s);
+}
+
+ImportResult ImportPensFromJwfText(const std::string& text, const std::string& path, PrintSettings& s) {
   ImportResult r;
-  if (LowerExtension(path) != ".jwf") return r;
-  const double unit = ReadJwfUnit(path, true, s.LineTypePitch);
+  const double unit = JwfUnit(text, true, s.LineTypePitch);
   // A file without a single pen line (missing, empty, not a JWF) changes nothing.
   bool any = false;
-  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>&) {
+  ForEachJwfLine(text, [&](const std::string& key, const std::vector<std::string>&) {
     any = any || key.compare(0, 9, "LCOLLOR_H") == 0 || key.compare(0, 8, "PCOLLOR_") == 0;
   });
   if (!any) return r;
-  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
+  ForEachJwfLine(text, [&](const std::string& key, const std::vector<std::string>& items) {
     if (key.compare(0, 9, "LCOLLOR_H") == 0 && items.size() >= 3) {
       s.PenTable[8].Color = RgbOf(items);
     } else if (key.size() >= 9 && key.compare(0, 8, "PCOLLOR_") == 0 && items.size() >= 3) {
@@ -197,16 +205,22 @@ ImportResult ImportPensFromJwf(const std::string& path, PrintSettings& s) {
 }
 
 ImportResult ImportLineTypesFromJwf(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
+  std::string text;
+  if (LowerExtension(path) != ".jwf" || !util::ReadSmallFile(path, text)) return ImportResult();
+  return ImportLineTypesFromJwfText(text, path, s, attr);
+}
+
+ImportResult ImportLineTypesFromJwfText(const std::string& text, const std::string& path, PrintSettings& s,
+                                        TgraAttribute& attr) {
   ImportResult r;
-  if (LowerExtension(path) != ".jwf") return r;
-  const double unit = ReadJwfUnit(path, false, s.LineTypePitch);
+  const double unit = JwfUnit(text, false, s.LineTypePitch);
   struct Entry {
     uint32_t pattern = 0;
     int32_t amplitude = 0, pitch = 0;
   };
   Entry types[8], randoms[5], doubles[4];
   bool any = false;
-  ForEachJwfLine(path, [&](const std::string& key, const std::vector<std::string>& items) {
+  ForEachJwfLine(text, [&](const std::string& key, const std::vector<std::string>& items) {
     if (key.size() < 8) return;
     const char c = key[7];
     any = any || key.compare(0, 6, "LTYPE_") == 0;

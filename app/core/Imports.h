@@ -27,3 +27,8 @@ ImportResult ImportLineTypesFromJwf(const std::string& path, PrintSettings& s, T
 
 // The mm per width step (pens) or per pattern dot (line types) of a JWF file.
 double ReadJwfUnit(const std::string& path, bool pens, double lineTypePitch);
+// The same over a JWF file's text (`path` names it in the status text).
+double JwfUnit(const std::string& text, bool pens, double lineTypePitch);
+ImportResult ImportPensFromJwfText(const std::string& text, const std::string& path, PrintSettings& s);
+ImportResult ImportLineTypesFromJwfText(const std::string& text, const std::string& path, PrintSettings& s,
+                                        TgraAttribute& attr);

@@ -172,10 +172,10 @@ SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, 
   // A device or FIFO would never end, and no settings file comes near 64 MiB:
   // such a thing is no settings file, and nothing changes.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || st.st_size > (int64_t{64} << 20)))
-    return SettingsReadResult::NotSettings;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const bool exists = ::stat(path.c_str(), &st) == 0;
+  std::string text;
+  if (exists && !util::ReadSmallFile(path, text)) return SettingsReadResult::NotSettings;
+  if (!exists) {
     const PrintSettings defaults;
     auto tables = std::make_pair(s.PenTable, s.LineTypeTable);
     s = defaults;
@@ -183,6 +183,12 @@ SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, 
     s.LineTypeTable = tables.second;
     return SettingsReadResult::NoFile;
   }
+  return ReadSettingsText(text, form, s, extras);
+}
+
+SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, PrintSettings& s,
+                                    SettingsFileExtras& extras) {
+  std::istringstream in(text);
   LineReader r(in);
   // The header is checked before anything is reset: a file that is not ours
   // changes nothing.

@@ -47,6 +47,9 @@ void ClampSettings(PrintSettings& s);
 
 SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, PrintSettings& s,
                                     SettingsFileExtras& extras);
+// The same over a settings file's bytes.
+SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, PrintSettings& s,
+                                    SettingsFileExtras& extras);
 // Written beside the target and renamed into place, so a failed save never
 // destroys the previous file.
 bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSettings& s,
