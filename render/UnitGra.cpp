@@ -145,8 +145,14 @@ void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, do
   const bool random = std::fabs(amplitude) >= 1e-14;
   // Random lines keep their pattern's own lengths.
   const double stretch = random ? 1.0 : chain.Active ? chain.Stretch : PatternStretch(lineType, util::Distance(x1, y1, x2, y2));
-  if (stretch != 1)
-    for (int i = 0; i < n; ++i) e[i] *= stretch;
+  double period = 0;
+  for (int i = 0; i < n; ++i) period += std::fabs(e[i] *= stretch);
+  // A pattern that makes no headway along the segment (its lengths lost to
+  // underflow or to the rounding of far-off coordinates) is drawn plain.
+  if (!(period > 0) || !(util::Distance(x1, y1, x2, y2) / period < 1e7)) {
+    DrawClippedLine(canvas, x1, y1, x2, y2);
+    return;
+  }
 
   double r = util::Distance(x1, y1, x2, y2);
   const double theta = util::VectorAngle(x2 - x1, y2 - y1);

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   d.ComputeExtents();
   // Bounded work per input: the guards of a real run are far larger than a
   // fuzzer's time allows.
-  if (PageWork(d) <= 200000) {
+  if (PageWork(d) <= 20000) {
     for (int method = 0; method <= 1; ++method) {
       PageWindowRequest r;
       r.PrintMethod = method;
