@@ -13,6 +13,7 @@
 #include "util/CodePage.h"
 #include "util/Numeric.h"
 #include "util/Sjis.h"
+#include "util/Strings.h"
 #include "render/UnitGra.h"
 #include "util/Geometry.h"
 
@@ -190,10 +191,8 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   if (!ParseImageReference(e.Text, ref)) return;
   // "%temp%" stands for the folder the drawing's own images were unpacked into.
   std::string path = ref.Path;
-  if (path.size() >= 6) {
-    std::string head = path.substr(0, 6);
-    for (char& ch : head) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    if (head == "%temp%") {
+  {
+    if (util::StartsWithNoCase(path, "%temp%")) {
       std::string rest = path.substr(6);
       while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
       try {
@@ -284,6 +283,9 @@ void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std:
   double length = 0;
   for (size_t i = 0; i < value.size();) {
     const auto b = static_cast<unsigned char>(value[i]);
+    // Deliberately from 0x80, not 0x81 as util::IsSjisLeadByte: a dimension
+    // value's length is counted as the draw pass always counted it, and a
+    // lone 0x80 byte takes a full character's width here.
     const bool dbl = ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) && i + 1 < value.size();
     const size_t n = dbl ? 2 : 1;
     length += dbl ? p.Width : p.Width / 2;

@@ -116,7 +116,7 @@ class JwwReader {
     d_.PaperSize = in_.I32();
     d_.WriteLayerGroup = in_.I32();
 
-    const uint8_t* p = in_.Take(16 * 148);  // row 6
+    const uint8_t* p = in_.Take(16 * 148);  // layer groups: state, scale, and their 16 layers' states
     for (int g = 0; g < 16; ++g, p += 148) {
       TJwwLayerGroup& lg = d_.LayerGroups[g];
       lg.State = Get<int32_t>(p);
@@ -130,14 +130,14 @@ class JwwReader {
       }
     }
     TJwwKeptHeader& k = d_.Kept;
-    p = in_.Take(56);  // row 7
+    p = in_.Take(56);  // reserved, kept
     for (int i = 0; i < 14; ++i) k.Reserved7[i] = Get<int32_t>(p + 4 * i);
-    p = in_.Take(28);  // row 8
+    p = in_.Take(28);  // dimension settings, the widest line
     for (int i = 0; i < 5; ++i) d_.DimensionSettings[i] = Get<int32_t>(p + 4 * i);
     k.DimensionReserved = Get<int32_t>(p + 20);
     d_.MaxDrawWidth = Get<int32_t>(p + 24);
     DecodeMaxDrawWidth(d_.MaxDrawWidth, d_.MaxDrawWidthCoded, d_.MaxDrawWidthValue);
-    p = in_.Take(72);  // row 9
+    p = in_.Take(72);  // printer origin, scale and setting; the grid
     d_.PrinterOriginX = Get<double>(p);
     d_.PrinterOriginY = Get<double>(p + 8);
     d_.PrinterScale = Get<double>(p + 16);
@@ -148,10 +148,10 @@ class JwwReader {
     k.GridPitchY = Get<double>(p + 48);
     k.GridBaseX = Get<double>(p + 56);
     k.GridBaseY = Get<double>(p + 64);
-    for (TJwwLayer& layer : d_.Layers) layer.Name = in_.CleanString();  // row 10
-    for (TJwwLayerGroup& lg : d_.LayerGroups) lg.Name = in_.CleanString();  // row 11
+    for (TJwwLayer& layer : d_.Layers) layer.Name = in_.CleanString();  // layer names
+    for (TJwwLayerGroup& lg : d_.LayerGroups) lg.Name = in_.CleanString();  // layer group names
 
-    if (v_ > 230) {  // row 12
+    if (v_ > 230) {  // shadows, sky map
       p = in_.Take(44);
       if (v_ >= 300) {
         k.SkyMapLevel = Get<double>(p + 28);
@@ -165,7 +165,7 @@ class JwwReader {
     k.Shadow9To15 = Get<int32_t>(p + 16);
     k.WallShadowLevel = Get<double>(p + 20);
 
-    p = in_.Take(52);  // row 13
+    p = in_.Take(52);  // 2.5D unit, view and range
     k.Unit25D = Get<int32_t>(p);
     k.ViewScale = Get<double>(p + 4);
     k.ViewOriginX = Get<double>(p + 12);
@@ -174,7 +174,7 @@ class JwwReader {
     k.RangeOriginX = Get<double>(p + 36);
     k.RangeOriginY = Get<double>(p + 44);
 
-    if (v_ > 230) {  // row 14a
+    if (v_ > 230) {  // eight mark jumps, text state
       p = in_.Take(280);
       for (int i = 0; i < 8; ++i, p += 28) {
         k.MarkJumps[i].Scale = Get<double>(p);
@@ -186,7 +186,7 @@ class JwwReader {
       k.TextState2 = Get<int32_t>(p + 24);
       for (int i = 0; i < 3; ++i) k.TextState3[i] = Get<double>(p + 28 + 8 * i);
       k.TextState4 = Get<int32_t>(p + 52);
-    } else {  // row 14b
+    } else {  // four mark jumps
       p = in_.Take(96);
       for (int i = 0; i < 4; ++i, p += 24) {
         k.MarkJumps[i].Scale = Get<double>(p);
@@ -195,23 +195,23 @@ class JwwReader {
       }
     }
 
-    p = in_.Take(168);  // row 15
+    p = in_.Take(168);  // parallel spacings; screen pen colours and widths
     for (int i = 0; i < 10; ++i) k.ParallelSpacings[i] = Get<double>(p + 8 * i);
     k.BothSidesOffset = Get<double>(p + 80);
     for (int i = 0; i < 10; ++i) {
       d_.Pens[i].ScreenColor = Get<uint32_t>(p + 88 + 8 * i);
       d_.Pens[i].ScreenWidth = Get<int32_t>(p + 92 + 8 * i);
     }
-    p = in_.Take(160);  // row 16
+    p = in_.Take(160);  // printer pen colours, widths and point radii
     for (int i = 0; i < 10; ++i, p += 16) {
       d_.Pens[i].PrinterColor = Get<uint32_t>(p);
       d_.Pens[i].PrinterWidth = Get<int32_t>(p + 4);
       d_.Pens[i].PrinterPointRadius = Get<double>(p + 8);
     }
     d_.HasPenTable = true;
-    p = in_.Take(128);  // row 17
+    p = in_.Take(128);  // line types 2-9
     for (int i = 0; i < 8; ++i, p += 16) d_.LineTypes[i] = LineTypeAt(p);
-    p = in_.Take(164);  // row 18
+    p = in_.Take(164);  // random lines, double-length line types
     for (int i = 0; i < 5; ++i, p += 20) {
       TJwwRandomLine& r = d_.RandomLines[i];
       r.Pattern = Get<uint32_t>(p);
@@ -223,22 +223,22 @@ class JwwReader {
     for (int i = 0; i < 4; ++i, p += 16) d_.DoubleLineTypes[i] = LineTypeAt(p);
     d_.HasLineTypeTable = true;
 
-    ReadDrawStateBlock();  // row 19
+    ReadDrawStateBlock();
 
     if (v_ >= 420) {
-      p = in_.Take(257 * 8);  // row 20
+      p = in_.Take(257 * 8);  // SXF pens on screen
       for (int i = 0; i < 257; ++i) {
         d_.SxfPens[i].ScreenColor = Get<uint32_t>(p + 8 * i);
         d_.SxfPens[i].ScreenWidth = Get<int32_t>(p + 8 * i + 4);
       }
-      for (TJwwSxfPen& pen : d_.SxfPens) {  // row 21
+      for (TJwwSxfPen& pen : d_.SxfPens) {  // SXF pens: name, printer pen
         pen.Name = in_.CleanString();
         p = in_.Take(16);
         pen.PrinterColor = Get<uint32_t>(p);
         pen.PrinterWidth = Get<int32_t>(p + 4);
         pen.PrinterPointRadius = Get<double>(p + 8);
       }
-      p = in_.Take(33 * 16);  // row 22
+      p = in_.Take(33 * 16);  // SXF line type patterns
       for (int i = 0; i < 33; ++i) {
         TJwwLineType lt = LineTypeAt(p + 16 * i);
         TJwwSxfLineType& s = d_.SxfLineTypes[i];
@@ -247,7 +247,7 @@ class JwwReader {
         s.Pitch = lt.Pitch;
         s.PrinterPitch = lt.PrinterPitch;
       }
-      for (TJwwSxfLineType& s : d_.SxfLineTypes) {  // row 23
+      for (TJwwSxfLineType& s : d_.SxfLineTypes) {  // SXF line types: name, segments
         s.Name = in_.CleanString();
         p = in_.Take(84);
         s.SegmentCount = Get<int32_t>(p);
@@ -255,14 +255,14 @@ class JwwReader {
       }
     }
 
-    p = in_.Take(280);  // row 24
+    p = in_.Take(280);  // text styles 1-10
     for (int i = 0; i < 10; ++i, p += 28) {
       d_.TextStyles[i].Width = Get<double>(p);
       d_.TextStyles[i].Height = Get<double>(p + 8);
       d_.TextStyles[i].Spacing = Get<double>(p + 16);
       d_.TextStyles[i].Color = Get<int32_t>(p + 24);
     }
-    p = in_.Take(100);  // row 25
+    p = in_.Take(100);  // text entry state, text tidying, base shifts
     k.TextWidth = Get<double>(p);
     k.TextHeight = Get<double>(p + 8);
     k.TextSpacing = Get<double>(p + 16);

@@ -132,7 +132,7 @@ std::optional<std::string> TextVariableValue(const std::string& v, const TextVar
   if (cur && rest == "j") return ymdSpaced;
   if (cur && rest == "J") {
     // 年 月 日
-    return Era(t, true, 1, false) + "\x94\x4e" + Space2(month) + "\x8c\x8e" + Space2(day) + "\x93\xfa";
+    return Era(t, true, 1, false) + "\x94\x4e" + Space2(month) + "\x8c\x8e" + Space2(day) + "\x93\xfa";  // 年 月 日
   }
   if (v == "$y") return Num(year % 100);
   if (v == "&y" || v == "_y") return Space2(year % 100);

@@ -9,6 +9,8 @@
 
 namespace util {
 
+// Code page 932's lead bytes. The string helpers start at 0x81; the draw
+// pass's dimension-value measure counts from 0x80 on purpose (see there).
 inline bool IsSjisLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD);
 }
