@@ -18,6 +18,7 @@
 #include "util/CodePage.h"
 #include "util/Files.h"
 #include "util/Numeric.h"
+#include "util/Strings.h"
 
 namespace {
 
@@ -168,14 +169,12 @@ Options Parse(int argc, char** argv) {
     } else if (a == "--import-pens" || a == "--import-line-types") {
       const std::string file = value();
       const bool pens = a == "--import-pens";
-      std::string ext = file.size() >= 4 ? file.substr(file.size() - 4) : "";
-      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       TgraAttribute& attr = UnitGraAtt::GraAttribute();
       const UnitGraAtt::FixedResolution dpi600(600);
       ImportResult r;
-      if (ext == ".jww")
+      if (util::HasExtension(file, ".jww"))
         r = pens ? ImportPensFromJww(file, s, attr, &dpi600) : ImportLineTypesFromJww(file, s, attr);
-      else if (ext == ".jwf")
+      else if (util::HasExtension(file, ".jwf"))
         r = pens ? ImportPensFromJwf(file, s) : ImportLineTypesFromJwf(file, s, attr);
       if (!r.Done) {
         if (!util::IsRegularFile(file)) Usage(a + ": there is no file " + file);

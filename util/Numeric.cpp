@@ -1,4 +1,5 @@
 #include "util/Numeric.h"
+#include "util/Strings.h"
 
 #include <cerrno>
 #include <climits>
@@ -62,12 +63,6 @@ std::string FormatWithSeparators(int n, double x) {
 }
 
 void Swap(double& a, double& b) { std::swap(a, b); }
-
-static std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
 
 int32_t TextToInt(std::string_view text) {
   std::string_view s = TrimBlanks(text);

@@ -10,42 +10,25 @@
 
 #include "app/core/SettingsFile.h"
 #include "util/Files.h"
+#include "util/Messages.h"
 #include "jww/jwwtype.h"
 #include "util/CodePage.h"
 #include "util/Numeric.h"
 #include "util/Sjis.h"
+#include "util/Strings.h"
 
 namespace {
 
-std::string LowerExtension(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
-// "ファイル " + path + " から線色・線幅設定を読み取りました。" / "… から線種設定を読み取りました。"
 std::string StatusText(const std::string& path, bool pens) {
-  const std::string head = "\x83\x74\x83\x40\x83\x43\x83\x8b ";
-  const std::string tail = pens ? " \x82\xa9\x82\xe7\x90\xfc\x90\x46\x81\x45\x90\xfc\x95\x9d\x90\xdd\x92\xe8\x82\xf0"
-                                  "\x93\xc7\x82\xdd\x8e\xe6\x82\xe8\x82\xdc\x82\xb5\x82\xbd\x81\x42"
-                                : " \x82\xa9\x82\xe7\x90\xfc\x8e\xed\x90\xdd\x92\xe8\x82\xf0\x93\xc7\x82\xdd\x8e\xe6"
-                                  "\x82\xe8\x82\xdc\x82\xb5\x82\xbd\x81\x42";
-  return head + util::Utf8ToCp932(path) + tail;
+  return util::Utf8ToCp932(msg::kImportHead + path + (pens ? msg::kImportedPens : msg::kImportedLineTypes));
 }
 
 void CopyLineTypeRows(const TgraAttribute& a, PrintSettings& s, int first, int last) {
-  for (int r = first; r <= last; ++r) {
-    TLineTypeRow& row = s.LineTypeTable[r];
-    row.Count = a.GetLineTypeRowCount(r);
-    row.Amplitude = a.GetLineTypeRowAmplitude(r);
-    row.Elements.fill(0);
-    for (int i = 0; i < row.Count; ++i) row.Elements[i] = a.GetLineTypeRowElement(r, i);
-    row.Period = a.GetLineTypeRowPeriod(r);
-  }
+  for (int r = first; r <= last; ++r) s.LineTypeTable[r] = StoredLineTypeRow(a, r);
 }
 
 bool LoadForImport(const std::string& path, TJwwData& d) {
-  if (LowerExtension(path) != ".jww") return false;
+  if (!util::HasExtension(path, ".jww")) return false;
   jwwtype::ClearImages();
   if (!TJwwData::IsJwwFile(path)) return false;
   d.ClearDrawing();
@@ -63,26 +46,14 @@ void ForEachJwfLine(const std::string& text,
   while (std::getline(in, line)) {
     const size_t hash = line.find('#');
     if (hash != std::string::npos) line.erase(hash);
-    size_t b = 0, e = line.size();
-    while (b < e && static_cast<unsigned char>(line[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(line[e - 1]) <= ' ') --e;
-    line = line.substr(b, e - b);
+    line = std::string(util::TrimBlanks(line));
     if (line.empty()) continue;
-    std::string head = line.substr(0, 3);
-    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (head == "END") return;
+    if (util::StartsWithNoCase(line, "END")) return;
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-    auto trim = [](std::string& t) {
-      size_t i = 0, j = t.size();
-      while (i < j && static_cast<unsigned char>(t[i]) <= ' ') ++i;
-      while (j > i && static_cast<unsigned char>(t[j - 1]) <= ' ') --j;
-      t = t.substr(i, j - i);
-    };
-    trim(key);
-    trim(value);
-    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string key(util::TrimBlanks(std::string_view(line).substr(0, eq)));
+    const std::string value(util::TrimBlanks(std::string_view(line).substr(eq + 1)));
+    for (char& c : key) c = util::AsciiUpper(c);
     if (key.empty() || value.empty()) continue;
     std::vector<std::string> items;
     util::SplitCommaText(value, items);
@@ -171,7 +142,7 @@ ImportResult ImportLineTypesFromJww(const std::string& path, PrintSettings& s, T
 
 ImportResult ImportPensFromJwf(const std::string& path, PrintSettings& s) {
   std::string text;
-  if (LowerExtension(path) != ".jwf" || !util::ReadSmallFile(path, text)) return ImportResult();
+  if (!util::HasExtension(path, ".jwf") || !util::ReadSmallFile(path, text)) return ImportResult();
   return ImportPensFromJwfText(text, path, s);
 }
 
@@ -206,7 +177,7 @@ ImportResult ImportPensFromJwfText(const std::string& text, const std::string& p
 
 ImportResult ImportLineTypesFromJwf(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
   std::string text;
-  if (LowerExtension(path) != ".jwf" || !util::ReadSmallFile(path, text)) return ImportResult();
+  if (!util::HasExtension(path, ".jwf") || !util::ReadSmallFile(path, text)) return ImportResult();
   return ImportLineTypesFromJwfText(text, path, s, attr);
 }
 

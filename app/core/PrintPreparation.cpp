@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "util/Strings.h"
+
 void PreparePenAttributes(TgraAttribute& attr, bool darkBackground) {
   attr.ResetAttributes();
   attr.SetPrintMode(true);
@@ -19,12 +21,8 @@ void ApplyColorRules(TgraAttribute& attr, const PrintSettings& s) {
 TColor ClampColorCode(int64_t code) { return static_cast<TColor>(std::clamp<int64_t>(code, 0, 0xFFFFFF)); }
 
 ImportKind ImportKindOf(const std::string& path) {
-  const size_t dot = path.find_last_of("./");
-  if (dot == std::string::npos || path[dot] != '.') return ImportKind::None;
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == "jww") return ImportKind::Drawing;
-  if (ext == "jwf") return ImportKind::Environment;
+  if (util::HasExtension(path, ".jww")) return ImportKind::Drawing;
+  if (util::HasExtension(path, ".jwf")) return ImportKind::Environment;
   return ImportKind::None;
 }
 

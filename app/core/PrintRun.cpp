@@ -10,17 +10,9 @@
 #include "render/UnitGval.h"
 #include "util/Files.h"
 #include "util/CodePage.h"
+#include "util/Messages.h"
 
 namespace {
-
-// Status texts (Shift-JIS).
-const char kPrinting[] = "\x88\xf3\x8d\xfc\x92\x86\x81\x46";                 // 印刷中：
-const char kEscHint[] = "\x81\x40[ESC:\x92\x86\x92\x66]";                    // 　[ESC:中断]
-const char kFinished[] = "\x88\xf3\x8d\xfc\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // 印刷終了しました。
-const char kStopped[] =
-    "[Esc]\x83\x4c\x81\x5b\x82\xf0\x89\x9f\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x82\xcc\x82\xc5\x88\xf3\x8d\xfc"
-    "\x82\xf0\x93\x72\x92\x86\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x81\x42";  // [Esc]キーを押しましたので印刷を途中終了します。
-const char kRunTitle[] = "Kestrovan \x88\xf3\x8d\xfc";                      // Kestrovan 印刷
 
 bool Exists(const std::string& path) { return util::IsRegularFile(path); }
 
@@ -64,7 +56,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   s_ = run_;
   pagePrinted_ = false;
   HandTablesToAttributes();
-  if (s_.OneDocument && !device_.BeginPrintDocument(kRunTitle)) {
+  if (s_.OneDocument && !device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle))) {
     result_.OutputFailed = true;
     result_.Error = device_.LastError();
     return result_;
@@ -87,7 +79,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
       observer_.FilePassedOver(path, "not a drawing file (it does not begin with \"JwwData.\")");
       continue;
     }
-    observer_.Status(kPrinting + util::Utf8ToCp932(path) + kEscHint);
+    observer_.Status(util::Utf8ToCp932(msg::kPrinting + path + msg::kEscHint));
     PrintOneFile(path);
     if (result_.OutputFailed || result_.Stopped) break;
     if (observer_.StopRequested()) {
@@ -101,7 +93,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   }
   jwwtype::ClearImages();
   d_.ClearDrawing();
-  observer_.Status(result_.Stopped ? kStopped : kFinished);
+  observer_.Status(util::Utf8ToCp932(result_.Stopped ? msg::kStopped : msg::kFinished));
   return result_;
 }
 

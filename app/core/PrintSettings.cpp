@@ -4,11 +4,14 @@ PrintSettings::PrintSettings() {
   const TgraAttribute defaults;
   for (int r = 0; r < TgraAttribute::kPenRows; ++r)
     PenTable[r] = {defaults.GetPenRowColor(r), defaults.GetPenRowWidth(r), defaults.GetPenRowPointRadius(r)};
-  for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) {
-    TLineTypeRow& row = LineTypeTable[r];
-    row.Count = defaults.GetLineTypeRowCount(r);
-    row.Amplitude = defaults.GetLineTypeRowAmplitude(r);
-    for (int i = 0; i < row.Count; ++i) row.Elements[i] = defaults.GetLineTypeRowElement(r, i);
-    row.Period = defaults.GetLineTypeRowPeriod(r);
-  }
+  for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) LineTypeTable[r] = StoredLineTypeRow(defaults, r);
+}
+
+TLineTypeRow StoredLineTypeRow(const TgraAttribute& attr, int r) {
+  TLineTypeRow row;
+  row.Count = attr.GetLineTypeRowCount(r);
+  row.Amplitude = attr.GetLineTypeRowAmplitude(r);
+  for (int i = 0; i < row.Count; ++i) row.Elements[i] = attr.GetLineTypeRowElement(r, i);
+  row.Period = attr.GetLineTypeRowPeriod(r);
+  return row;
 }

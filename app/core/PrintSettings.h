@@ -45,3 +45,7 @@ struct PrintSettings {
   // Every option at its default, the tables as the pen attributes' defaults.
   PrintSettings();
 };
+
+// A line-type row of the pen attributes as the settings keep it: count,
+// amplitude, elements and period (the fitted repeat is not kept).
+TLineTypeRow StoredLineTypeRow(const TgraAttribute& attr, int row);

@@ -9,13 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "util/CodePage.h"
 #include "util/Files.h"
+#include "util/Messages.h"
 #include "util/Numeric.h"
+#include "util/Strings.h"
 
 namespace {
 
-const char kHeader[] = "\x81\x79Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x81\x7a";  // 【Kestrovan設定ファイル】
-const char kOldHeader[] = "\x81\x79Morvelin\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x81\x7a";  // 【Morvelin設定ファイル】
 
 template <typename T>
 T Clamp(T v, T lo, T hi) {
@@ -69,14 +70,12 @@ void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
 
 std::string SettingsStatusText(SettingsReadResult r) {
   switch (r) {
-    case SettingsReadResult::Opened:  // Kestrovan設定ファイルを開きました。
-      return "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x8a\x4a\x82\xab\x82\xdc\x82\xb5\x82\xbd\x81\x42";
-    case SettingsReadResult::NotSettings:  // このファイルは Kestrovan設定ファイルではありません
-      return "\x82\xb1\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcd Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40"
-             "\x83\x43\x83\x8b\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
-    case SettingsReadResult::Damaged:  // Kestrovan設定ファイルが開けませんでした。
-      return "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1"
-             "\x82\xc5\x82\xb5\x82\xbd\x81\x42";
+    case SettingsReadResult::Opened:
+      return util::Utf8ToCp932(msg::kSettingsOpened);
+    case SettingsReadResult::NotSettings:
+      return util::Utf8ToCp932(msg::kNotSettings);
+    case SettingsReadResult::Damaged:
+      return util::Utf8ToCp932(msg::kSettingsDamaged);
     case SettingsReadResult::NoFile:
       break;
   }
@@ -84,14 +83,11 @@ std::string SettingsStatusText(SettingsReadResult r) {
 }
 
 std::string SettingsSavedText(bool ok) {
-  return ok ? "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42"  // を保存しました。
-            : "Kestrovan\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x95\xdb\x91\xb6\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\x81\x42";  // が保存出来ませんでした。
+  return util::Utf8ToCp932(ok ? msg::kSettingsSaved : msg::kSettingsNotSaved);
 }
 
 int32_t SettingsTextToInt(const std::string& text) {
-  std::string t = text;
-  while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.erase(0, 1);
-  while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.pop_back();
+  const std::string_view t = util::TrimBlanks(text);
   bool negative = false;
   size_t i = 0;
   if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
@@ -99,7 +95,7 @@ int32_t SettingsTextToInt(const std::string& text) {
     if (i + 1 >= t.size() || t.size() - i - 1 > 8) return 0;
     uint32_t v = 0;
     for (size_t j = i + 1; j < t.size(); ++j) {
-      const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(t[j])));
+      const char c = util::AsciiLower(t[j]);
       const int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
       if (d < 0) return 0;
       v = v * 16 + static_cast<uint32_t>(d);
@@ -194,7 +190,9 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
   // changes nothing.
   if (form == SettingsForm::User) {
     std::string first;
-    if (!r.Next(first) || (first != kHeader && first != kOldHeader)) return SettingsReadResult::NotSettings;
+    if (!r.Next(first)) return SettingsReadResult::NotSettings;
+    if (first != util::Utf8ToCp932(msg::kSettingsHeader) && first != util::Utf8ToCp932(msg::kOldSettingsHeader))
+      return SettingsReadResult::NotSettings;
   }
   {
     const PrintSettings defaults;
@@ -290,7 +288,7 @@ bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSe
   auto num = [&](int64_t v) { line(std::to_string(v)); };
   auto real = [&](double v) { line(SettingsReal(v)); };
   if (form == SettingsForm::User) {
-    line(kHeader);
+    line(util::Utf8ToCp932(msg::kSettingsHeader));
   } else {
     num(extras.WindowLeft);
     num(extras.WindowTop);
