@@ -15,6 +15,7 @@
 #include "util/Files.h"
 #include "util/CodePage.h"
 #include "util/Sjis.h"
+#include "util/Strings.h"
 
 namespace fs = std::filesystem;
 
@@ -28,12 +29,7 @@ std::string g_tempFolder;
 
 void RemoveTempFolderAtExit() { RemoveTempFolder(); }
 
-bool EndsWithGz(const std::string& name) {
-  if (name.size() < 3) return false;
-  std::string tail = name.substr(name.size() - 3);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".gz";
-}
+bool EndsWithGz(const std::string& name) { return util::HasExtension(name, ".gz"); }
 
 bool FileExists(const std::string& path) { return util::IsRegularFile(path); }
 

@@ -15,6 +15,7 @@
 #include "platform/QtCanvas.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
+#include "util/Messages.h"
 #include "util/Sjis.h"
 
 namespace platform {
@@ -244,7 +245,7 @@ class CupsPrintService : public PrintService {
   ~CupsPrintService() override { EndPrintDocument(); }
 
   std::string PrinterName() const override {
-    if (!chosen_) return "<\x95\x57\x8f\x80\x83\x76\x83\x8a\x83\x93\x83\x5e>";  // <標準プリンタ>
+    if (!chosen_) return util::Utf8ToCp932(msg::kDefaultPrinter);
     return util::Utf8ToCp932(printer_.printerName().toStdString());
   }
   int PrinterDpiX() const override { return printer_.logicalDpiX(); }
