@@ -44,9 +44,7 @@ constexpr double kDumpLineTypePitch = 0.035;
 void ConvertPens(const TJwwData& d, TgraAttribute& attr) {
   attr.ResetAttributes();
   const UnitGraAtt::FixedResolution printer(kDumpDpi);
-  d.PublishLayers(attr);
-  d.PensFromDrawing(attr, &printer);
-  d.LineTypesFromDrawing(attr, kDumpLineTypePitch);
+  d.ApplyToAttributes(attr, &printer, kDumpLineTypePitch);
 }
 
 void WritePensJson(JsonWriter& j, const TgraAttribute& a) {

@@ -132,6 +132,12 @@ struct TJwwEntityCounts {
   }
 };
 
+// Which of a drawing's own tables it hands the pen attributes.
+struct DrawingTables {
+  bool Pens = true;
+  bool LineTypes = true;
+};
+
 class TJwwData {
  public:
   // Guards against block definitions that insert themselves, directly or not,
@@ -191,6 +197,11 @@ class TJwwData {
   // The drawing's own line types into attr; lineTypePitch is the user's mm
   // per pattern dot, used unless the drawing states its printer's dot size.
   void LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) const;
+  // What a drawing hands the pen attributes before anything of it is drawn:
+  // its pens and line types (each unless the user's table stands in for it)
+  // and its layers, in this order wherever it is done.
+  BackgroundSwitch ApplyToAttributes(TgraAttribute& attr, const UnitGraAtt::PrinterResolution* printer,
+                                     double lineTypePitch, DrawingTables own = {}) const;
   // The units both conversions use.
   double PenWidthUnit(const UnitGraAtt::PrinterResolution* printer) const;
   double LineTypeUnit(double lineTypePitch) const;

@@ -67,6 +67,15 @@ TJwwData::BackgroundSwitch TJwwData::PensFromDrawing(
   return BackgroundSwitch::Unchanged;
 }
 
+TJwwData::BackgroundSwitch TJwwData::ApplyToAttributes(TgraAttribute& attr,
+                                                      const UnitGraAtt::PrinterResolution* printer,
+                                                      double lineTypePitch, DrawingTables own) const {
+  const BackgroundSwitch background = own.Pens ? PensFromDrawing(attr, printer) : BackgroundSwitch::Unchanged;
+  if (own.LineTypes) LineTypesFromDrawing(attr, lineTypePitch);
+  PublishLayers(attr);
+  return background;
+}
+
 void TJwwData::LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) const {
   if (!HasLineTypeTable) return;
   const double unit = LineTypeUnit(lineTypePitch);

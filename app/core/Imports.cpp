@@ -109,9 +109,7 @@ ImportResult ImportPensFromJww(const std::string& path, PrintSettings& s, TgraAt
   TJwwData d;
   // A drawing cut short before its pen table has no pens to give.
   if (!LoadForImport(path, d) || !d.HasPenTable) return r;
-  r.DarkBackground = d.PensFromDrawing(attr, printer) == TJwwData::BackgroundSwitch::Dark;
-  d.LineTypesFromDrawing(attr, s.LineTypePitch);
-  d.PublishLayers(attr);
+  r.DarkBackground = d.ApplyToAttributes(attr, printer, s.LineTypePitch) == TJwwData::BackgroundSwitch::Dark;
   d.ComputeExtents();
   for (int row = 0; row < TgraAttribute::kPenRows; ++row)
     s.PenTable[row] = {attr.GetPenRowColor(row), attr.GetPenRowWidth(row), attr.GetPenRowPointRadius(row)};
@@ -127,9 +125,7 @@ ImportResult ImportLineTypesFromJww(const std::string& path, PrintSettings& s, T
   ImportResult r;
   TJwwData d;
   if (!LoadForImport(path, d) || !d.HasLineTypeTable) return r;
-  d.PensFromDrawing(attr, nullptr);
-  d.LineTypesFromDrawing(attr, s.LineTypePitch);
-  d.PublishLayers(attr);
+  d.ApplyToAttributes(attr, nullptr, s.LineTypePitch);
   d.ComputeExtents();
   CopyLineTypeRows(attr, s, 0, TgraAttribute::kLineTypeRows - 1);
   ClampSettings(s);

@@ -192,9 +192,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
   UnitGval::ImagesNotDrawn.clear();
   pageCut_ = false;
   TgraAttribute& a = UnitGraAtt::GraAttribute();
-  if (s_.PenSource == 0) d_.PensFromDrawing(a, &device_);
-  if (s_.LineTypeSource == 0) d_.LineTypesFromDrawing(a, s_.LineTypePitch);
-  d_.PublishLayers(a);
+  d_.ApplyToAttributes(a, &device_, s_.LineTypePitch, {s_.PenSource == 0, s_.LineTypeSource == 0});
   d_.ComputeExtents();
   ApplyDisplayOnlyMode();
 

@@ -43,9 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   a.ResetAttributes();
   a.SetPrintMode(true);
   const UnitGraAtt::FixedResolution dpi(100);
-  d.PensFromDrawing(a, &dpi);
-  d.LineTypesFromDrawing(a, 0.035);
-  d.PublishLayers(a);
+  d.ApplyToAttributes(a, &dpi, 0.035);
   d.ComputeExtents();
   // Bounded work per input: the guards of a real run are far larger than a
   // fuzzer's time allows.
