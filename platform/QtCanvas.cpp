@@ -10,8 +10,6 @@
 
 namespace platform {
 
-QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
-
 namespace {
 
 Qt::BrushStyle ToQtBrush(BrushStyle s) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/QtColor.h"
 #include "render/Canvas.h"
 
 namespace platform {
@@ -89,7 +90,5 @@ class QtCanvas : public Canvas {
   };
   TextFont text_;
 };
-
-QColor ToQColor(TColor c);
 
 }  // namespace platform
