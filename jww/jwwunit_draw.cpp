@@ -10,6 +10,7 @@
 #include "jww/ImageReference.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
+#include "jww/jwwunit_draw.h"
 #include "util/CodePage.h"
 #include "util/Numeric.h"
 #include "util/Sjis.h"
