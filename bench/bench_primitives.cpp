@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "attr/UnitGraAtt.h"
 #include "platform/QtCanvas.h"
 #include "render/NoDrawCanvas.h"
 #include "render/UnitGra.h"
