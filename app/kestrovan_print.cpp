@@ -16,6 +16,7 @@
 #include "jww/jwwtype.h"
 #include "platform/PrintService.h"
 #include "render/NoDrawCanvas.h"
+#include "render/UnitGval.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
 #include "util/Numeric.h"
