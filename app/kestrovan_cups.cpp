@@ -27,6 +27,7 @@
 #include "jww/jwwtype.h"
 #include "platform/CupsJob.h"
 #include "platform/PrintService.h"
+#include "render/UnitGval.h"
 
 namespace {
 

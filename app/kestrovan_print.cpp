@@ -15,6 +15,8 @@
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
 #include "platform/PrintService.h"
+#include "render/NoDrawCanvas.h"
+#include "render/UnitGval.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
 #include "util/Numeric.h"
@@ -239,15 +241,7 @@ class ListingDevice : public PrintDevice {
 
  private:
   void Page() { std::printf("page %d: %s\n", ++pages_, title_.c_str()); }
-  class Null : public Canvas {
-    void MoveTo(int32_t, int32_t) override {}
-    void LineTo(int32_t, int32_t) override {}
-    void Polyline(const DevicePoint*, size_t) override {}
-    void Polygon(const DevicePoint*, size_t) override {}
-    void TextOut(int32_t, int32_t, const std::string&) override {}
-    bool ImageSize(const std::string&, int32_t&, int32_t&) override { return false; }
-    void DrawImage(const ImagePlacement&) override {}
-  } canvas_;
+  NoDrawCanvas canvas_;
   int dpi_, w_, h_;
   int pages_ = 0;
   std::string title_;

@@ -8,15 +8,7 @@
 #include <cstdint>
 #include <string>
 
-// 32-bit RGB with red in the low byte, as the drawing files store colours.
-using TColor = uint32_t;
-
-constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) {
-  return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
-}
-constexpr unsigned RedOf(TColor c) { return c & 0xFF; }
-constexpr unsigned GreenOf(TColor c) { return (c >> 8) & 0xFF; }
-constexpr unsigned BlueOf(TColor c) { return (c >> 16) & 0xFF; }
+#include "util/Color.h"
 
 struct TLayerEntry {
   int32_t State = 1;  // 1 normal, 2 drawn in GreyColor, 3 drawn in BackgroundColor

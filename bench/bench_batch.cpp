@@ -19,6 +19,7 @@
 #include "jww/PageWindow.h"
 #include "jww/jwwtype.h"
 #include "platform/PrintService.h"
+#include "render/UnitGval.h"
 
 namespace fs = std::filesystem;
 

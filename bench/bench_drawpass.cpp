@@ -18,6 +18,7 @@
 #include "BigDrawings.h"
 #include "jww/PageWindow.h"
 #include "platform/QtCanvas.h"
+#include "render/NoDrawCanvas.h"
 #include "render/UnitGra.h"
 #include "util/CodePage.h"
 
@@ -50,24 +51,13 @@ void Prepare() {
   ComputePageWindow(d, r);
 }
 
-class NullCanvas : public Canvas {
- public:
-  void MoveTo(int32_t, int32_t) override {}
-  void LineTo(int32_t x, int32_t) override { benchmark::DoNotOptimize(x); }
-  void Polyline(const DevicePoint* p, size_t) override { benchmark::DoNotOptimize(p); }
-  void Polygon(const DevicePoint* p, size_t) override { benchmark::DoNotOptimize(p); }
-  void TextOut(int32_t, int32_t, const std::string&) override {}
-  bool ImageSize(const std::string&, int32_t&, int32_t&) override { return false; }
-  void DrawImage(const ImagePlacement&) override {}
-};
-
 void Report(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kEntities);
 }
 
 void BM_DrawPass_NullCanvas(benchmark::State& state) {
   Prepare();
-  NullCanvas canvas;
+  NoDrawCanvas canvas;
   for (auto _ : state) LargeDrawing().DrawDrawing(canvas, 0, 0, false, true, true, -1, -1);
   Report(state);
 }
@@ -239,7 +229,7 @@ BENCHMARK(BM_DeviceReplay_Raster)->Unit(benchmark::kMillisecond);
 // By layer: 256 passes over the lists.
 void BM_DrawPass_ByLayer_NullCanvas(benchmark::State& state) {
   Prepare();
-  NullCanvas canvas;
+  NoDrawCanvas canvas;
   for (auto _ : state) LargeDrawing().DrawDrawing(canvas, 1, 0, false, true, true, -1, -1);
   Report(state);
 }

@@ -11,7 +11,9 @@
 #include <random>
 #include <vector>
 
+#include "attr/UnitGraAtt.h"
 #include "platform/QtCanvas.h"
+#include "render/NoDrawCanvas.h"
 #include "render/UnitGra.h"
 
 namespace {
@@ -38,17 +40,6 @@ const std::vector<Segment>& Segments() {
   }();
   return segments;
 }
-
-class NullCanvas : public Canvas {
- public:
-  void MoveTo(int32_t, int32_t) override {}
-  void LineTo(int32_t x, int32_t) override { benchmark::DoNotOptimize(x); }
-  void Polyline(const DevicePoint*, size_t) override {}
-  void Polygon(const DevicePoint*, size_t) override {}
-  void TextOut(int32_t, int32_t, const std::string&) override {}
-  bool ImageSize(const std::string&, int32_t&, int32_t&) override { return false; }
-  void DrawImage(const ImagePlacement&) override {}
-};
 
 void SetUpPage(int lineType) {
   UnitGval::PageWindow = {0, 0, kPage / kScale, kPage / kScale, kScale, kPage, kPage};
@@ -100,7 +91,7 @@ BENCHMARK(BM_PatternLine_QPainter)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond
 void BM_PatternLine_NullCanvas(benchmark::State& state) {
   const int lineType = static_cast<int>(state.range(0));
   SetUpPage(lineType);
-  NullCanvas canvas;
+  NoDrawCanvas canvas;
   DrawAll(canvas, lineType, state, [] {});
 }
 BENCHMARK(BM_PatternLine_NullCanvas)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);

@@ -9,8 +9,8 @@
 
 #include "attr/UnitGraAtt.h"
 #include "jww/JwwRecords.h"
-#include "render/Canvas.h"
-#include "render/UnitGval.h"
+
+class Canvas;  // the draw pass and its per-entity drawing: jww/jwwunit_draw.h
 
 namespace jwwunit {
 struct Extents;
@@ -255,57 +255,6 @@ class TJwwData {
  private:
   friend class JwwReader;
 };
-
-// The per-entity drawing operations, for top-level entities (T = the page
-// rotation) and block contents (T = rotation x instance). colorOverride < 0
-// for none.
-struct EntityDrawContext {
-  Canvas* canvas = nullptr;
-  const std::array<TJwwLayerGroup, 16>* layerGroups = nullptr;  // for group scales
-  bool printMode = true;
-  BlockTransform T;
-  bool ownLayers = false;
-  // The layer whose print state colours what is drawn (an insertion's layer
-  // for the members of a block that does not keep their own); -1: the
-  // entity's own layer.
-  int32_t layerOverride = -1;
-  int64_t colorOverride = -1;
-  bool skipAuxiliary = false;
-};
-void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e);
-void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e);
-void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e);
-void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e);
-// Texts, the images placed as texts, and dimensions.
-void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e);
-void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e);
-void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& e);
-
-// A text's base line and sizes through T (mirroring swaps start and end).
-struct TextPlacement {
-  double X1, Y1, X2, Y2;
-  double Width, Height, Spacing;
-};
-TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double x2, double y2, double width,
-                           double height, double spacing);
-// Text style flags from a text kind: 1 bold, 2 italic (30000+ both).
-int TextStyleFlags(int32_t textKind);
-
-// A dimension's value measured anew through T and formatted by its flag word
-// (Shift-JIS).
-std::string DimensionValueText(uint16_t dimensionFlags, uint16_t textFlags, double x1, double y1, double x2,
-                               double y2, double groupScale, const BlockTransform& T);
-// The dimension text drawn with `value` in place of its stored text,
-// centred on its mapped base line.
-void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& text, const std::string& value);
-
-// The mark code, angle and scale of a point through T, and its mapped position.
-struct PointMark {
-  double X = 0, Y = 0;
-  int Code = 0;
-  double Angle = 0, Scale = 1;
-};
-PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T);
 
 // Decodes MaxDrawWidth into its coded flag and value.
 void DecodeMaxDrawWidth(int32_t raw, bool& coded, int32_t& value);

@@ -10,6 +10,7 @@
 #include "jww/ImageReference.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
+#include "jww/jwwunit_draw.h"
 #include "util/CodePage.h"
 #include "util/Numeric.h"
 #include "util/Sjis.h"
@@ -128,8 +129,7 @@ int TextStyleFlags(int32_t kind) {
 TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double x2, double y2, double width,
                            double height, double spacing) {
   TextPlacement p{T.MapX(x1, y1), T.MapY(x1, y1), T.MapX(x2, y2), T.MapY(x2, y2), width, height, spacing};
-  const bool identity = std::fabs(T.A11 - 1) <= 1e-14 && std::fabs(T.A12) <= 1e-14 && std::fabs(T.A21) <= 1e-14 &&
-                        std::fabs(T.A22 - 1) <= 1e-14;
+  const bool identity = T.HasIdentityMatrix();
   if (identity) {
     p.Width = width / T.W;
     p.Height = height / T.W;
@@ -318,8 +318,7 @@ void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
   if (!auxLine(d.DimLine)) DrawLineEntity(c, d.DimLine);
   if (skip && d.DimText.PenColor == 9) return;
   const BlockTransform& T = c.T;
-  const bool identity = std::fabs(T.A11 - 1) <= 1e-14 && std::fabs(T.A12) <= 1e-14 && std::fabs(T.A21) <= 1e-14 &&
-                        std::fabs(T.A22 - 1) <= 1e-14;
+  const bool identity = T.HasIdentityMatrix();
   const uint16_t flags = d.DimText.PenWidth;
   if (identity || !(flags & 0x0002)) {
     DrawTextEntity(c, d.DimText);

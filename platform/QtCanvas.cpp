@@ -1,16 +1,11 @@
 #include "platform/QtCanvas.h"
 
 #include <QFont>
-#include <QFontMetrics>
 
-#include "platform/Fonts.h"
 #include "platform/ImageLoader.h"
 #include "util/Sjis.h"
-#include "util/CodePage.h"
 
 namespace platform {
-
-QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
 namespace {
 
@@ -129,45 +124,18 @@ void QtCanvas::Polygon(const DevicePoint* p, size_t n) {
   painter_->drawPolygon(points_.data(), static_cast<int>(n), Qt::OddEvenFill);
 }
 
-void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
-  const FontSpec& f = Font();
-  if (f.Height == 0 || sjis.empty()) return;
-  DrawHeldLines();
-  // The face: a leading "@" writes vertically (full-width glyphs turned in their cell).
-  const bool vertical = !f.FaceName.empty() && f.FaceName[0] == '@';
-  const size_t faceFrom = vertical ? 1 : 0;
-  if (!text_.metrics || text_.face.compare(0, std::string::npos, f.FaceName, faceFrom, std::string::npos) != 0 ||
-      text_.weight != f.Weight || text_.italic != f.Italic || text_.underline != f.Underline ||
-      text_.strikeOut != f.StrikeOut) {
+void QtCanvas::ApplyTextFont(const FontSpec& f, size_t faceFrom) {
+  if (!text_.Holds(f, faceFrom)) {
     DrawHeldGlyphs();
-    text_.face = f.FaceName.substr(faceFrom);
-    text_.weight = f.Weight;
-    text_.italic = f.Italic;
-    text_.underline = f.Underline;
-    text_.strikeOut = f.StrikeOut;
-    QFont font(PrintFamily(QString::fromUtf8(util::Cp932ToUtf8(text_.face).c_str())));
-    font.setPixelSize(1000);  // a large reference em, scaled into the cell below
-    font.setHintingPreference(QFont::PreferNoHinting);
-    font.setWeight(f.Weight >= 600 ? QFont::Bold : QFont::Normal);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
-    text_.font = font;
-    text_.ascender = TypoAscender(font);
-    text_.metrics = std::make_unique<QFontMetricsF>(font);
-    text_.raw = QRawFont::fromFont(font);
-    text_.run = QGlyphRun();
-    text_.run.setRawFont(text_.raw);
-    text_.run.setUnderline(f.Underline);
-    text_.run.setStrikeOut(f.StrikeOut);
-    text_.glyphs.clear();
-    text_.sizedHeight = -1;
-    text_.applied = false;
+    text_.Load(f, faceFrom);
   }
   if (!text_.applied) {
     painter_->setFont(text_.font);
     text_.applied = true;
   }
+}
+
+void QtCanvas::ApplyTextPen() {
   // Text takes the pen's colour; the line pen is set again when lines follow.
   const QColor colour = ToQColor(PenColor());
   if (painter_->pen().color() != colour || painter_->pen().style() != Qt::SolidLine) {
@@ -175,6 +143,64 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
     painter_->setPen(colour);
     appliedValid_ = false;
   }
+}
+
+void QtCanvas::DrawUprightGlyph(quint32 index, const QPointF& baseline, double cellHeight) {
+  // Upright in the font's own proportions: on pixels, the glyph of the
+  // face at the cell's height, with no frame to scale it.
+  QGlyphRun& run = text_.SizedRun(cellHeight);
+  EndText();
+  DrawGlyph(run, index, baseline);
+}
+
+void QtCanvas::DrawFramedGlyph(const GlyphCache::Glyph& glyph, const QTransform& origin, double at,
+                               double cellWidth, double cellHeight, bool turned) {
+  QTransform t = origin;
+  t.translate(at, 0);
+  if (turned) {
+    // Turned back a quarter inside its cell: down a vertical line (the
+    // line's x axis pointing down the page) it then reads upright.
+    t.translate(0, cellHeight);
+    t.rotate(-90);
+    t.scale(cellHeight / glyph.advance, cellWidth / 1000.0);
+  } else {
+    t.scale(cellWidth / glyph.advance, cellHeight / 1000.0);
+  }
+  QPointF baseline(0, text_.ascender * 1000.0);
+  const QTransform& now = painter_->transform();
+  if (vector_ && textTransformKept_ && now.m11() == t.m11() && now.m12() == t.m12() &&
+      now.m21() == t.m21() && now.m22() == t.m22()) {
+    // Scaled and turned as the glyph before it: on paper, placed within
+    // that glyph's frame rather than under a frame of its own, which a
+    // PDF writes out with the whole drawing state again.
+    baseline += now.inverted().map(QPointF(t.dx(), t.dy()));
+  } else {
+    DrawHeldGlyphs();
+    painter_->setTransform(t);
+    textTransformKept_ = true;
+  }
+  const FontSpec& f = Font();
+  if (glyph.index != 0 && vector_ && !f.Underline && !f.StrikeOut) {
+    // Held back and written as one run with the glyphs that follow in
+    // this frame (lines under or through text stay per glyph).
+    heldGlyphs_.append(glyph.index);
+    heldPositions_.append(baseline);
+  } else if (glyph.index != 0) {
+    DrawGlyph(text_.run, glyph.index, baseline);
+  } else {
+    DrawHeldGlyphs();
+    painter_->drawText(baseline, glyph.text);
+  }
+}
+
+void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
+  const FontSpec& f = Font();
+  if (f.Height == 0 || sjis.empty()) return;
+  DrawHeldLines();
+  // The face: a leading "@" writes vertically (full-width glyphs turned in their cell).
+  const bool vertical = !f.FaceName.empty() && f.FaceName[0] == '@';
+  ApplyTextFont(f, vertical ? 1 : 0);
+  ApplyTextPen();
   const double cellHeight = std::abs(f.Height);
   // LOGFONT width is the half-width cell; 0 means the font's own proportions.
   const double halfCell = f.Width != 0 ? std::abs(f.Width) : cellHeight / 2;
@@ -186,72 +212,14 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   double at = 0;
   for (size_t i = 0; i < sjis.size();) {
     const size_t n = util::SjisCharLength(sjis, i);
-    // A character's bytes as one number: lead bytes are 0x81 and above, so
-    // two-byte characters never meet one-byte ones.
-    const auto byte = [&](size_t k) { return static_cast<quint16>(static_cast<unsigned char>(sjis[k])); };
-    const quint16 key = n == 2 ? static_cast<quint16>(byte(i) << 8 | byte(i + 1)) : byte(i);
-    const size_t from = i;
+    const GlyphCache::Glyph& glyph = text_.Find(sjis, i, n);
     i += n;
-    auto found = text_.glyphs.constFind(key);
-    if (found == text_.glyphs.constEnd()) {
-      const QString ch = QString::fromUtf8(util::Cp932ToUtf8(sjis.substr(from, n)).c_str());
-      quint32 index = 0;
-      if (text_.raw.isValid()) {
-        const QList<quint32> indexes = text_.raw.glyphIndexesForString(ch);
-        if (indexes.size() == 1) index = indexes[0];
-      }
-      found = text_.glyphs.insert(key, {ch, text_.metrics->horizontalAdvance(ch), index});
-    }
     const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
-    if (found->advance > 0 && !vector_ && f.Escapement == 0 && !(vertical && n == 2) && found->index != 0 &&
-        cellWidth / found->advance == cellHeight / 1000.0) {
-      // Upright in the font's own proportions: on pixels, the glyph of the
-      // face at the cell's height, with no frame to scale it.
-      if (text_.sizedHeight != cellHeight) {
-        text_.sized = text_.raw;
-        text_.sized.setPixelSize(cellHeight);
-        text_.sizedRun = text_.run;  // the font's lines under and through
-        text_.sizedRun.setRawFont(text_.sized);
-        text_.sizedHeight = cellHeight;
-      }
-      EndText();
-      DrawGlyph(text_.sizedRun, found->index, QPointF(x + at, y + text_.ascender * cellHeight));
-    } else if (found->advance > 0) {
-      QTransform t = origin;
-      t.translate(at, 0);
-      if (vertical && n == 2) {
-        // Turned back a quarter inside its cell: down a vertical line (the
-        // line's x axis pointing down the page) it then reads upright.
-        t.translate(0, cellHeight);
-        t.rotate(-90);
-        t.scale(cellHeight / found->advance, cellWidth / 1000.0);
-      } else {
-        t.scale(cellWidth / found->advance, cellHeight / 1000.0);
-      }
-      QPointF baseline(0, text_.ascender * 1000.0);
-      const QTransform& now = painter_->transform();
-      if (vector_ && textTransformKept_ && now.m11() == t.m11() && now.m12() == t.m12() &&
-          now.m21() == t.m21() && now.m22() == t.m22()) {
-        // Scaled and turned as the glyph before it: on paper, placed within
-        // that glyph's frame rather than under a frame of its own, which a
-        // PDF writes out with the whole drawing state again.
-        baseline += now.inverted().map(QPointF(t.dx(), t.dy()));
-      } else {
-        DrawHeldGlyphs();
-        painter_->setTransform(t);
-        textTransformKept_ = true;
-      }
-      if (found->index != 0 && vector_ && !f.Underline && !f.StrikeOut) {
-        // Held back and written as one run with the glyphs that follow in
-        // this frame (lines under or through text stay per glyph).
-        heldGlyphs_.append(found->index);
-        heldPositions_.append(baseline);
-      } else if (found->index != 0) {
-        DrawGlyph(text_.run, found->index, baseline);
-      } else {
-        DrawHeldGlyphs();
-        painter_->drawText(baseline, found->text);
-      }
+    if (glyph.advance > 0 && !vector_ && f.Escapement == 0 && !(vertical && n == 2) && glyph.index != 0 &&
+        cellWidth / glyph.advance == cellHeight / 1000.0) {
+      DrawUprightGlyph(glyph.index, QPointF(x + at, y + text_.ascender * cellHeight), cellHeight);
+    } else if (glyph.advance > 0) {
+      DrawFramedGlyph(glyph, origin, at, cellWidth, cellHeight, vertical && n == 2);
     }
     at += cellWidth;
   }

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/GlyphCache.h"
+#include "platform/QtColor.h"
 #include "render/Canvas.h"
 
 namespace platform {
@@ -42,6 +44,11 @@ class QtCanvas : public Canvas {
   void DrawHeldLines();
   void DrawHeldGlyphs();
   void DrawGlyph(QGlyphRun& run, quint32 index, const QPointF& baseline);  // one glyph of `run`'s font
+  void ApplyTextFont(const FontSpec& f, size_t faceFrom);
+  void ApplyTextPen();
+  void DrawUprightGlyph(quint32 index, const QPointF& baseline, double cellHeight);
+  void DrawFramedGlyph(const GlyphCache::Glyph& glyph, const QTransform& origin, double at, double cellWidth,
+                       double cellHeight, bool turned);
   void EndText();  // the page's own frame again after a text's glyph frame
   void ApplyPen();
   void ApplyPenAndBrush();
@@ -64,32 +71,7 @@ class QtCanvas : public Canvas {
   BrushStyle appliedStyle_ = BrushStyle::Clear;
   QString cachedPath_;
   QImage cachedImage_;
-  // The font of the last TextOut, set up once for as long as it stays.
-  struct TextFont {
-    std::string face;
-    int weight = -1;
-    bool italic = false, underline = false, strikeOut = false;
-    QFont font;
-    double ascender = 0.88;
-    std::unique_ptr<QFontMetricsF> metrics;
-    QRawFont raw;  // the face's own glyphs, drawn without shaping each character again
-    QGlyphRun run;  // one glyph of `raw` at the origin, with the font's lines
-    QRawFont sized;  // `raw` at the pixel height of the last upright text
-    QGlyphRun sizedRun;
-    double sizedHeight = -1;
-    quint32 glyph = 0;        // the one glyph DrawGlyph draws (the runs point at it)
-    const QPointF origin{0, 0};
-    struct Glyph {
-      QString text;
-      double advance;
-      quint32 index;  // in `raw`; 0 when the face lacks it (drawn as text, with fallback fonts)
-    };
-    QHash<quint16, Glyph> glyphs;  // by Shift-JIS character
-    bool applied = false;              // the painter holds this font
-  };
-  TextFont text_;
+  GlyphCache text_;  // the font of the last TextOut and its glyphs
 };
-
-QColor ToQColor(TColor c);
 
 }  // namespace platform

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "attr/UnitGraAtt.h"
+#include "util/Color.h"
 
 struct DevicePoint {
   int32_t x = 0, y = 0;

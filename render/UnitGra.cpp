@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "attr/UnitGraAtt.h"
 #include "util/Clip.h"
 #include "util/Geometry.h"
 #include "util/Numeric.h"

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "render/UnitGra.h"
+#include "attr/UnitGraAtt.h"
 #include "util/Geometry.h"
 
 namespace UnitGra {

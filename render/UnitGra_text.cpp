@@ -5,6 +5,7 @@
 
 #include "render/TextVariables.h"
 #include "render/UnitGra.h"
+#include "attr/UnitGraAtt.h"
 #include "util/Clip.h"
 #include "util/Geometry.h"
 #include "util/Numeric.h"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,12 @@ struct BlockTransform {
   double MapX(double x, double y) const { return (Tx + A11 * x + A12 * y) / W; }
   double MapY(double x, double y) const { return (Ty + A21 * x + A22 * y) / W; }
   static BlockTransform Identity() { return BlockTransform(); }
+  // The 2 x 2 matrix is the identity (within 1e-14): the map only moves and
+  // divides by W, so nothing is turned, mirrored or stretched.
+  bool HasIdentityMatrix() const {
+    return std::fabs(A11 - 1) <= 1e-14 && std::fabs(A12) <= 1e-14 && std::fabs(A21) <= 1e-14 &&
+           std::fabs(A22 - 1) <= 1e-14;
+  }
 };
 
 struct PointD {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "attr/UnitGraAtt.h"
 #include "render/UnitGra.h"
 
 using namespace UnitGra;

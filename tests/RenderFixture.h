@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "RecordingCanvas.h"
+#include "attr/UnitGraAtt.h"
 #include "render/UnitGra.h"
 
 class RenderTest : public ::testing::Test {

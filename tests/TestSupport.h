@@ -1,9 +1,11 @@
 // Shared helpers of the test suites.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,18 @@
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
 
+// The corpus of real drawings (KESTROVAN_CORPUS_DIR when the build was
+// configured); empty when it was configured without one.
 inline std::string CorpusDir() { return KESTROVAN_CORPUS_DIR; }
+
+// The first step of a test on the corpus: skips it, saying so, when the build
+// was configured without a corpus; fails it when `path` is not there.
+#define REQUIRE_CORPUS(path)                                                                         \
+  do {                                                                                               \
+    if (CorpusDir().empty()) GTEST_SKIP() << "configured without a corpus (KESTROVAN_CORPUS_DIR empty)"; \
+    ASSERT_TRUE(std::filesystem::exists(path)) << "not in the corpus: " << (path)                    \
+                                               << " (configure KESTROVAN_CORPUS_DIR)";               \
+  } while (0)
 
 // Runs a shell command; its exit status and what it printed.
 struct CommandResult {

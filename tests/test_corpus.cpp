@@ -43,8 +43,8 @@ std::map<std::string, std::string> ManifestNotes() {
 }  // namespace
 
 TEST(Corpus, EveryNativeDrawingLoadsToItsLastByte) {
+  REQUIRE_CORPUS(CorpusDir() + "/jww");
   const std::vector<std::string> files = Files("jww");
-  if (files.empty()) GTEST_SKIP() << "no corpus at " << CorpusDir();
   EXPECT_GE(files.size(), 30u);
   for (const std::string& f : files) {
     SCOPED_TRACE(f);
@@ -62,8 +62,8 @@ TEST(Corpus, EveryNativeDrawingLoadsToItsLastByte) {
 }
 
 TEST(Corpus, CountsMatchTheRecordedOracles) {
+  REQUIRE_CORPUS(CorpusDir() + "/MANIFEST.tsv");
   const std::map<std::string, std::string> notes = ManifestNotes();
-  if (notes.empty()) GTEST_SKIP() << "no corpus manifest";
   const std::regex topLevel(R"(expects (\d+) top-level entities, block-def entity counts \[([0-9,]*)\])");
   const std::regex kinds(R"(line (\d+) arc (\d+) point (\d+) text (\d+) solid (\d+))");
   int checked = 0;
@@ -98,7 +98,7 @@ TEST(Corpus, CountsMatchTheRecordedOracles) {
 
 TEST(Corpus, NewerFilesReadTheirUtf16Strings) {
   const std::string path = CorpusDir() + "/jww/ezjww__non_block.jww";
-  if (!fs::exists(path)) GTEST_SKIP();
+  REQUIRE_CORPUS(path);
   TJwwData d;
   ASSERT_TRUE(d.LoadForPrint(path));
   bool sawFont = false, sawSetting = false;
@@ -115,7 +115,7 @@ TEST(Corpus, NewerFilesReadTheirUtf16Strings) {
 
 TEST(Corpus, TemplatesOfSettingTextsHaveNothingToPrint) {
   const std::string path = CorpusDir() + "/jww/jinkihelper__template.jww";
-  if (!fs::exists(path)) GTEST_SKIP();
+  REQUIRE_CORPUS(path);
   TJwwData d;
   ASSERT_TRUE(d.LoadForPrint(path));
   EXPECT_FALSE(d.Entities.Texts.empty());
@@ -124,8 +124,8 @@ TEST(Corpus, TemplatesOfSettingTextsHaveNothingToPrint) {
 }
 
 TEST(Corpus, ForeignWritersLoadAsFarAsTheyCan) {
+  REQUIRE_CORPUS(CorpusDir() + "/jww-nonnative");
   const std::vector<std::string> files = Files("jww-nonnative");
-  if (files.empty()) GTEST_SKIP();
   int failed = 0;
   for (const std::string& f : files) {
     TJwwData d;

@@ -4,6 +4,7 @@
 
 #include "RenderFixture.h"
 #include "TestSupport.h"
+#include "jww/jwwunit_draw.h"
 #include "jww/PageWindow.h"
 
 namespace {

@@ -86,7 +86,7 @@ TEST(JwfFiles, LineTypes) {
 
 TEST(JwfFiles, RealSettingsFilesOfTheProgram) {
   const std::string dir = CorpusDir() + "/jwf/";
-  if (!std::filesystem::exists(dir + "jwmac__Sample_v801b.jwf")) GTEST_SKIP();
+  REQUIRE_CORPUS(dir + "jwmac__Sample_v801b.jwf");
   for (const char* name : {"jwmac__Sample_v711.jwf", "jwmac__Sample_v801b.jwf", "jwmac__mtani.jwf",
                            "jwmac__shakutani.jwf"}) {
     SCOPED_TRACE(name);
@@ -113,7 +113,7 @@ TEST(JwfFiles, RealSettingsFilesOfTheProgram) {
 
 TEST(JwwImports, PensAndLineTypesFromADrawing) {
   const std::string path = CorpusDir() + "/jww/jwmac__sanpuru.jww";
-  if (!std::filesystem::exists(path)) GTEST_SKIP();
+  REQUIRE_CORPUS(path);
   PrintSettings s;
   TgraAttribute a;
   const UnitGraAtt::FixedResolution dpi(600);

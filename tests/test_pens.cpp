@@ -168,7 +168,7 @@ TEST(PublishLayers, StatesFromGroupsAndLayers) {
 
 TEST(CorpusPens, RealDrawingsConvert) {
   const std::string dir = CorpusDir() + "/jww/";
-  if (!std::filesystem::exists(dir + "ezjww__non_block.jww")) GTEST_SKIP();
+  REQUIRE_CORPUS(dir + "ezjww__non_block.jww");
   TJwwData d;
   TgraAttribute a;
   // Jw_cad 8 stores widths coded below -100: steps of 0.01 mm.

@@ -6,6 +6,7 @@
 #include "RecordingDevice.h"
 #include "TestSupport.h"
 #include "app/core/PrintRun.h"
+#include "render/UnitGval.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include "RenderFixture.h"
 #include "TestSupport.h"
+#include "jww/jwwunit_draw.h"
 #include "render/TextVariables.h"
 #include "util/CodePage.h"
 

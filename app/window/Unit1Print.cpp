@@ -27,6 +27,7 @@
 #include "app/window/WindowCommon.h"
 #include "platform/KeyState.h"
 #include "platform/PrintService.h"
+#include "render/UnitGval.h"
 
 using namespace window;
 

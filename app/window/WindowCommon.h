@@ -12,6 +12,7 @@
 
 #include "app/core/SettingsFile.h"
 #include "attr/UnitGraAtt.h"
+#include "platform/QtColor.h"
 #include "util/CodePage.h"
 #include "util/Numeric.h"
 
@@ -40,7 +41,7 @@ inline void Paint(QWidget* w, const QColor& c) {
   w->setPalette(p);
 }
 
-inline QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
-inline TColor FromQColor(const QColor& c) { return Rgb(c.red(), c.green(), c.blue()); }
+using platform::FromQColor;
+using platform::ToQColor;
 
 }  // namespace window

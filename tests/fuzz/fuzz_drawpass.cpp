@@ -8,20 +8,16 @@
 #include "jww/PageWindow.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
+#include "render/NoDrawCanvas.h"
 
 namespace {
 
-class NoDevice : public Canvas {
-  void MoveTo(int32_t, int32_t) override {}
-  void LineTo(int32_t, int32_t) override {}
-  void Polyline(const DevicePoint*, size_t) override {}
-  void Polygon(const DevicePoint*, size_t) override {}
-  void TextOut(int32_t, int32_t, const std::string&) override {}
+// Says every image is 16 x 16 pixels, so the image paths run too.
+class NoDevice : public NoDrawCanvas {
   bool ImageSize(const std::string&, int32_t& w, int32_t& h) override {
     w = h = 16;
     return true;
   }
-  void DrawImage(const ImagePlacement&) override {}
 };
 
 // Entities a page would hand to the primitives, block contents one by one.

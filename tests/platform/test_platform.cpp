@@ -15,6 +15,7 @@
 #include "platform/PrintService.h"
 #include "platform/QtCanvas.h"
 #include "jww/jwwunit.h"
+#include "jww/jwwunit_draw.h"
 #include "render/UnitGra.h"
 
 namespace fs = std::filesystem;

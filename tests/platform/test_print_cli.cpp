@@ -47,8 +47,8 @@ std::vector<std::string> CorpusDrawings() {
 }  // namespace
 
 TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
+  REQUIRE_CORPUS(CorpusDir() + "/jww");
   const std::vector<std::string> files = CorpusDrawings();
-  if (files.empty()) GTEST_SKIP() << "no corpus";
   int printable = 0;
   for (const std::string& f : files) {
     TJwwData d;
@@ -160,7 +160,7 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
 // level on stderr, nothing left in its temporary folder.
 TEST(CupsFilter, JobArgumentsPageOptionsAndMessages) {
   const std::string drawing = CorpusDir() + "/jww/jwmac__Test2.jww";
-  if (!fs::exists(drawing)) GTEST_SKIP() << "no corpus";
+  REQUIRE_CORPUS(drawing);
   const std::string dir = jwwtype::TempFolder() + "filter/";
   fs::create_directories(dir + "tmp");
   auto filter = [&](const std::string& env, const std::string& options, const std::string& tail) {

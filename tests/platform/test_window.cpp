@@ -22,6 +22,7 @@
 
 #include "JwwWriter.h"
 #include "RecordingDevice.h"
+#include "TestSupport.h"
 #include "app/core/PrintPreparation.h"
 #include "app/window/PreviewDialog.h"
 #include "app/window/Unit1.h"
@@ -294,7 +295,7 @@ TEST(Window, ImportsAndThePrinterLine) {
   EXPECT_TRUE(w.PrinterInfoText().startsWith(QStringLiteral("プリンタ名：")));
   EXPECT_TRUE(w.PrinterInfoText().contains(QStringLiteral("用紙サイズ：横：")));
   const QString corpus = QString(KESTROVAN_CORPUS_DIR);
-  if (!QFile::exists(corpus + "/jwf/jwmac__shakutani.jwf")) GTEST_SKIP();
+  REQUIRE_CORPUS((corpus + "/jwf/jwmac__shakutani.jwf").toStdString());
   // A JWF file without pens or line types (this one holds lettering) changes nothing, and says so.
   w.ImportPens(corpus + "/jwf/jwmac__shakutani.jwf");
   EXPECT_TRUE(w.StatusText().contains(QStringLiteral("線色・線幅設定を読み取れませんでした")));

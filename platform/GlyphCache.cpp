@@ -1,0 +1,68 @@
+#include "platform/GlyphCache.h"
+
+#include "platform/Fonts.h"
+#include "util/CodePage.h"
+
+namespace platform {
+
+bool GlyphCache::Holds(const FontSpec& f, size_t faceFrom) const {
+  return metrics && face.compare(0, std::string::npos, f.FaceName, faceFrom, std::string::npos) == 0 &&
+         weight == f.Weight && italic == f.Italic && underline == f.Underline && strikeOut == f.StrikeOut;
+}
+
+void GlyphCache::Load(const FontSpec& f, size_t faceFrom) {
+  face = f.FaceName.substr(faceFrom);
+  weight = f.Weight;
+  italic = f.Italic;
+  underline = f.Underline;
+  strikeOut = f.StrikeOut;
+  QFont qfont(PrintFamily(QString::fromUtf8(util::Cp932ToUtf8(face).c_str())));
+  qfont.setPixelSize(1000);  // a large reference em, scaled into the cell below
+  qfont.setHintingPreference(QFont::PreferNoHinting);
+  qfont.setWeight(f.Weight >= 600 ? QFont::Bold : QFont::Normal);
+  qfont.setItalic(f.Italic);
+  qfont.setUnderline(f.Underline);
+  qfont.setStrikeOut(f.StrikeOut);
+  font = qfont;
+  ascender = TypoAscender(qfont);
+  metrics = std::make_unique<QFontMetricsF>(qfont);
+  raw = QRawFont::fromFont(qfont);
+  run = QGlyphRun();
+  run.setRawFont(raw);
+  run.setUnderline(f.Underline);
+  run.setStrikeOut(f.StrikeOut);
+  glyphs.clear();
+  sizedHeight = -1;
+  applied = false;
+}
+
+const GlyphCache::Glyph& GlyphCache::Find(const std::string& sjis, size_t from, size_t n) {
+  // A character's bytes as one number: lead bytes are 0x81 and above, so
+  // two-byte characters never meet one-byte ones.
+  const auto byte = [&](size_t k) { return static_cast<quint16>(static_cast<unsigned char>(sjis[k])); };
+  const quint16 key = n == 2 ? static_cast<quint16>(byte(from) << 8 | byte(from + 1)) : byte(from);
+  auto found = glyphs.constFind(key);
+  if (found == glyphs.constEnd()) {
+    const QString ch = QString::fromUtf8(util::Cp932ToUtf8(sjis.substr(from, n)).c_str());
+    quint32 index = 0;
+    if (raw.isValid()) {
+      const QList<quint32> indexes = raw.glyphIndexesForString(ch);
+      if (indexes.size() == 1) index = indexes[0];
+    }
+    found = glyphs.insert(key, {ch, metrics->horizontalAdvance(ch), index});
+  }
+  return *found;
+}
+
+QGlyphRun& GlyphCache::SizedRun(double cellHeight) {
+  if (sizedHeight != cellHeight) {
+    sized = raw;
+    sized.setPixelSize(cellHeight);
+    sizedRun = run;  // the font's lines under and through
+    sizedRun.setRawFont(sized);
+    sizedHeight = cellHeight;
+  }
+  return sizedRun;
+}
+
+}  // namespace platform
