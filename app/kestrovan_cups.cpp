@@ -187,7 +187,8 @@ int main(int argc, char** argv) {
     const std::string title = argv[3][0] ? argv[3] : drawing;
     if (ready) {
       const std::string pdf = work + "/job.pdf";
-      std::unique_ptr<PrintDevice> device = platform::MakePdfPrintService(pdf, setup);
+      // The PDF is called as the job is (else after its drawing).
+      std::unique_ptr<PrintDevice> device = platform::MakePdfPrintService(pdf, setup, argv[3]);
       TJwwData model;
       JobObserver observer(title);
       PrintRun run(model, *device, settings, observer);

@@ -1,6 +1,8 @@
 #include "platform/PrintService.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <functional>
 
+#include "platform/PdfOutline.h"
 #include "platform/QtCanvas.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
@@ -68,14 +71,18 @@ class CheckedWrites : public QIODevice {
   bool failed_ = false;
 };
 
+// The Qt writer's PDF is kept in memory and written to the file once, with
+// bookmarks and page labels added (PdfOutline), when the run is finished.
 class PdfPrintService : public FilePrintServiceBase {
  public:
-  PdfPrintService(const std::string& path, const PageSetup& s) : FilePrintServiceBase(s), path_(path) {}
+  PdfPrintService(const std::string& path, const PageSetup& s, const std::string& title)
+      : FilePrintServiceBase(s), path_(path), title_(title) {}
   ~PdfPrintService() override { Finish(); }
 
   std::string PrinterName() const override { return "PDF"; }
 
-  bool BeginPrintDocument(const std::string& sjisTitle) override {
+  // The documents' titles are not the file's: that is chosen when it is finished.
+  bool BeginPrintDocument(const std::string& /*sjisTitle*/) override {
     if (open_) return NewPrintPage();  // one file holds every document of the run
     // A device, a FIFO or a folder at the path (or behind a link) is never replaced.
     if (util::IsOtherThanRegularFile(path_)) {
@@ -92,9 +99,9 @@ class PdfPrintService : public FilePrintServiceBase {
       return false;
     }
     checked_ = std::make_unique<CheckedWrites>(file_.get());
-    writer_ = std::make_unique<QPdfWriter>(checked_.get());
-    writer_->setTitle(FromSjis(PrintJobTitle(sjisTitle)));
-    writer_->setCreator("Kestrovan");
+    pdf_ = std::make_unique<QBuffer>();
+    pdf_->open(QIODevice::WriteOnly);
+    writer_ = std::make_unique<QPdfWriter>(pdf_.get());
     writer_->setResolution(setup_.Dpi);
     const QPageSize size(QSizeF(setup_.PaperWidthMm, setup_.PaperHeightMm), QPageSize::Millimeter,
                          QString(), QPageSize::ExactMatch);
@@ -104,6 +111,7 @@ class PdfPrintService : public FilePrintServiceBase {
       error_ = "cannot write " + path_;
       painter_.reset();
       writer_.reset();
+      pdf_.reset();
       checked_.reset();
       file_.reset();
       return false;
@@ -129,6 +137,23 @@ class PdfPrintService : public FilePrintServiceBase {
 
   Canvas& PageCanvas() override { return *canvas_; }
 
+  void PageShows(const std::string& drawingPath, int layerGroup, const std::string& sjisGroupName) override {
+    if (!open_ || pages_ < 1) return;
+    notes_.resize(static_cast<size_t>(pages_));
+    PdfPageNote& note = notes_.back();
+    // File names are UTF-8 bytes; any that are not show as U+FFFD.
+    note.drawing = QFileInfo(QString::fromUtf8(drawingPath.c_str())).fileName().toStdString();
+    note.layerGroup = layerGroup;
+    note.label = note.drawing;
+    if (layerGroup >= 0) {
+      const QString number = QString::number(layerGroup & 15, 16).toUpper();
+      // A group without a name is called as the settings page calls it.
+      note.groupTitle = sjisGroupName.empty() ? QStringLiteral("[%1]レイヤグループ").arg(number).toStdString()
+                                              : FromSjis(sjisGroupName).toStdString();
+      note.label += " [" + number.toStdString() + "]";
+    }
+  }
+
   bool Finish() override {
     if (!open_) return true;
     open_ = false;
@@ -136,9 +161,15 @@ class PdfPrintService : public FilePrintServiceBase {
     bool ok = painter_->end();
     painter_.reset();
     writer_.reset();
-    if (checked_->Failed()) {
-      // Cut short: the earlier file stays where it was.
-      error_ = "cannot write " + path_ + ": a write failed (is the disk full?); an earlier file there is kept";
+    std::string why = "the PDF writer failed";
+    if (ok)
+      ok = WritePdfWithOutline(pdf_->data().constData(), static_cast<size_t>(pdf_->data().size()), notes_,
+                               {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_, why);
+    if (!ok || checked_->Failed()) {
+      // Cut short, or not made: the earlier file stays where it was.
+      error_ = "cannot write " + path_ + ": " +
+               (checked_->Failed() ? std::string("a write failed (is the disk full?)") : why) +
+               "; an earlier file there is kept";
       file_->cancelWriting();
       file_->commit();
       ok = false;
@@ -148,6 +179,8 @@ class PdfPrintService : public FilePrintServiceBase {
     }
     checked_.reset();
     file_.reset();
+    pdf_.reset();
+    notes_.clear();
     return ok;
   }
 
@@ -161,9 +194,25 @@ class PdfPrintService : public FilePrintServiceBase {
     canvas_ = std::make_unique<QtCanvas>(painter_.get());
   }
 
+  // The title given, else the drawing's name when the file holds one
+  // drawing, else the file's own name without its extension.
+  std::string DocumentTitle() const {
+    if (!title_.empty()) return title_;
+    std::string drawing;
+    for (const PdfPageNote& note : notes_) {
+      if (note.drawing.empty() || note.drawing == drawing) continue;
+      if (!drawing.empty()) return QFileInfo(QString::fromUtf8(path_.c_str())).completeBaseName().toStdString();
+      drawing = note.drawing;
+    }
+    return drawing.empty() ? QFileInfo(QString::fromUtf8(path_.c_str())).completeBaseName().toStdString() : drawing;
+  }
+
   std::string path_;
+  std::string title_;
+  std::vector<PdfPageNote> notes_;  // what each page shows
   std::unique_ptr<QSaveFile> file_;
   std::unique_ptr<CheckedWrites> checked_;
+  std::unique_ptr<QBuffer> pdf_;  // the Qt writer's output
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
@@ -295,8 +344,9 @@ class CupsPrintService : public PrintService {
 
 }  // namespace
 
-std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup) {
-  return std::make_unique<PdfPrintService>(path, setup);
+std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
+                                                  const std::string& title) {
+  return std::make_unique<PdfPrintService>(path, setup, title);
 }
 
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup) {

@@ -17,8 +17,11 @@ namespace platform {
 // itself is the PrintDevice of the core.
 using PrintService = PrintDevice;
 
-// Every page of every document of the run into one PDF file.
-std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup);
+// Every page of every document of the run into one PDF file, with a
+// bookmark per drawing and page labels. Its title (UTF-8) is `title`, else
+// the drawing's name when it holds one drawing, else the file's own name.
+std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
+                                                  const std::string& title = std::string());
 // One PNG file per page: dir/page-0001.png, …
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup);
 // Pages kept in memory (for a preview); every page is appended to `pages`.

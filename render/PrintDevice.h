@@ -44,6 +44,12 @@ class PrintDevice : public UnitGraAtt::PrinterResolution {
   virtual bool Finish() { return true; }
   // Abandons the document in progress, keeping the pages already drawn.
   virtual void AbortPrintDocument() { EndPrintDocument(); }
+  // What the page just begun shows: the drawing file (its path, bytes as on
+  // disk) and, on a page per layer group, the group's number 0..15 and name
+  // (Shift-JIS); -1 and "" for the whole drawing. A PDF keeps these as its
+  // bookmarks and page labels; other devices need not listen.
+  virtual void PageShows(const std::string& /*drawingPath*/, int /*layerGroup*/,
+                         const std::string& /*sjisGroupName*/) {}
   // The canvas of the current page (valid between Begin and End).
   virtual Canvas& PageCanvas() = 0;
   virtual int PagesPrinted() const = 0;

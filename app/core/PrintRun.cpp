@@ -220,13 +220,14 @@ void PrintRun::PrintOneFile(const std::string& path) {
   if (!s_.PerLayerGroup) {
     if (d_.CountEntities(-1, -1).Printable() > 0) {
       if (!StartPage(title)) return;
+      device_.PageShows(path, -1, std::string());
       const bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
       pageCut_ = pageCut_ || d_.DrawCut;
       EndPage();
       if (!complete) result_.Stopped = true;
     }
   } else {
-    PrintLayerGroupPages(title, rotation);
+    PrintLayerGroupPages(path, title, rotation);
   }
   if (pageCut_) {
     incomplete = true;
@@ -247,7 +248,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
   }
 }
 
-void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotation) {
+void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation) {
   const TgraAttribute& a = UnitGraAtt::GraAttribute();
   const bool reverse = s_.PrintOrder == 2;
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
@@ -268,6 +269,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotatio
       if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(g, l).Printable();
     if (sum == 0) continue;
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
+    device_.PageShows(path, g, d_.LayerGroups[g].Name);
     bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, p);
     pageCut_ = pageCut_ || d_.DrawCut;
     // The common group on every group's page, after the group itself.

@@ -64,7 +64,7 @@ class PrintRun {
   void HandTablesToAttributes();
   void PrintOneFile(const std::string& path);
   void ApplyDisplayOnlyMode();
-  void PrintLayerGroupPages(const std::string& baseTitle, double rotation);
+  void PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation);
   bool StartPage(const std::string& sjisTitle);
   void EndPage();
 

@@ -19,7 +19,7 @@ echo "built $(basename "$deb")"
   fail "the file is not named kestrovan_VERSION_ARCH.deb"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in fonts-ipafont qt6-qpa-plugins libqt6gui6 libqt6printsupport6 libcups2 libwmf-0.2-7; do
+for p in fonts-ipafont qt6-qpa-plugins libqt6gui6 libqt6printsupport6 libcups2 libwmf-0.2-7 libqpdf29; do
   echo "$depends" | grep -q "\b$p\b" || fail "Depends does not name $p: $depends"
 done
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q 'postinst$' || fail "no postinst"

@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "PdfContents.h"
 #include "PrimitivePage.h"
+#include "app/core/PrintRun.h"
 #include "jww/jwwtype.h"
 #include "platform/ImageLoader.h"
 #include "platform/PrintService.h"
@@ -195,6 +197,46 @@ TEST(PrintService, HeldBackLinesAndGlyphsKeepTheirPageAndOrder) {
   }
   EXPECT_GT(InkPixels(QImage(QString::fromStdString(dir + "/page-0001.png"))), 1000);
   EXPECT_EQ(InkPixels(QImage(QString::fromStdString(dir + "/page-0002.png"))), 0);
+}
+
+TEST(PrintService, PdfBookmarksPageLabelsAndTitle) {
+  const std::string corpus = std::string(KESTROVAN_CORPUS_DIR) + "/jww/";
+  const std::string sample = corpus + "jdujwcad__sample.jww";  // groups 0 and F print
+  const std::string named = corpus + "jwmac__A-mansion_heimenrei.jww";  // group 0 is 一般図
+  if (!fs::exists(sample) || !fs::exists(named)) GTEST_SKIP() << "no corpus";
+  auto print = [](const std::string& pdf, const std::vector<std::string>& files, bool perGroup) {
+    PrintSettings s;
+    s.PrintMethod = 1;
+    s.PerLayerGroup = perGroup;
+    auto device = platform::MakePdfPrintService(pdf, {297, 210, 72});
+    TJwwData d;
+    PrintRunObserver quiet;
+    PrintRun(d, *device, s, quiet).Run(files);
+    EXPECT_TRUE(device->Finish()) << device->LastError();
+    return ReadPdf(pdf);
+  };
+  const std::string house = std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww";
+
+  // One bookmark per drawing, on its page; the file's title is its own name.
+  PdfContents c = print(OutputDir() + "three drawings.pdf", {sample, named, house}, false);
+  EXPECT_EQ(c.bookmarks, (std::vector<std::string>{"1 jdujwcad__sample.jww", "2 jwmac__A-mansion_heimenrei.jww",
+                                                   "3 house-plan.jww"}));
+  EXPECT_EQ(c.labels, (std::vector<std::string>{"jdujwcad__sample.jww", "jwmac__A-mansion_heimenrei.jww",
+                                                "house-plan.jww"}));
+  EXPECT_EQ(c.title, "three drawings");
+  EXPECT_EQ(c.creator.rfind("Kestrovan ", 0), 0u) << c.creator;
+
+  // A page per layer group: a child per group page, named after the group
+  // (in UTF-8) or by its number; the same drawing twice is two bookmarks.
+  c = print(OutputDir() + "groups.pdf", {sample, sample, named}, true);
+  EXPECT_EQ(c.bookmarks, (std::vector<std::string>{"1 jdujwcad__sample.jww", "  1 [0]レイヤグループ",
+                                                   "  2 [F]レイヤグループ", "3 jdujwcad__sample.jww",
+                                                   "  3 [0]レイヤグループ", "  4 [F]レイヤグループ",
+                                                   "5 jwmac__A-mansion_heimenrei.jww", "  5 一般図"}));
+  EXPECT_EQ(c.labels[1], "jdujwcad__sample.jww [F]");
+
+  // A file of one drawing is called after the drawing.
+  EXPECT_EQ(print(OutputDir() + "one.pdf", {house}, false).title, "house-plan.jww");
 }
 
 TEST(PrintService, HelpersAndPrinters) {

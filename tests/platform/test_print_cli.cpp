@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "PdfContents.h"
 #include "TestSupport.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
@@ -50,11 +51,13 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
   REQUIRE_CORPUS(CorpusDir() + "/jww");
   const std::vector<std::string> files = CorpusDrawings();
   int printable = 0;
+  std::vector<std::string> bookmarks;  // one per drawing, on its page
   for (const std::string& f : files) {
     TJwwData d;
     d.LoadForPrint(f);
     d.BuildBlockInstances();
-    printable += d.CountEntities(-1, -1).Printable() > 0;
+    if (d.CountEntities(-1, -1).Printable() > 0)
+      bookmarks.push_back(std::to_string(++printable) + " " + fs::path(f).filename().string());
     jwwtype::ClearImages();
   }
   const std::string dir = jwwtype::TempFolder() + "cli/";
@@ -67,6 +70,7 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(PdfPages(dir + "corpus.pdf"), printable);
   EXPECT_GE(printable, 28);
+  EXPECT_EQ(ReadPdf(dir + "corpus.pdf").bookmarks, bookmarks);
   // Every page has ink.
   std::system(("pdftoppm -r 15 -png " + dir + "corpus.pdf " + dir + "page").c_str());
   int pages = 0;
