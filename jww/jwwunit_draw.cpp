@@ -191,17 +191,15 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   if (!ParseImageReference(e.Text, ref)) return;
   // "%temp%" stands for the folder the drawing's own images were unpacked into.
   std::string path = ref.Path;
-  {
-    if (util::StartsWithNoCase(path, "%temp%")) {
-      std::string rest = path.substr(6);
-      while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
-      try {
-        path = util::Utf8ToCp932(jwwtype::TempFolder()) + rest;
-      } catch (const std::exception&) {
-        // No temporary folder could be made: the image is not there, and is
-        // reported missing like any other.
-        path = rest;
-      }
+  if (util::StartsWithNoCase(path, "%temp%")) {
+    std::string rest = path.substr(6);
+    while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
+    try {
+      path = util::Utf8ToCp932(jwwtype::TempFolder()) + rest;
+    } catch (const std::exception&) {
+      // No temporary folder could be made: the image is not there, and is
+      // reported missing like any other.
+      path = rest;
     }
   }
   const BlockTransform& T = c.T;

@@ -159,6 +159,34 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   EXPECT_FALSE(fs::exists(dir + "fullpng/page-0001.png"));
 }
 
+// However a run is ended from outside (Ctrl-C, kill, a closed terminal, the
+// quit key), it keeps the pages drawn, says it stopped, exits 1 and leaves
+// nothing in the temporary folder (the drawings' images are unpacked there).
+TEST(PrintCli, StoppedRunKeepsItsPagesAndCleansUp) {
+  const std::string dir = jwwtype::TempFolder() + "stop/";
+  const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
+  std::string files;
+  for (int i = 0; i < 2000; ++i) files += " " + sample;
+  for (const char* sig : {"INT", "TERM", "HUP", "QUIT"}) {
+    const std::string tmp = dir + sig + "/";
+    fs::create_directories(tmp);
+    // Stopped once the third file has begun; a run that ends first fails the test.
+    const CommandResult c = RunCommand(
+        "TMPDIR=" + tmp + " " + KESTROVAN_PRINT_EXE + " --pdf " + dir + sig + ".pdf" + files + " 2>" + dir + sig +
+        ".err & pid=$!; while kill -0 $pid 2>/dev/null && ! grep -qs '\\[3/' " + dir + sig +
+        ".err; do sleep 0.02; done; kill -" + sig + " $pid; wait $pid; echo $?");
+    std::ifstream errFile(dir + sig + ".err");
+    const std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(c.output, "1\n") << sig << ": " << err;
+    EXPECT_NE(err.find("stopped early"), std::string::npos) << sig << ": " << err;
+    const int pages = PdfPages(dir + sig + ".pdf");
+    EXPECT_GE(pages, 2) << sig;
+    EXPECT_LT(pages, 2000) << sig;
+    for (const auto& e : fs::directory_iterator(tmp))  // (Qt keeps its runtime folder there)
+      EXPECT_NE(e.path().filename().string().rfind("kestrovan-", 0), 0u) << sig << ": left " << e.path();
+  }
+}
+
 // The CUPS filter on its own, as the scheduler runs it: job arguments, the
 // drawing from standard input or a file, PDF on standard output, messages by
 // level on stderr, nothing left in its temporary folder.
