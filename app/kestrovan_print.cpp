@@ -173,16 +173,8 @@ Options Parse(int argc, char** argv) {
       const bool pens = a == "--import-pens";
       TgraAttribute& attr = UnitGraAtt::GraAttribute();
       const UnitGraAtt::FixedResolution dpi600(600);
-      ImportResult r;
-      if (util::HasExtension(file, ".jww"))
-        r = pens ? ImportPensFromJww(file, s, attr, &dpi600) : ImportLineTypesFromJww(file, s, attr);
-      else if (util::HasExtension(file, ".jwf"))
-        r = pens ? ImportPensFromJwf(file, s) : ImportLineTypesFromJwf(file, s, attr);
-      if (!r.Done) {
-        if (!util::IsRegularFile(file)) Usage(a + ": there is no file " + file);
-        Usage(a + ": " + file + " holds no " + (pens ? "pen" : "line-type") +
-              " settings (it takes a complete .jww drawing or a .jwf settings file)");
-      }
+      const ImportResult r = pens ? ImportPensFrom(file, s, attr, &dpi600) : ImportLineTypesFrom(file, s, attr);
+      if (!r) Usage(a + ": " + r.Why());
       // Taking a table over means printing with it.
       (pens ? s.PenSource : s.LineTypeSource) = 1;
     } else if (a == "--save-settings") {
@@ -253,8 +245,9 @@ int main(int argc, char** argv) {
     SettingsFileExtras extras = o.extras;
     extras.Files.clear();
     for (const std::string& f : o.files) extras.Files.push_back(util::Utf8ToCp932(f));
-    if (!WriteSettingsFile(o.saveSettings, SettingsForm::User, o.settings, extras)) {
-      std::fprintf(stderr, "kestrovan-print: cannot save the settings to %s\n", o.saveSettings.c_str());
+    const util::Status saved = WriteSettingsFile(o.saveSettings, SettingsForm::User, o.settings, extras);
+    if (!saved) {
+      std::fprintf(stderr, "kestrovan-print: cannot save the settings: %s\n", saved.Why().c_str());
       return 2;
     }
     std::fprintf(stderr, "kestrovan-print: settings saved to %s\n", o.saveSettings.c_str());

@@ -40,8 +40,8 @@ TEST(JwfFiles, PensWithCommentsQuotesAndEnd) {
                                "END of the settings\r\n"
                                "PCOLLOR_4 = 1, 2, 3\r\n");
   const ImportResult r = ImportPensFromJwf(path, s);
-  EXPECT_TRUE(r.Done);
-  EXPECT_FALSE(r.Status.empty());
+  EXPECT_TRUE(r.Ok());
+  EXPECT_FALSE(r->Status.empty());
   EXPECT_EQ(s.PenTable[2].Color, Rgb(255, 0, 0));
   EXPECT_DOUBLE_EQ(s.PenTable[2].Width, 5 * 0.085);
   EXPECT_EQ(s.PenTable[0].Color, Rgb(0, 255, 255));  // "0 0" is one item, read as 0
@@ -50,7 +50,7 @@ TEST(JwfFiles, PensWithCommentsQuotesAndEnd) {
   EXPECT_EQ(s.PenTable[1].Color, Rgb(0, 0, 0));
   EXPECT_DOUBLE_EQ(s.PenTable[1].PointRadius, 0.01);
   EXPECT_EQ(s.PenTable[3].Color, PrintSettings().PenTable[3].Color);  // after END: untouched
-  EXPECT_FALSE(ImportPensFromJwf(jwwtype::TempFolder() + "pens.txt", s).Done);
+  EXPECT_FALSE(ImportPensFromJwf(jwwtype::TempFolder() + "pens.txt", s).Ok());
 }
 
 TEST(JwfFiles, LineTypes) {
@@ -61,7 +61,7 @@ TEST(JwfFiles, LineTypes) {
                                "LTYPE_09 = FFFFFFFF, 0, 0, 3\r\n"
                                "LTYPE_R1 = F0F0F0F0, 0, 0, 4, 1\r\n"
                                "LTYPE_L4 = 0000FFFF, 0, 0, 1\r\n");
-  ASSERT_TRUE(ImportLineTypesFromJwf(path, s, a).Done);
+  ASSERT_TRUE(ImportLineTypesFromJwf(path, s, a).Ok());
   const TLineTypeRow& dashed = s.LineTypeTable[1];
   ASSERT_EQ(dashed.Count, 4);
   EXPECT_NEAR(dashed.Elements[0], 8 * 2 * 0.085, 1e-12);
@@ -77,9 +77,12 @@ TEST(JwfFiles, LineTypes) {
   const PrintSettings before = s;
   for (const std::string& none : {Jwf("empty.jwf", ""), Jwf("other.jwf", "S_COMM_2 = 0, 100\r\n"),
                                    std::string("/no/such/file.jwf")}) {
-    EXPECT_FALSE(ImportLineTypesFromJwf(none, s, a).Done) << none;
-    EXPECT_FALSE(ImportPensFromJwf(none, s).Done) << none;
+    EXPECT_FALSE(ImportLineTypesFromJwf(none, s, a).Ok()) << none;
+    EXPECT_FALSE(ImportPensFromJwf(none, s).Ok()) << none;
   }
+  // And says why, for the user.
+  EXPECT_EQ(ImportPensFromJwf("/no/such/file.jwf", s).Why(), "there is no file /no/such/file.jwf");
+  EXPECT_NE(ImportPensFromJwf(Jwf("empty.jwf", ""), s).Why().find("holds no pen settings"), std::string::npos);
   EXPECT_EQ(s.LineTypeTable[1].Count, before.LineTypeTable[1].Count);
   EXPECT_EQ(s.PenTable[0].Color, before.PenTable[0].Color);
 }
@@ -94,8 +97,8 @@ TEST(JwfFiles, RealSettingsFilesOfTheProgram) {
     TgraAttribute a;
     // The samples keep their pens and line types below an "END" line; the
     // others hold lettering: none of them changes the tables.
-    EXPECT_FALSE(ImportPensFromJwf(dir + name, s).Done);
-    EXPECT_FALSE(ImportLineTypesFromJwf(dir + name, s, a).Done);
+    EXPECT_FALSE(ImportPensFromJwf(dir + name, s).Ok());
+    EXPECT_FALSE(ImportLineTypesFromJwf(dir + name, s, a).Ok());
     for (const TPenRow& row : s.PenTable) {
       EXPECT_LE(row.Color, 0xFFFFFFu);
       EXPECT_GE(row.Width, 0);
@@ -105,9 +108,9 @@ TEST(JwfFiles, RealSettingsFilesOfTheProgram) {
   // reading it changes nothing.
   PrintSettings s;
   TgraAttribute a;
-  ImportLineTypesFromJwf(dir + "jwmac__Sample_v801b.jwf", s, a);
+  EXPECT_FALSE(ImportLineTypesFromJwf(dir + "jwmac__Sample_v801b.jwf", s, a).Ok());
   EXPECT_EQ(s.LineTypeTable[1].Count, PrintSettings().LineTypeTable[1].Count);
-  ImportPensFromJwf(dir + "jwmac__Sample_v801b.jwf", s);
+  EXPECT_FALSE(ImportPensFromJwf(dir + "jwmac__Sample_v801b.jwf", s).Ok());
   EXPECT_EQ(s.PenTable[0].Color, PrintSettings().PenTable[0].Color);
 }
 
@@ -117,11 +120,11 @@ TEST(JwwImports, PensAndLineTypesFromADrawing) {
   PrintSettings s;
   TgraAttribute a;
   const UnitGraAtt::FixedResolution dpi(600);
-  ASSERT_TRUE(ImportPensFromJww(path, s, a, &dpi).Done);
+  ASSERT_TRUE(ImportPensFromJww(path, s, a, &dpi).Ok());
   EXPECT_DOUBLE_EQ(s.PenTable[1].Width, 2 * 0.085);
-  ASSERT_TRUE(ImportLineTypesFromJww(path, s, a).Done);
+  ASSERT_TRUE(ImportLineTypesFromJww(path, s, a).Ok());
   EXPECT_NEAR(s.LineTypeTable[1].Period, 27.2, 1e-9);
-  EXPECT_FALSE(ImportPensFromJww(CorpusDir() + "/jwf/jwmac__mtani.jwf", s, a, &dpi).Done);
+  EXPECT_FALSE(ImportPensFromJww(CorpusDir() + "/jwf/jwmac__mtani.jwf", s, a, &dpi).Ok());
 }
 
 TEST(JwwImports, DispatchByExtensionOrientationAndColourCodes) {
@@ -132,8 +135,8 @@ TEST(JwwImports, DispatchByExtensionOrientationAndColourCodes) {
   // Any other kind changes nothing.
   PrintSettings s;
   const std::string other = Jwf("pens.txt", "X=1\r\n");
-  EXPECT_FALSE(ImportPensFrom(other, s, UnitGraAtt::GraAttribute(), nullptr).Done);
-  EXPECT_FALSE(ImportLineTypesFrom(other, s, UnitGraAtt::GraAttribute()).Done);
+  EXPECT_FALSE(ImportPensFrom(other, s, UnitGraAtt::GraAttribute(), nullptr).Ok());
+  EXPECT_FALSE(ImportLineTypesFrom(other, s, UnitGraAtt::GraAttribute()).Ok());
   const PageSetup across = OrientedPage(PaperSize{297, 420}, true, 300);
   const PageSetup upright = OrientedPage(PaperSize{420, 297}, false, 600);
   EXPECT_EQ(std::make_pair(across.PaperWidthMm, across.PaperHeightMm), std::make_pair(420.0, 297.0));

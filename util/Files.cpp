@@ -25,13 +25,15 @@ bool IsOtherThanRegularFile(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
-bool ReadSmallFile(const std::string& path, std::string& out, size_t maxBytes) {
-  out.clear();
+Result<std::string> ReadSmallFile(const std::string& path, size_t maxBytes) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > maxBytes)
-    return false;
+  if (::stat(path.c_str(), &st) != 0) return Status::Failure("there is no file " + path);
+  if (!S_ISREG(st.st_mode)) return Status::Failure(path + " is not a regular file");
+  if (static_cast<uint64_t>(st.st_size) > maxBytes)
+    return Status::Failure(path + " is too large (more than " + std::to_string(maxBytes >> 20) + " MB)");
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return Status::Failure("cannot read " + path + ": " + std::strerror(errno));
+  std::string out;
   char buf[65536];
   ssize_t n;
   while ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
@@ -39,31 +41,28 @@ bool ReadSmallFile(const std::string& path, std::string& out, size_t maxBytes) {
     if (out.size() + static_cast<size_t>(n) > maxBytes) break;  // it grew while read
     out.append(buf, static_cast<size_t>(n));
   }
+  const int readErrno = errno;
   ::close(fd);
-  return n == 0;
+  if (n < 0) return Status::Failure("cannot read " + path + ": " + std::strerror(readErrno));
+  if (n > 0) return Status::Failure(path + " grew too large while it was read");
+  return out;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& bytes, std::string& error) {
-  if (IsOtherThanRegularFile(path)) {
-    error = path + " is not a regular file";
-    return false;
-  }
+Status ReplaceFile(const std::string& path, const std::string& bytes) {
+  if (IsOtherThanRegularFile(path)) return Status::Failure(path + " is not a regular file");
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   std::string name = folder + ".kestrovan-XXXXXX";
   std::vector<char> buffer(name.begin(), name.end());
   buffer.push_back('\0');
   const int fd = ::mkstemp(buffer.data());  // O_CREAT | O_EXCL, mode 0600
-  if (fd < 0) {
-    error = "cannot write in the folder of " + path + ": " + std::strerror(errno);
-    return false;
-  }
+  if (fd < 0) return Status::Failure("cannot write in the folder of " + path + ": " + std::strerror(errno));
   name = buffer.data();
-  auto fail = [&](const char* what) {
-    error = std::string(what) + " " + path + ": " + std::strerror(errno);
-    ::close(fd);
+  auto fail = [&](const char* what, bool open) {
+    const Status failed = Status::Failure(std::string(what) + " " + path + ": " + std::strerror(errno));
+    if (open) ::close(fd);
     ::unlink(name.c_str());
-    return false;
+    return failed;
   };
   // Keep the permissions the file had, else the usual ones.
   struct stat st;
@@ -73,21 +72,13 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, std::string&
   while (written < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail("cannot write");
+    if (n <= 0) return fail("cannot write", true);
     written += static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0) return fail("cannot write");
-  if (::close(fd) != 0) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
-    ::unlink(name.c_str());
-    return false;
-  }
-  if (::rename(name.c_str(), path.c_str()) != 0) {
-    error = "cannot replace " + path + ": " + std::strerror(errno);
-    ::unlink(name.c_str());
-    return false;
-  }
-  return true;
+  if (::fsync(fd) != 0) return fail("cannot write", true);
+  if (::close(fd) != 0) return fail("cannot write", false);
+  if (::rename(name.c_str(), path.c_str()) != 0) return fail("cannot replace", false);
+  return Status();
 }
 
 }  // namespace util

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "util/Status.h"
+
 namespace util {
 
 // True for an existing regular file (symbolic links followed).
@@ -12,14 +14,14 @@ bool IsRegularFile(const std::string& path);
 // a device, a FIFO, a socket, or a link to one): an output never replaces it.
 bool IsOtherThanRegularFile(const std::string& path);
 
-// Reads a whole regular file of at most maxBytes into `out`. False for
-// anything else (missing, a device or FIFO that might never end, too big).
-bool ReadSmallFile(const std::string& path, std::string& out, size_t maxBytes = size_t{64} << 20);
+// Reads a whole regular file of at most maxBytes. Fails for anything else
+// (missing, a device or FIFO that might never end, too big, unreadable).
+Result<std::string> ReadSmallFile(const std::string& path, size_t maxBytes = size_t{64} << 20);
 
 // Writes `bytes` to `path` through a temporary file of a unique name,
 // created exclusively in the same folder, flushed to the disk and renamed
-// into place: the previous file stays whole until the new one is. False with
-// the reason in `error`; the temporary file is then removed.
-bool ReplaceFile(const std::string& path, const std::string& bytes, std::string& error);
+// into place: the previous file stays whole until the new one is. On failure
+// the temporary file is removed.
+Status ReplaceFile(const std::string& path, const std::string& bytes);
 
 }  // namespace util

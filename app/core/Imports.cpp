@@ -27,6 +27,13 @@ void CopyLineTypeRows(const TgraAttribute& a, PrintSettings& s, int first, int l
   for (int r = first; r <= last; ++r) s.LineTypeTable[r] = StoredLineTypeRow(a, r);
 }
 
+// Why a file gave no table: it is missing, or it holds none.
+util::Status NothingTaken(const std::string& path, bool pens) {
+  if (!util::IsRegularFile(path)) return util::Status::Failure("there is no file " + path);
+  return util::Status::Failure(path + " holds no " + (pens ? "pen" : "line-type") +
+                               " settings (it takes a complete .jww drawing or a .jwf settings file)");
+}
+
 bool LoadForImport(const std::string& path, TJwwData& d) {
   if (!util::HasExtension(path, ".jww")) return false;
   jwwtype::ClearImages();
@@ -82,9 +89,8 @@ double Clamp(double v, double lo, double hi) {
 }  // namespace
 
 double ReadJwfUnit(const std::string& path, bool pens, double lineTypePitch) {
-  std::string text;
-  util::ReadSmallFile(path, text);
-  return JwfUnit(text, pens, lineTypePitch);
+  const util::Result<std::string> text = util::ReadSmallFile(path);
+  return JwfUnit(text ? text.Value() : std::string(), pens, lineTypePitch);
 }
 
 double JwfUnit(const std::string& text, bool pens, double lineTypePitch) {
@@ -105,10 +111,10 @@ double JwfUnit(const std::string& text, bool pens, double lineTypePitch) {
 
 ImportResult ImportPensFromJww(const std::string& path, PrintSettings& s, TgraAttribute& attr,
                                const UnitGraAtt::PrinterResolution* printer) {
-  ImportResult r;
+  Imported r;
   TJwwData d;
   // A drawing cut short before its pen table has no pens to give.
-  if (!LoadForImport(path, d) || !d.HasPenTable) return r;
+  if (!LoadForImport(path, d) || !d.HasPenTable) return NothingTaken(path, true);
   r.DarkBackground = d.ApplyToAttributes(attr, printer, s.LineTypePitch) == TJwwData::BackgroundSwitch::Dark;
   d.ComputeExtents();
   for (int row = 0; row < TgraAttribute::kPenRows; ++row)
@@ -116,41 +122,40 @@ ImportResult ImportPensFromJww(const std::string& path, PrintSettings& s, TgraAt
   ClampSettings(s);
   d.ClearDrawing();
   jwwtype::ClearImages();
-  r.Done = true;
   r.Status = StatusText(path, true);
   return r;
 }
 
 ImportResult ImportLineTypesFromJww(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
-  ImportResult r;
+  Imported r;
   TJwwData d;
-  if (!LoadForImport(path, d) || !d.HasLineTypeTable) return r;
+  if (!LoadForImport(path, d) || !d.HasLineTypeTable) return NothingTaken(path, false);
   d.ApplyToAttributes(attr, nullptr, s.LineTypePitch);
   d.ComputeExtents();
   CopyLineTypeRows(attr, s, 0, TgraAttribute::kLineTypeRows - 1);
   ClampSettings(s);
   d.ClearDrawing();
   jwwtype::ClearImages();
-  r.Done = true;
   r.Status = StatusText(path, false);
   return r;
 }
 
 ImportResult ImportPensFromJwf(const std::string& path, PrintSettings& s) {
-  std::string text;
-  if (!util::HasExtension(path, ".jwf") || !util::ReadSmallFile(path, text)) return ImportResult();
-  return ImportPensFromJwfText(text, path, s);
+  if (!util::HasExtension(path, ".jwf")) return NothingTaken(path, true);
+  const util::Result<std::string> text = util::ReadSmallFile(path);
+  if (!text) return text.GetStatus();
+  return ImportPensFromJwfText(text.Value(), path, s);
 }
 
 ImportResult ImportPensFromJwfText(const std::string& text, const std::string& path, PrintSettings& s) {
-  ImportResult r;
+  Imported r;
   const double unit = JwfUnit(text, true, s.LineTypePitch);
   // A file without a single pen line (missing, empty, not a JWF) changes nothing.
   bool any = false;
   ForEachJwfLine(text, [&](const std::string& key, const std::vector<std::string>&) {
     any = any || key.compare(0, 9, "LCOLLOR_H") == 0 || key.compare(0, 8, "PCOLLOR_") == 0;
   });
-  if (!any) return r;
+  if (!any) return NothingTaken(path, true);
   ForEachJwfLine(text, [&](const std::string& key, const std::vector<std::string>& items) {
     if (key.compare(0, 9, "LCOLLOR_H") == 0 && items.size() >= 3) {
       s.PenTable[8].Color = RgbOf(items);
@@ -166,20 +171,20 @@ ImportResult ImportPensFromJwfText(const std::string& text, const std::string& p
       }
     }
   });
-  r.Done = true;
   r.Status = StatusText(path, true);
   return r;
 }
 
 ImportResult ImportLineTypesFromJwf(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
-  std::string text;
-  if (!util::HasExtension(path, ".jwf") || !util::ReadSmallFile(path, text)) return ImportResult();
-  return ImportLineTypesFromJwfText(text, path, s, attr);
+  if (!util::HasExtension(path, ".jwf")) return NothingTaken(path, false);
+  const util::Result<std::string> text = util::ReadSmallFile(path);
+  if (!text) return text.GetStatus();
+  return ImportLineTypesFromJwfText(text.Value(), path, s, attr);
 }
 
 ImportResult ImportLineTypesFromJwfText(const std::string& text, const std::string& path, PrintSettings& s,
                                         TgraAttribute& attr) {
-  ImportResult r;
+  Imported r;
   const double unit = JwfUnit(text, false, s.LineTypePitch);
   struct Entry {
     uint32_t pattern = 0;
@@ -208,7 +213,7 @@ ImportResult ImportLineTypesFromJwfText(const std::string& text, const std::stri
     }
   });
   // A file without a single line-type line changes nothing.
-  if (!any) return r;
+  if (!any) return NothingTaken(path, false);
   attr.SetLineTypeAmplitude(0, 0);
   attr.SetLineTypeCount(0, 0);
   attr.UpdateLineTypePeriod(0);
@@ -226,7 +231,6 @@ ImportResult ImportLineTypesFromJwfText(const std::string& text, const std::stri
   }
   CopyLineTypeRows(attr, s, 0, 17);
   ClampSettings(s);
-  r.Done = true;
   r.Status = StatusText(path, false);
   return r;
 }

@@ -6,13 +6,15 @@
 
 #include "app/core/PrintSettings.h"
 #include "jww/jwwunit.h"
+#include "util/Status.h"
 
-// What an import did, for the status line.
-struct ImportResult {
-  bool Done = false;        // false: not that kind of file, nothing changed
+// What an import did, for the status line; on failure nothing changed, and
+// the why says what the file lacked.
+struct Imported {
   bool DarkBackground = false;  // the drawing's print background was dark
-  std::string Status;       // Shift-JIS
+  std::string Status;           // Shift-JIS
 };
+using ImportResult = util::Result<Imported>;
 
 // Pens (rows 0..264) or line types (rows 0..49) of a drawing, read with its
 // header and first 100 objects, into the settings' tables.

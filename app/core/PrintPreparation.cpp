@@ -26,6 +26,14 @@ ImportKind ImportKindOf(const std::string& path) {
   return ImportKind::None;
 }
 
+namespace {
+
+util::Status NotATableFile(const std::string& path) {
+  return util::Status::Failure(path + " is neither a .jww drawing nor a .jwf settings file");
+}
+
+}  // namespace
+
 ImportResult ImportPensFrom(const std::string& path, PrintSettings& s, TgraAttribute& attr,
                             const UnitGraAtt::PrinterResolution* printer) {
   switch (ImportKindOf(path)) {
@@ -33,7 +41,7 @@ ImportResult ImportPensFrom(const std::string& path, PrintSettings& s, TgraAttri
     case ImportKind::Environment: return ImportPensFromJwf(path, s);
     case ImportKind::None: break;
   }
-  return ImportResult();
+  return NotATableFile(path);
 }
 
 ImportResult ImportLineTypesFrom(const std::string& path, PrintSettings& s, TgraAttribute& attr) {
@@ -42,7 +50,7 @@ ImportResult ImportLineTypesFrom(const std::string& path, PrintSettings& s, Tgra
     case ImportKind::Environment: return ImportLineTypesFromJwf(path, s, attr);
     case ImportKind::None: break;
   }
-  return ImportResult();
+  return NotATableFile(path);
 }
 
 PageSetup OrientedPage(const PaperSize& paper, bool landscape, int dpi) {

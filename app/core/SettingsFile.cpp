@@ -169,8 +169,6 @@ SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, 
   // such a thing is no settings file, and nothing changes.
   struct stat st;
   const bool exists = ::stat(path.c_str(), &st) == 0;
-  std::string text;
-  if (exists && !util::ReadSmallFile(path, text)) return SettingsReadResult::NotSettings;
   if (!exists) {
     const PrintSettings defaults;
     auto tables = std::make_pair(s.PenTable, s.LineTypeTable);
@@ -179,7 +177,9 @@ SettingsReadResult ReadSettingsFile(const std::string& path, SettingsForm form, 
     s.LineTypeTable = tables.second;
     return SettingsReadResult::NoFile;
   }
-  return ReadSettingsText(text, form, s, extras);
+  const util::Result<std::string> text = util::ReadSmallFile(path);
+  if (!text) return SettingsReadResult::NotSettings;
+  return ReadSettingsText(text.Value(), form, s, extras);
 }
 
 SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, PrintSettings& s,
@@ -281,7 +281,7 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
   return SettingsReadResult::Opened;
 }
 
-bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSettings& s,
+util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSettings& s,
                        const SettingsFileExtras& extras) {
   std::ostringstream o;
   auto line = [&](const std::string& t) { o << t << "\r\n"; };
@@ -346,6 +346,5 @@ bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSe
 
   // Beside the target first, under a unique name; the previous file is
   // replaced only by a complete one.
-  std::string error;
-  return util::ReplaceFile(path, o.str(), error);
+  return util::ReplaceFile(path, o.str());
 }

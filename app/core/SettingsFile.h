@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/core/PrintSettings.h"
+#include "util/Status.h"
 
 // What a settings file carries besides the print options.
 struct SettingsFileExtras {
@@ -52,8 +53,8 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
                                     SettingsFileExtras& extras);
 // Written beside the target and renamed into place, so a failed save never
 // destroys the previous file.
-bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSettings& s,
-                       const SettingsFileExtras& extras);
+util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSettings& s,
+                               const SettingsFileExtras& extras);
 
 // The settings file's number texts: integers in decimal (reading also "$"
 // hexadecimal), reals in the shortest form that reads back exactly.

@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 #include "app/core/PrintPreparation.h"
 #include "app/window/FilePage.h"
@@ -33,6 +34,7 @@
 #include "app/window/TableSourceRow.h"
 #include "app/window/WindowCommon.h"
 #include "jww/jwwtype.h"
+#include "util/CodePage.h"
 
 using namespace window;
 
@@ -272,9 +274,13 @@ bool TForm1::SaveSettings(const QString& path) {
   SettingsFileExtras extras = extras_;
   extras.Files.clear();
   for (const QString& f : Files()) extras.Files.push_back(Sjis(f));
-  const bool ok = WriteSettingsFile(path.toStdString(), SettingsForm::User, settings_, extras);
-  SetStatusSjis(SettingsSavedText(ok));
-  return ok;
+  const util::Status saved = WriteSettingsFile(path.toStdString(), SettingsForm::User, settings_, extras);
+  if (saved)
+    SetStatusSjis(SettingsSavedText(true));
+  else
+    SetStatus(QString::fromStdString(util::Cp932ToUtf8(SettingsSavedText(false))) + QStringLiteral("（") +
+              QString::fromStdString(saved.Why()) + QStringLiteral("）"));
+  return saved.Ok();
 }
 
 bool TForm1::OpenSettings(const QString& path) {
@@ -320,13 +326,13 @@ void TForm1::ImportPens(const QString& path) {
   std::string error;
   std::unique_ptr<PrintDevice> device = kind == ImportKind::Drawing ? DefaultDevice(error) : nullptr;
   const ImportResult r = ImportPensFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute(), device.get());
-  if (!r.Done) {
+  if (!r) {
     SetStatus(QStringLiteral("ファイル %1 から線色・線幅設定を読み取れませんでした（設定は変わりません）。").arg(path));
     return;
   }
-  if (kind == ImportKind::Drawing) darkBackground_ = r.DarkBackground;
+  if (kind == ImportKind::Drawing) darkBackground_ = r->DarkBackground;
   ShowSettings();
-  SetStatusSjis(r.Status);
+  SetStatusSjis(r->Status);
 }
 
 void TForm1::ImportLineTypes(const QString& path) {
@@ -335,12 +341,12 @@ void TForm1::ImportLineTypes(const QString& path) {
   if (kind == ImportKind::Drawing) extras_.JwwImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
   if (kind == ImportKind::Environment) extras_.JwfImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
   const ImportResult r = ImportLineTypesFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute());
-  if (!r.Done) {
+  if (!r) {
     SetStatus(QStringLiteral("ファイル %1 から線種設定を読み取れませんでした（設定は変わりません）。").arg(path));
     return;
   }
   ShowSettings();
-  SetStatusSjis(r.Status);
+  SetStatusSjis(r->Status);
 }
 
 void TForm1::SetRunning(bool running) {
@@ -432,7 +438,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
     window.WindowTop = y();
     window.WindowWidth = width();
     window.WindowHeight = height();
-    WriteSettingsFile(settingsFile_.toStdString(), SettingsForm::Window, settings_, window);
+    // The window is closing: a failed save can only be told on stderr.
+    const util::Status saved = WriteSettingsFile(settingsFile_.toStdString(), SettingsForm::Window, settings_, window);
+    if (!saved) std::fprintf(stderr, "kestrovan: the window's settings were not saved: %s\n", saved.Why().c_str());
   }
   e->accept();
 }

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ClampSettings(s);
   ReadSettingsText(text, SettingsForm::Window, s, e);
   static TgraAttribute attr;
-  ImportPensFromJwfText(text, "fuzz.jwf", s);
-  ImportLineTypesFromJwfText(text, "fuzz.jwf", s, attr);
+  (void)ImportPensFromJwfText(text, "fuzz.jwf", s);
+  (void)ImportLineTypesFromJwfText(text, "fuzz.jwf", s, attr);
   return 0;
 }
