@@ -3,7 +3,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -42,6 +46,12 @@ std::vector<std::string> CorpusDrawings() {
     for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().string());
   std::sort(out.begin(), out.end());
   return out;
+}
+
+QJsonArray ReportFiles(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  f.open(QIODevice::ReadOnly);
+  return QJsonDocument::fromJson(f.readAll()).object().value("files").toArray();
 }
 
 }  // namespace
@@ -153,6 +163,68 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
                                            " --png " + dir + "fullpng --dpi 300 " + sample + " 2>&1");
   EXPECT_EQ(fullPng.status, 2) << fullPng.output;
   EXPECT_FALSE(fs::exists(dir + "fullpng/page-0001.png"));
+}
+
+// Each drawing on its own sheet, as the CAD program's status bar names it;
+// on the default A3 page the larger ones say what they lose.
+TEST(PrintCli, PaperPerDrawingAndPagesThatLoseContent) {
+  const std::vector<std::string> files = CorpusDrawings();
+  if (files.empty()) GTEST_SKIP() << "no corpus";
+  const std::string dir = jwwtype::TempFolder() + "paper/";
+  fs::create_directories(dir);
+  std::string all;
+  for (const std::string& f : files) all += " '" + f + "'";
+  Result r = Print("--list --paper drawing --report " + dir + "drawing.json" + all);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::map<std::string, std::string> sheets{
+      {"jwmac__Test5", "A1"},          {"jwmac__Test1", "A2"},          {"jwmac__Test2", "A2"},
+      {"jwmac__Test3", "A2"},          {"jwmac__Test4", "A2"},          {"jwmac__Test6", "A2"},
+      {"jwmac__tenkuuritsuhyou", "A0"}, {"jwmac__mokuzou_heimenrei", "A4"}, {"jwwdiff__jww-1", "A4"},
+      {"jwwdiff__jww-2", "A4"}};
+  int pages = 0;
+  for (const QJsonValue& f : ReportFiles(dir + "drawing.json")) {
+    const std::string name = fs::path(f["path"].toString().toStdString()).stem().string();
+    const auto it = sheets.find(name);
+    for (const QJsonValue& p : f["pages"].toArray()) {
+      ++pages;
+      EXPECT_EQ(p["paper"]["name"].toString().toStdString(), it == sheets.end() ? "A3" : it->second) << name;
+    }
+  }
+  EXPECT_GE(pages, 28);
+  // The defaults: A3 landscape. The A1 drawing says what it loses and what holds it; an A3 drawing does not.
+  r = Print("--pdf " + dir + "t5.pdf " + CorpusDir() + "/jww/jwmac__Test5.jww " + CorpusDir() + "/jww/jwmac__sanpuru.jww");
+  EXPECT_EQ(r.status, 0) << r.err;  // content off the paper chosen is a warning only
+  EXPECT_NE(r.err.find("jwmac__Test5.jww, page 1: content off the page: 95 %"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("which A1 holds"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("sanpuru.jww, page"), std::string::npos) << r.err;
+  // Reduced onto A3 (A1 at half size) it fits.
+  r = Print("--pdf " + dir + "t5r.pdf --fit-paper A3 " + CorpusDir() + "/jww/jwmac__Test5.jww");
+  EXPECT_EQ(r.err.find("content off the page"), std::string::npos) << r.err;
+}
+
+// --resume prints exactly the files a report says did not print.
+TEST(PrintCli, ResumePrintsWhatARunLeft) {
+  const std::string dir = jwwtype::TempFolder() + "resume/";
+  fs::create_directories(dir);
+  const std::string house = std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww";
+  const std::string site = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
+  std::ofstream(dir + "stopped.json")
+      << "{\"files\":[{\"path\":\"" << house << "\",\"status\":\"printed\"},"
+      << "{\"path\":\"" << site << "\",\"status\":\"stopped\"},"
+      << "{\"path\":\"" << house << "\",\"status\":\"not_reached\"}]}";
+  Result r = Print("--pdf " + dir + "rest.pdf --resume " + dir + "stopped.json --report " + dir + "rest.json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const QJsonArray files = ReportFiles(dir + "rest.json");
+  ASSERT_EQ(files.size(), 2);
+  EXPECT_EQ(files[0]["path"].toString().toStdString(), site);
+  EXPECT_EQ(files[1]["path"].toString().toStdString(), house);
+  EXPECT_EQ(files[1]["status"].toString(), QStringLiteral("printed"));
+  EXPECT_EQ(PdfPages(dir + "rest.pdf"), 2);
+  // A run with nothing left says so; a file that is no report is a usage error.
+  r = Print("--resume " + dir + "rest.json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("nothing to resume"), std::string::npos) << r.err;
+  EXPECT_EQ(Print("--resume " + house).status, 2);
 }
 
 // The CUPS filter on its own, as the scheduler runs it: job arguments, the
