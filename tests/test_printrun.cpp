@@ -224,25 +224,32 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
   Add(src.Entities, MakeLine(-300, 0, 300, 0));
   Add(src.Entities, MakeLine(0, -10, 0, 10, 0, 1));
   src.Layers[1].State = 0;
+  TJwwMoji text = MakeText(0, 10, 40, 10, "ABC");
+  text.FontName = "NoSuchFace";
+  Add(src.Entities, text);
   const std::string wide = jwwtype::TempFolder() + "wide.jww";
   WriteFile(wide, WriteJww(src));
   // Everything hidden: a page with nothing on it.
   src.Layers[0].State = 0;
   const std::string hidden = jwwtype::TempFolder() + "hidden.jww";
   WriteFile(hidden, WriteJww(src));
-  RecordingDevice device;
+  struct FewFonts : RecordingDevice {
+    std::string FaceUsedInstead(const std::string& face) override { return face == "NoSuchFace" ? "IPAGothic" : ""; }
+  } device;
   TJwwData d;
   Reporting observer(-1);
   observer.record.Start({wide, hidden});
   const PrintRunResult r = PrintRun(d, device, PrintSettings(), observer).Run({wide, hidden});
   EXPECT_EQ(r.PagesLosingContent, 2);
   const std::vector<PageWarning>& first = observer.record.Files()[0].Pages.at(0).Warnings;
-  ASSERT_EQ(first.size(), 2u);
+  ASSERT_EQ(first.size(), 3u);
   EXPECT_EQ(first[0].What, PageWarning::Kind::OffPage);
   EXPECT_NEAR(first[0].OffShare, 1 - 254.0 / 600, 0.01);
   EXPECT_EQ(first[0].HoldingSheet, "A1");  // 600 mm across: more than A2's 594
-  EXPECT_EQ(first[1].What, PageWarning::Kind::LayersLeftOut);
-  EXPECT_EQ(first[1].HiddenLayers, 1);
+  EXPECT_EQ(first[1].What, PageWarning::Kind::FontReplaced);
+  EXPECT_EQ(first[1].UsedInstead, "IPAGothic");
+  EXPECT_EQ(first[2].What, PageWarning::Kind::LayersLeftOut);
+  EXPECT_EQ(first[2].HiddenLayers, 1);
   const std::vector<PageWarning>& second = observer.record.Files()[1].Pages.at(0).Warnings;
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(second[0].What, PageWarning::Kind::Blank);

@@ -65,7 +65,10 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   s_ = run_;
   pagePrinted_ = false;
   HandTablesToAttributes();
-  if (s_.OneDocument && !device_.BeginPrintDocument(kRunTitle)) {
+  // With each drawing on its own paper, the one document begins with its
+  // first page, so that page has its drawing's paper.
+  documentBegun_ = s_.OneDocument && paperMode_ != PaperMode::Drawing;
+  if (documentBegun_ && !device_.BeginPrintDocument(kRunTitle)) {
     result_.OutputFailed = true;
     result_.Error = device_.LastError();
     return result_;
@@ -96,6 +99,8 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
       break;
     }
   }
+  // A run that printed nothing still begins and ends its one document.
+  if (s_.OneDocument && !documentBegun_ && !result_.OutputFailed) documentBegun_ = device_.BeginPrintDocument(kRunTitle);
   if (s_.OneDocument && !device_.EndPrintDocument() && !result_.OutputFailed) {
     result_.OutputFailed = true;
     result_.Error = device_.LastError();
@@ -137,7 +142,9 @@ void PrintRun::ApplyDisplayOnlyMode() {
 
 bool PrintRun::StartPage(const std::string& sjisTitle) {
   bool ok;
-  if (s_.OneDocument)
+  if (s_.OneDocument && !documentBegun_)
+    ok = documentBegun_ = device_.BeginPrintDocument(kRunTitle);
+  else if (s_.OneDocument)
     ok = !pagePrinted_ || device_.NewPrintPage();
   else
     ok = device_.BeginPrintDocument(sjisTitle);

@@ -86,6 +86,7 @@ class PrintRun {
   PrintRunObserver& observer_;
   PrintRunResult result_;
   bool pagePrinted_ = false;
+  bool documentBegun_ = false;  // the run's one document
   bool pageCut_ = false;  // a page of this file stopped at the draw pass's limit
 
   // What each page lost: the page's canvas watched, the file's printed

@@ -191,14 +191,21 @@ TEST(PrintCli, PaperPerDrawingAndPagesThatLoseContent) {
     }
   }
   EXPECT_GE(pages, 28);
+  // The PDF's pages change paper, also in one document whose first page is a drawing's.
+  const std::string t5 = CorpusDir() + "/jww/jwmac__Test5.jww", a3 = CorpusDir() + "/jww/jwmac__sanpuru.jww";
+  r = Print("--one-document --paper drawing --pdf " + dir + "sheets.pdf " + t5 + " " + a3);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string sizes = RunCommand("pdfinfo -f 1 -l 2 " + dir + "sheets.pdf").output;
+  EXPECT_NE(sizes.find("Page    1 size:  2384 x 1684 pts (A1)"), std::string::npos) << sizes;
+  EXPECT_NE(sizes.find("Page    2 size:  1191 x 842 pts (A3)"), std::string::npos) << sizes;
   // The defaults: A3 landscape. The A1 drawing says what it loses and what holds it; an A3 drawing does not.
-  r = Print("--pdf " + dir + "t5.pdf " + CorpusDir() + "/jww/jwmac__Test5.jww " + CorpusDir() + "/jww/jwmac__sanpuru.jww");
+  r = Print("--pdf " + dir + "t5.pdf " + t5 + " " + a3);
   EXPECT_EQ(r.status, 0) << r.err;  // content off the paper chosen is a warning only
   EXPECT_NE(r.err.find("jwmac__Test5.jww, page 1: content off the page: 95 %"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("which A1 holds"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("sanpuru.jww, page"), std::string::npos) << r.err;
   // Reduced onto A3 (A1 at half size) it fits.
-  r = Print("--pdf " + dir + "t5r.pdf --fit-paper A3 " + CorpusDir() + "/jww/jwmac__Test5.jww");
+  r = Print("--pdf " + dir + "t5r.pdf --fit-paper A3 " + t5);
   EXPECT_EQ(r.err.find("content off the page"), std::string::npos) << r.err;
 }
 
