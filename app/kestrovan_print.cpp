@@ -1,5 +1,9 @@
 // kestrovan-print: the print run without a window, for scripts and servers.
+#include <QFile>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -12,8 +16,11 @@
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/PrintPreparation.h"
+#include "app/core/ReportFile.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
+#include "platform/Fonts.h"
+#include "platform/ImageLoader.h"
 #include "platform/PrintService.h"
 #include "render/NoDrawCanvas.h"
 #include "render/UnitGval.h"
@@ -34,6 +41,10 @@ const char kUsage[] =
     "  --printer NAME         a CUPS printer queue\n"
     "  --paper A4|A3|A2|A1|A0|B4|B5|WxHmm, --landscape, --portrait, --dpi N\n"
     "                         the PDF/PNG page (A3 landscape, 600 dpi); asked of a printer\n"
+    "  --paper drawing        each PDF/PNG page on the drawing's own sheet (A0..A4 ...),\n"
+    "                         upright when the drawing prints turned a quarter\n"
+    "  --fit-paper A3         each drawing reduced (or enlarged) by the ratio of its sheet\n"
+    "                         to that paper, as offices copy drawings (A1 on A3: 50 %)\n"
     "Placement:\n"
     "  --method drawing|fit|scale   the drawing's print settings (default), fit to page,\n"
     "                         or --scale M with --offset X,Y (mm) and --rotate DEG (clockwise)\n"
@@ -53,13 +64,19 @@ const char kUsage[] =
     "  --settings FILE.dat    options, tables and (when no files are named) the file list\n"
     "                         of a settings file; options given after it override it\n"
     "  --save-settings FILE.dat   save the options and the files named as a settings file\n"
-    "  --list                 say which pages would be printed; print nothing\n"
+    "  --list                 say which pages would be printed, each with its full name,\n"
+    "                         paper and warnings; print nothing\n"
+    "  --report FILE.json     per file: status, pages with their paper, and warnings\n"
+    "  --resume REPORT.json   print only the files that report's run did not print\n"
     "  --import-pens FILE, --import-line-types FILE   take the pen or line-type table over\n"
     "                         from a .jww or .jwf file (and print with it)\n"
     "\n"
-    "Progress and warnings go to stderr. Exit status: 0 all printed, 1 some file passed\n"
-    "over, damaged or not printed whole, nothing printed, or the run stopped; 2 usage\n"
-    "error or no output could be written. Ctrl-C stops the run and keeps the pages drawn.\n";
+    "Progress and warnings go to stderr, each warning naming its page: content off the\n"
+    "paper, a blank page, a page only in white, images not found, fonts replaced, and\n"
+    "the hidden and display-only layers left out (a note). Exit status: 0 all printed\n"
+    "(content off the paper chosen is a warning only), 1 some file passed over, damaged\n"
+    "or not printed whole, nothing printed, or the run stopped; 2 usage error or no\n"
+    "output could be written. Ctrl-C stops the run and keeps the pages drawn.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
@@ -67,32 +84,62 @@ bool StopPoll() { return g_stop != 0; }
 
 class ConsoleObserver : public PrintRunObserver {
  public:
+  explicit ConsoleObserver(bool listing) : listing_(listing) {}
   void FileStarted(size_t index, size_t count, const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: [%zu/%zu] %s\n", index + 1, count, path.c_str());
+    record.FileStarted(index);
   }
   void FilePassedOver(const std::string& path, const std::string& why) override {
     std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path.c_str(), why.c_str());
     problems.push_back(path + ": passed over, " + why);
+    record.PassedOver(why);
   }
   void FileDamaged(const std::string& path, const std::string& why) override {
     std::fprintf(stderr, "kestrovan-print: warning: %s is damaged (%s); printed what could be read\n",
                  path.c_str(), why.c_str());
     problems.push_back(path + ": damaged, " + why);
+    record.Damaged(why);
   }
   void FileWarning(const std::string& path, const std::string& what) override {
     std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path.c_str(), what.c_str());
     problems.push_back(path + ": " + what);
+    record.Warning(what);
   }
+  // Each page already named its images; the summary names them once more.
   void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override {
     std::string list;
     for (const std::string& n : names) list += (list.empty() ? "" : ", ") + util::Cp932ToUtf8(n);
-    FileWarning(path, std::to_string(names.size()) + " image(s) it places could not be found or read: " + list);
+    problems.push_back(path + ": " + std::to_string(names.size()) + " image(s) it places could not be found or read: " +
+                       list);
   }
   void FileHasNothingToPrint(const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", path.c_str());
+    record.NothingToPrint();
   }
-  bool StopRequested() override { return g_stop != 0; }
+  void PageFinished(const std::string& path, const PageReport& page) override {
+    record.Page(page);
+    if (listing_) {
+      std::printf("page %d: %s\n  file: %s\n  paper: %s\n", page.Number, util::Cp932ToUtf8(page.Title).c_str(),
+                  path.c_str(), DescribePaper(page.PaperWidthMm, page.PaperHeightMm).c_str());
+      for (const PageWarning& w : page.Warnings)
+        std::printf("  %s: %s\n", LosesContent(w) ? "warning" : "note", DescribeWarning(w).c_str());
+      return;
+    }
+    for (const PageWarning& w : page.Warnings)
+      std::fprintf(stderr, "kestrovan-print: %s: %s, page %d: %s\n", LosesContent(w) ? "warning" : "note",
+                   path.c_str(), page.Number, DescribeWarning(w).c_str());
+  }
+  bool StopRequested() override {
+    if (g_stop == 0) return false;
+    stoppedBetweenFiles = true;
+    return true;
+  }
   std::vector<std::string> problems;
+  RunRecorder record;
+  bool stoppedBetweenFiles = false;
+
+ private:
+  bool listing_;
 };
 
 struct Options {
@@ -100,6 +147,8 @@ struct Options {
   SettingsFileExtras extras;
   std::string saveSettings;
   bool list = false;
+  std::string report, resume;
+  PaperMode paperMode = PaperMode::Given;
   std::vector<std::string> files;
   std::string pdf, pngDir, printer;
   bool printerGiven = false;
@@ -119,6 +168,22 @@ double RealArg(const std::string& flag, const char* value) {
   double v;
   if (!util::ParseReal(value, v)) Usage(flag + " takes a number, not \"" + value + "\"");
   return v;
+}
+
+// The files a reported run did not print, in the report's order.
+std::vector<std::string> ResumeFiles(const std::string& report) {
+  QFile file(QString::fromStdString(report));
+  if (!file.open(QIODevice::ReadOnly)) Usage("cannot read the report " + report);
+  QJsonParseError error;
+  const QJsonDocument doc = QJsonDocument::fromJson(file.read(64 << 20), &error);
+  const QJsonValue files = doc.object().value("files");
+  if (doc.isNull() || !files.isArray()) Usage(report + " is not a kestrovan-print report");
+  std::vector<std::string> out;
+  for (const QJsonValue& f : files.toArray()) {
+    const std::string path = f.toObject().value("path").toString().toStdString();
+    if (!path.empty() && PrintAgain(f.toObject().value("status").toString().toStdString())) out.push_back(path);
+  }
+  return out;
 }
 
 Options Parse(int argc, char** argv) {
@@ -144,9 +209,24 @@ Options Parse(int argc, char** argv) {
       o.printer = value();
       o.printerGiven = true;
     } else if (a == "--paper") {
-      const char* v = value();
-      if (!ParsePaperSize(v, o.paper)) Usage(std::string("unknown paper size ") + v);
+      const std::string v = value();
+      if (v == "drawing") {
+        if (o.paperMode == PaperMode::ReducedToGiven) Usage("--paper drawing and --fit-paper exclude each other");
+        o.paperMode = PaperMode::Drawing;
+        continue;
+      }
+      if (!ParsePaperSize(v, o.paper)) Usage("unknown paper size " + v);
       o.pageGiven = true;
+    } else if (a == "--fit-paper") {
+      const std::string v = value();
+      if (o.paperMode == PaperMode::Drawing) Usage("--paper drawing and --fit-paper exclude each other");
+      if (!ParsePaperSize(v, o.paper)) Usage("unknown paper size " + v);
+      o.paperMode = PaperMode::ReducedToGiven;
+      o.pageGiven = true;
+    } else if (a == "--report") {
+      o.report = value();
+    } else if (a == "--resume") {
+      o.resume = value();
     } else if (a == "--landscape" || a == "--portrait") {
       o.orientation = a == "--landscape";
       o.pageGiven = true;
@@ -190,6 +270,15 @@ Options Parse(int argc, char** argv) {
   const int outputs = !o.pdf.empty() + !o.pngDir.empty() + o.printerGiven;
   if (outputs > 1) Usage("choose one of --pdf, --png and --printer");
   ClampSettings(s);
+  if (!o.resume.empty()) {
+    if (!o.files.empty()) Usage("--resume takes its files from the report; name no files with it");
+    o.files = ResumeFiles(o.resume);
+    if (o.files.empty()) {
+      std::fprintf(stderr, "kestrovan-print: every file of the run in %s printed; nothing to resume\n",
+                   o.resume.c_str());
+      std::exit(0);
+    }
+  }
   if (o.files.empty())
     for (const std::string& f : o.extras.Files) o.files.push_back(util::Cp932ToUtf8(f));
   if (o.files.empty() && o.saveSettings.empty()) Usage("no drawing files given");
@@ -198,6 +287,10 @@ Options Parse(int argc, char** argv) {
     std::fprintf(stderr,
                  "kestrovan-print: warning: --rotate is not used with --method drawing (each drawing's own "
                  "print settings give its turn); use --method fit or --method scale to turn the print\n");
+  if (o.paperMode == PaperMode::Drawing && o.printerGiven)
+    std::fprintf(stderr,
+                 "kestrovan-print: warning: --paper drawing applies to PDF and PNG output; the printer prints "
+                 "every page on its own paper (--fit-paper reduces each drawing onto it)\n");
   if (outputs == 0) o.pdf = "kestrovan.pdf";
   return o;
 }
@@ -208,7 +301,8 @@ Options Parse(int argc, char** argv) {
 class ListingDevice : public PrintDevice {
  public:
   explicit ListingDevice(const PageSetup& s)
-      : dpi_(s.Dpi),
+      : given_(s),
+        dpi_(s.Dpi),
         w_(static_cast<int>(std::lround(s.PaperWidthMm * s.Dpi / 25.4))),
         h_(static_cast<int>(std::lround(s.PaperHeightMm * s.Dpi / 25.4))) {}
   std::string PrinterName() const override { return "list"; }
@@ -218,25 +312,44 @@ class ListingDevice : public PrintDevice {
   int PaperHeightPx() const override { return h_; }
   int PageWidthPx() const override { return w_; }
   int PageHeightPx() const override { return h_; }
-  bool BeginPrintDocument(const std::string& title) override {
-    title_ = util::Cp932ToUtf8(PrintJobTitle(title));
-    Page();
+  // The pages are told by the run's observer, with their warnings.
+  bool BeginPrintDocument(const std::string&) override {
+    ++pages_;
     return true;
   }
   bool NewPrintPage() override {
-    Page();
+    ++pages_;
     return true;
   }
   bool EndPrintDocument() override { return true; }
   Canvas& PageCanvas() override { return canvas_; }
   int PagesPrinted() const override { return pages_; }
+  bool SelectPaper(double widthMm, double heightMm) override {
+    if (!(widthMm > 0 && heightMm > 0)) {
+      widthMm = given_.PaperWidthMm;
+      heightMm = given_.PaperHeightMm;
+    }
+    w_ = static_cast<int>(std::lround(widthMm * dpi_ / 25.4));
+    h_ = static_cast<int>(std::lround(heightMm * dpi_ / 25.4));
+    return true;
+  }
+  std::string FaceUsedInstead(const std::string& sjisFace) override {
+    return platform::FontUsedInstead(QString::fromStdString(util::Cp932ToUtf8(sjisFace))).toStdString();
+  }
 
  private:
-  void Page() { std::printf("page %d: %s\n", ++pages_, title_.c_str()); }
-  NoDrawCanvas canvas_;
+  // Draws nothing, but knows the images as the printing pages would.
+  class ImageSizes : public NoDrawCanvas {
+    bool ImageSize(const std::string& path, int32_t& width, int32_t& height) override {
+      const QSize size = platform::ImageFileSize(QString::fromStdString(path));
+      width = size.width();
+      height = size.height();
+      return !size.isEmpty();
+    }
+  } canvas_;
+  PageSetup given_;
   int dpi_, w_, h_;
   int pages_ = 0;
-  std::string title_;
 };
 
 int main(int argc, char** argv) {
@@ -291,13 +404,38 @@ int main(int argc, char** argv) {
   }
 
   TJwwData drawing;
-  ConsoleObserver observer;
+  ConsoleObserver observer(o.list);
+  observer.record.Start(o.files);
   PrintRun run(drawing, *device, o.settings, observer);
+  run.SetPaperMode(o.paperMode);
   const PrintRunResult r = run.Run(o.files);
   const bool finished = device->Finish();
   jwwtype::RemoveTempFolder();
 
-  if (r.OutputFailed || !finished) {
+  // The report, whatever the outcome; one PDF not written loses every page.
+  const bool failed = r.OutputFailed || !finished;
+  const bool onePdf = !o.list && o.pngDir.empty() && !o.printerGiven;
+  observer.record.Finish(r, r.Stopped && !observer.stoppedBetweenFiles, (failed && onePdf) || (r.Pages == 0 && onePdf));
+  const int status = failed ? 2
+                     : (r.Pages == 0 && !o.list) || r.Stopped ? 1
+                     : (r.FilesPassedOver > 0 || r.FilesDamaged > 0 || r.FilesIncomplete > 0) ? 1
+                                                                                              : 0;
+  bool reportFailed = false;
+  if (!o.report.empty()) {
+    RunSummaryFields fields;
+    fields.Output = o.list ? "" : where;
+    fields.Listing = o.list;
+    fields.Stopped = r.Stopped;
+    fields.Pages = r.Pages;
+    fields.ExitStatus = status;
+    const util::Status written = WriteRunReport(o.report, observer.record.Files(), fields);
+    if (!written) {
+      std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
+      reportFailed = true;
+    }
+  }
+
+  if (failed) {
     std::fprintf(stderr, "kestrovan-print: no output could be written: %s\n",
                  (r.Error.empty() ? device->LastError() : r.Error).c_str());
     return 2;
@@ -306,14 +444,15 @@ int main(int argc, char** argv) {
                r.Pages == 1 ? "" : "s", r.FilesPrinted, o.files.size(), o.files.size() == 1 ? "" : "s",
                r.Pages > 0 ? where.c_str() : "(nothing written)", r.Stopped ? "; stopped early" : "");
   for (const std::string& p : observer.problems) std::fprintf(stderr, "  %s\n", p.c_str());
+  if (r.PagesLosingContent > 0)
+    std::fprintf(stderr, "  %d page%s lost content (see the warnings above)\n", r.PagesLosingContent,
+                 r.PagesLosingContent == 1 ? "" : "s");
   if (r.FilesWithNothingToPrint > 0)
     std::fprintf(stderr, "  %d file%s had nothing to print\n", r.FilesWithNothingToPrint,
                  r.FilesWithNothingToPrint == 1 ? "" : "s");
-  if (r.Pages == 0 && !o.list) {
+  if (r.Pages == 0 && !o.list)
     std::fprintf(stderr, "kestrovan-print: nothing was printed, so %s was not written%s\n", where.c_str(),
                  o.pngDir.empty() && !o.printerGiven ? " (an earlier file there is not this run's)" : "");
-    return 1;
-  }
-  if (r.Stopped) return 1;
-  return (r.FilesPassedOver > 0 || r.FilesDamaged > 0 || r.FilesIncomplete > 0) ? 1 : 0;
+  // A report asked for and not written is an output that could not be written.
+  return reportFailed ? 2 : status;
 }

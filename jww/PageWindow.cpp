@@ -45,6 +45,7 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
     rotation = -r.RotationAngle * util::kPi / 180;
   }
   if (!(m > 0) || !std::isfinite(m)) m = 1.0;
+  if (r.Magnify > 0 && std::isfinite(r.Magnify)) m *= r.Magnify;
   if (!std::isfinite(ox)) ox = 0;
   if (!std::isfinite(oy)) oy = 0;
   if (!std::isfinite(rotation)) rotation = 0;

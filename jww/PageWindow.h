@@ -11,6 +11,9 @@ struct PageWindowRequest {
   double RotationAngle = 0;         // degrees, clockwise positive
   int PageWidthPx = 0, PageHeightPx = 0;
   double PageWidthMm = 0;
+  // A further factor on the drawing's or the given magnification (not on a
+  // fit): a sheet reduced or enlarged onto another paper.
+  double Magnify = 1;
   // What a fit to page fits: the extents of what prints (null: the drawing's).
   const jwwunit::Extents* FitExtents = nullptr;
 };

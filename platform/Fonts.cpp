@@ -31,6 +31,23 @@ QString PrintFamily(const QString& faceName) {
   return family;
 }
 
+QString FontUsedInstead(const QString& faceName) {
+  static QHash<QString, QString> cache;
+  const auto it = cache.constFind(faceName);
+  if (it != cache.constEnd()) return *it;
+  QString instead;
+  const QString family = PrintFamily(faceName);
+  // PrintFamily falls back to IPAGothic; the gothic faces map to it on purpose.
+  if (!faceName.isEmpty() && family == QStringLiteral("IPAGothic") &&
+      !QFontDatabase::families().contains(faceName, Qt::CaseInsensitive)) {
+    instead = family;
+    for (const char* gothic : {"ＭＳ ゴシック", "MS Gothic", "標準"})
+      if (faceName == QString::fromUtf8(gothic)) instead.clear();
+  }
+  cache.insert(faceName, instead);
+  return instead;
+}
+
 double TypoAscender(const QFont& font) {
   static QHash<QString, double> cache;
   const QString key = font.family() + QString::number(font.weight()) + (font.italic() ? "i" : "");

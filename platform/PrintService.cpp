@@ -14,6 +14,7 @@
 #include <cmath>
 #include <functional>
 
+#include "platform/Fonts.h"
 #include "platform/PdfOutline.h"
 #include "platform/QtCanvas.h"
 #include "util/CodePage.h"
@@ -29,6 +30,10 @@ QString FromSjis(const std::string& s) { return QString::fromUtf8(util::Cp932ToU
 
 int MmToPx(double mm, int dpi) { return static_cast<int>(std::lround(mm * dpi / 25.4)); }
 
+std::string FontInstead(const std::string& sjisFace) {
+  return FontUsedInstead(FromSjis(sjisFace)).toStdString();
+}
+
 // The PDF and PNG "printers": the whole paper is printable, and the device
 // pixels are the paper in mm x dpi / 25.4 exactly.
 class FilePrintServiceBase : public PrintService {
@@ -42,9 +47,23 @@ class FilePrintServiceBase : public PrintService {
   int PageWidthPx() const override { return widthPx_; }
   int PageHeightPx() const override { return heightPx_; }
   int PagesPrinted() const override { return pages_; }
+  // Pages begun from now on take this paper; 0 x 0 returns to the one given.
+  bool SelectPaper(double widthMm, double heightMm) override {
+    if (!(widthMm > 0 && heightMm > 0)) {
+      widthMm = given_.PaperWidthMm;
+      heightMm = given_.PaperHeightMm;
+    }
+    setup_.PaperWidthMm = widthMm;
+    setup_.PaperHeightMm = heightMm;
+    widthPx_ = MmToPx(widthMm, setup_.Dpi);
+    heightPx_ = MmToPx(heightMm, setup_.Dpi);
+    return true;
+  }
+  std::string FaceUsedInstead(const std::string& sjisFace) override { return FontInstead(sjisFace); }
 
  protected:
   PageSetup setup_;
+  const PageSetup given_ = setup_;
   int widthPx_, heightPx_;
   int pages_ = 0;
 };
@@ -103,9 +122,7 @@ class PdfPrintService : public FilePrintServiceBase {
     pdf_->open(QIODevice::WriteOnly);
     writer_ = std::make_unique<QPdfWriter>(pdf_.get());
     writer_->setResolution(setup_.Dpi);
-    const QPageSize size(QSizeF(setup_.PaperWidthMm, setup_.PaperHeightMm), QPageSize::Millimeter,
-                         QString(), QPageSize::ExactMatch);
-    writer_->setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    SetWriterPaper();
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(writer_.get())) {
       error_ = "cannot write " + path_;
@@ -124,6 +141,9 @@ class PdfPrintService : public FilePrintServiceBase {
   bool NewPrintPage() override {
     if (!open_) return false;
     canvas_->Flush();
+    // A page of another paper than the last (each drawing on its own sheet).
+    if (setup_.PaperWidthMm != writerPaper_.PaperWidthMm || setup_.PaperHeightMm != writerPaper_.PaperHeightMm)
+      SetWriterPaper();
     if (!writer_->newPage()) {
       error_ = "cannot add a page to " + path_;
       return false;
@@ -185,6 +205,13 @@ class PdfPrintService : public FilePrintServiceBase {
   }
 
  private:
+  void SetWriterPaper() {
+    const QPageSize size(QSizeF(setup_.PaperWidthMm, setup_.PaperHeightMm), QPageSize::Millimeter,
+                         QString(), QPageSize::ExactMatch);
+    writer_->setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writerPaper_ = setup_;
+  }
+
   void StartPage() {
     ++pages_;
     // Qt rounds the page to whole points; map our exact pixel grid onto it.
@@ -216,6 +243,7 @@ class PdfPrintService : public FilePrintServiceBase {
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
+  PageSetup writerPaper_;  // the paper of the writer's current page
   bool open_ = false;
 };
 
@@ -304,6 +332,7 @@ class CupsPrintService : public PrintService {
   int PageWidthPx() const override { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).width()); }
   int PageHeightPx() const override { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height()); }
   int PagesPrinted() const override { return pages_; }
+  std::string FaceUsedInstead(const std::string& sjisFace) override { return FontInstead(sjisFace); }
 
   bool BeginPrintDocument(const std::string& sjisTitle) override {
     printer_.setDocName(FromSjis(PrintJobTitle(sjisTitle)));

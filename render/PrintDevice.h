@@ -54,6 +54,14 @@ class PrintDevice : public UnitGraAtt::PrinterResolution {
   virtual Canvas& PageCanvas() = 0;
   virtual int PagesPrinted() const = 0;
 
+  // The paper of the pages begun from now on (the sizes above answer it at
+  // once). False when the device keeps its own paper (a printer).
+  virtual bool SelectPaper(double /*widthMm*/, double /*heightMm*/) { return false; }
+  // The installed face that prints a face a drawing asks for (Shift-JIS)
+  // when that face is not installed and has no equivalent; empty when it
+  // prints as asked or the device cannot tell.
+  virtual std::string FaceUsedInstead(const std::string& /*sjisFace*/) { return std::string(); }
+
   const std::string& LastError() const { return error_; }
 
   int HorizontalDpi() const override { return PrinterDpiX(); }

@@ -6,6 +6,7 @@
 #include "RecordingDevice.h"
 #include "TestSupport.h"
 #include "app/core/PrintRun.h"
+#include "app/core/ReportFile.h"
 #include "render/UnitGval.h"
 
 namespace {
@@ -191,4 +192,94 @@ TEST(PrintRunPages, RunawayBlocksAreReported) {
   const PrintRunResult r = PrintRun(d, device, s, observer).Run({path});
   EXPECT_EQ(r.Pages, 1);  // printed as far as the guard allows
   EXPECT_NE(observer.what.find("placed blocks"), std::string::npos);
+}
+
+namespace {
+
+// Hears a run as the report does.
+class Reporting : public PrintRunObserver {
+ public:
+  explicit Reporting(int stopAfter) : stopAfter_(stopAfter) {}
+  void FileStarted(size_t index, size_t, const std::string&) override {
+    ++started_;
+    record.FileStarted(index);
+  }
+  void FilePassedOver(const std::string&, const std::string& why) override { record.PassedOver(why); }
+  void FileHasNothingToPrint(const std::string&) override { record.NothingToPrint(); }
+  void PageFinished(const std::string&, const PageReport& page) override { record.Page(page); }
+  bool StopRequested() override { return stopAfter_ >= 0 && started_ >= stopAfter_; }
+  RunRecorder record;
+
+ private:
+  int stopAfter_;
+  int started_ = 0;
+};
+
+}  // namespace
+
+TEST(PrintRunPages, EachPageSaysWhatItLost) {
+  // At the drawing's own scale on the 254 x 203 mm recording page: a line
+  // 600 mm long, and one on a hidden layer.
+  TJwwData src;
+  InitTestDrawing(src, 600);
+  Add(src.Entities, MakeLine(-300, 0, 300, 0));
+  Add(src.Entities, MakeLine(0, -10, 0, 10, 0, 1));
+  src.Layers[1].State = 0;
+  TJwwMoji text = MakeText(0, 10, 40, 10, "ABC");
+  text.FontName = "NoSuchFace";
+  Add(src.Entities, text);
+  const std::string wide = jwwtype::TempFolder() + "wide.jww";
+  WriteFile(wide, WriteJww(src));
+  // Everything hidden: a page with nothing on it.
+  src.Layers[0].State = 0;
+  const std::string hidden = jwwtype::TempFolder() + "hidden.jww";
+  WriteFile(hidden, WriteJww(src));
+  struct FewFonts : RecordingDevice {
+    std::string FaceUsedInstead(const std::string& face) override { return face == "NoSuchFace" ? "IPAGothic" : ""; }
+  } device;
+  TJwwData d;
+  Reporting observer(-1);
+  observer.record.Start({wide, hidden});
+  const PrintRunResult r = PrintRun(d, device, PrintSettings(), observer).Run({wide, hidden});
+  EXPECT_EQ(r.PagesLosingContent, 2);
+  const std::vector<PageWarning>& first = observer.record.Files()[0].Pages.at(0).Warnings;
+  ASSERT_EQ(first.size(), 3u);
+  EXPECT_EQ(first[0].What, PageWarning::Kind::OffPage);
+  EXPECT_NEAR(first[0].OffShare, 1 - 254.0 / 600, 0.01);
+  EXPECT_EQ(first[0].HoldingSheet, "A1");  // 600 mm across: more than A2's 594
+  EXPECT_EQ(first[1].What, PageWarning::Kind::FontReplaced);
+  EXPECT_EQ(first[1].UsedInstead, "IPAGothic");
+  EXPECT_EQ(first[2].What, PageWarning::Kind::LayersLeftOut);
+  EXPECT_EQ(first[2].HiddenLayers, 1);
+  const std::vector<PageWarning>& second = observer.record.Files()[1].Pages.at(0).Warnings;
+  ASSERT_FALSE(second.empty());
+  EXPECT_EQ(second[0].What, PageWarning::Kind::Blank);
+}
+
+TEST(PrintRunPages, TheReportKnowsWhatAStoppedRunLeft) {
+  const std::string a = Drawing("r1.jww", {0}), b = Drawing("r2.jww", {0}), c = Drawing("r3.jww", {0});
+  const std::string gone = jwwtype::TempFolder() + "r-gone.jww";
+  const std::vector<std::string> files{a, gone, b, c};
+  RecordingDevice device;
+  TJwwData d;
+  Reporting observer(3);  // stops once the third file has printed
+  observer.record.Start(files);
+  PrintSettings s;
+  s.PrintMethod = 1;
+  const PrintRunResult r = PrintRun(d, device, s, observer).Run(files);
+  observer.record.Finish(r, false, false);
+  std::vector<std::string> status, again;
+  for (const FileRecord& f : observer.record.Files()) {
+    status.push_back(f.Status);
+    if (PrintAgain(f.Status)) again.push_back(f.Path);
+  }
+  EXPECT_EQ(status, (Log{"printed", "passed_over", "printed", "not_reached"}));
+  EXPECT_EQ(again, (Log{gone, c}));
+  // The report names each file with its status and each page with its paper.
+  RunSummaryFields run;
+  run.Stopped = true;
+  const std::string json = RunReportJson(observer.record.Files(), run);
+  EXPECT_NE(json.find("\"status\":\"not_reached\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"title\":\"Kestrovan_r1.jww\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"paper\":{\"name\":null,\"width_mm\":254,\"height_mm\":203.2"), std::string::npos) << json;
 }

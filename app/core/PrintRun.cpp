@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 
@@ -56,7 +57,10 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   s_ = run_;
   pagePrinted_ = false;
   HandTablesToAttributes();
-  if (s_.OneDocument && !device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle))) {
+  // With each drawing on its own paper, the one document begins with its
+  // first page, so that page has its drawing's paper.
+  documentBegun_ = s_.OneDocument && paperMode_ != PaperMode::Drawing;
+  if (documentBegun_ && !device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle))) {
     result_.OutputFailed = true;
     result_.Error = device_.LastError();
     return result_;
@@ -87,6 +91,8 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
       break;
     }
   }
+  // A run that printed nothing still begins and ends its one document.
+  if (s_.OneDocument && !documentBegun_ && !result_.OutputFailed) documentBegun_ = device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle));
   if (s_.OneDocument && !device_.EndPrintDocument() && !result_.OutputFailed) {
     result_.OutputFailed = true;
     result_.Error = device_.LastError();
@@ -128,18 +134,26 @@ void PrintRun::ApplyDisplayOnlyMode() {
 
 bool PrintRun::StartPage(const std::string& sjisTitle) {
   bool ok;
-  if (s_.OneDocument)
+  if (s_.OneDocument && !documentBegun_)
+    ok = documentBegun_ = device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle));
+  else if (s_.OneDocument)
     ok = !pagePrinted_ || device_.NewPrintPage();
   else
     ok = device_.BeginPrintDocument(sjisTitle);
   if (!ok) {
     result_.OutputFailed = true;
     result_.Error = device_.LastError();
+    return false;
   }
-  return ok;
+  ink_.Attach(device_.PageCanvas());
+  page_ = PageReport();
+  page_.Title = sjisTitle;
+  UnitGval::ImagesNotDrawn.clear();
+  return true;
 }
 
 void PrintRun::EndPage() {
+  ReportPage();
   if (!s_.OneDocument && !device_.EndPrintDocument()) {
     result_.OutputFailed = true;
     result_.Error = device_.LastError();
@@ -149,6 +163,8 @@ void PrintRun::EndPage() {
 }
 
 void PrintRun::PrintOneFile(const std::string& path) {
+  path_ = path;
+  fileImages_.clear();
   struct stat st;
   UnitGval::CurrentFileDate = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
   jwwtype::ClearImages();
@@ -195,6 +211,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
   d_.ApplyToAttributes(a, &device_, s_.LineTypePitch, {s_.PenSource == 0, s_.LineTypeSource == 0});
   d_.ComputeExtents();
   ApplyDisplayOnlyMode();
+  layerCounts_ = CountEntitiesByLayer(d_);
 
   PageWindowRequest request;
   request.PrintMethod = s_.PrintMethod;
@@ -202,14 +219,16 @@ void PrintRun::PrintOneFile(const std::string& path) {
   request.OffsetX = s_.OffsetX;
   request.OffsetY = s_.OffsetY;
   request.RotationAngle = s_.RotationAngle;
+  request.Magnify = ChoosePaper();
   request.PageWidthPx = device_.PageWidthPx();
   request.PageHeightPx = device_.PageHeightPx();
   request.PageWidthMm = device_.PageWidthMm();
   // A fit fits what prints: hidden layers, and display-only ones left out,
   // take no room on the page.
-  jwwunit::Extents printed;
-  if (d_.PrintedExtents(a, printed)) request.FitExtents = &printed;
+  hasPrinted_ = d_.PrintedExtents(a, printed_);
+  if (hasPrinted_) request.FitExtents = &printed_;
   const double rotation = ComputePageWindow(d_, request);
+  rotation_ = rotation;
 
   a.SetColorConversion(true, s_.Monochrome ? s_.MonoThreshold : -1, s_.WhiteToBlackSxf ? s_.SxfWhiteThreshold : -1,
                        s_.WhiteToBlackNormal ? s_.NormalWhiteThreshold : -1);
@@ -219,9 +238,10 @@ void PrintRun::PrintOneFile(const std::string& path) {
   const int pagesBefore = result_.Pages;
   if (!s_.PerLayerGroup) {
     if (d_.CountEntities(-1, -1).Printable() > 0) {
+      pageGroups_ = 0xFFFF;
       if (!StartPage(title)) return;
       device_.PageShows(path, -1, std::string());
-      const bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
+      const bool complete = d_.DrawDrawing(PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
       pageCut_ = pageCut_ || d_.DrawCut;
       EndPage();
       if (!complete) result_.Stopped = true;
@@ -234,10 +254,9 @@ void PrintRun::PrintOneFile(const std::string& path) {
     observer_.FileWarning(path, "a page asks for more than " + std::to_string(TJwwData::kMaxDrawnPerPage) +
                                     " strokes, texts and figures (its blocks multiply); only those were printed");
   }
-  if (!UnitGval::ImagesNotDrawn.empty()) {
+  if (!fileImages_.empty()) {
     incomplete = true;
-    observer_.ImagesMissing(path, UnitGval::ImagesNotDrawn);
-    UnitGval::ImagesNotDrawn.clear();
+    observer_.ImagesMissing(path, fileImages_);
   }
   if (incomplete) ++result_.FilesIncomplete;
   if (result_.Pages == pagesBefore) {
@@ -255,7 +274,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
   auto drawGroup = [&](int g) {
     // The draw pass turns position p back into group 15 - p in reverse order.
     const bool done =
-        d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, reverse ? 15 - g : g);
+        d_.DrawDrawing(PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, reverse ? 15 - g : g);
     pageCut_ = pageCut_ || d_.DrawCut;
     return done;
   };
@@ -268,9 +287,11 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
     for (int l = 0; l < 16; ++l)
       if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(g, l).Printable();
     if (sum == 0) continue;
+    pageGroups_ = PageGroups(g);
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
     device_.PageShows(path, g, d_.LayerGroups[g].Name);
-    bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, p);
+    page_.LayerGroup = g;
+    bool complete = d_.DrawDrawing(PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, p);
     pageCut_ = pageCut_ || d_.DrawCut;
     // The common group on every group's page, after the group itself.
     if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
@@ -287,4 +308,94 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
     }
     if (result_.OutputFailed) return;
   }
+}
+
+// The groups a per-group page prints: its own and the common ones.
+uint32_t PrintRun::PageGroups(int g) const {
+  uint32_t groups = 1u << g;
+  if (s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) groups |= 1u << (s_.CommonLayerGroup - 1);
+  if (s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > 0)
+    for (int i = 0; i < 16; ++i)
+      if (d_.LayerGroups[i].State == 1) groups |= 1u << i;
+  return groups;
+}
+
+// The paper of this drawing's pages, chosen before its page window; the
+// result is the factor on its magnification.
+double PrintRun::ChoosePaper() {
+  sheetUnknown_ = false;
+  if (paperMode_ == PaperMode::Given) return 1;
+  Sheet sheet;
+  if (!DrawingSheet(d_.PaperSize, sheet)) {
+    sheetUnknown_ = true;
+    if (paperMode_ == PaperMode::Drawing) device_.SelectPaper(0, 0);
+    return 1;
+  }
+  // Turned a quarter, the landscape sheet stands upright.
+  const bool turned = SheetTurned(s_.PrintMethod, d_.PrinterSetting, s_.RotationAngle);
+  const double w = turned ? sheet.HeightMm : sheet.WidthMm, h = turned ? sheet.WidthMm : sheet.HeightMm;
+  if (paperMode_ == PaperMode::Drawing) {
+    device_.SelectPaper(w, h);
+    return 1;
+  }
+  if (s_.PrintMethod == 1) return 1;  // a fit fills whatever paper it has
+  return SheetRatio(w, h, device_.PageWidthMm(), device_.PageHeightMm());
+}
+
+void PrintRun::ReportPage() {
+  TgraAttribute& a = UnitGraAtt::GraAttribute();
+  page_.Number = result_.Pages + 1;
+  page_.PaperWidthMm = device_.PaperWidthMm();
+  page_.PaperHeightMm = device_.PaperHeightMm();
+  PageWarning w;
+  // What this page prints: the file's printed extents, or those of the
+  // page's groups alone.
+  jwwunit::Extents extents = printed_;
+  bool has = hasPrinted_;
+  if (pageGroups_ != 0xFFFF && has) {
+    std::array<int32_t, TgraAttribute::kLayerCount> kept;
+    for (int i = 0; i < TgraAttribute::kLayerCount; ++i) {
+      kept[static_cast<size_t>(i)] = a.GetLayerState(i);
+      if (!(pageGroups_ & (1u << (i / 16)))) a.SetLayerState(i, 3);
+    }
+    has = d_.PrintedExtents(a, extents);
+    for (int i = 0; i < TgraAttribute::kLayerCount; ++i) a.SetLayerState(i, kept[static_cast<size_t>(i)]);
+  }
+  if (has && OffPageWarning(extents, rotation_, UnitGval::PageWindow, device_.PrinterDpiX() / 25.4, w))
+    page_.Warnings.push_back(w);
+  if (!ink_.Drawn() || !ink_.Inked()) {
+    w = PageWarning();
+    w.What = ink_.Drawn() ? PageWarning::Kind::BackgroundOnly : PageWarning::Kind::Blank;
+    page_.Warnings.push_back(w);
+  }
+  for (const std::string& image : UnitGval::ImagesNotDrawn) {
+    w = PageWarning();
+    w.What = PageWarning::Kind::ImageMissing;
+    w.Name = image;
+    page_.Warnings.push_back(w);
+    if (std::find(fileImages_.begin(), fileImages_.end(), image) == fileImages_.end()) fileImages_.push_back(image);
+  }
+  UnitGval::ImagesNotDrawn.clear();
+  for (const std::string& face : ink_.Faces()) {
+    const std::string used = device_.FaceUsedInstead(face);
+    if (used.empty()) continue;
+    w = PageWarning();
+    w.What = PageWarning::Kind::FontReplaced;
+    w.Name = face;
+    w.UsedInstead = used;
+    page_.Warnings.push_back(w);
+  }
+  if (LayersLeftOutWarning(d_, a, layerCounts_, pageGroups_, w)) page_.Warnings.push_back(w);
+  if (sheetUnknown_) {
+    w = PageWarning();
+    w.What = PageWarning::Kind::SheetUnknown;
+    w.PaperCode = d_.PaperSize;
+    page_.Warnings.push_back(w);
+  }
+  for (const PageWarning& x : page_.Warnings)
+    if (LosesContent(x)) {
+      ++result_.PagesLosingContent;
+      break;
+    }
+  observer_.PageFinished(path_, page_);
 }

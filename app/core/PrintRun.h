@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/core/DrawingPaper.h"
+#include "app/core/PageWarnings.h"
 #include "app/core/PrintSettings.h"
 #include "jww/jwwunit.h"
 #include "render/PrintDevice.h"
@@ -29,6 +31,8 @@ class PrintRunObserver {
     for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
     FileWarning(path, std::to_string(names.size()) + " image(s) it places could not be found or read: " + list);
   }
+  // A page ended: its title, paper and what it lost (path: its drawing).
+  virtual void PageFinished(const std::string& /*path*/, const PageReport& /*page*/) {}
   // Lets the caller keep its window alive between files.
   virtual void ProcessMessages() {}
   // Asked between files: stop the run here.
@@ -42,6 +46,7 @@ struct PrintRunResult {
   int FilesDamaged = 0;
   int FilesWithNothingToPrint = 0;
   int FilesIncomplete = 0;    // printed without all of it: blocks cut at a guard, images missing
+  int PagesLosingContent = 0; // pages with a warning of content that does not reach the paper
   bool Stopped = false;       // Esc, or a signal
   bool OutputFailed = false;  // the device refused a document or page
   std::string Error;
@@ -59,6 +64,8 @@ class PrintRun {
       : d_(drawing), device_(device), run_(settings), s_(settings), observer_(observer) {}
 
   PrintRunResult Run(const std::vector<std::string>& files);
+  // The paper of each drawing's pages (the device's own paper by default).
+  void SetPaperMode(PaperMode mode) { paperMode_ = mode; }
 
  private:
   void HandTablesToAttributes();
@@ -67,6 +74,10 @@ class PrintRun {
   void PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation);
   bool StartPage(const std::string& sjisTitle);
   void EndPage();
+  double ChoosePaper();
+  uint32_t PageGroups(int group) const;
+  void ReportPage();
+  Canvas& PageCanvas() { return ink_; }
 
   TJwwData& d_;
   PrintDevice& device_;
@@ -75,5 +86,20 @@ class PrintRun {
   PrintRunObserver& observer_;
   PrintRunResult result_;
   bool pagePrinted_ = false;
+  bool documentBegun_ = false;  // the run's one document
   bool pageCut_ = false;  // a page of this file stopped at the draw pass's limit
+
+  // What each page lost: the page's canvas watched, the file's printed
+  // extents and layer counts, and the groups the page prints.
+  PaperMode paperMode_ = PaperMode::Given;
+  PageInkCanvas ink_;
+  PageReport page_;
+  std::string path_;
+  uint32_t pageGroups_ = 0xFFFF;
+  double rotation_ = 0;
+  bool hasPrinted_ = false;
+  bool sheetUnknown_ = false;
+  jwwunit::Extents printed_;
+  LayerEntityCounts layerCounts_{};
+  std::vector<std::string> fileImages_;  // images the file's pages could not place
 };

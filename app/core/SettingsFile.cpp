@@ -62,6 +62,8 @@ void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
   o.Pdf = kind != "printer";
   o.Landscape = landscape != "portrait";
   o.Dpi = Clamp(SettingsTextToInt(dpi), 72, 2400);
+  // Written after the six lines above since the paper choice came; older files end before it.
+  if (!r.Next(o.PaperMode)) o.PaperMode.clear();
   o.Present = true;
   out = o;
 }
@@ -342,6 +344,7 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
     line(k.Paper);
     line(k.Landscape ? "landscape" : "portrait");
     num(k.Dpi);
+    if (!k.PaperMode.empty()) line(k.PaperMode);
   }
 
   // Beside the target first, under a unique name; the previous file is

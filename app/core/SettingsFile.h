@@ -27,6 +27,7 @@ struct SettingsFileExtras {
     std::string Paper;     // "A3", "A4", … or "WxHmm"
     bool Landscape = true;
     int Dpi = 600;
+    std::string PaperMode;  // "given", "drawing" (each drawing's sheet), "reduced" (onto Paper)
   } KeptOutput;
 };
 

@@ -13,7 +13,9 @@ class QProgressBar;
 
 // One drawing that did not print as it should.
 struct RunProblem {
-  enum Kind { PassedOver, Damaged, Blank, CutShort, NotReached };
+  // PageWarning: a page lost content (off the paper, blank, only white, a
+  // font replaced); PageNote: layers left out, the drawing's paper unknown.
+  enum Kind { PassedOver, Damaged, Blank, CutShort, NotReached, PageWarning, PageNote };
   Kind What = PassedOver;
   QString Path;
   QString Reason;  // Japanese, for the list
@@ -26,6 +28,10 @@ QString PassedOverReason(const QString& path);
 QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems);
 // Every problem, a line each, for the dialog after the run.
 QString RunProblemList(const std::vector<RunProblem>& problems);
+// A page's warning in the user's words; empty for those told per file.
+QString PageWarningText(const PageWarning& w);
+// Problems worth a dialog: anything but notes.
+bool NeedsAttention(const std::vector<RunProblem>& problems);
 
 class WindowRunObserver : public PrintRunObserver {
  public:
@@ -38,6 +44,7 @@ class WindowRunObserver : public PrintRunObserver {
   void FileHasNothingToPrint(const std::string& path) override;
   void FileWarning(const std::string& path, const std::string& what) override;
   void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override;
+  void PageFinished(const std::string& path, const PageReport& page) override;
   void ProcessMessages() override;
   bool StopRequested() override;
   // After a stopped run: the files it never reached become problems too.

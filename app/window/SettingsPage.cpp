@@ -45,6 +45,16 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
   printerRow->addWidget(printerSetupButton_);
   printerRow->addWidget(printerLine_, 1);
   page->addLayout(printerRow);
+  auto* paperRow = new QHBoxLayout;
+  paperMode_ = new QComboBox;
+  paperMode_->addItems({QStringLiteral("指定の用紙"), QStringLiteral("図面の用紙"), QStringLiteral("指定の用紙に縮小")});
+  paperMode_->setToolTip(QStringLiteral(
+      "PDF出力の用紙：図面の用紙は各図面の用紙サイズ（A0〜A4など）のページに、"
+      "指定の用紙に縮小は図面の用紙と指定の用紙の比（A1をA3に50%）で印刷します。"));
+  paperRow->addWidget(new QLabel(QStringLiteral("用紙")));
+  paperRow->addWidget(paperMode_);
+  paperRow->addStretch(1);
+  page->addLayout(paperRow);
   connect(printerSetupButton_, &QPushButton::clicked, this, &SettingsPage::PrinterSetupRequested);
 
   options_ = new QWidget;
@@ -176,10 +186,22 @@ void SettingsPage::Read(PrintSettings& s) const {
   s.PrintOrder = std::max(0, printOrder_->checkedId());
 }
 
+void SettingsPage::SetPaperMode(PaperMode mode) { paperMode_->setCurrentIndex(static_cast<int>(mode)); }
+
+void SettingsPage::SetPaperForPdf(bool pdf) {
+  paperForPdf_ = pdf;
+  paperMode_->setEnabled(pdf && printerSetupButton_->isEnabled());
+}
+
+PaperMode SettingsPage::GetPaperMode() const {
+  return paperForPdf_ ? static_cast<PaperMode>(std::clamp(paperMode_->currentIndex(), 0, 2)) : PaperMode::Given;
+}
+
 void SettingsPage::SetPrinterText(const QString& text) { printerLine_->setText(text); }
 QString SettingsPage::PrinterText() const { return printerLine_->text(); }
 
 void SettingsPage::SetOptionsEnabled(bool enabled) {
   options_->setEnabled(enabled);
   printerSetupButton_->setEnabled(enabled);
+  paperMode_->setEnabled(enabled && paperForPdf_);
 }

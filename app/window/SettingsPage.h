@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "app/core/DrawingPaper.h"
 #include "app/core/PrintSettings.h"
 
 class QButtonGroup;
@@ -25,6 +26,12 @@ class SettingsPage : public QWidget {
   QString PrinterText() const;
   // The options only: the printer line stays readable during a run.
   void SetOptionsEnabled(bool enabled);
+  // 用紙: the paper given, each drawing's own sheet, or each drawing reduced
+  // onto the paper given; the choice is for PDF output only.
+  void SetPaperMode(PaperMode mode);
+  void SetPaperForPdf(bool pdf);
+  // The choice in effect: the paper given unless the output is a PDF.
+  PaperMode GetPaperMode() const;
 
  signals:
   void PrinterSetupRequested();
@@ -41,4 +48,6 @@ class SettingsPage : public QWidget {
   QComboBox* commonLayerGroup_;
   QButtonGroup *displayOnlyMode_, *printOrder_;
   QLabel* displayOnlyColorSwatch_;
+  QComboBox* paperMode_;
+  bool paperForPdf_ = true;
 };

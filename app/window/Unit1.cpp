@@ -203,6 +203,7 @@ void TForm1::ReadControls() {
   penPage_->Read(settings_);
   lineTypePage_->Read(settings_);
   ClampSettings(settings_);
+  output_.PaperChoice = settingsPage_->GetPaperMode();
 }
 
 void TForm1::ShowSettings() {

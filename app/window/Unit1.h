@@ -41,6 +41,7 @@ struct OutputChoice {
   QString Paper = QStringLiteral("A3");  // its name as chosen; Page holds its size and orientation
   PageSetup Page;
   bool PrinterPaperChosen = false;  // a printer is asked for Page; else it prints on its own paper
+  PaperMode PaperChoice = PaperMode::Given;  // PDF only: each drawing's sheet, or reduced onto Page
 };
 
 class TForm1 : public QMainWindow {

@@ -42,6 +42,7 @@ std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
 
 void TForm1::SetOutput(const OutputChoice& output) {
   output_ = output;
+  settingsPage_->SetPaperMode(output_.PaperChoice);
   UpdatePrinterInfo();
 }
 
@@ -54,6 +55,9 @@ void TForm1::KeepOutput() {
   k.Paper = output_.Pdf || output_.PrinterPaperChosen ? output_.Paper.toStdString() : std::string();
   k.Landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
   k.Dpi = output_.Page.Dpi;
+  k.PaperMode = output_.PaperChoice == PaperMode::Drawing          ? "drawing"
+                : output_.PaperChoice == PaperMode::ReducedToGiven ? "reduced"
+                                                                 : "given";
 }
 
 void TForm1::RestoreOutput() {
@@ -64,12 +68,17 @@ void TForm1::RestoreOutput() {
   if (!k.PdfPath.empty()) output_.PdfPath = Q(k.PdfPath);
   PaperSize paper;
   output_.PrinterPaperChosen = !k.Pdf && ParsePaperSize(k.Paper, paper);
+  output_.PaperChoice = k.PaperMode == "drawing"   ? PaperMode::Drawing
+                      : k.PaperMode == "reduced" ? PaperMode::ReducedToGiven
+                                                 : PaperMode::Given;
+  settingsPage_->SetPaperMode(output_.PaperChoice);
   if (!ParsePaperSize(k.Paper, paper)) return;  // the default page, or the printer's own paper
   output_.Paper = QString::fromStdString(k.Paper);
   output_.Page = OrientedPage(paper, k.Landscape, k.Dpi);
 }
 
 void TForm1::UpdatePrinterInfo() {
+  settingsPage_->SetPaperForPdf(output_.Pdf);
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {
@@ -96,6 +105,7 @@ void TForm1::UpdatePrinterInfo() {
 }
 
 void TForm1::PrinterSetup() {
+  ReadControls();  // the paper choice as the settings page shows it
   QDialog dialog(this);
   dialog.setWindowTitle(QStringLiteral("プリンタ設定"));
   auto* form = new QFormLayout(&dialog);
@@ -176,7 +186,7 @@ bool TForm1::OutputWritable() {
 
 void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
   SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
-  if (!confirm_ || (problems_.empty() && outputError.isEmpty())) return;
+  if (!confirm_ || (!NeedsAttention(problems_) && outputError.isEmpty())) return;
   QDialog dialog(this);
   dialog.setWindowTitle(QStringLiteral("印刷の結果"));
   auto* v = new QVBoxLayout(&dialog);
@@ -228,6 +238,7 @@ PrintRunResult TForm1::StartPrint() {
   progress_->setValue(0);
   progress_->show();
   PrintRun run(drawing_, *device, settings_, observer);
+  run.SetPaperMode(output_.PaperChoice);
   result = run.Run(files);
   const bool finished = device->Finish();
   observer.Finish(files, result.Stopped);
@@ -274,7 +285,9 @@ std::vector<QImage> TForm1::Preview() {
   settings.OneDocument = 0;
   PrintRunObserver quiet;
   TJwwData drawing;
-  PrintRun(drawing, *device, settings, quiet).Run({item->text().toStdString()});
+  PrintRun preview(drawing, *device, settings, quiet);
+  preview.SetPaperMode(output_.PaperChoice);
+  preview.Run({item->text().toStdString()});
   device.reset();
   if (!confirm_) return pages;
   PreviewDialog dialog(pages, kPreviewDpi, QStringLiteral("プレビュー：") + QFileInfo(item->text()).fileName(), this);

@@ -11,6 +11,7 @@
 
 #include "PdfContents.h"
 #include "PrimitivePage.h"
+#include "TestSupport.h"
 #include "app/core/PrintRun.h"
 #include "jww/jwwtype.h"
 #include "platform/ImageLoader.h"
@@ -200,10 +201,11 @@ TEST(PrintService, HeldBackLinesAndGlyphsKeepTheirPageAndOrder) {
 }
 
 TEST(PrintService, PdfBookmarksPageLabelsAndTitle) {
-  const std::string corpus = std::string(KESTROVAN_CORPUS_DIR) + "/jww/";
+  const std::string corpus = CorpusDir() + "/jww/";
   const std::string sample = corpus + "jdujwcad__sample.jww";  // groups 0 and F print
   const std::string named = corpus + "jwmac__A-mansion_heimenrei.jww";  // group 0 is 一般図
-  if (!fs::exists(sample) || !fs::exists(named)) GTEST_SKIP() << "no corpus";
+  REQUIRE_CORPUS(sample);
+  REQUIRE_CORPUS(named);
   auto print = [](const std::string& pdf, const std::vector<std::string>& files, bool perGroup) {
     PrintSettings s;
     s.PrintMethod = 1;

@@ -3,7 +3,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +47,12 @@ std::vector<std::string> CorpusDrawings() {
     for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().string());
   std::sort(out.begin(), out.end());
   return out;
+}
+
+QJsonArray ReportFiles(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  f.open(QIODevice::ReadOnly);
+  return QJsonDocument::fromJson(f.readAll()).object().value("files").toArray();
 }
 
 }  // namespace
@@ -166,13 +176,14 @@ TEST(PrintCli, StoppedRunKeepsItsPagesAndCleansUp) {
   const std::string dir = jwwtype::TempFolder() + "stop/";
   const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
   std::string files;
-  for (int i = 0; i < 2000; ++i) files += " " + sample;
+  for (int i = 0; i < 400; ++i) files += " " + sample;
   for (const char* sig : {"INT", "TERM", "HUP", "QUIT"}) {
     const std::string tmp = dir + sig + "/";
     fs::create_directories(tmp);
     // Stopped once the third file has begun; a run that ends first fails the test.
     const CommandResult c = RunCommand(
-        "TMPDIR=" + tmp + " " + KESTROVAN_PRINT_EXE + " --pdf " + dir + sig + ".pdf" + files + " 2>" + dir + sig +
+        "TMPDIR=" + tmp + " " + KESTROVAN_PRINT_EXE + " --pdf " + dir + sig + ".pdf --report " + dir + sig +
+        ".json" + files + " 2>" + dir + sig +
         ".err & pid=$!; while kill -0 $pid 2>/dev/null && ! grep -qs '\\[3/' " + dir + sig +
         ".err; do sleep 0.02; done; kill -" + sig + " $pid; wait $pid; echo $?");
     std::ifstream errFile(dir + sig + ".err");
@@ -181,10 +192,87 @@ TEST(PrintCli, StoppedRunKeepsItsPagesAndCleansUp) {
     EXPECT_NE(err.find("stopped early"), std::string::npos) << sig << ": " << err;
     const int pages = PdfPages(dir + sig + ".pdf");
     EXPECT_GE(pages, 2) << sig;
-    EXPECT_LT(pages, 2000) << sig;
+    EXPECT_LT(pages, 400) << sig;
     for (const auto& e : fs::directory_iterator(tmp))  // (Qt keeps its runtime folder there)
       EXPECT_NE(e.path().filename().string().rfind("kestrovan-", 0), 0u) << sig << ": left " << e.path();
   }
+  // --resume prints exactly the files the stopped run left.
+  int printed = 0;
+  for (const QJsonValue& f : ReportFiles(dir + "INT.json")) printed += f["status"].toString() == "printed";
+  const Result r = Print("--pdf " + dir + "rest.pdf --resume " + dir + "INT.json --report " + dir + "rest.json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const QJsonArray rest = ReportFiles(dir + "rest.json");
+  EXPECT_EQ(printed + rest.size(), 400);
+  for (const QJsonValue& f : rest) EXPECT_EQ(f["status"].toString(), QStringLiteral("printed"));
+}
+
+// Each drawing on its own sheet, as the CAD program's status bar names it;
+// on the default A3 page the larger ones say what they lose.
+TEST(PrintCli, PaperPerDrawingAndPagesThatLoseContent) {
+  REQUIRE_CORPUS(CorpusDir() + "/jww");
+  const std::vector<std::string> files = CorpusDrawings();
+  const std::string dir = jwwtype::TempFolder() + "paper/";
+  fs::create_directories(dir);
+  std::string all;
+  for (const std::string& f : files) all += " '" + f + "'";
+  Result r = Print("--list --paper drawing --report " + dir + "drawing.json" + all);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::map<std::string, std::string> sheets{
+      {"jwmac__Test5", "A1"},          {"jwmac__Test1", "A2"},          {"jwmac__Test2", "A2"},
+      {"jwmac__Test3", "A2"},          {"jwmac__Test4", "A2"},          {"jwmac__Test6", "A2"},
+      {"jwmac__tenkuuritsuhyou", "A0"}, {"jwmac__mokuzou_heimenrei", "A4"}, {"jwwdiff__jww-1", "A4"},
+      {"jwwdiff__jww-2", "A4"}};
+  int pages = 0;
+  for (const QJsonValue& f : ReportFiles(dir + "drawing.json")) {
+    const std::string name = fs::path(f["path"].toString().toStdString()).stem().string();
+    const auto it = sheets.find(name);
+    for (const QJsonValue& p : f["pages"].toArray()) {
+      ++pages;
+      EXPECT_EQ(p["paper"]["name"].toString().toStdString(), it == sheets.end() ? "A3" : it->second) << name;
+    }
+  }
+  EXPECT_GE(pages, 28);
+  // The PDF's pages change paper, also in one document whose first page is a drawing's.
+  const std::string t5 = CorpusDir() + "/jww/jwmac__Test5.jww", a3 = CorpusDir() + "/jww/jwmac__sanpuru.jww";
+  r = Print("--one-document --paper drawing --pdf " + dir + "sheets.pdf " + t5 + " " + a3);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string sizes = RunCommand("pdfinfo -f 1 -l 2 " + dir + "sheets.pdf").output;
+  EXPECT_NE(sizes.find("Page    1 size:  2384 x 1684 pts (A1)"), std::string::npos) << sizes;
+  EXPECT_NE(sizes.find("Page    2 size:  1191 x 842 pts (A3)"), std::string::npos) << sizes;
+  // The defaults: A3 landscape. The A1 drawing says what it loses and what holds it; an A3 drawing does not.
+  r = Print("--pdf " + dir + "t5.pdf " + t5 + " " + a3);
+  EXPECT_EQ(r.status, 0) << r.err;  // content off the paper chosen is a warning only
+  EXPECT_NE(r.err.find("jwmac__Test5.jww, page 1: content off the page: 95 %"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("which A1 holds"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("sanpuru.jww, page"), std::string::npos) << r.err;
+  // Reduced onto A3 (A1 at half size) it fits.
+  r = Print("--pdf " + dir + "t5r.pdf --fit-paper A3 " + t5);
+  EXPECT_EQ(r.err.find("content off the page"), std::string::npos) << r.err;
+}
+
+// --resume prints exactly the files a report says did not print.
+TEST(PrintCli, ResumePrintsWhatARunLeft) {
+  const std::string dir = jwwtype::TempFolder() + "resume/";
+  fs::create_directories(dir);
+  const std::string house = std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww";
+  const std::string site = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
+  std::ofstream(dir + "stopped.json")
+      << "{\"files\":[{\"path\":\"" << house << "\",\"status\":\"printed\"},"
+      << "{\"path\":\"" << site << "\",\"status\":\"stopped\"},"
+      << "{\"path\":\"" << house << "\",\"status\":\"not_reached\"}]}";
+  Result r = Print("--pdf " + dir + "rest.pdf --resume " + dir + "stopped.json --report " + dir + "rest.json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const QJsonArray files = ReportFiles(dir + "rest.json");
+  ASSERT_EQ(files.size(), 2);
+  EXPECT_EQ(files[0]["path"].toString().toStdString(), site);
+  EXPECT_EQ(files[1]["path"].toString().toStdString(), house);
+  EXPECT_EQ(files[1]["status"].toString(), QStringLiteral("printed"));
+  EXPECT_EQ(PdfPages(dir + "rest.pdf"), 2);
+  // A run with nothing left says so; a file that is no report is a usage error.
+  r = Print("--resume " + dir + "rest.json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("nothing to resume"), std::string::npos) << r.err;
+  EXPECT_EQ(Print("--resume " + house).status, 2);
 }
 
 // The CUPS filter on its own, as the scheduler runs it: job arguments, the

@@ -218,15 +218,18 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   fs::remove(dir + "gone.jww");
   w.MakeDevice = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
   const PrintRunResult r = w.StartPrint();
-  std::map<QString, QString> why;
-  for (const RunProblem& p : w.LastRunProblems()) why[QFileInfo(p.Path).fileName()] = p.Reason;
+  std::map<QString, QString> why, page;
+  for (const RunProblem& p : w.LastRunProblems())
+    (p.What == RunProblem::PageWarning ? page : why)[QFileInfo(p.Path).fileName()] = p.Reason;
   EXPECT_EQ(why["blank.jww"], QStringLiteral("印刷するものがありません（ページなし）"));
   EXPECT_EQ(why["empty.jww"], QStringLiteral("空のファイルです"));
   EXPECT_EQ(why["notes.jww"], QStringLiteral("図面ファイルではありません"));
   EXPECT_EQ(why["gone.jww"], QStringLiteral("ファイルがありません"));
   EXPECT_TRUE(why["damaged.jww"].startsWith(QStringLiteral("ファイルが壊れています")));
   EXPECT_EQ(why.count("site-plan.jww"), 0u);
-  EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、白紙 1。")
+  // The site plan is wider than the recording device's 254 x 203 mm page: its page says so.
+  EXPECT_TRUE(page["site-plan.jww"].startsWith(QStringLiteral("2ページ目：用紙からはみ出しています"))) << page["site-plan.jww"].toStdString();
+  EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、白紙 1、警告 1。")
                                 .arg(r.Pages)
                                 .arg(r.FilesPrinted));
   EXPECT_EQ(r.FilesPrinted, 2);
@@ -265,6 +268,7 @@ TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
   out.PdfPath = QString::fromStdString(dir + "図面集.pdf");
   out.Paper = "A4";
   out.Page = OrientedPage(PaperSize{210, 297}, false, 300);
+  out.PaperChoice = PaperMode::Drawing;  // 用紙：図面の用紙
   {
     TForm1 w({}, defaults, false);
     w.SetOutput(out);
@@ -279,6 +283,7 @@ TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
   SettingsFileExtras extras;
   EXPECT_EQ(ReadSettingsFile(defaults.toStdString(), SettingsForm::Window, s, extras), SettingsReadResult::Opened);
   EXPECT_EQ(extras.KeptOutput.Paper, "A4");
+  EXPECT_EQ(extras.KeptOutput.PaperMode, "drawing");
   // A printer that has gone away is said, and a run does not print into a PDF instead.
   OutputChoice gone;
   gone.Pdf = false;

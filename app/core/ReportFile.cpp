@@ -1,0 +1,152 @@
+#include "app/core/ReportFile.h"
+
+#include <cmath>
+
+#include "app/core/DrawingPaper.h"
+#include "app/core/Json.h"
+#include "util/CodePage.h"
+#include "util/Files.h"
+
+void RunRecorder::Start(const std::vector<std::string>& files) {
+  files_.assign(files.size(), FileRecord());
+  settled_.assign(files.size(), false);
+  for (size_t i = 0; i < files.size(); ++i) files_[i].Path = files[i];
+  started_ = false;
+}
+
+FileRecord* RunRecorder::Current() { return started_ && current_ < files_.size() ? &files_[current_] : nullptr; }
+
+void RunRecorder::FileStarted(size_t index) {
+  current_ = index;
+  started_ = true;
+  if (FileRecord* f = Current()) f->Status = "printed";
+}
+
+void RunRecorder::PassedOver(const std::string& why) {
+  if (FileRecord* f = Current()) {
+    f->Status = "passed_over";
+    f->Reason = why;
+    settled_[current_] = true;
+  }
+}
+
+void RunRecorder::Damaged(const std::string& why) {
+  if (FileRecord* f = Current()) {
+    f->Status = "damaged";
+    f->Reason = why;
+  }
+}
+
+void RunRecorder::Warning(const std::string& what) {
+  if (FileRecord* f = Current()) f->Warnings.push_back(what);
+}
+
+void RunRecorder::NothingToPrint() {
+  if (FileRecord* f = Current()) {
+    if (f->Status == "printed") f->Status = "blank";
+    settled_[current_] = true;
+  }
+}
+
+void RunRecorder::Page(const PageReport& page) {
+  if (FileRecord* f = Current()) f->Pages.push_back(page);
+}
+
+void RunRecorder::Finish(const PrintRunResult& result, bool stoppedInside, bool outputLost) {
+  if (FileRecord* f = Current()) {
+    if (result.OutputFailed && !settled_[current_])
+      f->Status = "not_written";
+    else if (result.Stopped && stoppedInside && !settled_[current_])
+      f->Status = "stopped";
+  }
+  if (!outputLost) return;
+  for (FileRecord& f : files_)
+    if (f.Status == "printed" || f.Status == "damaged" || f.Status == "stopped") f.Status = "not_written";
+}
+
+bool PrintAgain(const std::string& status) {
+  return status == "passed_over" || status == "stopped" || status == "not_reached" || status == "not_written";
+}
+
+namespace {
+
+void WriteWarning(JsonWriter& j, const PageWarning& w) {
+  j.BeginObject().Key("kind").String(WarningKey(w.What)).Key("text").String(DescribeWarning(w));
+  switch (w.What) {
+    case PageWarning::Kind::OffPage:
+      j.Key("share").Number(std::round(w.OffShare * 1000) / 1000);
+      j.Key("needed_width_mm").Number(std::round(w.NeededWidthMm));
+      j.Key("needed_height_mm").Number(std::round(w.NeededHeightMm));
+      if (w.HoldingSheet.empty())
+        j.Key("sheet").Null();
+      else
+        j.Key("sheet").String(w.HoldingSheet);
+      break;
+    case PageWarning::Kind::ImageMissing:
+      j.Key("image").String(util::Cp932ToUtf8(w.Name));
+      break;
+    case PageWarning::Kind::FontReplaced:
+      j.Key("face").String(util::Cp932ToUtf8(w.Name)).Key("used").String(w.UsedInstead);
+      break;
+    case PageWarning::Kind::LayersLeftOut:
+      j.Key("hidden_layers").Int(w.HiddenLayers).Key("hidden_entities").Int(w.HiddenEntities);
+      j.Key("display_only_layers").Int(w.DisplayOnlyLayers).Key("display_only_entities").Int(w.DisplayOnlyEntities);
+      break;
+    case PageWarning::Kind::SheetUnknown:
+      j.Key("paper_code").Int(w.PaperCode);
+      break;
+    case PageWarning::Kind::Blank:
+    case PageWarning::Kind::BackgroundOnly:
+      break;
+  }
+  j.EndObject();
+}
+
+}  // namespace
+
+std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummaryFields& run) {
+  JsonWriter j;
+  j.BeginObject();
+  j.Key("program").String("kestrovan-print");
+  j.Key("output").String(run.Output);
+  j.Key("list_only").Bool(run.Listing);
+  j.Key("stopped").Bool(run.Stopped);
+  j.Key("pages").Int(run.Pages);
+  j.Key("exit_status").Int(run.ExitStatus);
+  j.Key("files").BeginArray();
+  for (const FileRecord& f : files) {
+    j.BeginObject().Key("path").String(f.Path).Key("status").String(f.Status);
+    if (!f.Reason.empty()) j.Key("reason").String(f.Reason);
+    j.Key("warnings").BeginArray();
+    for (const std::string& w : f.Warnings) j.String(w);
+    j.EndArray();
+    j.Key("pages").BeginArray();
+    for (const PageReport& p : f.Pages) {
+      j.BeginObject().Key("page").Int(p.Number).Key("title").String(util::Cp932ToUtf8(p.Title));
+      if (p.LayerGroup >= 0) j.Key("layer_group").Int(p.LayerGroup);
+      const std::string name = PaperName(p.PaperWidthMm, p.PaperHeightMm);
+      j.Key("paper").BeginObject();
+      if (name.empty())
+        j.Key("name").Null();
+      else
+        j.Key("name").String(name);
+      j.Key("width_mm").Number(p.PaperWidthMm).Key("height_mm").Number(p.PaperHeightMm);
+      j.Key("orientation").String(p.PaperWidthMm >= p.PaperHeightMm ? "landscape" : "portrait");
+      j.EndObject();
+      j.Key("warnings").BeginArray();
+      for (const PageWarning& w : p.Warnings) WriteWarning(j, w);
+      j.EndArray();
+      j.EndObject();
+    }
+    j.EndArray();
+    j.EndObject();
+  }
+  j.EndArray();
+  j.EndObject();
+  return j.Text() + "\n";
+}
+
+util::Status WriteRunReport(const std::string& path, const std::vector<FileRecord>& files,
+                            const RunSummaryFields& run) {
+  return util::ReplaceFile(path, RunReportJson(files, run));
+}
