@@ -157,27 +157,20 @@ struct Options {
   int dpi = 600;
   bool pageGiven = false;
   bool rotateGiven = false;
+  bool answered = false;  // --help, --version, or nothing to resume: nothing to print
 };
 
-[[noreturn]] void Usage(const std::string& message) {
-  std::fprintf(stderr, "kestrovan-print: %s\n\n%s", message.c_str(), kUsage);
-  std::exit(2);
-}
-
-double RealArg(const std::string& flag, const char* value) {
-  double v;
-  if (!util::ParseReal(value, v)) Usage(flag + " takes a number, not \"" + value + "\"");
-  return v;
-}
+// A command line that cannot be run: main says why, with the usage, and exits 2.
+util::Status Usage(const std::string& message) { return util::Status::Failure(message); }
 
 // The files a reported run did not print, in the report's order.
-std::vector<std::string> ResumeFiles(const std::string& report) {
+util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
   QFile file(QString::fromStdString(report));
-  if (!file.open(QIODevice::ReadOnly)) Usage("cannot read the report " + report);
+  if (!file.open(QIODevice::ReadOnly)) return Usage("cannot read the report " + report);
   QJsonParseError error;
   const QJsonDocument doc = QJsonDocument::fromJson(file.read(64 << 20), &error);
   const QJsonValue files = doc.object().value("files");
-  if (doc.isNull() || !files.isArray()) Usage(report + " is not a kestrovan-print report");
+  if (doc.isNull() || !files.isArray()) return Usage(report + " is not a kestrovan-print report");
   std::vector<std::string> out;
   for (const QJsonValue& f : files.toArray()) {
     const std::string path = f.toObject().value("path").toString().toStdString();
@@ -186,21 +179,27 @@ std::vector<std::string> ResumeFiles(const std::string& report) {
   return out;
 }
 
-Options Parse(int argc, char** argv) {
+util::Result<Options> Parse(int argc, char** argv) {
   Options o;
   PrintSettings& s = o.settings;
+  static const char* const kTakesValue[] = {"--pdf", "--png", "--printer", "--paper", "--fit-paper", "--report",
+                                            "--resume", "--dpi", "--settings", "--import-pens",
+                                            "--import-line-types", "--save-settings"};
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    auto value = [&]() -> const char* {
-      if (i + 1 >= argc) Usage(a + " needs a value");
-      return argv[++i];
-    };
+    const PrintOption* option = a.compare(0, 2, "--") == 0 ? FindPrintOption(a.substr(2)) : nullptr;
+    bool takesValue = option && option->TakesValue;
+    for (const char* flag : kTakesValue) takesValue = takesValue || a == flag;
+    if (takesValue && i + 1 >= argc) return Usage(a + " needs a value");
+    auto value = [&]() -> const char* { return argv[++i]; };
     if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
-      std::exit(0);
+      o.answered = true;
+      return o;
     } else if (a == "--version") {
       std::printf("kestrovan-print %s\n", KESTROVAN_VERSION);
-      std::exit(0);
+      o.answered = true;
+      return o;
     } else if (a == "--pdf") {
       o.pdf = value();
     } else if (a == "--png") {
@@ -211,16 +210,16 @@ Options Parse(int argc, char** argv) {
     } else if (a == "--paper") {
       const std::string v = value();
       if (v == "drawing") {
-        if (o.paperMode == PaperMode::ReducedToGiven) Usage("--paper drawing and --fit-paper exclude each other");
+        if (o.paperMode == PaperMode::ReducedToGiven) return Usage("--paper drawing and --fit-paper exclude each other");
         o.paperMode = PaperMode::Drawing;
         continue;
       }
-      if (!ParsePaperSize(v, o.paper)) Usage("unknown paper size " + v);
+      if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
       o.pageGiven = true;
     } else if (a == "--fit-paper") {
       const std::string v = value();
-      if (o.paperMode == PaperMode::Drawing) Usage("--paper drawing and --fit-paper exclude each other");
-      if (!ParsePaperSize(v, o.paper)) Usage("unknown paper size " + v);
+      if (o.paperMode == PaperMode::Drawing) return Usage("--paper drawing and --fit-paper exclude each other");
+      if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
       o.paperMode = PaperMode::ReducedToGiven;
       o.pageGiven = true;
     } else if (a == "--report") {
@@ -231,20 +230,22 @@ Options Parse(int argc, char** argv) {
       o.orientation = a == "--landscape";
       o.pageGiven = true;
     } else if (a == "--dpi") {
-      const double d = RealArg(a, value());
-      if (d < 72 || d > 2400 || d != static_cast<int>(d)) Usage("--dpi takes a whole number 72..2400");
+      const std::string v = value();
+      double d = 0;
+      if (!util::ParseReal(v, d) || d < 72 || d > 2400 || d != static_cast<int>(d))
+        return Usage("--dpi takes a whole number 72..2400, not \"" + v + "\"");
       o.dpi = static_cast<int>(d);
       o.pageGiven = true;
-    } else if (const PrintOption* option = a.compare(0, 2, "--") == 0 ? FindPrintOption(a.substr(2)) : nullptr) {
+    } else if (option) {
       const std::string v = option->TakesValue ? value() : "";
       std::string error;
-      if (!option->Apply(s, a, v, error)) Usage(error);
+      if (!option->Apply(s, a, v, error)) return Usage(error);
       if (a == "--rotate") o.rotateGiven = true;
     } else if (a == "--settings") {
       const std::string file = value();
       const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);
-      if (r == SettingsReadResult::NoFile) Usage("there is no settings file " + file);
-      if (r == SettingsReadResult::NotSettings) Usage(file + " is not a Kestrovan settings file");
+      if (r == SettingsReadResult::NoFile) return Usage("there is no settings file " + file);
+      if (r == SettingsReadResult::NotSettings) return Usage(file + " is not a Kestrovan settings file");
       if (r == SettingsReadResult::Damaged)
         std::fprintf(stderr, "kestrovan-print: warning: %s is damaged; using what could be read\n", file.c_str());
       ClampSettings(s);
@@ -254,7 +255,7 @@ Options Parse(int argc, char** argv) {
       TgraAttribute& attr = UnitGraAtt::GraAttribute();
       const UnitGraAtt::FixedResolution dpi600(600);
       const ImportResult r = pens ? ImportPensFrom(file, s, attr, &dpi600) : ImportLineTypesFrom(file, s, attr);
-      if (!r) Usage(a + ": " + r.Why());
+      if (!r) return Usage(a + ": " + r.Why());
       // Taking a table over means printing with it.
       (pens ? s.PenSource : s.LineTypeSource) = 1;
     } else if (a == "--save-settings") {
@@ -262,26 +263,29 @@ Options Parse(int argc, char** argv) {
     } else if (a == "--list") {
       o.list = true;
     } else if (a.size() > 1 && a[0] == '-') {
-      Usage("unknown option " + a);
+      return Usage("unknown option " + a);
     } else {
       o.files.push_back(a);
     }
   }
   const int outputs = !o.pdf.empty() + !o.pngDir.empty() + o.printerGiven;
-  if (outputs > 1) Usage("choose one of --pdf, --png and --printer");
+  if (outputs > 1) return Usage("choose one of --pdf, --png and --printer");
   ClampSettings(s);
   if (!o.resume.empty()) {
-    if (!o.files.empty()) Usage("--resume takes its files from the report; name no files with it");
-    o.files = ResumeFiles(o.resume);
+    if (!o.files.empty()) return Usage("--resume takes its files from the report; name no files with it");
+    const util::Result<std::vector<std::string>> left = ResumeFiles(o.resume);
+    if (!left) return left.GetStatus();
+    o.files = left.Value();
     if (o.files.empty()) {
       std::fprintf(stderr, "kestrovan-print: every file of the run in %s printed; nothing to resume\n",
                    o.resume.c_str());
-      std::exit(0);
+      o.answered = true;
+      return o;
     }
   }
   if (o.files.empty())
     for (const std::string& f : o.extras.Files) o.files.push_back(util::Cp932ToUtf8(f));
-  if (o.files.empty() && o.saveSettings.empty()) Usage("no drawing files given");
+  if (o.files.empty() && o.saveSettings.empty()) return Usage("no drawing files given");
   // The drawing's own print settings carry their own turn.
   if (o.rotateGiven && s.PrintMethod == 0)
     std::fprintf(stderr,
@@ -353,7 +357,13 @@ class ListingDevice : public PrintDevice {
 };
 
 int main(int argc, char** argv) {
-  Options o = Parse(argc, argv);
+  util::Result<Options> parsed = Parse(argc, argv);
+  if (!parsed) {
+    std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), kUsage);
+    return 2;
+  }
+  Options& o = parsed.Value();
+  if (o.answered) return 0;
   if (!o.saveSettings.empty()) {
     SettingsFileExtras extras = o.extras;
     extras.Files.clear();
