@@ -193,12 +193,12 @@ int main(int argc, char** argv) {
       JobObserver observer(title);
       PrintRun run(model, *device, settings, observer);
       const PrintRunResult r = run.Run({drawing});
-      const bool finished = device->Finish();
+      const util::Status finished = device->Finish();
       jwwtype::RemoveTempFolder();
       if (r.Stopped) {
         Message("INFO", "the job was stopped");
       } else if (r.OutputFailed || !finished) {
-        Message("ERROR", "the PDF could not be written: " + (r.Error.empty() ? device->LastError() : r.Error));
+        Message("ERROR", "the PDF could not be written: " + (r.Error.empty() ? finished.Why() : r.Error));
       } else if (!observer.failed && r.Pages > 0) {
         FILE* f = std::fopen(pdf.c_str(), "rb");
         if (f && CopyStream(f, stdout)) {

@@ -317,15 +317,15 @@ class ListingDevice : public PrintDevice {
   int PageWidthPx() const override { return w_; }
   int PageHeightPx() const override { return h_; }
   // The pages are told by the run's observer, with their warnings.
-  bool BeginPrintDocument(const std::string&) override {
+  util::Status BeginPrintDocument(const std::string&) override {
     ++pages_;
-    return true;
+    return util::Status();
   }
-  bool NewPrintPage() override {
+  util::Status NewPrintPage() override {
     ++pages_;
-    return true;
+    return util::Status();
   }
-  bool EndPrintDocument() override { return true; }
+  util::Status EndPrintDocument() override { return util::Status(); }
   Canvas& PageCanvas() override { return canvas_; }
   int PagesPrinted() const override { return pages_; }
   bool SelectPaper(double widthMm, double heightMm) override {
@@ -398,12 +398,12 @@ int main(int argc, char** argv) {
     device = std::make_unique<ListingDevice>(setup);
     where = "the list";
   } else if (o.printerGiven) {
-    std::string error;
-    device = platform::MakeCupsPrintService(o.printer, o.pageGiven ? &setup : nullptr, error);
-    if (!device) {
-      std::fprintf(stderr, "kestrovan-print: %s\n", error.c_str());
+    auto printer = platform::MakeCupsPrintService(o.printer, o.pageGiven ? &setup : nullptr);
+    if (!printer) {
+      std::fprintf(stderr, "kestrovan-print: %s\n", printer.Why().c_str());
       return 2;
     }
+    device = std::move(printer.Value());
     where = "printer " + o.printer;
   } else if (!o.pngDir.empty()) {
     device = platform::MakePngPrintService(o.pngDir, setup);
@@ -419,7 +419,7 @@ int main(int argc, char** argv) {
   PrintRun run(drawing, *device, o.settings, observer);
   run.SetPaperMode(o.paperMode);
   const PrintRunResult r = run.Run(o.files);
-  const bool finished = device->Finish();
+  const util::Status finished = device->Finish();
   jwwtype::RemoveTempFolder();
 
   // The report, whatever the outcome; one PDF not written loses every page.
@@ -447,7 +447,7 @@ int main(int argc, char** argv) {
 
   if (failed) {
     std::fprintf(stderr, "kestrovan-print: no output could be written: %s\n",
-                 (r.Error.empty() ? device->LastError() : r.Error).c_str());
+                 (r.Error.empty() ? finished.Why() : r.Error).c_str());
     return 2;
   }
   std::fprintf(stderr, "kestrovan-print: %d page%s from %d of %zu file%s to %s%s\n", r.Pages,

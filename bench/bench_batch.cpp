@@ -77,14 +77,14 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
       auto device = platform::MakePdfPrintService(out, {420, 297, 600});
       TJwwData d;
       PrintRun(d, *device, s, quiet).Run({files.front()});
-      device->Finish();
+      (void)device->Finish();
     }
     afterFirst = ResidentMiB();
     const auto start = std::chrono::steady_clock::now();
     auto device = platform::MakePdfPrintService(out, {420, 297, 600});
     TJwwData d;
     pages = PrintRun(d, *device, s, probe).Run(files).Pages;
-    device->Finish();
+    (void)device->Finish();
     device.reset();
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     afterRun = ResidentMiB();
@@ -92,7 +92,7 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
     auto again = platform::MakePdfPrintService(out, {420, 297, 600});
     TJwwData d2;
     PrintRun(d2, *again, s, quiet).Run(files);
-    again->Finish();
+    (void)again->Finish();
     again.reset();
     afterSecondRun = ResidentMiB();
   }
@@ -123,7 +123,7 @@ void BM_PdfBytesPerPage_Kestrovan(benchmark::State& state) {
     auto device = platform::MakePdfPrintService(out, {420, 297, 600});
     TJwwData d;
     PrintRun(d, *device, s, quiet).Run({path});
-    device->Finish();
+    (void)device->Finish();
   }
   state.counters["pdf_bytes_per_page"] = static_cast<double>(fs::file_size(out));
 }

@@ -96,26 +96,25 @@ class PdfPrintService : public FilePrintServiceBase {
  public:
   PdfPrintService(const std::string& path, const PageSetup& s, const std::string& title)
       : FilePrintServiceBase(s), path_(path), title_(title) {}
-  ~PdfPrintService() override { Finish(); }
+  ~PdfPrintService() override { (void)Finish(); }
 
   std::string PrinterName() const override { return "PDF"; }
 
   // The documents' titles are not the file's: that is chosen when it is finished.
-  bool BeginPrintDocument(const std::string& /*sjisTitle*/) override {
+  util::Status BeginPrintDocument(const std::string& /*sjisTitle*/) override {
     if (open_) return NewPrintPage();  // one file holds every document of the run
     // A device, a FIFO or a folder at the path (or behind a link) is never replaced.
-    if (util::IsOtherThanRegularFile(path_)) {
-      error_ = "cannot write " + path_ + ": it is not a regular file";
-      return false;
-    }
+    if (util::IsOtherThanRegularFile(path_))
+      return util::Status::Failure("cannot write " + path_ + ": it is not a regular file");
     // Written beside the target and put in its place only when complete, so
     // a failed run never leaves a broken file where a good one was.
     file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
     // Unbuffered, so a write the disk refuses fails at once.
     if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-      error_ = "cannot write " + path_ + ": " + file_->errorString().toStdString();
+      const util::Status failed =
+          util::Status::Failure("cannot write " + path_ + ": " + file_->errorString().toStdString());
       file_.reset();
-      return false;
+      return failed;
     }
     checked_ = std::make_unique<CheckedWrites>(file_.get());
     pdf_ = std::make_unique<QBuffer>();
@@ -125,35 +124,33 @@ class PdfPrintService : public FilePrintServiceBase {
     SetWriterPaper();
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(writer_.get())) {
-      error_ = "cannot write " + path_;
       painter_.reset();
       writer_.reset();
       pdf_.reset();
       checked_.reset();
       file_.reset();
-      return false;
+      return util::Status::Failure("cannot write " + path_);
     }
     open_ = true;
     StartPage();
-    return true;
+    return util::Status();
   }
 
-  bool NewPrintPage() override {
-    if (!open_) return false;
+  util::Status NewPrintPage() override {
+    if (!open_) return util::Status::Failure("no document is open for " + path_);
     canvas_->Flush();
     // A page of another paper than the last (each drawing on its own sheet).
     if (setup_.PaperWidthMm != writerPaper_.PaperWidthMm || setup_.PaperHeightMm != writerPaper_.PaperHeightMm)
       SetWriterPaper();
-    if (!writer_->newPage()) {
-      error_ = "cannot add a page to " + path_;
-      return false;
-    }
+    if (!writer_->newPage()) return util::Status::Failure("cannot add a page to " + path_);
     StartPage();
-    return true;
+    return util::Status();
   }
 
   // Documents end as pages; the file is finished when the service is.
-  bool EndPrintDocument() override { return open_; }
+  util::Status EndPrintDocument() override {
+    return open_ ? util::Status() : util::Status::Failure("no document is open for " + path_);
+  }
 
   Canvas& PageCanvas() override { return *canvas_; }
 
@@ -174,8 +171,8 @@ class PdfPrintService : public FilePrintServiceBase {
     }
   }
 
-  bool Finish() override {
-    if (!open_) return true;
+  util::Status Finish() override {
+    if (!open_) return util::Status();
     open_ = false;
     canvas_.reset();
     bool ok = painter_->end();
@@ -185,23 +182,22 @@ class PdfPrintService : public FilePrintServiceBase {
     if (ok)
       ok = WritePdfWithOutline(pdf_->data().constData(), static_cast<size_t>(pdf_->data().size()), notes_,
                                {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_, why);
+    util::Status done;
     if (!ok || checked_->Failed()) {
       // Cut short, or not made: the earlier file stays where it was.
-      error_ = "cannot write " + path_ + ": " +
-               (checked_->Failed() ? std::string("a write failed (is the disk full?)") : why) +
-               "; an earlier file there is kept";
+      done = util::Status::Failure("cannot write " + path_ + ": " +
+                                   (checked_->Failed() ? std::string("a write failed (is the disk full?)") : why) +
+                                   "; an earlier file there is kept");
       file_->cancelWriting();
       file_->commit();
-      ok = false;
-    } else {
-      ok = file_->commit() && ok;
-      if (!ok) error_ = "cannot write " + path_ + ": " + file_->errorString().toStdString();
+    } else if (!file_->commit()) {
+      done = util::Status::Failure("cannot write " + path_ + ": " + file_->errorString().toStdString());
     }
     checked_.reset();
     file_.reset();
     pdf_.reset();
     notes_.clear();
-    return ok;
+    return done;
   }
 
  private:
@@ -251,32 +247,32 @@ class PdfPrintService : public FilePrintServiceBase {
 // PNG file, or a list for the preview).
 class RasterPrintService : public FilePrintServiceBase {
  public:
-  // The sink gets the page and its number from 1; false means it failed
-  // (it sets the reason).
-  using Sink = std::function<bool(const QImage& page, int number, std::string& error)>;
-  RasterPrintService(const PageSetup& s, std::string name, std::function<bool(std::string&)> prepare, Sink sink)
+  // The sink gets the page and its number from 1.
+  using Sink = std::function<util::Status(const QImage& page, int number)>;
+  RasterPrintService(const PageSetup& s, std::string name, std::function<util::Status()> prepare, Sink sink)
       : FilePrintServiceBase(s), name_(std::move(name)), prepare_(std::move(prepare)), sink_(std::move(sink)) {}
-  ~RasterPrintService() override { FlushPage(); }
+  ~RasterPrintService() override { (void)FlushPage(); }
 
   std::string PrinterName() const override { return name_; }
-  bool BeginPrintDocument(const std::string&) override {
-    if (prepare_ && !prepare_(error_)) return false;
+  util::Status BeginPrintDocument(const std::string&) override {
+    if (prepare_) {
+      const util::Status prepared = prepare_();
+      if (!prepared) return prepared;
+    }
     return StartPage();
   }
-  bool NewPrintPage() override {
-    if (!FlushPage()) return false;
+  util::Status NewPrintPage() override {
+    const util::Status flushed = FlushPage();
+    if (!flushed) return flushed;
     return StartPage();
   }
-  bool EndPrintDocument() override { return FlushPage(); }
+  util::Status EndPrintDocument() override { return FlushPage(); }
   Canvas& PageCanvas() override { return *canvas_; }
 
  private:
-  bool StartPage() {
+  util::Status StartPage() {
     image_ = QImage(widthPx_, heightPx_, QImage::Format_RGB32);
-    if (image_.isNull()) {
-      error_ = "not enough memory for a page of that size and resolution";
-      return false;
-    }
+    if (image_.isNull()) return util::Status::Failure("not enough memory for a page of that size and resolution");
     image_.fill(Qt::white);
     const int dpm = static_cast<int>(std::lround(setup_.Dpi / 0.0254));
     image_.setDotsPerMeterX(dpm);
@@ -284,21 +280,21 @@ class RasterPrintService : public FilePrintServiceBase {
     painter_ = std::make_unique<QPainter>(&image_);
     canvas_ = std::make_unique<QtCanvas>(painter_.get());
     ++pages_;
-    return true;
+    return util::Status();
   }
 
-  bool FlushPage() {
-    if (!painter_) return true;
+  util::Status FlushPage() {
+    if (!painter_) return util::Status();
     canvas_.reset();
     painter_->end();
     painter_.reset();
-    const bool ok = sink_(image_, pages_, error_);
+    const util::Status sunk = sink_(image_, pages_);
     image_ = QImage();
-    return ok;
+    return sunk;
   }
 
   std::string name_;
-  std::function<bool(std::string&)> prepare_;
+  std::function<util::Status()> prepare_;
   Sink sink_;
   QImage image_;
   std::unique_ptr<QPainter> painter_;
@@ -319,7 +315,7 @@ class CupsPrintService : public PrintService {
     }
     printer_.setFullPage(false);
   }
-  ~CupsPrintService() override { EndPrintDocument(); }
+  ~CupsPrintService() override { (void)EndPrintDocument(); }
 
   std::string PrinterName() const override {
     if (!chosen_) return util::Utf8ToCp932(msg::kDefaultPrinter);
@@ -334,32 +330,34 @@ class CupsPrintService : public PrintService {
   int PagesPrinted() const override { return pages_; }
   std::string FaceUsedInstead(const std::string& sjisFace) override { return FontInstead(sjisFace); }
 
-  bool BeginPrintDocument(const std::string& sjisTitle) override {
+  util::Status BeginPrintDocument(const std::string& sjisTitle) override {
     printer_.setDocName(FromSjis(PrintJobTitle(sjisTitle)));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(&printer_)) {
-      error_ = "the printer " + printer_.printerName().toStdString() + " does not accept the job";
       painter_.reset();
-      return false;
+      return util::Status::Failure("the printer " + printer_.printerName().toStdString() + " does not accept the job");
     }
     canvas_ = std::make_unique<QtCanvas>(painter_.get());
     pages_ = 1;
-    return true;
+    return util::Status();
   }
-  bool NewPrintPage() override {
-    if (!painter_) return false;
+  util::Status NewPrintPage() override {
+    if (!painter_) return util::Status::Failure("no job is open on the printer");
     canvas_->Flush();
-    if (!printer_.newPage()) return false;
+    if (!printer_.newPage())
+      return util::Status::Failure("the printer " + printer_.printerName().toStdString() + " took no further page");
     canvas_->Invalidate();
     ++pages_;
-    return true;
+    return util::Status();
   }
-  bool EndPrintDocument() override {
-    if (!painter_) return true;
+  util::Status EndPrintDocument() override {
+    if (!painter_) return util::Status();
     canvas_.reset();
     const bool ok = painter_->end();
     painter_.reset();
-    return ok;
+    if (!ok)
+      return util::Status::Failure("the job could not be sent to the printer " + printer_.printerName().toStdString());
+    return util::Status();
   }
   Canvas& PageCanvas() override { return *canvas_; }
 
@@ -382,17 +380,14 @@ std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const 
   const QString folder = QString::fromUtf8(dir.c_str());
   return std::make_unique<RasterPrintService>(
       setup, "PNG",
-      [dir, folder](std::string& error) {
-        if (QDir().mkpath(folder)) return true;
-        error = "cannot create the folder " + dir;
-        return false;
+      [dir, folder]() {
+        if (QDir().mkpath(folder)) return util::Status();
+        return util::Status::Failure("cannot create the folder " + dir);
       },
-      [folder](const QImage& page, int number, std::string& error) {
+      [folder](const QImage& page, int number) {
         const QString file = folder + QString("/page-%1.png").arg(number, 4, 10, QChar('0'));
-        if (util::IsOtherThanRegularFile(file.toStdString())) {
-          error = "cannot write " + file.toStdString() + ": it is not a regular file";
-          return false;
-        }
+        if (util::IsOtherThanRegularFile(file.toStdString()))
+          return util::Status::Failure("cannot write " + file.toStdString() + ": it is not a regular file");
         // Beside its name first, and put in place only when the whole page is
         // on the disk: a full disk leaves no cut-short page behind.
         QSaveFile out(file);
@@ -400,39 +395,32 @@ std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const 
           CheckedWrites checked(&out);
           const bool saved = page.save(&checked, "PNG") && !checked.Failed();
           if (!saved) out.cancelWriting();
-          if (out.commit() && saved) return true;
+          if (out.commit() && saved) return util::Status();
         }
-        error = "cannot write " + file.toStdString() + " (is the disk full?)";
-        return false;
+        return util::Status::Failure("cannot write " + file.toStdString() + " (is the disk full?)");
       });
 }
 
 std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages) {
   return std::make_unique<RasterPrintService>(setup, "preview", nullptr,
-                                              [pages](const QImage& page, int, std::string&) {
+                                              [pages](const QImage& page, int) {
                                                 pages->push_back(page);
-                                                return true;
+                                                return util::Status();
                                               });
 }
 
-std::unique_ptr<PrintService> MakeCupsPrintService(const std::string& name, const PageSetup* request,
-                                                   std::string& error) {
+util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::string& name,
+                                                                 const PageSetup* request) {
   QPrinterInfo info;
   if (name.empty()) {
     info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
-      error = "no default printer is set up";
-      return nullptr;
-    }
+    if (info.isNull()) return util::Status::Failure("no default printer is set up");
   } else {
     // Qt falls back to the default printer for an unknown name: check first.
     info = QPrinterInfo::printerInfo(QString::fromUtf8(name.c_str()));
-    if (info.isNull()) {
-      error = "there is no printer called " + name;
-      return nullptr;
-    }
+    if (info.isNull()) return util::Status::Failure("there is no printer called " + name);
   }
-  return std::make_unique<CupsPrintService>(info, !name.empty(), request);
+  return std::unique_ptr<PrintService>(std::make_unique<CupsPrintService>(info, !name.empty(), request));
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/PrintDevice.h"
+#include "util/Status.h"
 
 namespace platform {
 
@@ -26,9 +27,9 @@ std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup);
 // Pages kept in memory (for a preview); every page is appended to `pages`.
 std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages);
-// A CUPS queue by name, or the default printer when the name is empty.
-// Null (with the reason in `error`) when there is no such printer.
-std::unique_ptr<PrintService> MakeCupsPrintService(const std::string& name, const PageSetup* request,
-                                                   std::string& error);
+// A CUPS queue by name, or the default printer when the name is empty;
+// fails when there is no such printer.
+util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::string& name,
+                                                                 const PageSetup* request);
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include "attr/UnitGraAtt.h"
 #include "render/Canvas.h"
+#include "util/Status.h"
 
 // The page the PDF and PNG "printers" make, or what is asked of a printer.
 struct PageSetup {
@@ -36,14 +37,15 @@ class PrintDevice : public UnitGraAtt::PrinterResolution {
   static double PxToMm(int px, int dpi);
 
   // Begins a document; the title (Shift-JIS) is cut to 31 bytes without
-  // splitting a character. False (see LastError) when nothing can be written.
-  virtual bool BeginPrintDocument(const std::string& sjisTitle) = 0;
-  virtual bool NewPrintPage() = 0;
-  virtual bool EndPrintDocument() = 0;
+  // splitting a character. Each of these fails, saying why, when what it
+  // should write cannot be written.
+  virtual util::Status BeginPrintDocument(const std::string& sjisTitle) = 0;
+  virtual util::Status NewPrintPage() = 0;
+  virtual util::Status EndPrintDocument() = 0;
   // Completes what the device writes (a PDF file is put in place here).
-  virtual bool Finish() { return true; }
+  virtual util::Status Finish() { return util::Status(); }
   // Abandons the document in progress, keeping the pages already drawn.
-  virtual void AbortPrintDocument() { EndPrintDocument(); }
+  virtual void AbortPrintDocument() { (void)EndPrintDocument(); }
   // What the page just begun shows: the drawing file (its path, bytes as on
   // disk) and, on a page per layer group, the group's number 0..15 and name
   // (Shift-JIS); -1 and "" for the whole drawing. A PDF keeps these as its
@@ -62,12 +64,7 @@ class PrintDevice : public UnitGraAtt::PrinterResolution {
   // prints as asked or the device cannot tell.
   virtual std::string FaceUsedInstead(const std::string& /*sjisFace*/) { return std::string(); }
 
-  const std::string& LastError() const { return error_; }
-
   int HorizontalDpi() const override { return PrinterDpiX(); }
-
- protected:
-  std::string error_;
 };
 
 // The job title as the print service shows it: 31 bytes at most, never

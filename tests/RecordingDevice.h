@@ -24,18 +24,18 @@ class RecordingDevice : public PrintDevice {
   int PaperHeightPx() const override { return 800; }
   int PageWidthPx() const override { return 1000; }
   int PageHeightPx() const override { return 800; }
-  bool BeginPrintDocument(const std::string& t) override {
+  util::Status BeginPrintDocument(const std::string& t) override {
     log->push_back("begin " + PrintJobTitle(t));
-    return true;
+    return util::Status();
   }
-  bool NewPrintPage() override {
+  util::Status NewPrintPage() override {
     log->push_back("new");
-    return true;
+    return util::Status();
   }
-  bool EndPrintDocument() override {
+  util::Status EndPrintDocument() override {
     log->push_back("end");
     if (onEnd) onEnd();
-    return true;
+    return util::Status();
   }
   Canvas& PageCanvas() override { return canvas; }
   int PagesPrinted() const override { return 0; }

@@ -60,11 +60,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   // With each drawing on its own paper, the one document begins with its
   // first page, so that page has its drawing's paper.
   documentBegun_ = s_.OneDocument && paperMode_ != PaperMode::Drawing;
-  if (documentBegun_ && !device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle))) {
-    result_.OutputFailed = true;
-    result_.Error = device_.LastError();
-    return result_;
-  }
+  if (documentBegun_ && !Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)))) return result_;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
     if (observer_.StopRequested()) {
@@ -92,10 +88,11 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     }
   }
   // A run that printed nothing still begins and ends its one document.
-  if (s_.OneDocument && !documentBegun_ && !result_.OutputFailed) documentBegun_ = device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle));
-  if (s_.OneDocument && !device_.EndPrintDocument() && !result_.OutputFailed) {
-    result_.OutputFailed = true;
-    result_.Error = device_.LastError();
+  if (s_.OneDocument && !documentBegun_ && !result_.OutputFailed)
+    documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
+  if (s_.OneDocument) {
+    const util::Status ended = device_.EndPrintDocument();
+    if (!result_.OutputFailed) (void)Succeeded(ended);
   }
   jwwtype::ClearImages();
   d_.ClearDrawing();
@@ -132,19 +129,22 @@ void PrintRun::ApplyDisplayOnlyMode() {
   }
 }
 
+bool PrintRun::Succeeded(const util::Status& done) {
+  if (done) return true;
+  result_.OutputFailed = true;
+  if (result_.Error.empty()) result_.Error = done.Why();
+  return false;
+}
+
 bool PrintRun::StartPage(const std::string& sjisTitle) {
   bool ok;
   if (s_.OneDocument && !documentBegun_)
-    ok = documentBegun_ = device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle));
+    ok = documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
   else if (s_.OneDocument)
-    ok = !pagePrinted_ || device_.NewPrintPage();
+    ok = !pagePrinted_ || Succeeded(device_.NewPrintPage());
   else
-    ok = device_.BeginPrintDocument(sjisTitle);
-  if (!ok) {
-    result_.OutputFailed = true;
-    result_.Error = device_.LastError();
-    return false;
-  }
+    ok = Succeeded(device_.BeginPrintDocument(sjisTitle));
+  if (!ok) return false;
   ink_.Attach(device_.PageCanvas());
   page_ = PageReport();
   page_.Title = sjisTitle;
@@ -154,10 +154,7 @@ bool PrintRun::StartPage(const std::string& sjisTitle) {
 
 void PrintRun::EndPage() {
   ReportPage();
-  if (!s_.OneDocument && !device_.EndPrintDocument()) {
-    result_.OutputFailed = true;
-    result_.Error = device_.LastError();
-  }
+  if (!s_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
   pagePrinted_ = true;
   ++result_.Pages;
 }

@@ -73,6 +73,9 @@ class PrintRun {
   void ApplyDisplayOnlyMode();
   void PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation);
   bool StartPage(const std::string& sjisTitle);
+  // False, with the output marked failed and the first why kept, when the
+  // device could not do what it was asked.
+  bool Succeeded(const util::Status& done);
   void EndPage();
   double ChoosePaper();
   uint32_t PageGroups(int group) const;

@@ -34,9 +34,15 @@ using namespace window;
 // The chosen printer or none: a printer that has gone away is said, never
 // replaced by a PDF behind the user's back.
 std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
-  if (!output_.Pdf)
-    return platform::MakeCupsPrintService(output_.Printer.toStdString(),
-                                          output_.PrinterPaperChosen ? &output_.Page : nullptr, error);
+  if (!output_.Pdf) {
+    auto printer = platform::MakeCupsPrintService(output_.Printer.toStdString(),
+                                                  output_.PrinterPaperChosen ? &output_.Page : nullptr);
+    if (!printer) {
+      error = printer.Why();
+      return nullptr;
+    }
+    return std::move(printer.Value());
+  }
   return platform::MakePdfPrintService(output_.PdfPath.toStdString(), output_.Page);
 }
 
@@ -240,14 +246,14 @@ PrintRunResult TForm1::StartPrint() {
   PrintRun run(drawing_, *device, settings_, observer);
   run.SetPaperMode(output_.PaperChoice);
   result = run.Run(files);
-  const bool finished = device->Finish();
+  const util::Status finished = device->Finish();
   observer.Finish(files, result.Stopped);
   problems_ = observer.Problems;
   QString outputError;
   if (!finished || result.OutputFailed)
     outputError = output_.Pdf && !MakeDevice
                       ? QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(output_.PdfPath)
-                      : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(device->LastError()));
+                      : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(result.Error.empty() ? finished.Why() : result.Error));
   progress_->hide();
   UnitGval::SetAbortPoll(nullptr);
   g_printing = nullptr;

@@ -51,13 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     std::unique_ptr<platform::PrintService> device = platform::MakePdfPrintService(pdf, page);
     PrintRun(d, *device, settings, quiet).Run({drawing});
-    device->Finish();
+    (void)device->Finish();
   }
   std::vector<QImage> pages;
   settings.PerLayerGroup = 1;
   settings.PrintOrder = 2;
   std::unique_ptr<platform::PrintService> device = platform::MakeImagePrintService(page, &pages);
   PrintRun(d, *device, settings, quiet).Run({drawing});
-  device->Finish();
+  (void)device->Finish();
   return 0;
 }

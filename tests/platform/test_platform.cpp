@@ -127,8 +127,9 @@ TEST(PrintService, PngPagesAtTheRequestedSize) {
   EXPECT_EQ(InkPixels(second), 0);  // a new page starts blank
   // Unwritable folder: an error, not a crash.
   auto bad = platform::MakePngPrintService("/proc/kestrovan-nope", {210, 297, 72});
-  EXPECT_FALSE(bad->BeginPrintDocument("x"));
-  EXPECT_FALSE(bad->LastError().empty());
+  const util::Status begun = bad->BeginPrintDocument("x");
+  EXPECT_FALSE(begun);
+  EXPECT_FALSE(begun.Why().empty());
 }
 
 // The canvas holds lines (on pixels) and glyphs (on paper) back to draw them
@@ -214,7 +215,8 @@ TEST(PrintService, PdfBookmarksPageLabelsAndTitle) {
     TJwwData d;
     PrintRunObserver quiet;
     PrintRun(d, *device, s, quiet).Run(files);
-    EXPECT_TRUE(device->Finish()) << device->LastError();
+    const util::Status finished = device->Finish();
+    EXPECT_TRUE(finished) << finished.Why();
     return ReadPdf(pdf);
   };
   const std::string house = std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww";
@@ -247,9 +249,9 @@ TEST(PrintService, HelpersAndPrinters) {
   EXPECT_EQ(PrintJobTitle(std::string(31, 'a')), std::string(31, 'a'));
   EXPECT_EQ(PrintJobTitle(std::string(40, 'a')), std::string(31, 'a'));
   EXPECT_EQ(PrintJobTitle(std::string(30, 'a') + "\x88\xf3"), std::string(30, 'a'));
-  std::string error;
-  EXPECT_EQ(platform::MakeCupsPrintService("kestrovan-no-such-queue", nullptr, error), nullptr);
-  EXPECT_NE(error.find("kestrovan-no-such-queue"), std::string::npos);
+  const auto none = platform::MakeCupsPrintService("kestrovan-no-such-queue", nullptr);
+  EXPECT_FALSE(none);
+  EXPECT_NE(none.Why().find("kestrovan-no-such-queue"), std::string::npos);
   auto pdf = platform::MakePdfPrintService("/proc/nope/x.pdf", {210, 297, 72});
   EXPECT_FALSE(pdf->BeginPrintDocument("x"));
 }
