@@ -279,7 +279,7 @@ int main(int argc, char** argv) {
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(sig, &sa, nullptr);
   // A reader of stderr that goes away (`… 2>&1 | head`) is no reason to stop.
   std::signal(SIGPIPE, SIG_IGN);
-  UnitGval::SetAbortPoll(StopPoll);
+  const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);
 

@@ -109,12 +109,10 @@ void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
     UnitGra::DrawArcSolid(canvas, e.PenStyle, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4, c.T);
     return;
   }
-  std::vector<PointD>& pts = UnitGval::PointList;
-  pts.clear();
+  UnitGval::PointListScope scope;
   for (const auto& [x, y] : {std::pair{e.X1, e.Y1}, {e.X2, e.Y2}, {e.X3, e.Y3}, {e.X4, e.Y4}})
-    pts.push_back({c.T.MapX(x, y), c.T.MapY(x, y)});
+    UnitGval::PointList.push_back({c.T.MapX(x, y), c.T.MapY(x, y)});
   UnitGra::DrawPointListClosed(canvas);
-  pts.clear();
 }
 
 int TextStyleFlags(int32_t kind) {

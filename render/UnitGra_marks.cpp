@@ -7,13 +7,12 @@
 namespace UnitGra {
 
 void FillRotatedRect(Canvas& canvas, double x1, double y1, double x2, double y2, double angle) {
+  UnitGval::PointListScope scope;
   std::vector<PointD>& pts = UnitGval::PointList;
-  pts.clear();
   const double xs[4] = {x1, x2, x2, x1}, ys[4] = {y1, y1, y2, y2};
   for (int i = 0; i < 4; ++i)
     pts.push_back({util::RotateX(xs[i], ys[i], x1, y1, angle), util::RotateY(xs[i], ys[i], x1, y1, angle)});
   DrawPointListClosed(canvas);
-  pts.clear();
 }
 
 namespace {
@@ -34,10 +33,9 @@ struct MarkFrame {
 void Segment(Canvas& c, const PointD& a, const PointD& b) { DrawClippedLine(c, a.x, a.y, b.x, b.y); }
 
 void Polygon(Canvas& c, std::initializer_list<PointD> points) {
-  std::vector<PointD>& pts = UnitGval::PointList;
-  pts.assign(points.begin(), points.end());
+  UnitGval::PointListScope scope;
+  UnitGval::PointList.assign(points.begin(), points.end());
   DrawPointListClosed(c);
-  pts.clear();
 }
 
 void Triangle(Canvas& c, const MarkFrame& f) { Polygon(c, {f.At(0, 0), f.At(-7.5, 1.25), f.At(-7.5, -1.25)}); }

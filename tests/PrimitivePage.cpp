@@ -18,9 +18,11 @@ void DrawPrimitivePage(Canvas& canvas, const std::string& imagePath) {
 
   // Frame, and the nine line types with the eight pens.
   SetLinePen(canvas, 0, 2, 0.5, 1);
-  UnitGval::PointList = {{X(10), Y(10)}, {X(410), Y(10)}, {X(410), Y(287)}, {X(10), Y(287)}, {X(10), Y(10)}};
-  DrawPointListOpen(canvas);
-  UnitGval::PointList.clear();
+  {
+    UnitGval::PointListScope frame;
+    UnitGval::PointList = {{X(10), Y(10)}, {X(410), Y(10)}, {X(410), Y(287)}, {X(10), Y(287)}, {X(10), Y(10)}};
+    DrawPointListOpen(canvas);
+  }
   for (int t = 1; t <= 9; ++t) {
     SetLinePen(canvas, 0, t <= 8 ? t : 9, a.GetPenWidth(t <= 8 ? t : 2), t);
     DrawPatternLine(0, t, canvas, X(20), Y(270 - t * 8), X(150), Y(270 - t * 8));

@@ -37,9 +37,6 @@ class DrawPassTest : public RenderTest {
   TJwwData d;
 };
 
-int g_polls = 0, g_abortAfter = -1;
-bool CountingPoll() { return ++g_polls > g_abortAfter && g_abortAfter >= 0; }
-
 }  // namespace
 
 TEST_F(DrawPassTest, LayerGroupFilterAndOrders) {
@@ -149,11 +146,11 @@ TEST_F(DrawPassTest, AuxiliaryLinesAndTemporaryPoints) {
 TEST_F(DrawPassTest, AbortStopsWithinTenEntities) {
   for (int i = 0; i < 100; ++i) Add(d.Entities, Line(1, 0, 0, 1 + i * 0.5));
   // Polls: after the (empty) text and solid lists, then after lines 0, 10, 20, ...
-  g_polls = 0;
-  g_abortAfter = 4;
-  UnitGval::SetAbortPoll(CountingPoll);
-  EXPECT_FALSE(Draw());
-  UnitGval::SetAbortPoll(nullptr);
+  int polls = 0;
+  {
+    const UnitGval::AbortCheckScope stopAtFifthPoll([&polls] { return ++polls > 4; });
+    EXPECT_FALSE(Draw());
+  }
   EXPECT_EQ(canvas.calls.size(), 21u);  // the answer after line 20 stops the page
   canvas.calls.clear();
   EXPECT_TRUE(Draw());

@@ -152,9 +152,10 @@ TEST(PrintRunPages, StopsBetweenFilesAndWithinAPage) {
   EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, 1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
   EXPECT_TRUE(r.Stopped);
   // Within a page: the page is ended, and the run stops before the next file.
-  UnitGval::SetAbortPoll([] { return true; });
-  EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, -1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
-  UnitGval::SetAbortPoll(nullptr);
+  {
+    const UnitGval::AbortCheckScope stopAtOnce([] { return true; });
+    EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, -1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
+  }
   EXPECT_TRUE(r.Stopped);
 }
 
