@@ -222,7 +222,7 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   while (angle < 0) angle += 360;
   Canvas& canvas = *c.canvas;
   if (c.printMode) {
-    UnitGra::DrawImage(canvas, path, angle, ref.CropWidth, ref.CropBottom, ref.CropLeft, x0, y0, x0 + w, y0 + h);
+    UnitGra::DrawImage(canvas, path, angle, ref.Crop, x0, y0, x0 + w, y0 + h);
     return;
   }
   UnitGra::SetLinePen(canvas, LayerOf(c, e), e.PenColor, 0, 1);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "render/Canvas.h"
+#include "render/ImageCrop.h"
 #include "render/UnitGval.h"
 
 namespace UnitGra {
@@ -83,9 +84,10 @@ void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, in
 
 // An image file placed with its lower-left corner at (x1, y1) and upper-right
 // at (x2, y2), cropped and turned by angleDegrees about the lower-left corner.
-// `path` is the Shift-JIS path as the drawing stores it.
-void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, double cropWidth,
-               double cropBottom, double cropLeft, double x1, double y1, double x2, double y2);
+// `path` is the Shift-JIS path as the drawing stores it. A crop width of 0 or
+// less shows the whole width, a left edge of 0 or less starts at the left.
+void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, const ImageCrop& crop, double x1,
+               double y1, double x2, double y2);
 
 // Texts. flags: 1 bold, 2 italic, 4 underline, 8 strike-out. A font name
 // starting with "@" writes vertically, "@@" turns each character in its cell.

@@ -69,10 +69,10 @@ void DrawPrimitivePage(Canvas& canvas, const std::string& imagePath) {
 
   // Images: upright, cropped, turned, and one too small to show.
   if (!imagePath.empty()) {
-    DrawImage(canvas, imagePath, 0, 1, 0, 0, X(20), Y(20), X(80), Y(65));
-    DrawImage(canvas, imagePath, 0, 0.5, 0.25, 0.25, X(90), Y(20), X(150), Y(65));
-    DrawImage(canvas, imagePath, 30, 1, 0, 0, X(190), Y(20), X(250), Y(65));
-    DrawImage(canvas, imagePath, 15, 1, 0, 0, X(300), Y(30), X(300.4), Y(40));
+    DrawImage(canvas, imagePath, 0, ImageCrop(), X(20), Y(20), X(80), Y(65));
+    DrawImage(canvas, imagePath, 0, ImageCrop{0.25, 0.25, 0.5}, X(90), Y(20), X(150), Y(65));
+    DrawImage(canvas, imagePath, 30, ImageCrop(), X(190), Y(20), X(250), Y(65));
+    DrawImage(canvas, imagePath, 15, ImageCrop(), X(300), Y(30), X(300.4), Y(40));
   }
   // Text in the device font, until texts are laid out in full.
   FontSpec f;

@@ -176,13 +176,13 @@ TEST(ImageReferences, OneParserForEveryReader) {
   EXPECT_EQ(r.Path, "a.bmp");
   EXPECT_EQ(r.Width, 40);
   EXPECT_EQ(r.Height, 40);
-  EXPECT_EQ(r.CropWidth, 1.0);
+  EXPECT_EQ(r.Crop.Width, 1.0);
   ASSERT_TRUE(ParseImageReference("^@BM%TEMP%\\b.jpg,40,30,1,2,0.5,90", r));
   EXPECT_EQ(r.Path, "%TEMP%\\b.jpg");
   EXPECT_EQ(r.Height, 30);
-  EXPECT_EQ(r.CropLeft, 1);
-  EXPECT_EQ(r.CropBottom, 2);
-  EXPECT_EQ(r.CropWidth, 0.5);
+  EXPECT_EQ(r.Crop.Left, 1);
+  EXPECT_EQ(r.Crop.Bottom, 2);
+  EXPECT_EQ(r.Crop.Width, 0.5);
   EXPECT_EQ(r.AngleDegrees, 90);
   ASSERT_TRUE(ParseImageReference("^@BMc.png,x,,", r));
   EXPECT_EQ(r.Width, 0);

@@ -243,7 +243,7 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
   EXPECT_EQ(FindImageFile("missing.png"), "");
 
   // Crop width 0.5, left 0.25, bottom 0 at a 40 x 20 mm placement.
-  DrawImage(canvas, "photo.jpeg", 0, 0.5, 0, 0.25, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop{0.25, 0, 0.5}, 10, 10, 50, 30);
   ASSERT_EQ(canvas.Of("image").size(), 1u);
   const ImagePlacement p = canvas.Of("image")[0].image;
   EXPECT_EQ(p.SrcLeft, 100);
@@ -257,10 +257,10 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
   EXPECT_EQ(p.AngleDegrees, 0);
 
   canvas.calls.clear();
-  DrawImage(canvas, "photo.jpeg", 360, 0, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 360, ImageCrop{0, 0, 0}, 10, 10, 50, 30);
   EXPECT_EQ(canvas.Of("image")[0].image.AngleDegrees, 0);  // 360 is upright
   EXPECT_EQ(canvas.Of("image")[0].image.SrcWidth, 400);    // crop width 0 means all
-  DrawImage(canvas, "photo.jpeg", 30, 0, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 30, ImageCrop{0, 0, 0}, 10, 10, 50, 30);
   EXPECT_EQ(canvas.Of("image")[1].image.AngleDegrees, 30);
   EXPECT_EQ(canvas.Of("image")[1].image.PivotX, 100);
   EXPECT_EQ(canvas.Of("image")[1].image.PivotY, 900);
@@ -268,7 +268,7 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
 
 TEST_F(ImageTest, SmallOffPageAndUnreadableImages) {
   // 4 px wide: a white box with a 0.5 mm outline instead of the picture.
-  DrawImage(canvas, "photo.jpeg", 30, 1, 0, 0, 10, 10, 10.4, 30);
+  DrawImage(canvas, "photo.jpeg", 30, ImageCrop(), 10, 10, 10.4, 30);
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].op, "polygon");
   EXPECT_EQ(canvas.calls[0].brush, Rgb(255, 255, 255));
@@ -277,17 +277,17 @@ TEST_F(ImageTest, SmallOffPageAndUnreadableImages) {
   // 1.5 px wide, off the page, or of another kind: nothing, and no file is opened.
   canvas.calls.clear();
   canvas.imageSizeQueries = 0;
-  DrawImage(canvas, "photo.jpeg", 0, 1, 0, 0, 10, 10, 10.15, 30);
-  DrawImage(canvas, "photo.jpeg", 0, 1, 0, 0, 200, 200, 240, 230);
-  DrawImage(canvas, "photo.bmp2", 0, 1, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop(), 10, 10, 10.15, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop(), 200, 200, 240, 230);
+  DrawImage(canvas, "photo.bmp2", 0, ImageCrop(), 10, 10, 50, 30);
   EXPECT_TRUE(canvas.calls.empty());
   EXPECT_EQ(canvas.imageSizeQueries, 0);
   // Missing or unreadable files draw nothing.
   std::ofstream(dir + "broken.png") << "x";
-  DrawImage(canvas, "broken.png", 0, 1, 0, 0, 10, 10, 50, 30);
-  DrawImage(canvas, "none.png", 0, 1, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "broken.png", 0, ImageCrop(), 10, 10, 50, 30);
+  DrawImage(canvas, "none.png", 0, ImageCrop(), 10, 10, 50, 30);
   EXPECT_TRUE(canvas.calls.empty());
   // Hostile crop values saturate instead of overflowing.
-  DrawImage(canvas, "photo.jpeg", 0, 1e300, 1e300, 1e300, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop{1e300, 1e300, 1e300}, 10, 10, 50, 30);
   EXPECT_EQ(canvas.Of("image").size(), 1u);
 }
