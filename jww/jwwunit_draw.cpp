@@ -83,8 +83,18 @@ PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T) {
 
 void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e) {
   const PointMark m = PointMarkGeometry(e, c.T);
-  UnitGra::DrawPointMark(*c.canvas, e.Temporary, m.Code, e.PenWidth, c.colorOverride, e.PenColor,
-                         LayerOf(c, e), m.Scale, m.Angle, m.X, m.Y);
+  UnitGra::PointMarkArgs point;
+  point.X = m.X;
+  point.Y = m.Y;
+  point.Temporary = e.IsTemporary();
+  point.MarkCode = m.Code;
+  point.MarkScale = m.Scale;
+  point.MarkAngle = m.Angle;
+  point.Width100 = e.PenWidth;
+  point.PenNumber = e.PenColor;
+  point.LayerIndex = LayerOf(c, e);
+  point.ColorOverride = c.colorOverride;
+  UnitGra::DrawPointMark(*c.canvas, point);
 }
 
 void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {

@@ -75,12 +75,20 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
 // filled and outlined with the current brush and pen.
 void FillRotatedRect(Canvas& canvas, double x1, double y1, double x2, double y2, double angle);
 
-// A point: temporary (an unfilled 3-pixel circle), ordinary (a filled dot)
-// or a mark. width100 is the entity width in 0.01 mm (0: the pen's);
-// colorOverride < 0 for none.
-void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, int64_t colorOverride,
-                   int penNumber, int layerIndex, double markScale, double markAngle, double x,
-                   double y);
+// A point: temporary (an unfilled 3-pixel circle), ordinary (MarkCode 0, a
+// filled dot) or a mark, scaled by MarkScale and turned by MarkAngle
+// (radians) about the point.
+struct PointMarkArgs {
+  double X = 0, Y = 0;  // drawing mm
+  bool Temporary = false;
+  int MarkCode = 0;
+  double MarkScale = 1, MarkAngle = 0;
+  int Width100 = 0;  // the entity width in 0.01 mm (0: the pen's)
+  int PenNumber = 1;
+  int LayerIndex = 0;
+  int64_t ColorOverride = -1;  // < 0 for none
+};
+void DrawPointMark(Canvas& canvas, const PointMarkArgs& point);
 
 // An image file placed with its lower-left corner at (x1, y1) and upper-right
 // at (x2, y2), cropped and turned by angleDegrees about the lower-left corner.

@@ -45,9 +45,10 @@ void Square(Canvas& c, const MarkFrame& f) {
 
 }  // namespace
 
-void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, int64_t colorOverride,
-                   int penNumber, int layerIndex, double markScale, double markAngle, double x,
-                   double y) {
+void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
+  const double x = point.X, y = point.Y, markScale = point.MarkScale, markAngle = point.MarkAngle;
+  const int markCode = point.MarkCode, penNumber = point.PenNumber, layerIndex = point.LayerIndex;
+  const int64_t colorOverride = point.ColorOverride;
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   const double pixel = 1.0 / UnitGval::PageWindow.Scale;  // one device pixel in mm
   const bool override = colorOverride >= 0;
@@ -65,12 +66,12 @@ void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, in
     if (override) canvas.SetBrushColor(overrideColor);
   };
 
-  if (temporary != 0) {
+  if (point.Temporary) {
     pen(0);
     FillEllipse(canvas, x, y, 3 * pixel, 1, 0);
     return;
   }
-  const double width = width100 != 0 ? width100 * 0.01 : attr.GetPenWidth(penNumber);
+  const double width = point.Width100 != 0 ? point.Width100 * 0.01 : attr.GetPenWidth(penNumber);
   pen(width);
   const double s = markScale > 1e-8 ? markScale : 1.0;
   const MarkFrame f{x, y, s, markAngle};

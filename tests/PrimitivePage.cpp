@@ -61,11 +61,23 @@ void DrawPrimitivePage(Canvas& canvas, const std::string& imagePath) {
   // Points and every mark.
   const int marks[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1, -2, -3, -4, -5, -6, -7, 42};
   int i = 0;
+  PointMarkArgs point;
   for (int code : marks) {
-    DrawPointMark(canvas, 0, code, 0, -1, 1 + i % 8, 0, 1.5, 0.3 * i, X(190 + (i % 10) * 22), Y(115 - (i / 10) * 22));
+    point.X = X(190 + (i % 10) * 22);
+    point.Y = Y(115 - (i / 10) * 22);
+    point.MarkCode = code;
+    point.MarkScale = 1.5;
+    point.MarkAngle = 0.3 * i;
+    point.PenNumber = 1 + i % 8;
+    DrawPointMark(canvas, point);
     ++i;
   }
-  DrawPointMark(canvas, 1, 0, 0, -1, 2, 0, 1, 0, X(410), Y(65));
+  PointMarkArgs temporary;
+  temporary.X = X(410);
+  temporary.Y = Y(65);
+  temporary.Temporary = true;
+  temporary.PenNumber = 2;
+  DrawPointMark(canvas, temporary);
 
   // Images: upright, cropped, turned, and one too small to show.
   if (!imagePath.empty()) {
