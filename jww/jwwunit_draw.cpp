@@ -528,12 +528,14 @@ class DrawPass {
 
 }  // namespace
 
-bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool includeTemporaryPoints,
-                           bool filterAuxiliary, bool skipHiddenLayers, int layer, int layerGroup) {
+bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
+  const PrintOrder printOrder = args.Order;
+  const int layer = args.Layers.Layer, layerGroup = args.Layers.Group;
+  const bool skipHiddenLayers = args.SkipHiddenLayers;
   const TgraAttribute& attr = GraAttribute();
   if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
-  const bool skipAux = filterAuxiliary && !attr.GetPrintAuxLines();
-  DrawPass pass(*this, canvas, rotation, includeTemporaryPoints, skipAux);
+  const bool skipAux = args.FilterAuxiliary && !attr.GetPrintAuxLines();
+  DrawPass pass(*this, canvas, args.Rotation, args.IncludeTemporaryPoints, skipAux);
   DrawCut = false;
   // A page cut at the guard ends as a finished one: the print run reports it.
   auto finished = [&](bool done) {
@@ -542,7 +544,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
     return true;
   };
 
-  if (printOrder != 1 && printOrder != 2) {
+  if (printOrder != PrintOrder::ByLayer && printOrder != PrintOrder::ByLayerReverse) {
     return finished(pass.Pass([&](int index) {
       return (layerGroup < 0 || index / 16 == layerGroup) && (layer < 0 || index % 16 == layer) &&
              (!skipHiddenLayers || attr.GetLayerState(index) != 3);
@@ -554,7 +556,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
   for (int g = g0; g <= g1; ++g) {
     for (int l = l0; l <= l1; ++l) {
       int target = g * 16 + l;
-      if (printOrder == 2) target = 255 - target;
+      if (printOrder == PrintOrder::ByLayerReverse) target = 255 - target;
       if (skipHiddenLayers && attr.GetLayerState(target) == 3) continue;
       if (!pass.Pass([target](int index) { return index == target; }, &buckets, target)) return finished(false);
     }

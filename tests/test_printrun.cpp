@@ -64,10 +64,10 @@ TEST(PrintRunPages, PerGroupReverseWithTheCommonGroup) {
   const std::string a = Drawing("g.jww", {0, 2, 5});
   PrintSettings s;
   s.PerLayerGroup = 1;
-  s.PrintOrder = 2;
+  s.PrintOrder = PrintOrder::ByLayerReverse;
   s.CommonLayerGroup = 1;  // group 0 on every page, never a page of its own
   EXPECT_EQ(RunFiles(s, {a}), (Log{"begin [5]Kestrovan_g.jww", "end", "begin [2]Kestrovan_g.jww", "end"}));
-  s.PrintOrder = 0;
+  s.PrintOrder = PrintOrder::AsStored;
   s.CommonLayerGroup = 0;
   EXPECT_EQ(RunFiles(s, {a}), (Log{"begin [0]Kestrovan_g.jww", "end", "begin [2]Kestrovan_g.jww", "end",
                              "begin [5]Kestrovan_g.jww", "end"}));
@@ -77,7 +77,7 @@ TEST(PrintRunPages, CommonGroupDrawnAfterEachGroupsOwn) {
   const std::string a = Drawing("gc.jww", {0, 2, 5});
   PrintSettings s;
   s.PerLayerGroup = 1;
-  s.PrintOrder = 2;
+  s.PrintOrder = PrintOrder::ByLayerReverse;
   s.CommonLayerGroup = 1;
   RecordingDevice device;
   TJwwData d;

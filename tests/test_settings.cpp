@@ -33,7 +33,7 @@ PrintSettings Unusual() {
   s.PrintAuxLines = 1;
   s.DisplayOnlyMode = 2;
   s.DisplayOnlyColor = 0x123456;
-  s.PrintOrder = 2;
+  s.PrintOrder = PrintOrder::ByLayerReverse;
   s.PenSource = 1;
   s.BulkColor = 0xABCDEF;
   s.BulkWidth = 0.123456789;

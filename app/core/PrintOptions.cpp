@@ -25,12 +25,14 @@ bool Threshold(const std::string& flag, const std::string& value, int32_t& out, 
   return true;
 }
 
-bool Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names,
-            int32_t& out, std::string& error) {
+// `out` takes the position of the name given (an enum: its stored number).
+template <typename T>
+bool Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names, T& out,
+            std::string& error) {
   int32_t i = 0;
   for (const char* n : names) {
     if (value == n) {
-      out = i;
+      out = static_cast<T>(i);
       return true;
     }
     ++i;

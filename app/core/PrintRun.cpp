@@ -228,9 +228,9 @@ void PrintRun::PrintOneFile(const std::string& path) {
   const std::string title = "Kestrovan_" + util::Utf8ToCp932(fileName);
   const int pagesBefore = result_.Pages;
   if (!s_.PerLayerGroup) {
-    if (d_.CountEntities(-1, -1).Printable() > 0) {
+    if (d_.CountEntities().Printable() > 0) {
       if (!StartPage(title)) return;
-      const bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
+      const bool complete = d_.DrawDrawing(device_.PageCanvas(), {s_.PrintOrder, rotation});
       pageCut_ = pageCut_ || d_.DrawCut;
       EndPage();
       if (!complete) result_.Stopped = true;
@@ -259,12 +259,12 @@ void PrintRun::PrintOneFile(const std::string& path) {
 
 void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotation) {
   const TgraAttribute& a = UnitGraAtt::GraAttribute();
-  const bool reverse = s_.PrintOrder == 2;
+  const bool reverse = s_.PrintOrder == PrintOrder::ByLayerReverse;
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
   auto drawGroup = [&](int g) {
     // The draw pass turns position p back into group 15 - p in reverse order.
     const bool done =
-        d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, reverse ? 15 - g : g);
+        d_.DrawDrawing(device_.PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(reverse ? 15 - g : g)});
     pageCut_ = pageCut_ || d_.DrawCut;
     return done;
   };
@@ -275,10 +275,10 @@ void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotatio
     if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == 0)) continue;
     int64_t sum = 0;
     for (int l = 0; l < 16; ++l)
-      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(g, l).Printable();
+      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities({g, l}).Printable();
     if (sum == 0) continue;
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
-    bool complete = d_.DrawDrawing(device_.PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, p);
+    bool complete = d_.DrawDrawing(device_.PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(p)});
     pageCut_ = pageCut_ || d_.DrawCut;
     // The common group on every group's page, after the group itself.
     if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {

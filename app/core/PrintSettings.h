@@ -6,6 +6,7 @@
 #include <string>
 
 #include "attr/UnitGraAtt.h"
+#include "jww/DrawDrawingArgs.h"
 
 struct PrintSettings {
   int32_t PrintMethod = 0;  // 0 the drawing's own scale, 1 fit to page, 2 given scale
@@ -24,7 +25,7 @@ struct PrintSettings {
   int32_t PrintAuxLines = 0;
   int32_t DisplayOnlyMode = 0;   // 0 not printed, 1 grey (pen 9), 2 DisplayOnlyColor, 3 as usual
   TColor DisplayOnlyColor = 0;
-  int32_t PrintOrder = 0;        // 0 as stored, 1 by layer, 2 by layer in reverse
+  ::PrintOrder PrintOrder = ::PrintOrder::AsStored;
   int32_t PenSource = 0;         // 0 from each drawing, 1 the table
   TColor BulkColor = 0;
   double BulkWidth = 0;

@@ -21,6 +21,19 @@ template <typename T>
 T Clamp(T v, T lo, T hi) {
   return v < lo ? lo : (v > hi ? hi : v);
 }
+// Settings files store each choice as its enum's number.
+template <typename E>
+int32_t Stored(E choice) {
+  return static_cast<int32_t>(choice);
+}
+template <typename E>
+E FromStored(int32_t number) {
+  return static_cast<E>(number);
+}
+template <typename E>
+E ClampChoice(E choice, E last) {
+  return FromStored<E>(Clamp<int32_t>(Stored(choice), 0, Stored(last)));
+}
 double ClampReal(double v, double lo, double hi) {
   if (!(v >= lo)) return lo;  // also NaN
   return v > hi ? hi : v;
@@ -136,7 +149,7 @@ void ClampSettings(PrintSettings& s) {
   s.PrintMethod = Clamp(s.PrintMethod, 0, 2);
   s.CommonLayerGroup = Clamp(s.CommonLayerGroup, 0, 17);
   s.DisplayOnlyMode = Clamp(s.DisplayOnlyMode, 0, 3);
-  s.PrintOrder = Clamp(s.PrintOrder, 0, 2);
+  s.PrintOrder = ClampChoice(s.PrintOrder, PrintOrder::ByLayerReverse);
   s.PenSource = Clamp(s.PenSource, 0, 1);
   s.LineTypeSource = Clamp(s.LineTypeSource, 0, 1);
   s.DisplayOnlyColor = Clamp<TColor>(s.DisplayOnlyColor, 0, 0xFFFFFF);
@@ -230,7 +243,7 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
     s.PrintAuxLines = r.Int();
     s.DisplayOnlyMode = r.Int();
     s.DisplayOnlyColor = static_cast<TColor>(r.Int());
-    s.PrintOrder = r.Int();
+    s.PrintOrder = FromStored<PrintOrder>(r.Int());
     s.PenSource = r.Int();
     s.BulkColor = static_cast<TColor>(r.Int());
     s.BulkWidth = r.Real();
@@ -310,7 +323,7 @@ bool WriteSettingsFile(const std::string& path, SettingsForm form, const PrintSe
                     s.DisplayOnlyMode})
     num(v);
   num(s.DisplayOnlyColor);
-  num(s.PrintOrder);
+  num(Stored(s.PrintOrder));
   num(s.PenSource);
   num(s.BulkColor);
   real(s.BulkWidth);

@@ -151,7 +151,7 @@ void SettingsPage::Show(const PrintSettings& s) {
   commonLayerGroup_->setCurrentIndex(s.CommonLayerGroup);
   displayOnlyMode_->button(std::clamp(s.DisplayOnlyMode, 0, 3))->setChecked(true);
   Paint(displayOnlyColorSwatch_, ToQColor(s.DisplayOnlyColor));
-  printOrder_->button(std::clamp(s.PrintOrder, 0, 2))->setChecked(true);
+  printOrder_->button(std::clamp(static_cast<int>(s.PrintOrder), 0, 2))->setChecked(true);
 }
 
 void SettingsPage::Read(PrintSettings& s) const {
@@ -173,7 +173,7 @@ void SettingsPage::Read(PrintSettings& s) const {
   s.FollowDrawing = followDrawing_->isChecked();
   s.DisplayOnlyMode = std::max(0, displayOnlyMode_->checkedId());
   s.DisplayOnlyColor = FromQColor(displayOnlyColorSwatch_->palette().color(QPalette::Window));
-  s.PrintOrder = std::max(0, printOrder_->checkedId());
+  s.PrintOrder = static_cast<PrintOrder>(std::max(0, printOrder_->checkedId()));
 }
 
 void SettingsPage::SetPrinterText(const QString& text) { printerLine_->setText(text); }

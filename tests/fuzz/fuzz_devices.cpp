@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::vector<QImage> pages;
   settings.PerLayerGroup = 1;
-  settings.PrintOrder = 2;
+  settings.PrintOrder = PrintOrder::ByLayerReverse;
   std::unique_ptr<platform::PrintService> device = platform::MakeImagePrintService(page, &pages);
   PrintRun(d, *device, settings, quiet).Run({drawing});
   device->Finish();

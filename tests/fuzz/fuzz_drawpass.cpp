@@ -60,9 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       jwwunit::Extents printed;
       if (d.PrintedExtents(a, printed)) r.FitExtents = &printed;
       const double rotation = ComputePageWindow(d, r);
-      for (int order = 0; order <= 2; ++order) {
-        d.DrawDrawing(canvas, order, rotation, false, true, true, -1, -1);
-        d.DrawDrawing(canvas, order, rotation, true, false, false, -1, order == 2 ? 15 - 3 : 3);
+      for (PrintOrder order : {PrintOrder::AsStored, PrintOrder::ByLayer, PrintOrder::ByLayerReverse}) {
+        d.DrawDrawing(canvas, {order, rotation});
+        DrawDrawingArgs everything{order, rotation, LayerFilter::OfGroup(order == PrintOrder::ByLayerReverse ? 15 - 3 : 3)};
+        everything.IncludeTemporaryPoints = true;
+        everything.FilterAuxiliary = everything.SkipHiddenLayers = false;
+        d.DrawDrawing(canvas, everything);
       }
     }
   }

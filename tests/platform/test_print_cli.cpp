@@ -54,7 +54,7 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
     TJwwData d;
     d.LoadForPrint(f);
     d.BuildBlockInstances();
-    printable += d.CountEntities(-1, -1).Printable() > 0;
+    printable += d.CountEntities().Printable() > 0;
     jwwtype::ClearImages();
   }
   const std::string dir = jwwtype::TempFolder() + "cli/";
