@@ -183,7 +183,7 @@ Options Parse(int argc, char** argv) {
               " settings (it takes a complete .jww drawing or a .jwf settings file)");
       }
       // Taking a table over means printing with it.
-      (pens ? s.PenSource : s.LineTypeSource) = 1;
+      (pens ? s.PenSource : s.LineTypeSource) = TableSource::UserTable;
     } else if (a == "--save-settings") {
       o.saveSettings = value();
     } else if (a == "--list") {
@@ -201,7 +201,7 @@ Options Parse(int argc, char** argv) {
     for (const std::string& f : o.extras.Files) o.files.push_back(util::Cp932ToUtf8(f));
   if (o.files.empty() && o.saveSettings.empty()) Usage("no drawing files given");
   // The drawing's own print settings carry their own turn.
-  if (o.rotateGiven && s.PrintMethod == 0)
+  if (o.rotateGiven && s.PrintMethod == PrintMethod::DrawingSettings)
     std::fprintf(stderr,
                  "kestrovan-print: warning: --rotate is not used with --method drawing (each drawing's own "
                  "print settings give its turn); use --method fit or --method scale to turn the print\n");

@@ -43,7 +43,7 @@ void Prepare() {
   a.SetPrintMode(true);
   d.PublishLayers(a);
   PageWindowRequest r;
-  r.PrintMethod = 1;
+  r.PrintMethod = PrintMethod::FitToPage;
   r.PageWidthPx = kWidthPx;
   r.PageHeightPx = kHeightPx;
   r.PageWidthMm = 420;

@@ -239,7 +239,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
   InitTestDrawing(d, 600);
   jwwunit::DrawingExtents = {0, 0, 400, 200};
   PageWindowRequest r;
-  r.PrintMethod = 1;
+  r.PrintMethod = PrintMethod::FitToPage;
   r.PageWidthPx = 3300;
   r.PageHeightPx = 2400;
   r.PageWidthMm = 279.4;
@@ -260,7 +260,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
   r.OffsetX = 10;
 
   // Given scale: a scale of 0 prints at 1; the offset is the centre.
-  r.PrintMethod = 2;
+  r.PrintMethod = PrintMethod::GivenScale;
   r.PrintScale = 0;
   r.RotationAngle = 90;
   EXPECT_DOUBLE_EQ(ComputePageWindow(d, r), -M_PI / 2);
@@ -268,7 +268,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
   EXPECT_DOUBLE_EQ((w.Xmin + w.Xmax) / 2, 10);
 
   // The drawing's own settings: scale, origin and the turn from the setting's units digit.
-  r.PrintMethod = 0;
+  r.PrintMethod = PrintMethod::DrawingSettings;
   d.PrinterScale = 2;
   d.PrinterOriginX = 5;
   d.PrinterSetting = 21;
@@ -285,7 +285,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
 
   // Fit with nothing to fit: centred at magnification 1, no division by zero.
   jwwunit::DrawingExtents = {5, 5, 5, 5};
-  r.PrintMethod = 1;
+  r.PrintMethod = PrintMethod::FitToPage;
   r.OffsetX = 0;
   ComputePageWindow(d, r);
   EXPECT_DOUBLE_EQ(w.Scale, 3300 / 279.4);

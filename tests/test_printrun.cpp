@@ -40,7 +40,7 @@ std::vector<std::string> RunFiles(PrintSettings s, const std::vector<std::string
   RecordingDevice device;
   TJwwData d;
   StopAfter observer(stopAfter);
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   PrintRun run(d, device, s, observer);
   const PrintRunResult r = run.Run(files);
   if (result) *result = r;
@@ -82,7 +82,7 @@ TEST(PrintRunPages, CommonGroupDrawnAfterEachGroupsOwn) {
   RecordingDevice device;
   TJwwData d;
   PrintRunObserver observer;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   PrintRun(d, device, s, observer).Run({a});
   // Pens: group 5 draws with pen 6, group 2 with pen 3, the common group 0 with pen 1.
   std::vector<TColor> pens;
@@ -97,11 +97,11 @@ TEST(PrintRunPages, DisplayOnlyGroupsAsCommonWithModeZeroPrintNowhere) {
   PrintSettings s;
   s.PerLayerGroup = 1;
   s.CommonLayerGroup = 17;
-  s.DisplayOnlyMode = 0;
+  s.DisplayOnlyMode = DisplayOnlyMode::NotPrinted;
   RecordingDevice device;
   TJwwData d;
   PrintRunObserver observer;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   PrintRun(d, device, s, observer).Run({a});
   EXPECT_EQ(*device.log, (Log{"begin [0]Kestrovan_do.jww", "end"}));
   EXPECT_EQ(device.canvas.Of("line").size(), 1u);
@@ -119,7 +119,7 @@ TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   PrintSettings f = SettingsForDrawing(s, d);
   EXPECT_EQ(f.Monochrome, 1);
   EXPECT_EQ(f.MonoThreshold, 0);
-  EXPECT_EQ(f.DisplayOnlyMode, 1);
+  EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::Grey);
   EXPECT_EQ(f.WhiteToBlackSxf, 1);
   EXPECT_EQ(f.SxfWhiteThreshold, 0);
   d.Kept.DrawState[5] = 1;
@@ -127,11 +127,11 @@ TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   s.Monochrome = 1;
   s.MonoThreshold = 40;
   s.MonochromeGiven = true;
-  s.DisplayOnlyMode = 0;
+  s.DisplayOnlyMode = DisplayOnlyMode::NotPrinted;
   s.DisplayOnlyGiven = true;
   f = SettingsForDrawing(s, d);
   EXPECT_EQ(f.MonoThreshold, 40);
-  EXPECT_EQ(f.DisplayOnlyMode, 0);
+  EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::NotPrinted);
 }
 
 TEST(PrintRunPages, OneDocumentAcrossFiles) {
@@ -187,7 +187,7 @@ TEST(PrintRunPages, RunawayBlocksAreReported) {
   RecordingDevice device;
   TJwwData d;
   PrintSettings s;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   const PrintRunResult r = PrintRun(d, device, s, observer).Run({path});
   EXPECT_EQ(r.Pages, 1);  // printed as far as the guard allows
   EXPECT_NE(observer.what.find("placed blocks"), std::string::npos);

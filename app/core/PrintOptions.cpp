@@ -54,7 +54,7 @@ const PrintOption kOptions[] = {
      [](S& s, Str f, Str v, std::string& e) {
        if (!Real(f, v, s.PrintScale, e)) return false;
        if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
-       s.PrintMethod = 2;
+       s.PrintMethod = PrintMethod::GivenScale;
        return true;
      }},
     {"offset", true,

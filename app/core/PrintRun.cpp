@@ -35,7 +35,7 @@ PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& 
     s.Monochrome = colour ? 0 : 1;
     s.MonoThreshold = 0;
   }
-  if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = 1;
+  if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = DisplayOnlyMode::Grey;
   // SXF white is white on a black screen; on paper it is black.
   if (!s.SxfWhiteGiven) {
     s.WhiteToBlackSxf = 1;
@@ -108,7 +108,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
 void PrintRun::ApplyDisplayOnlyMode() {
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   switch (s_.DisplayOnlyMode) {
-    case 0:
+    case DisplayOnlyMode::NotPrinted:
       for (int g = 0; g < 16; ++g) {
         const int32_t state = d_.LayerGroups[g].State;
         for (int l = 0; l < 16; ++l) {
@@ -116,13 +116,13 @@ void PrintRun::ApplyDisplayOnlyMode() {
         }
       }
       break;
-    case 1:
+    case DisplayOnlyMode::Grey:
       a.SetGreyColor(d_.Pens[9].PrinterColor);
       break;
-    case 2:
+    case DisplayOnlyMode::GivenColor:
       a.SetGreyColor(s_.DisplayOnlyColor);
       break;
-    case 3:
+    case DisplayOnlyMode::AsUsual:
       for (int g = 0; g < 16; ++g) {
         if (d_.LayerGroups[g].State == 0) continue;
         for (int l = 0; l < 16; ++l)
@@ -200,8 +200,8 @@ void PrintRun::PrintOneFile(const std::string& path) {
   UnitGval::ImagesNotDrawn.clear();
   pageCut_ = false;
   TgraAttribute& a = UnitGraAtt::GraAttribute();
-  if (s_.PenSource == 0) d_.PensFromDrawing(a, &device_);
-  if (s_.LineTypeSource == 0) d_.LineTypesFromDrawing(a, s_.LineTypePitch);
+  if (s_.PenSource == TableSource::EachDrawing) d_.PensFromDrawing(a, &device_);
+  if (s_.LineTypeSource == TableSource::EachDrawing) d_.LineTypesFromDrawing(a, s_.LineTypePitch);
   d_.PublishLayers(a);
   d_.ComputeExtents();
   ApplyDisplayOnlyMode();
@@ -272,7 +272,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotatio
     const int g = reverse ? 15 - p : p;
     if (s_.CommonLayerGroup == g + 1) continue;
     if (s_.CommonLayerGroup == 17 && state(g) == 1) continue;
-    if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == 0)) continue;
+    if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
     int64_t sum = 0;
     for (int l = 0; l < 16; ++l)
       if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities({g, l}).Printable();
@@ -283,8 +283,8 @@ void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotatio
     // The common group on every group's page, after the group itself.
     if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
       const int c = s_.CommonLayerGroup - 1;
-      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != 0)) complete = drawGroup(c);
-    } else if (complete && s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > 0) {
+      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != DisplayOnlyMode::NotPrinted)) complete = drawGroup(c);
+    } else if (complete && s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > DisplayOnlyMode::NotPrinted) {
       for (int i = 0; i < 16 && complete; ++i)
         if (state(i) == 1) complete = drawGroup(i);
     }

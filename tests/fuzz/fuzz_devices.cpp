@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   page.PaperHeightMm = 70;
   page.Dpi = 72;
   PrintSettings settings;
-  settings.PrintMethod = 1;  // fitted, so whatever the file holds lands on the page
+  settings.PrintMethod = PrintMethod::FitToPage;  // fitted, so whatever the file holds lands on the page
   settings.FollowDrawing = 1;
   PrintRunObserver quiet;
   {

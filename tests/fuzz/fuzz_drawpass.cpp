@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Bounded work per input: the guards of a real run are far larger than a
   // fuzzer's time allows.
   if (PageWork(d) <= 20000) {
-    for (int method = 0; method <= 1; ++method) {
+    for (PrintMethod method : {PrintMethod::DrawingSettings, PrintMethod::FitToPage}) {
       PageWindowRequest r;
       r.PrintMethod = method;
       r.RotationAngle = 90;
