@@ -283,7 +283,8 @@ void PrintRun::PrintLayerGroupPages(const std::string& baseTitle, double rotatio
     // The common group on every group's page, after the group itself.
     if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
       const int c = s_.CommonLayerGroup - 1;
-      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != DisplayOnlyMode::NotPrinted)) complete = drawGroup(c);
+      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != DisplayOnlyMode::NotPrinted))
+        complete = drawGroup(c);
     } else if (complete && s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > DisplayOnlyMode::NotPrinted) {
       for (int i = 0; i < 16 && complete; ++i)
         if (state(i) == 1) complete = drawGroup(i);

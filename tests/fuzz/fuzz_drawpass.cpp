@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const double rotation = ComputePageWindow(d, r);
       for (PrintOrder order : {PrintOrder::AsStored, PrintOrder::ByLayer, PrintOrder::ByLayerReverse}) {
         d.DrawDrawing(canvas, {order, rotation});
-        DrawDrawingArgs everything{order, rotation, LayerFilter::OfGroup(order == PrintOrder::ByLayerReverse ? 15 - 3 : 3)};
+        const int group = order == PrintOrder::ByLayerReverse ? 15 - 3 : 3;
+        DrawDrawingArgs everything(order, rotation, LayerFilter::OfGroup(group));
         everything.IncludeTemporaryPoints = true;
         everything.FilterAuxiliary = everything.SkipHiddenLayers = false;
         d.DrawDrawing(canvas, everything);
