@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
   int status = 1;
   {
     QGuiApplication app(argc, argv);
-    UnitGval::SetAbortPoll(StopPoll);
+    const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
     std::string drawing;
     bool ready = true;
     if (argc == 7) {

@@ -309,7 +309,7 @@ int main(int argc, char** argv) {
       r.d = &d;
       r.hasExtents = d.ComputeExtents();
       r.extents = jwwunit::DrawingExtents;
-      r.all = d.CountEntities(-1, -1);
+      r.all = d.CountEntities();
       for (const TJwwTen& p : d.Entities.Points) r.temporaryPoints += p.IsTemporary();
       for (const TJwwMoji& m : d.Entities.Texts)
         if (IsImageReference(m.Text)) r.imageReferences.push_back(m.Text);

@@ -257,7 +257,7 @@ util::Result<Options> Parse(int argc, char** argv) {
       const ImportResult r = pens ? ImportPensFrom(file, s, attr, &dpi600) : ImportLineTypesFrom(file, s, attr);
       if (!r) return Usage(a + ": " + r.Why());
       // Taking a table over means printing with it.
-      (pens ? s.PenSource : s.LineTypeSource) = 1;
+      (pens ? s.PenSource : s.LineTypeSource) = TableSource::UserTable;
     } else if (a == "--save-settings") {
       o.saveSettings = value();
     } else if (a == "--list") {
@@ -287,7 +287,7 @@ util::Result<Options> Parse(int argc, char** argv) {
     for (const std::string& f : o.extras.Files) o.files.push_back(util::Cp932ToUtf8(f));
   if (o.files.empty() && o.saveSettings.empty()) return Usage("no drawing files given");
   // The drawing's own print settings carry their own turn.
-  if (o.rotateGiven && s.PrintMethod == 0)
+  if (o.rotateGiven && s.PrintMethod == PrintMethod::DrawingSettings)
     std::fprintf(stderr,
                  "kestrovan-print: warning: --rotate is not used with --method drawing (each drawing's own "
                  "print settings give its turn); use --method fit or --method scale to turn the print\n");
@@ -388,7 +388,7 @@ int main(int argc, char** argv) {
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(sig, &sa, nullptr);
   // A reader of stderr that goes away (`… 2>&1 | head`) is no reason to stop.
   std::signal(SIGPIPE, SIG_IGN);
-  UnitGval::SetAbortPoll(StopPoll);
+  const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);
 

@@ -66,7 +66,7 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
   const std::vector<std::string> files = Drawings(200);
   const std::string out = jwwtype::TempFolder() + "batch.pdf";
   PrintSettings s;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   s.WhiteToBlackSxf = 1;
   PrintRunObserver quiet;
   MemoryProbe probe;
@@ -117,7 +117,7 @@ void BM_PdfBytesPerPage_Kestrovan(benchmark::State& state) {
   const std::string path = std::string(KESTROVAN_CORPUS_DIR) + "/jww/" + kDense;
   const std::string out = jwwtype::TempFolder() + "dense.pdf";
   PrintSettings s;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   PrintRunObserver quiet;
   for (auto _ : state) {
     auto device = platform::MakePdfPrintService(out, {420, 297, 600});
@@ -135,7 +135,7 @@ void BM_PdfBytesPerPage_PlainQPdfWriter(benchmark::State& state) {
   d.LoadForPrint(path);
   d.ComputeExtents();
   PageWindowRequest r;
-  r.PrintMethod = 1;
+  r.PrintMethod = PrintMethod::FitToPage;
   r.PageWidthPx = static_cast<int>(420 * 600 / 25.4);
   r.PageHeightPx = static_cast<int>(297 * 600 / 25.4);
   r.PageWidthMm = 420;

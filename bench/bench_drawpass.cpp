@@ -44,7 +44,7 @@ void Prepare() {
   a.SetPrintMode(true);
   d.PublishLayers(a);
   PageWindowRequest r;
-  r.PrintMethod = 1;
+  r.PrintMethod = PrintMethod::FitToPage;
   r.PageWidthPx = kWidthPx;
   r.PageHeightPx = kHeightPx;
   r.PageWidthMm = 420;
@@ -58,7 +58,7 @@ void Report(benchmark::State& state) {
 void BM_DrawPass_NullCanvas(benchmark::State& state) {
   Prepare();
   NoDrawCanvas canvas;
-  for (auto _ : state) LargeDrawing().DrawDrawing(canvas, 0, 0, false, true, true, -1, -1);
+  for (auto _ : state) LargeDrawing().DrawDrawing(canvas, {});
   Report(state);
 }
 BENCHMARK(BM_DrawPass_NullCanvas)->Unit(benchmark::kMillisecond);
@@ -70,7 +70,7 @@ void BM_DrawPass_Raster(benchmark::State& state) {
     image.fill(Qt::white);
     QPainter p(&image);
     platform::QtCanvas canvas(&p);
-    LargeDrawing().DrawDrawing(canvas, 0, 0, false, true, true, -1, -1);
+    LargeDrawing().DrawDrawing(canvas, {});
   }
   Report(state);
 }
@@ -87,7 +87,7 @@ void BM_DrawPass_Pdf(benchmark::State& state) {
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter p(&writer);
     platform::QtCanvas canvas(&p);
-    LargeDrawing().DrawDrawing(canvas, 0, 0, false, true, true, -1, -1);
+    LargeDrawing().DrawDrawing(canvas, {});
     p.end();
     state.counters["pdf_MB"] = static_cast<double>(buffer.size()) / 1e6;
   }
@@ -188,7 +188,7 @@ __attribute__((noinline)) void DrawCapturedCalls(QPainter& p, const CapturingCan
 void BM_DeviceReplay_Raster(benchmark::State& state) {
   Prepare();
   CapturingCanvas captured;
-  LargeDrawing().DrawDrawing(captured, 0, 0, false, true, true, -1, -1);
+  LargeDrawing().DrawDrawing(captured, {});
   // Texts as the device's cheapest call: glyph runs in a plain font of the
   // cell's height, shaped before the clock starts.
   std::vector<QGlyphRun> runs;
@@ -230,7 +230,7 @@ BENCHMARK(BM_DeviceReplay_Raster)->Unit(benchmark::kMillisecond);
 void BM_DrawPass_ByLayer_NullCanvas(benchmark::State& state) {
   Prepare();
   NoDrawCanvas canvas;
-  for (auto _ : state) LargeDrawing().DrawDrawing(canvas, 1, 0, false, true, true, -1, -1);
+  for (auto _ : state) LargeDrawing().DrawDrawing(canvas, {PrintOrder::ByLayer});
   Report(state);
 }
 BENCHMARK(BM_DrawPass_ByLayer_NullCanvas)->Unit(benchmark::kMillisecond);

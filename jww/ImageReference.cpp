@@ -28,9 +28,9 @@ bool ParseImageReference(const std::string& text, ImageReference& out) {
   };
   r.Width = number(0, 0);
   r.Height = numbers.size() == 1 ? r.Width : number(1, 0);
-  r.CropLeft = number(2, 0);
-  r.CropBottom = number(3, 0);
-  r.CropWidth = number(4, 1.0);
+  r.Crop.Left = number(2, 0);
+  r.Crop.Bottom = number(3, 0);
+  r.Crop.Width = number(4, 1.0);
   r.AngleDegrees = number(5, 0);
   out = std::move(r);
   return true;

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "render/ImageCrop.h"
+
 struct ImageReference {
   std::string Path;  // Shift-JIS, as written (may begin with "%temp%")
   double Width = 0, Height = 0;
-  double CropLeft = 0, CropBottom = 0, CropWidth = 1.0;
+  ImageCrop Crop;
   double AngleDegrees = 0;
 };
 

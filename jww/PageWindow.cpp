@@ -32,7 +32,7 @@ jwwunit::Extents Turned(const jwwunit::Extents& e, double rotation) {
 double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   jwwunit::Extents e = r.FitExtents ? *r.FitExtents : jwwunit::DrawingExtents;
   double m, ox, oy, rotation;
-  if (r.PrintMethod == 0) {
+  if (r.PrintMethod == PrintMethod::DrawingSettings) {
     m = d.PrinterScale;
     ox = d.PrinterOriginX;
     oy = d.PrinterOriginY;
@@ -50,7 +50,7 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   if (!std::isfinite(oy)) oy = 0;
   if (!std::isfinite(rotation)) rotation = 0;
   // A fit places the drawing as it lands on the page: turned.
-  if (r.PrintMethod == 1) e = Turned(e, rotation);
+  if (r.PrintMethod == PrintMethod::FitToPage) e = Turned(e, rotation);
 
   UnitGval::TPageWindow& w = UnitGval::PageWindow;
   w.PageWidth = r.PageWidthPx;
@@ -58,12 +58,12 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   const double pageMm = r.PageWidthMm > 0 ? r.PageWidthMm : 1;
   const double width = std::fabs(e.MaxX - e.MinX) * 1.01, height = std::fabs(e.MaxY - e.MinY) * 1.01;
   double cx, cy;
-  if (r.PrintMethod == 1 && width > 0 && height > 0) {
+  if (r.PrintMethod == PrintMethod::FitToPage && width > 0 && height > 0) {
     const double sx = r.PageWidthPx / width, sy = r.PageHeightPx / height;
     w.Scale = sx < sy ? sx : sy;
     cx = (e.MinX + e.MaxX) / 2 + ox;
     cy = (e.MinY + e.MaxY) / 2 + oy;
-  } else if (r.PrintMethod == 1) {
+  } else if (r.PrintMethod == PrintMethod::FitToPage) {
     // Nothing to fit (a point, or all on one line): centred at magnification 1.
     w.Scale = r.PageWidthPx * 1.0 / pageMm;
     cx = (e.MinX + e.MaxX) / 2 + ox;

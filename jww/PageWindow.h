@@ -4,9 +4,12 @@
 
 #include "jww/jwwunit.h"
 
+// How a drawing is placed on the page (settings files store these numbers).
+enum class PrintMethod : int32_t { DrawingSettings = 0, FitToPage = 1, GivenScale = 2 };
+
 struct PageWindowRequest {
-  int PrintMethod = 0;     // 0 the drawing's own print settings, 1 fit to page, 2 given scale
-  double PrintScale = 1;   // magnification for method 2
+  ::PrintMethod PrintMethod = ::PrintMethod::DrawingSettings;  // the drawing's own print settings
+  double PrintScale = 1;   // magnification for GivenScale
   double OffsetX = 0, OffsetY = 0;  // drawing mm
   double RotationAngle = 0;         // degrees, clockwise positive
   int PageWidthPx = 0, PageHeightPx = 0;

@@ -376,8 +376,9 @@ bool TJwwData::PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out) 
 // ---------------------------------------------------------------------------
 // Entity counts
 
-TJwwEntityCounts TJwwData::CountEntities(int layerGroup, int layer) const {
+TJwwEntityCounts TJwwData::CountEntities(LayerFilter layers) const {
   TJwwEntityCounts c;
+  const int layerGroup = layers.Group, layer = layers.Layer;
   auto matches = [&](const TJwwEntityBase& e) {
     return (layerGroup < 0 || e.LayerGroup == layerGroup) && (layer < 0 || e.Layer == layer);
   };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "attr/UnitGraAtt.h"
+#include "jww/DrawDrawingArgs.h"
 #include "jww/JwwRecords.h"
 
 class Canvas;  // the draw pass and its per-entity drawing: jww/jwwunit_draw.h
@@ -175,13 +176,11 @@ class TJwwData {
   // The extents of what prints: entities on layers the pen attributes do not
   // leave out (state 3). False when nothing prints.
   bool PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out) const;
-  TJwwEntityCounts CountEntities(int layerGroup, int layer) const;
+  TJwwEntityCounts CountEntities(LayerFilter layers = LayerFilter()) const;
 
-  // Draws one page's worth of the drawing: printOrder 0 as stored, 1 by
-  // layer, 2 by layer in reverse; rotation is the page rotation (radians).
-  // layer/layerGroup -1 for all. Returns false when an abort stopped it.
-  bool DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool includeTemporaryPoints,
-                   bool filterAuxiliary, bool skipHiddenLayers, int layer, int layerGroup);
+  // Draws one page's worth of the drawing (see DrawDrawingArgs). Returns
+  // false when an abort stopped it.
+  bool DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args);
 
   // Hands the 256 layers with their print states, names and scales to the
   // pen attributes.

@@ -85,8 +85,18 @@ PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T) {
 
 void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e) {
   const PointMark m = PointMarkGeometry(e, c.T);
-  UnitGra::DrawPointMark(*c.canvas, e.Temporary, m.Code, e.PenWidth, c.colorOverride, e.PenColor,
-                         LayerOf(c, e), m.Scale, m.Angle, m.X, m.Y);
+  UnitGra::PointMarkArgs point;
+  point.X = m.X;
+  point.Y = m.Y;
+  point.Temporary = e.IsTemporary();
+  point.MarkCode = m.Code;
+  point.MarkScale = m.Scale;
+  point.MarkAngle = m.Angle;
+  point.Width100 = e.PenWidth;
+  point.PenNumber = e.PenColor;
+  point.LayerIndex = LayerOf(c, e);
+  point.ColorOverride = c.colorOverride;
+  UnitGra::DrawPointMark(*c.canvas, point);
 }
 
 void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
@@ -111,12 +121,10 @@ void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
     UnitGra::DrawArcSolid(canvas, e.PenStyle, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4, c.T);
     return;
   }
-  std::vector<PointD>& pts = UnitGval::PointList;
-  pts.clear();
+  UnitGval::PointListScope scope;
   for (const auto& [x, y] : {std::pair{e.X1, e.Y1}, {e.X2, e.Y2}, {e.X3, e.Y3}, {e.X4, e.Y4}})
-    pts.push_back({c.T.MapX(x, y), c.T.MapY(x, y)});
+    UnitGval::PointList.push_back({c.T.MapX(x, y), c.T.MapY(x, y)});
   UnitGra::DrawPointListClosed(canvas);
-  pts.clear();
 }
 
 int TextStyleFlags(int32_t kind) {
@@ -221,7 +229,7 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   while (angle < 0) angle += 360;
   Canvas& canvas = *c.canvas;
   if (c.printMode) {
-    UnitGra::DrawImage(canvas, path, angle, ref.CropWidth, ref.CropBottom, ref.CropLeft, x0, y0, x0 + w, y0 + h);
+    UnitGra::DrawImage(canvas, path, angle, ref.Crop, x0, y0, x0 + w, y0 + h);
     return;
   }
   UnitGra::SetLinePen(canvas, LayerOf(c, e), e.PenColor, 0, 1);
@@ -519,12 +527,14 @@ class DrawPass {
 
 }  // namespace
 
-bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool includeTemporaryPoints,
-                           bool filterAuxiliary, bool skipHiddenLayers, int layer, int layerGroup) {
+bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
+  const PrintOrder printOrder = args.Order;
+  const int layer = args.Layers.Layer, layerGroup = args.Layers.Group;
+  const bool skipHiddenLayers = args.SkipHiddenLayers;
   const TgraAttribute& attr = GraAttribute();
   if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
-  const bool skipAux = filterAuxiliary && !attr.GetPrintAuxLines();
-  DrawPass pass(*this, canvas, rotation, includeTemporaryPoints, skipAux);
+  const bool skipAux = args.FilterAuxiliary && !attr.GetPrintAuxLines();
+  DrawPass pass(*this, canvas, args.Rotation, args.IncludeTemporaryPoints, skipAux);
   DrawCut = false;
   // A page cut at the guard ends as a finished one: the print run reports it.
   auto finished = [&](bool done) {
@@ -533,7 +543,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
     return true;
   };
 
-  if (printOrder != 1 && printOrder != 2) {
+  if (printOrder != PrintOrder::ByLayer && printOrder != PrintOrder::ByLayerReverse) {
     return finished(pass.Pass([&](int index) {
       return (layerGroup < 0 || index / 16 == layerGroup) && (layer < 0 || index % 16 == layer) &&
              (!skipHiddenLayers || attr.GetLayerState(index) != 3);
@@ -545,7 +555,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, int printOrder, double rotation, bool
   for (int g = g0; g <= g1; ++g) {
     for (int l = l0; l <= l1; ++l) {
       int target = g * 16 + l;
-      if (printOrder == 2) target = 255 - target;
+      if (printOrder == PrintOrder::ByLayerReverse) target = 255 - target;
       if (skipHiddenLayers && attr.GetLayerState(target) == 3) continue;
       if (!pass.Pass([target](int index) { return index == target; }, &buckets, target)) return finished(false);
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "render/Canvas.h"
+#include "render/ImageCrop.h"
 #include "render/UnitGval.h"
 
 namespace UnitGra {
@@ -74,18 +75,27 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
 // filled and outlined with the current brush and pen.
 void FillRotatedRect(Canvas& canvas, double x1, double y1, double x2, double y2, double angle);
 
-// A point: temporary (an unfilled 3-pixel circle), ordinary (a filled dot)
-// or a mark. width100 is the entity width in 0.01 mm (0: the pen's);
-// colorOverride < 0 for none.
-void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, int64_t colorOverride,
-                   int penNumber, int layerIndex, double markScale, double markAngle, double x,
-                   double y);
+// A point: temporary (an unfilled 3-pixel circle), ordinary (MarkCode 0, a
+// filled dot) or a mark, scaled by MarkScale and turned by MarkAngle
+// (radians) about the point.
+struct PointMarkArgs {
+  double X = 0, Y = 0;  // drawing mm
+  bool Temporary = false;
+  int MarkCode = 0;
+  double MarkScale = 1, MarkAngle = 0;
+  int Width100 = 0;  // the entity width in 0.01 mm (0: the pen's)
+  int PenNumber = 1;
+  int LayerIndex = 0;
+  int64_t ColorOverride = -1;  // < 0 for none
+};
+void DrawPointMark(Canvas& canvas, const PointMarkArgs& point);
 
 // An image file placed with its lower-left corner at (x1, y1) and upper-right
 // at (x2, y2), cropped and turned by angleDegrees about the lower-left corner.
-// `path` is the Shift-JIS path as the drawing stores it.
-void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, double cropWidth,
-               double cropBottom, double cropLeft, double x1, double y1, double x2, double y2);
+// `path` is the Shift-JIS path as the drawing stores it. A crop width of 0 or
+// less shows the whole width, a left edge of 0 or less starts at the left.
+void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, const ImageCrop& crop, double x1,
+               double y1, double x2, double y2);
 
 // Texts. flags: 1 bold, 2 italic, 4 underline, 8 strike-out. A font name
 // starting with "@" writes vertically, "@@" turns each character in its cell.

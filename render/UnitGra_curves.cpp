@@ -154,43 +154,38 @@ bool WithinPage(const Ellipse& e, const BlockTransform& t) {
   return true;
 }
 
-struct PointListScope {  // empty before and after every figure
-  PointListScope() { UnitGval::PointList.clear(); }
-  ~PointListScope() { UnitGval::PointList.clear(); }
-};
-
 }  // namespace
 
 void FillEllipse(Canvas& canvas, double xc, double yc, double r, double k, double tilt) {
-  PointListScope scope;
+  UnitGval::PointListScope scope;
   FullRing({xc, yc, r, k, tilt}, nullptr);
   DrawPointListClosed(canvas);
 }
 
 void DrawEllipseArc(Canvas& canvas, double xc, double yc, double r, double k, double tilt, double start,
                     double sweep) {
-  PointListScope scope;
+  UnitGval::PointListScope scope;
   Arc({xc, yc, r, k, tilt}, start, sweep, nullptr);
   DrawPointListOpen(canvas);
 }
 
 void DrawEllipseT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
                   const BlockTransform& t) {
-  PointListScope scope;
+  UnitGval::PointListScope scope;
   FullRing({xc, yc, r, k, tilt}, &t);
   DrawPointListClosed(canvas);
 }
 
 void DrawEllipseArcT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
                      double start, double sweep, const BlockTransform& t) {
-  PointListScope scope;
+  UnitGval::PointListScope scope;
   Arc({xc, yc, r, k, tilt}, start, sweep, &t);
   DrawPointListOpen(canvas);
 }
 
 void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, double k, double tilt,
                   double start, double sweep, double h, const BlockTransform& t) {
-  PointListScope scope;
+  UnitGval::PointListScope scope;
   const Ellipse e{xc, yc, r, k, tilt};
   switch (code) {
     case 101:

@@ -83,12 +83,13 @@ std::string FindImageFile(const std::string& sjisPath) {
   return std::string();
 }
 
-void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, double cropWidth,
-               double cropBottom, double cropLeft, double x1, double y1, double x2, double y2) {
+void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, const ImageCrop& crop, double x1,
+               double y1, double x2, double y2) {
   const UnitGval::TPageWindow& w = UnitGval::PageWindow;
   if (!IsAcceptedImageKind(path)) return;
-  if (!(cropWidth > 1e-14)) cropWidth = 1;
-  if (!(cropLeft > 1e-14)) cropLeft = 0;
+  const double cropWidth = crop.Width > 1e-14 ? crop.Width : 1;
+  const double cropLeft = crop.Left > 1e-14 ? crop.Left : 0;
+  const double cropBottom = crop.Bottom;
   // Size and visibility first: no file is opened for tiny or off-page images.
   if (!(std::fabs(x2 - x1) * w.Scale >= 2) || !(std::fabs(y2 - y1) * w.Scale >= 2)) return;
   double cx1 = x1, cy1 = y1, cx2 = x2, cy2 = y2;

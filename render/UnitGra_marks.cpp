@@ -8,13 +8,12 @@
 namespace UnitGra {
 
 void FillRotatedRect(Canvas& canvas, double x1, double y1, double x2, double y2, double angle) {
+  UnitGval::PointListScope scope;
   std::vector<PointD>& pts = UnitGval::PointList;
-  pts.clear();
   const double xs[4] = {x1, x2, x2, x1}, ys[4] = {y1, y1, y2, y2};
   for (int i = 0; i < 4; ++i)
     pts.push_back({util::RotateX(xs[i], ys[i], x1, y1, angle), util::RotateY(xs[i], ys[i], x1, y1, angle)});
   DrawPointListClosed(canvas);
-  pts.clear();
 }
 
 namespace {
@@ -35,10 +34,9 @@ struct MarkFrame {
 void Segment(Canvas& c, const PointD& a, const PointD& b) { DrawClippedLine(c, a.x, a.y, b.x, b.y); }
 
 void Polygon(Canvas& c, std::initializer_list<PointD> points) {
-  std::vector<PointD>& pts = UnitGval::PointList;
-  pts.assign(points.begin(), points.end());
+  UnitGval::PointListScope scope;
+  UnitGval::PointList.assign(points.begin(), points.end());
   DrawPointListClosed(c);
-  pts.clear();
 }
 
 void Triangle(Canvas& c, const MarkFrame& f) { Polygon(c, {f.At(0, 0), f.At(-7.5, 1.25), f.At(-7.5, -1.25)}); }
@@ -48,9 +46,10 @@ void Square(Canvas& c, const MarkFrame& f) {
 
 }  // namespace
 
-void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, int64_t colorOverride,
-                   int penNumber, int layerIndex, double markScale, double markAngle, double x,
-                   double y) {
+void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
+  const double x = point.X, y = point.Y, markScale = point.MarkScale, markAngle = point.MarkAngle;
+  const int markCode = point.MarkCode, penNumber = point.PenNumber, layerIndex = point.LayerIndex;
+  const int64_t colorOverride = point.ColorOverride;
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   const double pixel = 1.0 / UnitGval::PageWindow.Scale;  // one device pixel in mm
   const bool override = colorOverride >= 0;
@@ -68,12 +67,12 @@ void DrawPointMark(Canvas& canvas, int temporary, int markCode, int width100, in
     if (override) canvas.SetBrushColor(overrideColor);
   };
 
-  if (temporary != 0) {
+  if (point.Temporary) {
     pen(0);
     FillEllipse(canvas, x, y, 3 * pixel, 1, 0);
     return;
   }
-  const double width = width100 != 0 ? width100 * 0.01 : attr.GetPenWidth(penNumber);
+  const double width = point.Width100 != 0 ? point.Width100 * 0.01 : attr.GetPenWidth(penNumber);
   pen(width);
   const double s = markScale > 1e-8 ? markScale : 1.0;
   const MarkFrame f{x, y, s, markAngle};

@@ -29,15 +29,11 @@ struct Run {
   std::string text;
 };
 
-// The sines and cosines a character cell needs at one angle. The characters
-// of a text share their angle, so the last angle's values are kept.
-struct Turn {
-  double angle, c, s, vx, vy;
-};
-
-const Turn& TurnAt(double angle) {
-  static Turn t{std::nan(""), 1, 0, 0, -1};
-  if (!(t.angle == angle))
+// The sines and cosines a character cell needs at one angle, kept in
+// UnitGval::TextTurn for the next character.
+const UnitGval::TTextTurn& TurnAt(double angle) {
+  UnitGval::TTextTurn& t = UnitGval::TextTurn;
+  if (!(t.Angle == angle))
     t = {angle, std::cos(angle), std::sin(angle), std::cos(angle - util::kPi / 2), std::sin(angle - util::kPi / 2)};
   return t;
 }
@@ -60,11 +56,11 @@ void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, doubl
   static const double kDy[9] = {1, 1, 1, 0.5, 0.5, 0.5, 0, 0, 0};
   if (align < 0 || align > 8) align = 0;
   const double dx = kDx[align] * cw, dy = kDy[align] * h;
-  const Turn& turn = TurnAt(angle);
+  const UnitGval::TTextTurn& turn = TurnAt(angle);
   // (dx, dy) turned about the origin, as RotateX and RotateY turn it.
-  const double cx = x + (0 + turn.c * (dx - 0) - turn.s * (dy - 0));
-  const double cy = y + (0 + turn.s * (dx - 0) + turn.c * (dy - 0));
-  const double ux = turn.c, uy = turn.s, vx = turn.vx, vy = turn.vy;
+  const double cx = x + (0 + turn.Cos * (dx - 0) - turn.Sin * (dy - 0));
+  const double cy = y + (0 + turn.Sin * (dx - 0) + turn.Cos * (dy - 0));
+  const double ux = turn.Cos, uy = turn.Sin, vx = turn.UpX, vy = turn.UpY;
   const double corners[4][2] = {{cx, cy},
                                 {cx + cw * ux, cy + cw * uy},
                                 {cx + h * vx, cy + h * vy},

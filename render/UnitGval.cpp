@@ -1,5 +1,9 @@
 #include "render/UnitGval.h"
 
+#include <utility>
+
+#include "render/TextVariables.h"
+
 namespace UnitGval {
 
 TPageWindow PageWindow;
@@ -17,11 +21,36 @@ double HeaderPrintScale = 1.0;
 int64_t CurrentFileDate = 0;
 double CurrentGroupScale = 1.0;
 
+TTextTurn TextTurn;
+
 namespace {
-AbortPoll g_abortPoll = nullptr;
+AbortCheck g_abortCheck;
 }
 
-bool AbortRequested() { return g_abortPoll != nullptr && g_abortPoll(); }
-void SetAbortPoll(AbortPoll poll) { g_abortPoll = poll; }
+bool AbortRequested() { return g_abortCheck && g_abortCheck(); }
+
+AbortCheckScope::AbortCheckScope(AbortCheck check) : saved_(std::move(g_abortCheck)) {
+  g_abortCheck = std::move(check);
+}
+AbortCheckScope::~AbortCheckScope() { g_abortCheck = std::move(saved_); }
+
+void ResetSharedValues() {
+  PageWindow = TPageWindow();
+  PointList.clear();
+  DevicePointList.clear();
+  PatternContinuation = TPatternContinuation();
+  PatternChain = TPatternChain();
+  ImagesNotDrawn.clear();
+  CurrentFileName.clear();
+  DrawTimeText.clear();
+  MemoLine1.clear();
+  MemoLine2.clear();
+  HeaderPrintScale = 1.0;
+  CurrentFileDate = 0;
+  CurrentGroupScale = 1.0;
+  TextTurn = TTextTurn();
+  g_abortCheck = nullptr;
+  SetClock(nullptr);
+}
 
 }  // namespace UnitGval

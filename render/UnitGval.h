@@ -1,11 +1,32 @@
 // Values shared between the loader, the print run and the drawing code:
 // the page window, the point lists of the figure builders, the dash phase
 // carried between joined segments, and the text-variable sources.
+//
+// Who writes each value and who reads it (ResetSharedValues puts every one
+// back to its start):
+//
+//   value                  written by                               read by
+//   PageWindow             ComputePageWindow (jww/PageWindow)       every primitive: ToDevice, clipping
+//   PointList              figure builders, inside a PointListScope DrawPointListOpen / Closed
+//   DevicePointList        DrawPointListOpen / Closed (scratch)     the same
+//   PatternContinuation    DrawPatternLine; emptied by DrawDrawing  DrawPatternLine
+//                          in print mode (ResetPatternContinuation)
+//   PatternChain           PatternChainScope                        DrawPatternLine
+//   CurrentFileName,       the drawing load (jwwunit_read)          text variables; FindImageFile
+//   DrawTimeText, MemoLine1, MemoLine2, HeaderPrintScale
+//   CurrentFileDate        the print run, per drawing               text variables
+//   ImagesNotDrawn         DrawImage                                the print run (reads and empties)
+//   CurrentGroupScale      the draw pass and ComputeExtents         text variables
+//   TextTurn               DrawTextChar (its angle cache)           DrawTextChar
+//   the abort check        AbortCheckScope (the programs)           AbortRequested: the draw pass
+//   the clock              SetClock (TextVariables.h; tests)        text variables
 #pragma once
 
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -59,6 +80,16 @@ inline DevicePoint ToDevice(double x, double y) {
 extern std::vector<PointD> PointList;
 extern std::vector<DevicePoint> DevicePointList;
 
+// Empties PointList when a figure starts and again when it ends, however it
+// ends (a return or an exception), so no figure sees another's points.
+class PointListScope {
+ public:
+  PointListScope() { PointList.clear(); }
+  ~PointListScope() { PointList.clear(); }
+  PointListScope(const PointListScope&) = delete;
+  PointListScope& operator=(const PointListScope&) = delete;
+};
+
 // The last patterned segment: where it ended and in which pattern element.
 struct TPatternContinuation {
   int32_t LayerIndex = -1;
@@ -95,10 +126,34 @@ extern std::vector<std::string> ImagesNotDrawn;
 // Scale of the layer group of the text being drawn.
 extern double CurrentGroupScale;
 
+// The sines and cosines of the last text angle: the characters of a text
+// share their angle, so DrawTextChar keeps them from one to the next.
+struct TTextTurn {
+  double Angle = std::numeric_limits<double>::quiet_NaN();  // none yet
+  double Cos = 1, Sin = 0;
+  double UpX = 0, UpY = -1;  // the cell's height direction: cos and sin of Angle - 90 degrees
+};
+extern TTextTurn TextTurn;
+
 // True while the user asks to stop (Esc in the window, SIGINT/SIGTERM
-// headless). A cheap poll; the program installs the check.
+// headless). A cheap poll; the program installs the check with an
+// AbortCheckScope. False when none is installed.
 bool AbortRequested();
-using AbortPoll = bool (*)();
-void SetAbortPoll(AbortPoll poll);
+using AbortCheck = std::function<bool()>;
+// Installs `check` for its lifetime; the check before it comes back after.
+class AbortCheckScope {
+ public:
+  explicit AbortCheckScope(AbortCheck check);
+  ~AbortCheckScope();
+  AbortCheckScope(const AbortCheckScope&) = delete;
+  AbortCheckScope& operator=(const AbortCheckScope&) = delete;
+
+ private:
+  AbortCheck saved_;
+};
+
+// Every value above back to its start, the abort check and the clock
+// removed: a test begins where a fresh program does.
+void ResetSharedValues();
 
 }  // namespace UnitGval

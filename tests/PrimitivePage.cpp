@@ -19,9 +19,11 @@ void DrawPrimitivePage(Canvas& canvas, const std::string& imagePath) {
 
   // Frame, and the nine line types with the eight pens.
   SetLinePen(canvas, 0, 2, 0.5, 1);
-  UnitGval::PointList = {{X(10), Y(10)}, {X(410), Y(10)}, {X(410), Y(287)}, {X(10), Y(287)}, {X(10), Y(10)}};
-  DrawPointListOpen(canvas);
-  UnitGval::PointList.clear();
+  {
+    UnitGval::PointListScope frame;
+    UnitGval::PointList = {{X(10), Y(10)}, {X(410), Y(10)}, {X(410), Y(287)}, {X(10), Y(287)}, {X(10), Y(10)}};
+    DrawPointListOpen(canvas);
+  }
   for (int t = 1; t <= 9; ++t) {
     SetLinePen(canvas, 0, t <= 8 ? t : 9, a.GetPenWidth(t <= 8 ? t : 2), t);
     DrawPatternLine(0, t, canvas, X(20), Y(270 - t * 8), X(150), Y(270 - t * 8));
@@ -60,18 +62,30 @@ void DrawPrimitivePage(Canvas& canvas, const std::string& imagePath) {
   // Points and every mark.
   const int marks[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1, -2, -3, -4, -5, -6, -7, 42};
   int i = 0;
+  PointMarkArgs point;
   for (int code : marks) {
-    DrawPointMark(canvas, 0, code, 0, -1, 1 + i % 8, 0, 1.5, 0.3 * i, X(190 + (i % 10) * 22), Y(115 - (i / 10) * 22));
+    point.X = X(190 + (i % 10) * 22);
+    point.Y = Y(115 - (i / 10) * 22);
+    point.MarkCode = code;
+    point.MarkScale = 1.5;
+    point.MarkAngle = 0.3 * i;
+    point.PenNumber = 1 + i % 8;
+    DrawPointMark(canvas, point);
     ++i;
   }
-  DrawPointMark(canvas, 1, 0, 0, -1, 2, 0, 1, 0, X(410), Y(65));
+  PointMarkArgs temporary;
+  temporary.X = X(410);
+  temporary.Y = Y(65);
+  temporary.Temporary = true;
+  temporary.PenNumber = 2;
+  DrawPointMark(canvas, temporary);
 
   // Images: upright, cropped, turned, and one too small to show.
   if (!imagePath.empty()) {
-    DrawImage(canvas, imagePath, 0, 1, 0, 0, X(20), Y(20), X(80), Y(65));
-    DrawImage(canvas, imagePath, 0, 0.5, 0.25, 0.25, X(90), Y(20), X(150), Y(65));
-    DrawImage(canvas, imagePath, 30, 1, 0, 0, X(190), Y(20), X(250), Y(65));
-    DrawImage(canvas, imagePath, 15, 1, 0, 0, X(300), Y(30), X(300.4), Y(40));
+    DrawImage(canvas, imagePath, 0, ImageCrop(), X(20), Y(20), X(80), Y(65));
+    DrawImage(canvas, imagePath, 0, ImageCrop{0.25, 0.25, 0.5}, X(90), Y(20), X(150), Y(65));
+    DrawImage(canvas, imagePath, 30, ImageCrop(), X(190), Y(20), X(250), Y(65));
+    DrawImage(canvas, imagePath, 15, ImageCrop(), X(300), Y(30), X(300.4), Y(40));
   }
   // Text in the device font, until texts are laid out in full.
   FontSpec f;

@@ -17,8 +17,7 @@ class RenderTest : public ::testing::Test {
   void SetUp() override {
     UnitGraAtt::GraAttribute().ResetAttributes();
     UnitGraAtt::GraAttribute().SetPrintMode(true);
-    UnitGra::ResetPatternContinuation();
-    UnitGval::PointList.clear();
+    UnitGval::ResetSharedValues();
     Page(100, 100, 10);
   }
   TgraAttribute& Attr() { return UnitGraAtt::GraAttribute(); }

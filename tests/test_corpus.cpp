@@ -54,7 +54,7 @@ TEST(Corpus, EveryNativeDrawingLoadsToItsLastByte) {
     EXPECT_EQ(d.LoadStoppedAt, fs::file_size(f));
     EXPECT_EQ(d.EntityCountInFile, d.Entities.Order.size());
     // Extents exist exactly when something prints (templates hold only setting texts).
-    EXPECT_EQ(d.ComputeExtents(), d.CountEntities(-1, -1).Printable() > 0);
+    EXPECT_EQ(d.ComputeExtents(), d.CountEntities().Printable() > 0);
     for (const TJwwBlockDef& def : d.BlockDefs)
       EXPECT_EQ(static_cast<size_t>(def.EntityCount), def.Entities.Order.size());
     jwwtype::ClearImages();
@@ -119,7 +119,7 @@ TEST(Corpus, TemplatesOfSettingTextsHaveNothingToPrint) {
   TJwwData d;
   ASSERT_TRUE(d.LoadForPrint(path));
   EXPECT_FALSE(d.Entities.Texts.empty());
-  EXPECT_EQ(d.CountEntities(-1, -1).Printable(), 0);
+  EXPECT_EQ(d.CountEntities().Printable(), 0);
   EXPECT_FALSE(d.ComputeExtents());
 }
 
@@ -136,7 +136,7 @@ TEST(Corpus, ForeignWritersLoadAsFarAsTheyCan) {
       EXPECT_GT(d.Entities.Order.size(), 0u) << "a partial model is kept";
     }
     d.ComputeExtents();
-    d.CountEntities(-1, -1);
+    d.CountEntities();
     jwwtype::ClearImages();
   }
   EXPECT_EQ(failed, 1);

@@ -31,15 +31,12 @@ class DrawPassTest : public RenderTest {
     s.PenColor = static_cast<uint16_t>(pen);
     return s;
   }
-  bool Draw(int order = 0, int group = -1, int layer = -1) {
+  bool Draw(PrintOrder order = PrintOrder::AsStored, LayerFilter layers = LayerFilter()) {
     d.BuildBlockInstances();
-    return d.DrawDrawing(canvas, order, 0, false, true, true, layer, group);
+    return d.DrawDrawing(canvas, {order, 0, layers});
   }
   TJwwData d;
 };
-
-int g_polls = 0, g_abortAfter = -1;
-bool CountingPoll() { return ++g_polls > g_abortAfter && g_abortAfter >= 0; }
 
 }  // namespace
 
@@ -48,25 +45,25 @@ TEST_F(DrawPassTest, LayerGroupFilterAndOrders) {
   Add(d.Entities, Line(2, 3, 1));
   Add(d.Entities, Line(3, 0, 0));
   Add(d.Entities, Line(4, 3, 0));
-  Draw(0, 3);
+  Draw(PrintOrder::AsStored, LayerFilter::OfGroup(3));
   EXPECT_EQ(Pens(), (std::vector<int>{2, 4}));
   canvas.calls.clear();
-  Draw(1);
+  Draw(PrintOrder::ByLayer);
   EXPECT_EQ(Pens(), (std::vector<int>{3, 4, 2, 1}));  // layer index 0, 0x30, 0x31, 0xFF
   canvas.calls.clear();
-  Draw(2);
+  Draw(PrintOrder::ByLayerReverse);
   EXPECT_EQ(Pens(), (std::vector<int>{1, 2, 4, 3}));  // F-F first although stored first anyway
   // Reverse order with a group: the print run passes 15 - g, which lands on g.
   canvas.calls.clear();
-  Draw(2, 15 - 3);
+  Draw(PrintOrder::ByLayerReverse, LayerFilter::OfGroup(15 - 3));
   EXPECT_EQ(Pens(), (std::vector<int>{2, 4}));
   canvas.calls.clear();
-  Draw(0, -1, 1);
+  Draw(PrintOrder::AsStored, {-1, 1});
   EXPECT_EQ(Pens(), (std::vector<int>{2}));
   // A damaged record's group beyond F is no layer of the by-layer passes
   // (and writes nothing outside their tables).
   Add(d.Entities, Line(5, 0xFF, 0xFF));
-  for (int order : {1, 2}) {
+  for (PrintOrder order : {PrintOrder::ByLayer, PrintOrder::ByLayerReverse}) {
     canvas.calls.clear();
     Draw(order);
     EXPECT_EQ(Pens().size(), 4u);
@@ -150,11 +147,11 @@ TEST_F(DrawPassTest, AuxiliaryLinesAndTemporaryPoints) {
 TEST_F(DrawPassTest, AbortStopsWithinTenEntities) {
   for (int i = 0; i < 100; ++i) Add(d.Entities, Line(1, 0, 0, 1 + i * 0.5));
   // Polls: after the (empty) text and solid lists, then after lines 0, 10, 20, ...
-  g_polls = 0;
-  g_abortAfter = 4;
-  UnitGval::SetAbortPoll(CountingPoll);
-  EXPECT_FALSE(Draw());
-  UnitGval::SetAbortPoll(nullptr);
+  int polls = 0;
+  {
+    const UnitGval::AbortCheckScope stopAtFifthPoll([&polls] { return ++polls > 4; });
+    EXPECT_FALSE(Draw());
+  }
   EXPECT_EQ(canvas.calls.size(), 21u);  // the answer after line 20 stops the page
   canvas.calls.clear();
   EXPECT_TRUE(Draw());
@@ -170,7 +167,7 @@ TEST_F(DrawPassTest, EntityTransformsAndPens) {
   l.PenWidth = 35;  // 0.35 mm whatever the pen
   Add(d.Entities, l);
   d.BuildBlockInstances();
-  d.DrawDrawing(canvas, 0, -M_PI / 2, false, true, true, -1, -1);
+  d.DrawDrawing(canvas, {PrintOrder::AsStored, -M_PI / 2});
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].points[0].x, 500);
   EXPECT_EQ(canvas.calls[0].points[1].x, 500);
@@ -178,7 +175,7 @@ TEST_F(DrawPassTest, EntityTransformsAndPens) {
   EXPECT_EQ(canvas.calls[0].penWidth, 4);  // 3.5 px, halves to even
   canvas.calls.clear();
   d.Entities.Lines[0].PenWidth = 0;
-  d.DrawDrawing(canvas, 0, 0, false, true, true, -1, -1);
+  d.DrawDrawing(canvas, {});
   EXPECT_EQ(canvas.calls[0].penWidth, 1);  // the pen's 0.1 mm
 
   // A full circle goes over from 0 to 2 pi whatever it stores.
@@ -243,7 +240,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
   InitTestDrawing(d, 600);
   jwwunit::DrawingExtents = {0, 0, 400, 200};
   PageWindowRequest r;
-  r.PrintMethod = 1;
+  r.PrintMethod = PrintMethod::FitToPage;
   r.PageWidthPx = 3300;
   r.PageHeightPx = 2400;
   r.PageWidthMm = 279.4;
@@ -264,7 +261,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
   r.OffsetX = 10;
 
   // Given scale: a scale of 0 prints at 1; the offset is the centre.
-  r.PrintMethod = 2;
+  r.PrintMethod = PrintMethod::GivenScale;
   r.PrintScale = 0;
   r.RotationAngle = 90;
   EXPECT_DOUBLE_EQ(ComputePageWindow(d, r), -M_PI / 2);
@@ -272,7 +269,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
   EXPECT_DOUBLE_EQ((w.Xmin + w.Xmax) / 2, 10);
 
   // The drawing's own settings: scale, origin and the turn from the setting's units digit.
-  r.PrintMethod = 0;
+  r.PrintMethod = PrintMethod::DrawingSettings;
   d.PrinterScale = 2;
   d.PrinterOriginX = 5;
   d.PrinterSetting = 21;
@@ -289,7 +286,7 @@ TEST(PageWindowComputation, TheThreeMethods) {
 
   // Fit with nothing to fit: centred at magnification 1, no division by zero.
   jwwunit::DrawingExtents = {5, 5, 5, 5};
-  r.PrintMethod = 1;
+  r.PrintMethod = PrintMethod::FitToPage;
   r.OffsetX = 0;
   ComputePageWindow(d, r);
   EXPECT_DOUBLE_EQ(w.Scale, 3300 / 279.4);
@@ -305,7 +302,7 @@ TEST_F(DrawPassTest, RotationNinetyDegreesClockwise) {
   UnitGval::PageWindow.Xmax = UnitGval::PageWindow.Ymax = 50;
   Add(d.Entities, MakeLine(0, 0, 1, 0));
   d.BuildBlockInstances();
-  d.DrawDrawing(canvas, 0, -90 * M_PI / 180, false, true, true, -1, -1);
+  d.DrawDrawing(canvas, {PrintOrder::AsStored, -90 * M_PI / 180});
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].points[1].x, 500);
   EXPECT_EQ(canvas.calls[0].points[1].y, 510);

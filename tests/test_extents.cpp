@@ -116,13 +116,13 @@ TEST(Extents, SettingTextsWithoutBaseLineAreLeftOut) {
   Add(d.Entities, MakeText(0, -1000, 0, -1000, "Printer_Orientation = 0"));
   Add(d.Entities, MakeText(10, 10, 20, 10, "plan"));
   ExpectExtents(ExtentsOf(d), 10, 10, 20, 10);
-  EXPECT_EQ(d.CountEntities(-1, -1).Texts, 1);
+  EXPECT_EQ(d.CountEntities().Texts, 1);
 
   // A template holding only such texts has nothing to print and no extents.
   InitTestDrawing(d, 700);
   Add(d.Entities, MakeText(0, -1000, 0, -1000, "Draw_BmpTOUKA = 1"));
   EXPECT_FALSE(d.ComputeExtents());
-  EXPECT_EQ(d.CountEntities(-1, -1).Printable(), 0);
+  EXPECT_EQ(d.CountEntities().Printable(), 0);
 
   // An image reference is kept even with a zero-length base line.
   Add(d.Entities, MakeText(5, 5, 5, 5, "^@BMa.bmp,10"));
@@ -176,13 +176,13 @@ TEST(ImageReferences, OneParserForEveryReader) {
   EXPECT_EQ(r.Path, "a.bmp");
   EXPECT_EQ(r.Width, 40);
   EXPECT_EQ(r.Height, 40);
-  EXPECT_EQ(r.CropWidth, 1.0);
+  EXPECT_EQ(r.Crop.Width, 1.0);
   ASSERT_TRUE(ParseImageReference("^@BM%TEMP%\\b.jpg,40,30,1,2,0.5,90", r));
   EXPECT_EQ(r.Path, "%TEMP%\\b.jpg");
   EXPECT_EQ(r.Height, 30);
-  EXPECT_EQ(r.CropLeft, 1);
-  EXPECT_EQ(r.CropBottom, 2);
-  EXPECT_EQ(r.CropWidth, 0.5);
+  EXPECT_EQ(r.Crop.Left, 1);
+  EXPECT_EQ(r.Crop.Bottom, 2);
+  EXPECT_EQ(r.Crop.Width, 0.5);
   EXPECT_EQ(r.AngleDegrees, 90);
   ASSERT_TRUE(ParseImageReference("^@BMc.png,x,,", r));
   EXPECT_EQ(r.Width, 0);
@@ -214,7 +214,7 @@ TEST(CountEntities, LayersTemporaryPointsAndBlockInstances) {
   d.BlockDefs = {def};
   d.BuildBlockInstances();
 
-  const TJwwEntityCounts all = d.CountEntities(-1, -1);
+  const TJwwEntityCounts all = d.CountEntities();
   EXPECT_EQ(all.Lines, 3);
   EXPECT_EQ(all.TemporaryPoints, 2);
   EXPECT_EQ(all.Points, 0);
@@ -222,16 +222,16 @@ TEST(CountEntities, LayersTemporaryPointsAndBlockInstances) {
   EXPECT_EQ(all.BlockLines, 2);
   EXPECT_EQ(all.BlockTemporaryPoints, 2);
 
-  const TJwwEntityCounts g3 = d.CountEntities(3, -1);
+  const TJwwEntityCounts g3 = d.CountEntities({3, -1});
   EXPECT_EQ(g3.Lines, 2);
   EXPECT_EQ(g3.Blocks, 1);
   EXPECT_EQ(g3.BlockLines, 1);  // through the plain instance on group 3
 
-  const TJwwEntityCounts g4 = d.CountEntities(4, 0);
+  const TJwwEntityCounts g4 = d.CountEntities({4, 0});
   EXPECT_EQ(g4.Lines, 0);
   EXPECT_EQ(g4.BlockLines, 1);  // the own-layers instance's line on 4-0
   EXPECT_EQ(g4.Printable(), 1);
 
-  EXPECT_EQ(d.CountEntities(3, 2).Lines, 1);
-  EXPECT_EQ(d.CountEntities(9, -1).Printable(), 0);
+  EXPECT_EQ(d.CountEntities({3, 2}).Lines, 1);
+  EXPECT_EQ(d.CountEntities({9, -1}).Printable(), 0);
 }

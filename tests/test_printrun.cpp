@@ -42,7 +42,7 @@ std::vector<std::string> RunFiles(PrintSettings s, const std::vector<std::string
   RecordingDevice device;
   TJwwData d;
   StopAfter observer(stopAfter);
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   PrintRun run(d, device, s, observer);
   const PrintRunResult r = run.Run(files);
   if (result) *result = r;
@@ -66,10 +66,10 @@ TEST(PrintRunPages, PerGroupReverseWithTheCommonGroup) {
   const std::string a = Drawing("g.jww", {0, 2, 5});
   PrintSettings s;
   s.PerLayerGroup = 1;
-  s.PrintOrder = 2;
+  s.PrintOrder = PrintOrder::ByLayerReverse;
   s.CommonLayerGroup = 1;  // group 0 on every page, never a page of its own
   EXPECT_EQ(RunFiles(s, {a}), (Log{"begin [5]Kestrovan_g.jww", "end", "begin [2]Kestrovan_g.jww", "end"}));
-  s.PrintOrder = 0;
+  s.PrintOrder = PrintOrder::AsStored;
   s.CommonLayerGroup = 0;
   EXPECT_EQ(RunFiles(s, {a}), (Log{"begin [0]Kestrovan_g.jww", "end", "begin [2]Kestrovan_g.jww", "end",
                              "begin [5]Kestrovan_g.jww", "end"}));
@@ -79,12 +79,12 @@ TEST(PrintRunPages, CommonGroupDrawnAfterEachGroupsOwn) {
   const std::string a = Drawing("gc.jww", {0, 2, 5});
   PrintSettings s;
   s.PerLayerGroup = 1;
-  s.PrintOrder = 2;
+  s.PrintOrder = PrintOrder::ByLayerReverse;
   s.CommonLayerGroup = 1;
   RecordingDevice device;
   TJwwData d;
   PrintRunObserver observer;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   PrintRun(d, device, s, observer).Run({a});
   // Pens: group 5 draws with pen 6, group 2 with pen 3, the common group 0 with pen 1.
   std::vector<TColor> pens;
@@ -99,11 +99,11 @@ TEST(PrintRunPages, DisplayOnlyGroupsAsCommonWithModeZeroPrintNowhere) {
   PrintSettings s;
   s.PerLayerGroup = 1;
   s.CommonLayerGroup = 17;
-  s.DisplayOnlyMode = 0;
+  s.DisplayOnlyMode = DisplayOnlyMode::NotPrinted;
   RecordingDevice device;
   TJwwData d;
   PrintRunObserver observer;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   PrintRun(d, device, s, observer).Run({a});
   EXPECT_EQ(*device.log, (Log{"begin [0]Kestrovan_do.jww", "end"}));
   EXPECT_EQ(device.canvas.Of("line").size(), 1u);
@@ -121,7 +121,7 @@ TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   PrintSettings f = SettingsForDrawing(s, d);
   EXPECT_EQ(f.Monochrome, 1);
   EXPECT_EQ(f.MonoThreshold, 0);
-  EXPECT_EQ(f.DisplayOnlyMode, 1);
+  EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::Grey);
   EXPECT_EQ(f.WhiteToBlackSxf, 1);
   EXPECT_EQ(f.SxfWhiteThreshold, 0);
   d.Kept.DrawState[5] = 1;
@@ -129,11 +129,11 @@ TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   s.Monochrome = 1;
   s.MonoThreshold = 40;
   s.MonochromeGiven = true;
-  s.DisplayOnlyMode = 0;
+  s.DisplayOnlyMode = DisplayOnlyMode::NotPrinted;
   s.DisplayOnlyGiven = true;
   f = SettingsForDrawing(s, d);
   EXPECT_EQ(f.MonoThreshold, 40);
-  EXPECT_EQ(f.DisplayOnlyMode, 0);
+  EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::NotPrinted);
 }
 
 TEST(PrintRunPages, OneDocumentAcrossFiles) {
@@ -154,9 +154,10 @@ TEST(PrintRunPages, StopsBetweenFilesAndWithinAPage) {
   EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, 1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
   EXPECT_TRUE(r.Stopped);
   // Within a page: the page is ended, and the run stops before the next file.
-  UnitGval::SetAbortPoll([] { return true; });
-  EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, -1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
-  UnitGval::SetAbortPoll(nullptr);
+  {
+    const UnitGval::AbortCheckScope stopAtOnce([] { return true; });
+    EXPECT_EQ(RunFiles(PrintSettings(), {a, b}, -1, &r), (Log{"begin Kestrovan_s1.jww", "end"}));
+  }
   EXPECT_TRUE(r.Stopped);
 }
 
@@ -188,7 +189,7 @@ TEST(PrintRunPages, RunawayBlocksAreReported) {
   RecordingDevice device;
   TJwwData d;
   PrintSettings s;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   const PrintRunResult r = PrintRun(d, device, s, observer).Run({path});
   EXPECT_EQ(r.Pages, 1);  // printed as far as the guard allows
   EXPECT_NE(observer.what.find("placed blocks"), std::string::npos);
@@ -265,7 +266,7 @@ TEST(PrintRunPages, TheReportKnowsWhatAStoppedRunLeft) {
   Reporting observer(3);  // stops once the third file has printed
   observer.record.Start(files);
   PrintSettings s;
-  s.PrintMethod = 1;
+  s.PrintMethod = PrintMethod::FitToPage;
   const PrintRunResult r = PrintRun(d, device, s, observer).Run(files);
   observer.record.Finish(r, false, false);
   std::vector<std::string> status, again;

@@ -143,10 +143,24 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
     for (const DevicePoint& p : c.points) EXPECT_LE(p.x, 1000);
 }
 
+namespace {
+// A mark in pen 1 on the point (50, 50).
+PointMarkArgs MarkAt50(int code, double scale = 1, double angle = 0) {
+  PointMarkArgs m;
+  m.X = m.Y = 50;
+  m.MarkCode = code;
+  m.MarkScale = scale;
+  m.MarkAngle = angle;
+  return m;
+}
+}  // namespace
+
 TEST_F(RenderTest, PointsAndTemporaryPoints) {
   Page(100, 100, 24);
   Attr().SetPen(2, Rgb(10, 20, 30), 0, 0);
-  DrawPointMark(canvas, 0, 0, 0, -1, 2, 0, 1, 0, 50, 50);
+  PointMarkArgs point = MarkAt50(0);
+  point.PenNumber = 2;
+  DrawPointMark(canvas, point);
   ASSERT_EQ(canvas.calls.size(), 1u);
   const auto& dot = canvas.calls[0];
   EXPECT_EQ(dot.op, "polygon");
@@ -155,7 +169,10 @@ TEST_F(RenderTest, PointsAndTemporaryPoints) {
   for (const DevicePoint& p : dot.points) EXPECT_LE(std::hypot(p.x - 1200, p.y - 1200), 1.5);
 
   canvas.calls.clear();
-  DrawPointMark(canvas, 1, 5, 300, -1, 2, 0, 1, 0, 50, 50);
+  point.Temporary = true;
+  point.MarkCode = 5;
+  point.Width100 = 300;
+  DrawPointMark(canvas, point);
   const auto& temp = canvas.calls.at(0);
   EXPECT_EQ(temp.brushStyle, BrushStyle::Clear);
   EXPECT_EQ(temp.points.size(), 72u);
@@ -165,21 +182,21 @@ TEST_F(RenderTest, PointsAndTemporaryPoints) {
 
 TEST_F(RenderTest, MarksAreBuiltAroundThePoint) {
   // -4 at scale 2: arms of 2.5 mm; turned by 45 degrees it becomes an x.
-  DrawPointMark(canvas, 0, -4, 0, -1, 1, 0, 2, 0, 50, 50);
+  DrawPointMark(canvas, MarkAt50(-4, 2));
   auto lines = canvas.Of("line");
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].points[0].y, 500 - 25);
   EXPECT_EQ(lines[0].points[1].y, 500 + 25);
   EXPECT_EQ(lines[1].points[0].x, 500 - 25);
   canvas.calls.clear();
-  DrawPointMark(canvas, 0, -4, 0, -1, 1, 0, 2, kPi / 4, 50, 50);
+  DrawPointMark(canvas, MarkAt50(-4, 2, kPi / 4));
   lines = canvas.Of("line");
   EXPECT_EQ(lines[0].points[0].x, 500 - 18);  // 2.5 mm at 135 degrees
   EXPECT_EQ(lines[0].points[0].y, 500 - 18);
 
   // 1: an arrowhead 7.5 long, 2.5 wide, tip on the point, filled with the background.
   canvas.calls.clear();
-  DrawPointMark(canvas, 0, 1, 0, -1, 1, 0, 1, 0, 50, 50);
+  DrawPointMark(canvas, MarkAt50(1));
   ASSERT_EQ(canvas.calls.size(), 1u);
   const auto& arrow = canvas.calls[0];
   EXPECT_EQ(arrow.op, "polygon");
@@ -191,8 +208,8 @@ TEST_F(RenderTest, MarksAreBuiltAroundThePoint) {
 
   // 4 and -2 draw the same outline circle.
   canvas.calls.clear();
-  DrawPointMark(canvas, 0, 4, 0, -1, 1, 0, 1.5, 0, 50, 50);
-  DrawPointMark(canvas, 0, -2, 0, -1, 1, 0, 1.5, 0, 50, 50);
+  DrawPointMark(canvas, MarkAt50(4, 1.5));
+  DrawPointMark(canvas, MarkAt50(-2, 1.5));
   ASSERT_EQ(canvas.calls.size(), 2u);
   EXPECT_EQ(canvas.calls[0].points.size(), canvas.calls[1].points.size());
   EXPECT_EQ(canvas.calls[0].points[0].x, canvas.calls[1].points[0].x);
@@ -200,18 +217,20 @@ TEST_F(RenderTest, MarksAreBuiltAroundThePoint) {
 
   // A colour override replaces pen and brush colours; unknown codes draw a dot.
   canvas.calls.clear();
-  DrawPointMark(canvas, 0, 5, 0, Rgb(1, 2, 3), 1, 0, 1, 0, 50, 50);
+  PointMarkArgs overridden = MarkAt50(5);
+  overridden.ColorOverride = Rgb(1, 2, 3);
+  DrawPointMark(canvas, overridden);
   EXPECT_EQ(canvas.calls[0].pen, Rgb(1, 2, 3));
   EXPECT_EQ(canvas.calls[0].brush, Rgb(1, 2, 3));
   canvas.calls.clear();
-  DrawPointMark(canvas, 0, 99, 0, -1, 1, 0, 1, 0, 50, 50);
+  DrawPointMark(canvas, MarkAt50(99));
   EXPECT_EQ(canvas.calls[0].op, "polygon");
   EXPECT_EQ(canvas.calls[0].points[0].x, 500 + 13);
 
   // Every code draws something and leaves the point list empty.
   for (int code : {2, 3, 6, 7, 8, 9, 10, 11, -1, -3, -5, -6, -7}) {
     canvas.calls.clear();
-    DrawPointMark(canvas, 0, code, 0, -1, 1, 0, 1, 0.3, 50, 50);
+    DrawPointMark(canvas, MarkAt50(code, 1, 0.3));
     EXPECT_FALSE(canvas.calls.empty()) << code;
     EXPECT_TRUE(UnitGval::PointList.empty()) << code;
   }
@@ -243,7 +262,7 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
   EXPECT_EQ(FindImageFile("missing.png"), "");
 
   // Crop width 0.5, left 0.25, bottom 0 at a 40 x 20 mm placement.
-  DrawImage(canvas, "photo.jpeg", 0, 0.5, 0, 0.25, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop{0.25, 0, 0.5}, 10, 10, 50, 30);
   ASSERT_EQ(canvas.Of("image").size(), 1u);
   const ImagePlacement p = canvas.Of("image")[0].image;
   EXPECT_EQ(p.SrcLeft, 100);
@@ -257,10 +276,10 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
   EXPECT_EQ(p.AngleDegrees, 0);
 
   canvas.calls.clear();
-  DrawImage(canvas, "photo.jpeg", 360, 0, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 360, ImageCrop{0, 0, 0}, 10, 10, 50, 30);
   EXPECT_EQ(canvas.Of("image")[0].image.AngleDegrees, 0);  // 360 is upright
   EXPECT_EQ(canvas.Of("image")[0].image.SrcWidth, 400);    // crop width 0 means all
-  DrawImage(canvas, "photo.jpeg", 30, 0, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 30, ImageCrop{0, 0, 0}, 10, 10, 50, 30);
   EXPECT_EQ(canvas.Of("image")[1].image.AngleDegrees, 30);
   EXPECT_EQ(canvas.Of("image")[1].image.PivotX, 100);
   EXPECT_EQ(canvas.Of("image")[1].image.PivotY, 900);
@@ -268,7 +287,7 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
 
 TEST_F(ImageTest, SmallOffPageAndUnreadableImages) {
   // 4 px wide: a white box with a 0.5 mm outline instead of the picture.
-  DrawImage(canvas, "photo.jpeg", 30, 1, 0, 0, 10, 10, 10.4, 30);
+  DrawImage(canvas, "photo.jpeg", 30, ImageCrop(), 10, 10, 10.4, 30);
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].op, "polygon");
   EXPECT_EQ(canvas.calls[0].brush, Rgb(255, 255, 255));
@@ -277,17 +296,17 @@ TEST_F(ImageTest, SmallOffPageAndUnreadableImages) {
   // 1.5 px wide, off the page, or of another kind: nothing, and no file is opened.
   canvas.calls.clear();
   canvas.imageSizeQueries = 0;
-  DrawImage(canvas, "photo.jpeg", 0, 1, 0, 0, 10, 10, 10.15, 30);
-  DrawImage(canvas, "photo.jpeg", 0, 1, 0, 0, 200, 200, 240, 230);
-  DrawImage(canvas, "photo.bmp2", 0, 1, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop(), 10, 10, 10.15, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop(), 200, 200, 240, 230);
+  DrawImage(canvas, "photo.bmp2", 0, ImageCrop(), 10, 10, 50, 30);
   EXPECT_TRUE(canvas.calls.empty());
   EXPECT_EQ(canvas.imageSizeQueries, 0);
   // Missing or unreadable files draw nothing.
   std::ofstream(dir + "broken.png") << "x";
-  DrawImage(canvas, "broken.png", 0, 1, 0, 0, 10, 10, 50, 30);
-  DrawImage(canvas, "none.png", 0, 1, 0, 0, 10, 10, 50, 30);
+  DrawImage(canvas, "broken.png", 0, ImageCrop(), 10, 10, 50, 30);
+  DrawImage(canvas, "none.png", 0, ImageCrop(), 10, 10, 50, 30);
   EXPECT_TRUE(canvas.calls.empty());
   // Hostile crop values saturate instead of overflowing.
-  DrawImage(canvas, "photo.jpeg", 0, 1e300, 1e300, 1e300, 10, 10, 50, 30);
+  DrawImage(canvas, "photo.jpeg", 0, ImageCrop{1e300, 1e300, 1e300}, 10, 10, 50, 30);
   EXPECT_EQ(canvas.Of("image").size(), 1u);
 }

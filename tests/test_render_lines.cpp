@@ -1,6 +1,8 @@
 #include <cmath>
+#include <stdexcept>
 
 #include "RenderFixture.h"
+#include "render/TextVariables.h"
 
 using namespace UnitGra;
 
@@ -210,4 +212,57 @@ TEST_F(RenderTest, ClosedFiguresFillOrFallBackToOutlines) {
   UnitGval::PointList = {{10, 10}, {10 + 999.9, 10}, {15, 20}};  // 9999 px: still filled
   DrawPointListClosed(canvas);
   EXPECT_EQ(canvas.Of("polygon").size(), 1u);
+}
+
+TEST_F(RenderTest, SharedValuesHaveScopesAndOneReset) {
+  // A figure starts on an empty point list and leaves it empty, even when it fails.
+  UnitGval::PointList = {{1, 1}};
+  try {
+    UnitGval::PointListScope figure;
+    EXPECT_TRUE(UnitGval::PointList.empty());
+    UnitGval::PointList = {{1, 1}, {2, 2}};
+    throw std::runtime_error("the figure fails");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_TRUE(UnitGval::PointList.empty());
+
+  // An abort check lasts as long as its scope and gives the one before back.
+  {
+    const UnitGval::AbortCheckScope outer([] { return true; });
+    {
+      const UnitGval::AbortCheckScope inner([] { return false; });
+      EXPECT_FALSE(UnitGval::AbortRequested());
+    }
+    EXPECT_TRUE(UnitGval::AbortRequested());
+  }
+  EXPECT_FALSE(UnitGval::AbortRequested());
+
+  // The reset puts every shared value back to its start.
+  const UnitGval::AbortCheckScope stop([] { return true; });
+  UnitGval::SetClock([]() -> int64_t { return 7; });
+  UnitGval::PageWindow = {1, 2, 3, 4, 5, 6, 7};
+  UnitGval::PointList = {{1, 1}};
+  UnitGval::DevicePointList = {{1, 1}};
+  UnitGval::PatternContinuation = {1, 2, 3, 4, 5, 6};
+  UnitGval::PatternChain = {true, 2};
+  UnitGval::ImagesNotDrawn = {"a.png"};
+  UnitGval::CurrentFileName = UnitGval::DrawTimeText = UnitGval::MemoLine1 = UnitGval::MemoLine2 = "x";
+  UnitGval::HeaderPrintScale = UnitGval::CurrentGroupScale = 2;
+  UnitGval::CurrentFileDate = 3;
+  UnitGval::TextTurn.Angle = 1;
+  UnitGval::ResetSharedValues();
+  const UnitGval::TPageWindow& w = UnitGval::PageWindow;
+  EXPECT_EQ(std::vector<double>({w.Xmin, w.Ymin, w.Xmax, w.Ymax, w.Scale, 1.0 * w.PageWidth, 1.0 * w.PageHeight}),
+            std::vector<double>({0, 0, 0, 0, 1, 0, 0}));
+  EXPECT_TRUE(UnitGval::PointList.empty() && UnitGval::DevicePointList.empty() && UnitGval::ImagesNotDrawn.empty());
+  const UnitGval::TPatternContinuation& pc = UnitGval::PatternContinuation;
+  EXPECT_TRUE(pc.LayerIndex == -1 && pc.LineType == -1 && pc.EndX == 0 && pc.EndY == 0 && pc.ElementIndex == 0 &&
+              pc.Offset == 0);
+  EXPECT_TRUE(!UnitGval::PatternChain.Active && UnitGval::PatternChain.Stretch == 1);
+  const TextVariableSources t = CurrentTextVariableSources();
+  EXPECT_TRUE(t.FilePath.empty() && t.DrawTime.empty() && t.MemoLine1.empty() && t.MemoLine2.empty());
+  EXPECT_TRUE(t.PrintFactor == 1 && t.GroupScale == 1 && t.FileTime == 0);
+  EXPECT_NE(t.Now, 7);  // the system clock again
+  EXPECT_TRUE(std::isnan(UnitGval::TextTurn.Angle));
+  EXPECT_FALSE(UnitGval::AbortRequested());
 }

@@ -15,7 +15,7 @@ namespace {
 
 PrintSettings Unusual() {
   PrintSettings s;
-  s.PrintMethod = 2;
+  s.PrintMethod = PrintMethod::GivenScale;
   s.PrintScale = 0.035;
   s.OffsetX = -12.5;
   s.OffsetY = 1e-7;
@@ -31,14 +31,14 @@ PrintSettings Unusual() {
   s.OneDocument = 1;
   s.CommonLayerGroup = 17;
   s.PrintAuxLines = 1;
-  s.DisplayOnlyMode = 2;
+  s.DisplayOnlyMode = DisplayOnlyMode::GivenColor;
   s.DisplayOnlyColor = 0x123456;
-  s.PrintOrder = 2;
-  s.PenSource = 1;
+  s.PrintOrder = PrintOrder::ByLayerReverse;
+  s.PenSource = TableSource::UserTable;
   s.BulkColor = 0xABCDEF;
   s.BulkWidth = 0.123456789;
   s.BulkPointRadius = 450;
-  s.LineTypeSource = 1;
+  s.LineTypeSource = TableSource::UserTable;
   s.LineTypePitch = 0.0425;
   s.PenTable[264] = {0x00FF00, 0.7, 0.02};
   s.LineTypeTable[49].Count = 3;

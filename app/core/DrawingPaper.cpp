@@ -58,8 +58,8 @@ double SheetRatio(double sheetWidthMm, double sheetHeightMm, double paperWidthMm
   return std::min(paperWidthMm / sheetWidthMm, paperHeightMm / sheetHeightMm);
 }
 
-bool SheetTurned(int printMethod, int32_t printerSetting, double rotationDegrees) {
-  if (printMethod == 0) {
+bool SheetTurned(PrintMethod method, int32_t printerSetting, double rotationDegrees) {
+  if (method == PrintMethod::DrawingSettings) {
     const int units = printerSetting % 10;  // with the sign of the setting, as the page window reads it
     return units == 1 || units == 2;
   }

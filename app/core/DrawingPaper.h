@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/core/PaperSize.h"
+#include "jww/PageWindow.h"
 
 // The CAD program's sheets are landscape: the long side across.
 struct Sheet {
@@ -42,4 +43,4 @@ double SheetRatio(double sheetWidthMm, double sheetHeightMm, double paperWidthMm
 // Whether the drawing lands turned a quarter on the page (its sheet then
 // stands upright): the drawing's own print setting for print method 0,
 // else the rotation given (degrees).
-bool SheetTurned(int printMethod, int32_t printerSetting, double rotationDegrees);
+bool SheetTurned(PrintMethod method, int32_t printerSetting, double rotationDegrees);

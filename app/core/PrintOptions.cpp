@@ -25,12 +25,14 @@ bool Threshold(const std::string& flag, const std::string& value, int32_t& out, 
   return true;
 }
 
-bool Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names,
-            int32_t& out, std::string& error) {
+// `out` takes the position of the name given (an enum: its stored number).
+template <typename T>
+bool Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names, T& out,
+            std::string& error) {
   int32_t i = 0;
   for (const char* n : names) {
     if (value == n) {
-      out = i;
+      out = static_cast<T>(i);
       return true;
     }
     ++i;
@@ -52,7 +54,7 @@ const PrintOption kOptions[] = {
      [](S& s, Str f, Str v, std::string& e) {
        if (!Real(f, v, s.PrintScale, e)) return false;
        if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
-       s.PrintMethod = 2;
+       s.PrintMethod = PrintMethod::GivenScale;
        return true;
      }},
     {"offset", true,

@@ -28,7 +28,7 @@ PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& 
     s.Monochrome = colour ? 0 : 1;
     s.MonoThreshold = 0;
   }
-  if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = 1;
+  if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = DisplayOnlyMode::Grey;
   // SXF white is white on a black screen; on paper it is black.
   if (!s.SxfWhiteGiven) {
     s.WhiteToBlackSxf = 1;
@@ -103,7 +103,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
 void PrintRun::ApplyDisplayOnlyMode() {
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   switch (s_.DisplayOnlyMode) {
-    case 0:
+    case DisplayOnlyMode::NotPrinted:
       for (int g = 0; g < 16; ++g) {
         const int32_t state = d_.LayerGroups[g].State;
         for (int l = 0; l < 16; ++l) {
@@ -111,13 +111,13 @@ void PrintRun::ApplyDisplayOnlyMode() {
         }
       }
       break;
-    case 1:
+    case DisplayOnlyMode::Grey:
       a.SetGreyColor(d_.Pens[9].PrinterColor);
       break;
-    case 2:
+    case DisplayOnlyMode::GivenColor:
       a.SetGreyColor(s_.DisplayOnlyColor);
       break;
-    case 3:
+    case DisplayOnlyMode::AsUsual:
       for (int g = 0; g < 16; ++g) {
         if (d_.LayerGroups[g].State == 0) continue;
         for (int l = 0; l < 16; ++l)
@@ -205,7 +205,8 @@ void PrintRun::PrintOneFile(const std::string& path) {
   UnitGval::ImagesNotDrawn.clear();
   pageCut_ = false;
   TgraAttribute& a = UnitGraAtt::GraAttribute();
-  d_.ApplyToAttributes(a, &device_, s_.LineTypePitch, {s_.PenSource == 0, s_.LineTypeSource == 0});
+  d_.ApplyToAttributes(a, &device_, s_.LineTypePitch,
+                       {s_.PenSource == TableSource::EachDrawing, s_.LineTypeSource == TableSource::EachDrawing});
   d_.ComputeExtents();
   ApplyDisplayOnlyMode();
   layerCounts_ = CountEntitiesByLayer(d_);
@@ -234,11 +235,11 @@ void PrintRun::PrintOneFile(const std::string& path) {
   const std::string title = "Kestrovan_" + util::Utf8ToCp932(fileName);
   const int pagesBefore = result_.Pages;
   if (!s_.PerLayerGroup) {
-    if (d_.CountEntities(-1, -1).Printable() > 0) {
+    if (d_.CountEntities().Printable() > 0) {
       pageGroups_ = 0xFFFF;
       if (!StartPage(title)) return;
       device_.PageShows(path, -1, std::string());
-      const bool complete = d_.DrawDrawing(PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, -1);
+      const bool complete = d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation});
       pageCut_ = pageCut_ || d_.DrawCut;
       EndPage();
       if (!complete) result_.Stopped = true;
@@ -266,12 +267,12 @@ void PrintRun::PrintOneFile(const std::string& path) {
 
 void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation) {
   const TgraAttribute& a = UnitGraAtt::GraAttribute();
-  const bool reverse = s_.PrintOrder == 2;
+  const bool reverse = s_.PrintOrder == PrintOrder::ByLayerReverse;
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
   auto drawGroup = [&](int g) {
     // The draw pass turns position p back into group 15 - p in reverse order.
     const bool done =
-        d_.DrawDrawing(PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, reverse ? 15 - g : g);
+        d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(reverse ? 15 - g : g)});
     pageCut_ = pageCut_ || d_.DrawCut;
     return done;
   };
@@ -279,22 +280,23 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
     const int g = reverse ? 15 - p : p;
     if (s_.CommonLayerGroup == g + 1) continue;
     if (s_.CommonLayerGroup == 17 && state(g) == 1) continue;
-    if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == 0)) continue;
+    if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
     int64_t sum = 0;
     for (int l = 0; l < 16; ++l)
-      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(g, l).Printable();
+      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities({g, l}).Printable();
     if (sum == 0) continue;
     pageGroups_ = PageGroups(g);
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
     device_.PageShows(path, g, d_.LayerGroups[g].Name);
     page_.LayerGroup = g;
-    bool complete = d_.DrawDrawing(PageCanvas(), s_.PrintOrder, rotation, false, true, true, -1, p);
+    bool complete = d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(p)});
     pageCut_ = pageCut_ || d_.DrawCut;
     // The common group on every group's page, after the group itself.
     if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
       const int c = s_.CommonLayerGroup - 1;
-      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != 0)) complete = drawGroup(c);
-    } else if (complete && s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > 0) {
+      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != DisplayOnlyMode::NotPrinted))
+        complete = drawGroup(c);
+    } else if (complete && s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > DisplayOnlyMode::NotPrinted) {
       for (int i = 0; i < 16 && complete; ++i)
         if (state(i) == 1) complete = drawGroup(i);
     }
@@ -311,7 +313,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
 uint32_t PrintRun::PageGroups(int g) const {
   uint32_t groups = 1u << g;
   if (s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) groups |= 1u << (s_.CommonLayerGroup - 1);
-  if (s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > 0)
+  if (s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode != DisplayOnlyMode::NotPrinted)
     for (int i = 0; i < 16; ++i)
       if (d_.LayerGroups[i].State == 1) groups |= 1u << i;
   return groups;
@@ -335,7 +337,7 @@ double PrintRun::ChoosePaper() {
     device_.SelectPaper(w, h);
     return 1;
   }
-  if (s_.PrintMethod == 1) return 1;  // a fit fills whatever paper it has
+  if (s_.PrintMethod == PrintMethod::FitToPage) return 1;  // a fit fills whatever paper it has
   return SheetRatio(w, h, device_.PageWidthMm(), device_.PageHeightMm());
 }
 

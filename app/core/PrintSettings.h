@@ -6,9 +6,22 @@
 #include <string>
 
 #include "attr/UnitGraAtt.h"
+#include "jww/DrawDrawingArgs.h"
+#include "jww/PageWindow.h"
+
+// What the display-only layers print as (settings files store these numbers).
+enum class DisplayOnlyMode : int32_t {
+  NotPrinted = 0,
+  Grey = 1,        // in the drawing's pen 9 colour
+  GivenColor = 2,  // in DisplayOnlyColor
+  AsUsual = 3,
+};
+
+// Where the pens or the line types come from (settings files store these numbers).
+enum class TableSource : int32_t { EachDrawing = 0, UserTable = 1 };
 
 struct PrintSettings {
-  int32_t PrintMethod = 0;  // 0 the drawing's own scale, 1 fit to page, 2 given scale
+  ::PrintMethod PrintMethod = ::PrintMethod::DrawingSettings;
   double PrintScale = 1.0;
   double OffsetX = 0, OffsetY = 0;  // mm
   double RotationAngle = 0;         // degrees, clockwise positive
@@ -22,14 +35,14 @@ struct PrintSettings {
   int32_t OneDocument = 0;
   int32_t CommonLayerGroup = 0;  // 0 none, 1..16 group 0..F, 17 the display-only groups
   int32_t PrintAuxLines = 0;
-  int32_t DisplayOnlyMode = 0;   // 0 not printed, 1 grey (pen 9), 2 DisplayOnlyColor, 3 as usual
+  ::DisplayOnlyMode DisplayOnlyMode = ::DisplayOnlyMode::NotPrinted;
   TColor DisplayOnlyColor = 0;
-  int32_t PrintOrder = 0;        // 0 as stored, 1 by layer, 2 by layer in reverse
-  int32_t PenSource = 0;         // 0 from each drawing, 1 the table
+  ::PrintOrder PrintOrder = ::PrintOrder::AsStored;
+  TableSource PenSource = TableSource::EachDrawing;
   TColor BulkColor = 0;
   double BulkWidth = 0;
   double BulkPointRadius = 0.1;
-  int32_t LineTypeSource = 0;    // 0 from each drawing, 1 the table
+  TableSource LineTypeSource = TableSource::EachDrawing;
   double LineTypePitch = 0.035;  // mm per pattern dot
   // Colour or black, the display-only layers and SXF white taken from each
   // drawing's own print settings, as the CAD program prints it. Kept after the

@@ -22,6 +22,19 @@ template <typename T>
 T Clamp(T v, T lo, T hi) {
   return v < lo ? lo : (v > hi ? hi : v);
 }
+// Settings files store each choice as its enum's number.
+template <typename E>
+int32_t Stored(E choice) {
+  return static_cast<int32_t>(choice);
+}
+template <typename E>
+E FromStored(int32_t number) {
+  return static_cast<E>(number);
+}
+template <typename E>
+E ClampChoice(E choice, E last) {
+  return FromStored<E>(Clamp<int32_t>(Stored(choice), 0, Stored(last)));
+}
 double ClampReal(double v, double lo, double hi) {
   if (!(v >= lo)) return lo;  // also NaN
   return v > hi ? hi : v;
@@ -131,12 +144,12 @@ void ClampSettings(PrintSettings& s) {
   for (int32_t* f : {&s.Monochrome, &s.WhiteToBlackNormal, &s.WhiteToBlackSxf, &s.PerLayerGroup, &s.OneDocument,
                      &s.PrintAuxLines, &s.FollowDrawing})
     *f = *f == 1 ? 1 : 0;
-  s.PrintMethod = Clamp(s.PrintMethod, 0, 2);
+  s.PrintMethod = ClampChoice(s.PrintMethod, PrintMethod::GivenScale);
   s.CommonLayerGroup = Clamp(s.CommonLayerGroup, 0, 17);
-  s.DisplayOnlyMode = Clamp(s.DisplayOnlyMode, 0, 3);
-  s.PrintOrder = Clamp(s.PrintOrder, 0, 2);
-  s.PenSource = Clamp(s.PenSource, 0, 1);
-  s.LineTypeSource = Clamp(s.LineTypeSource, 0, 1);
+  s.DisplayOnlyMode = ClampChoice(s.DisplayOnlyMode, DisplayOnlyMode::AsUsual);
+  s.PrintOrder = ClampChoice(s.PrintOrder, PrintOrder::ByLayerReverse);
+  s.PenSource = ClampChoice(s.PenSource, TableSource::UserTable);
+  s.LineTypeSource = ClampChoice(s.LineTypeSource, TableSource::UserTable);
   s.DisplayOnlyColor = Clamp<TColor>(s.DisplayOnlyColor, 0, 0xFFFFFF);
   s.BulkColor = Clamp<TColor>(s.BulkColor, 0, 0xFFFFFF);
   s.BulkWidth = ClampReal(s.BulkWidth, 0, 500);
@@ -214,7 +227,7 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
     extras.DrawingFolder = r.Text();
     extras.JwwImportFolder = r.Text();
     extras.JwfImportFolder = r.Text();
-    s.PrintMethod = r.Int();
+    s.PrintMethod = FromStored<PrintMethod>(r.Int());
     s.PrintScale = r.Real();
     s.OffsetX = r.Real();
     s.OffsetY = r.Real();
@@ -228,14 +241,14 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
     s.OneDocument = r.Int();
     s.CommonLayerGroup = r.Int();
     s.PrintAuxLines = r.Int();
-    s.DisplayOnlyMode = r.Int();
+    s.DisplayOnlyMode = FromStored<DisplayOnlyMode>(r.Int());
     s.DisplayOnlyColor = static_cast<TColor>(r.Int());
-    s.PrintOrder = r.Int();
-    s.PenSource = r.Int();
+    s.PrintOrder = FromStored<PrintOrder>(r.Int());
+    s.PenSource = FromStored<TableSource>(r.Int());
     s.BulkColor = static_cast<TColor>(r.Int());
     s.BulkWidth = r.Real();
     s.BulkPointRadius = r.Real();
-    s.LineTypeSource = r.Int();
+    s.LineTypeSource = FromStored<TableSource>(r.Int());
     s.LineTypePitch = r.Real();
     for (TPenRow& row : s.PenTable) {
       row.Color = static_cast<TColor>(r.Int());
@@ -301,21 +314,21 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
   line(extras.DrawingFolder);
   line(extras.JwwImportFolder);
   line(extras.JwfImportFolder);
-  num(s.PrintMethod);
+  num(Stored(s.PrintMethod));
   real(s.PrintScale);
   real(s.OffsetX);
   real(s.OffsetY);
   for (int32_t v : {s.Monochrome, s.MonoThreshold, s.WhiteToBlackNormal, s.NormalWhiteThreshold, s.WhiteToBlackSxf,
                     s.SxfWhiteThreshold, s.PerLayerGroup, s.OneDocument, s.CommonLayerGroup, s.PrintAuxLines,
-                    s.DisplayOnlyMode})
+                    Stored(s.DisplayOnlyMode)})
     num(v);
   num(s.DisplayOnlyColor);
-  num(s.PrintOrder);
-  num(s.PenSource);
+  num(Stored(s.PrintOrder));
+  num(Stored(s.PenSource));
   num(s.BulkColor);
   real(s.BulkWidth);
   real(s.BulkPointRadius);
-  num(s.LineTypeSource);
+  num(Stored(s.LineTypeSource));
   real(s.LineTypePitch);
   for (const TPenRow& row : s.PenTable) {
     num(row.Color);

@@ -60,7 +60,7 @@ LineTypePage::LineTypePage(QWidget* parent) : QWidget(parent) {
 }
 
 void LineTypePage::Show(const PrintSettings& s) {
-  sourceRow_->SetSource(s.LineTypeSource);
+  sourceRow_->SetSource(static_cast<int>(s.LineTypeSource));
   mmPerDot_->setText(RealText(s.LineTypePitch));
   for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) {
     const TLineTypeRow& row = s.LineTypeTable[r];
@@ -72,7 +72,7 @@ void LineTypePage::Show(const PrintSettings& s) {
 }
 
 void LineTypePage::Read(PrintSettings& s) const {
-  s.LineTypeSource = sourceRow_->Source();
+  s.LineTypeSource = static_cast<TableSource>(sourceRow_->Source());
   s.LineTypePitch = RealOf(mmPerDot_->text());
   for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) {
     TLineTypeRow& row = s.LineTypeTable[r];

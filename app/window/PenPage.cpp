@@ -102,7 +102,7 @@ PenPage::PenPage(QWidget* parent) : QWidget(parent) {
 }
 
 void PenPage::Show(const PrintSettings& s) {
-  sourceRow_->SetSource(s.PenSource);
+  sourceRow_->SetSource(static_cast<int>(s.PenSource));
   bulkColorCode_->setText(QString::number(s.BulkColor));
   Paint(bulkColorSwatch_, ToQColor(s.BulkColor));
   bulkWidth_->setText(RealText(s.BulkWidth));
@@ -118,7 +118,7 @@ void PenPage::Show(const PrintSettings& s) {
 }
 
 void PenPage::Read(PrintSettings& s) const {
-  s.PenSource = sourceRow_->Source();
+  s.PenSource = static_cast<TableSource>(sourceRow_->Source());
   s.BulkColor = ClampColorCode(IntOf(bulkColorCode_->text()));
   s.BulkWidth = RealOf(bulkWidth_->text());
   s.BulkPointRadius = RealOf(bulkPointRadius_->text());

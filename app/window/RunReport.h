@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "app/core/PrintRun.h"
@@ -35,7 +36,7 @@ bool NeedsAttention(const std::vector<RunProblem>& problems);
 
 class WindowRunObserver : public PrintRunObserver {
  public:
-  using StopPoll = bool (*)();
+  using StopPoll = std::function<bool()>;
   WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop);
   void Status(const std::string& sjis) override;
   void FileStarted(size_t index, size_t count, const std::string& path) override;

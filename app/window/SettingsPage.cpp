@@ -143,7 +143,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
 }
 
 void SettingsPage::Show(const PrintSettings& s) {
-  placement_->button(std::clamp(s.PrintMethod, 0, 2))->setChecked(true);
+  placement_->button(std::clamp(static_cast<int>(s.PrintMethod), 0, 2))->setChecked(true);
   scale_->setText(RealText(s.PrintScale));
   offsetX_->setText(RealText(s.OffsetX));
   offsetY_->setText(RealText(s.OffsetY));
@@ -159,13 +159,13 @@ void SettingsPage::Show(const PrintSettings& s) {
   normalWhiteThreshold_->setValue(s.NormalWhiteThreshold);
   sxfWhiteThreshold_->setValue(s.SxfWhiteThreshold);
   commonLayerGroup_->setCurrentIndex(s.CommonLayerGroup);
-  displayOnlyMode_->button(std::clamp(s.DisplayOnlyMode, 0, 3))->setChecked(true);
+  displayOnlyMode_->button(std::clamp(static_cast<int>(s.DisplayOnlyMode), 0, 3))->setChecked(true);
   Paint(displayOnlyColorSwatch_, ToQColor(s.DisplayOnlyColor));
-  printOrder_->button(std::clamp(s.PrintOrder, 0, 2))->setChecked(true);
+  printOrder_->button(std::clamp(static_cast<int>(s.PrintOrder), 0, 2))->setChecked(true);
 }
 
 void SettingsPage::Read(PrintSettings& s) const {
-  s.PrintMethod = std::max(0, placement_->checkedId());
+  s.PrintMethod = static_cast<PrintMethod>(std::max(0, placement_->checkedId()));
   s.PrintScale = RealOf(scale_->text());
   s.OffsetX = RealOf(offsetX_->text());
   s.OffsetY = RealOf(offsetY_->text());
@@ -181,9 +181,9 @@ void SettingsPage::Read(PrintSettings& s) const {
   s.CommonLayerGroup = commonLayerGroup_->currentIndex();
   s.PrintAuxLines = auxLines_->isChecked();
   s.FollowDrawing = followDrawing_->isChecked();
-  s.DisplayOnlyMode = std::max(0, displayOnlyMode_->checkedId());
+  s.DisplayOnlyMode = static_cast<DisplayOnlyMode>(std::max(0, displayOnlyMode_->checkedId()));
   s.DisplayOnlyColor = FromQColor(displayOnlyColorSwatch_->palette().color(QPalette::Window));
-  s.PrintOrder = std::max(0, printOrder_->checkedId());
+  s.PrintOrder = static_cast<PrintOrder>(std::max(0, printOrder_->checkedId()));
 }
 
 void SettingsPage::SetPaperMode(PaperMode mode) { paperMode_->setCurrentIndex(static_cast<int>(mode)); }

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "app/core/PaperSize.h"
 #include "app/core/PrintPreparation.h"
@@ -171,13 +172,6 @@ void TForm1::PrinterSetup() {
   ReadControls();
 }
 
-namespace {
-
-TForm1* g_printing = nullptr;
-bool WindowAbortPoll() { return platform::EscapeKeyDown() || (g_printing && g_printing->EscPressed); }
-
-}  // namespace
-
 // A PDF goes beside its target first: the folder must take new files.
 bool TForm1::OutputWritable() {
   if (MakeDevice || !output_.Pdf) return true;
@@ -235,11 +229,11 @@ PrintRunResult TForm1::StartPrint() {
   }
   SetRunning(true);
   EscPressed = false;
-  g_printing = this;
-  UnitGval::SetAbortPoll(WindowAbortPoll);
+  const UnitGval::AbortCheck escape = [this] { return platform::EscapeKeyDown() || EscPressed; };
+  std::optional<UnitGval::AbortCheckScope> abortCheck(std::in_place, escape);
   std::vector<std::string> files;
   for (const QString& f : Files()) files.push_back(f.toStdString());
-  WindowRunObserver observer(FileList(), status_, progress_, WindowAbortPoll);
+  WindowRunObserver observer(FileList(), status_, progress_, escape);
   progress_->setRange(0, static_cast<int>(files.size()));
   progress_->setValue(0);
   progress_->show();
@@ -255,8 +249,7 @@ PrintRunResult TForm1::StartPrint() {
                       ? QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(output_.PdfPath)
                       : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(result.Error.empty() ? finished.Why() : result.Error));
   progress_->hide();
-  UnitGval::SetAbortPoll(nullptr);
-  g_printing = nullptr;
+  abortCheck.reset();
   FileList()->clearSelection();
   SetRunning(false);
   if (closeAfterRun_) {

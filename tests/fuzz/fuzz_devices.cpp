@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   page.PaperHeightMm = 70;
   page.Dpi = 72;
   PrintSettings settings;
-  settings.PrintMethod = 1;  // fitted, so whatever the file holds lands on the page
+  settings.PrintMethod = PrintMethod::FitToPage;  // fitted, so whatever the file holds lands on the page
   settings.FollowDrawing = 1;
   PrintRunObserver quiet;
   {
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::vector<QImage> pages;
   settings.PerLayerGroup = 1;
-  settings.PrintOrder = 2;
+  settings.PrintOrder = PrintOrder::ByLayerReverse;
   std::unique_ptr<platform::PrintService> device = platform::MakeImagePrintService(page, &pages);
   PrintRun(d, *device, settings, quiet).Run({drawing});
   (void)device->Finish();

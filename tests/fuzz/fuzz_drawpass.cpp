@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Bounded work per input: the guards of a real run are far larger than a
   // fuzzer's time allows.
   if (PageWork(d) <= 20000) {
-    for (int method = 0; method <= 1; ++method) {
+    for (PrintMethod method : {PrintMethod::DrawingSettings, PrintMethod::FitToPage}) {
       PageWindowRequest r;
       r.PrintMethod = method;
       r.RotationAngle = 90;
@@ -54,9 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       jwwunit::Extents printed;
       if (d.PrintedExtents(a, printed)) r.FitExtents = &printed;
       const double rotation = ComputePageWindow(d, r);
-      for (int order = 0; order <= 2; ++order) {
-        d.DrawDrawing(canvas, order, rotation, false, true, true, -1, -1);
-        d.DrawDrawing(canvas, order, rotation, true, false, false, -1, order == 2 ? 15 - 3 : 3);
+      for (PrintOrder order : {PrintOrder::AsStored, PrintOrder::ByLayer, PrintOrder::ByLayerReverse}) {
+        d.DrawDrawing(canvas, {order, rotation});
+        const int group = order == PrintOrder::ByLayerReverse ? 15 - 3 : 3;
+        DrawDrawingArgs everything(order, rotation, LayerFilter::OfGroup(group));
+        everything.IncludeTemporaryPoints = true;
+        everything.FilterAuxiliary = everything.SkipHiddenLayers = false;
+        d.DrawDrawing(canvas, everything);
       }
     }
   }

@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   d.LoadFromMemory(data, size, "fuzz.jww", true);
   jwwtype::GunzipImages();
   d.ComputeExtents();
-  d.CountEntities(-1, -1);
-  d.CountEntities(3, 1);
+  d.CountEntities();
+  d.CountEntities({3, 1});
   jwwtype::ClearImages();
   d.LoadFromMemory(data, size, "fuzz.jww", false, 100);
   return 0;

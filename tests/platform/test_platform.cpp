@@ -209,7 +209,7 @@ TEST(PrintService, PdfBookmarksPageLabelsAndTitle) {
   REQUIRE_CORPUS(named);
   auto print = [](const std::string& pdf, const std::vector<std::string>& files, bool perGroup) {
     PrintSettings s;
-    s.PrintMethod = 1;
+    s.PrintMethod = PrintMethod::FitToPage;
     s.PerLayerGroup = perGroup;
     auto device = platform::MakePdfPrintService(pdf, {297, 210, 72});
     TJwwData d;

@@ -66,7 +66,7 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
     TJwwData d;
     d.LoadForPrint(f);
     d.BuildBlockInstances();
-    if (d.CountEntities(-1, -1).Printable() > 0)
+    if (d.CountEntities().Printable() > 0)
       bookmarks.push_back(std::to_string(++printable) + " " + fs::path(f).filename().string());
     jwwtype::ClearImages();
   }

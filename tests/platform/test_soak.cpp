@@ -49,7 +49,7 @@ TEST(Soak, FiveHundredDrawingsLeaveNothingBehind) {
   for (int oneDocument : {1, 0}) {
     SCOPED_TRACE(oneDocument);
     PrintSettings s;
-    s.PrintMethod = 1;
+    s.PrintMethod = PrintMethod::FitToPage;
     s.OneDocument = oneDocument;
     auto device = platform::MakePdfPrintService(out + "soak" + std::to_string(oneDocument) + ".pdf", {297, 210, 72});
     TJwwData d;

@@ -324,7 +324,7 @@ class DropForm : public TForm1 {
 
 TEST(Window, PreviewAndDroppedFiles) {
   DropForm w({Sample("house-plan.jww")}, QString(), false);
-  w.Settings().PrintMethod = 1;
+  w.Settings().PrintMethod = PrintMethod::FitToPage;
   w.ShowSettings();
   const std::vector<QImage> pages = w.Preview();
   ASSERT_EQ(pages.size(), 1u);

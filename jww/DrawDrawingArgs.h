@@ -1,0 +1,33 @@
+// What one TJwwData::DrawDrawing draws, and which layers CountEntities
+// counts: named values in place of positional flags and -1 placeholders.
+#pragma once
+
+#include <cstdint>
+
+// The order a page's entities are drawn in (settings files store these numbers).
+enum class PrintOrder : int32_t { AsStored = 0, ByLayer = 1, ByLayerReverse = 2 };
+
+// One layer group and one layer in it; -1 for every group, every layer.
+struct LayerFilter {
+  int Group = -1;
+  int Layer = -1;
+
+  static LayerFilter OfGroup(int group) { return {group, -1}; }
+};
+
+// The defaults draw a page as the print run does: every layer, temporary
+// points left out, auxiliary lines only when the pen attributes print them,
+// layers the attributes hide (state 3) left out.
+struct DrawDrawingArgs {
+  DrawDrawingArgs(PrintOrder order = PrintOrder::AsStored, double rotation = 0, LayerFilter layers = LayerFilter())
+      : Order(order), Rotation(rotation), Layers(layers) {}
+
+  PrintOrder Order;
+  double Rotation;  // the page rotation, radians
+  // In ByLayerReverse order the filter counts from the end: group g and
+  // layer l stand for group 15 - g and layer 15 - l.
+  LayerFilter Layers;
+  bool IncludeTemporaryPoints = false;
+  bool FilterAuxiliary = true;
+  bool SkipHiddenLayers = true;
+};
