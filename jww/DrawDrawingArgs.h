@@ -30,4 +30,8 @@ struct DrawDrawingArgs {
   bool IncludeTemporaryPoints = false;
   bool FilterAuxiliary = true;
   bool SkipHiddenLayers = true;
+  // The most entities the page draws, block contents counted one by one: a
+  // small file of nested blocks can otherwise ask for billions of strokes.
+  static constexpr int64_t kDefaultMaxDrawn = 20000000;
+  int64_t MaxDrawn = kDefaultMaxDrawn;
 };

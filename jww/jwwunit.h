@@ -145,9 +145,6 @@ class TJwwData {
   // and against trees that multiply instances beyond what memory holds.
   static constexpr int kMaxBlockDepth = 64;
   static constexpr size_t kMaxBlockInstances = 1000000;
-  // What one page draws at most, block contents counted one by one: a small
-  // file of nested blocks can otherwise ask for billions of strokes.
-  static constexpr int64_t kMaxDrawnPerPage = 20000000;
 
   TJwwData() { ResetDrawing(); }
   ~TJwwData() { ClearDrawing(); }
@@ -209,7 +206,7 @@ class TJwwData {
   size_t LoadStoppedAt = 0;
   std::string LoadError;
   bool BlockInstancesCut = false;  // the guards above cut BuildBlockInstances short
-  bool DrawCut = false;            // the last DrawDrawing stopped at kMaxDrawnPerPage
+  bool DrawCut = false;            // the last DrawDrawing stopped at its MaxDrawn
   // How far the header was read: a damaged file may lack its tables.
   bool HasPenTable = false;
   bool HasLineTypeTable = false;

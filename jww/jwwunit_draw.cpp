@@ -343,8 +343,9 @@ namespace {
 
 class DrawPass {
  public:
-  DrawPass(const TJwwData& d, Canvas& canvas, double rotation, bool includeTemporary, bool skipAux)
-      : d_(d), includeTemporary_(includeTemporary) {
+  DrawPass(const TJwwData& d, Canvas& canvas, double rotation, bool includeTemporary, bool skipAux,
+           int64_t maxDrawn)
+      : d_(d), includeTemporary_(includeTemporary), maxDrawn_(maxDrawn) {
     ctx_.canvas = &canvas;
     ctx_.layerGroups = &d.LayerGroups;
     ctx_.printMode = GraAttribute().GetPrintMode();
@@ -456,7 +457,7 @@ class DrawPass {
       for (; it != end; ++it) {
         const size_t i = *it;
         if (!accept(list[i])) continue;
-        if (++drawn_ > TJwwData::kMaxDrawnPerPage) return cut_ = true, false;
+        if (++drawn_ > maxDrawn_) return cut_ = true, false;
         draw(list[i]);
         if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
       }
@@ -464,7 +465,7 @@ class DrawPass {
     }
     for (size_t i = 0; i < list.size(); ++i) {
       if (!accept(list[i])) continue;
-      if (++drawn_ > TJwwData::kMaxDrawnPerPage) return cut_ = true, false;
+      if (++drawn_ > maxDrawn_) return cut_ = true, false;
       draw(list[i]);
       if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
     }
@@ -516,6 +517,7 @@ class DrawPass {
  private:
   const TJwwData& d_;
   bool includeTemporary_;
+  int64_t maxDrawn_;
   int64_t drawn_ = 0;  // entities handed to the primitives on this page
   bool cut_ = false;
   const LayerBuckets* only_ = nullptr;
@@ -534,7 +536,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
   const TgraAttribute& attr = GraAttribute();
   if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
   const bool skipAux = args.FilterAuxiliary && !attr.GetPrintAuxLines();
-  DrawPass pass(*this, canvas, args.Rotation, args.IncludeTemporaryPoints, skipAux);
+  DrawPass pass(*this, canvas, args.Rotation, args.IncludeTemporaryPoints, skipAux, args.MaxDrawn);
   DrawCut = false;
   // A page cut at the guard ends as a finished one: the print run reports it.
   auto finished = [&](bool done) {

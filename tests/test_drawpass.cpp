@@ -144,7 +144,7 @@ TEST_F(DrawPassTest, AuxiliaryLinesAndTemporaryPoints) {
   EXPECT_TRUE(canvas.Of("polygon").empty());                        // still no temporary point
 }
 
-TEST_F(DrawPassTest, AbortStopsWithinTenEntities) {
+TEST_F(DrawPassTest, AbortAndTheDrawingLimitEndAPage) {
   for (int i = 0; i < 100; ++i) Add(d.Entities, Line(1, 0, 0, 1 + i * 0.5));
   // Polls: after the (empty) text and solid lists, then after lines 0, 10, 20, ...
   int polls = 0;
@@ -156,6 +156,22 @@ TEST_F(DrawPassTest, AbortStopsWithinTenEntities) {
   canvas.calls.clear();
   EXPECT_TRUE(Draw());
   EXPECT_EQ(canvas.calls.size(), 100u);
+  // A page that asks for more entities than its limit (block contents
+  // counted one by one) ends there as a finished page marked cut.
+  TJwwBlockDef def;
+  def.Number = 1;
+  for (int i = 0; i < 10; ++i) Add(def.Entities, Line(2, 0, 0, 60 + i));
+  d.BlockDefs = {def};
+  for (int i = 0; i < 10; ++i) Add(d.Entities, MakeInsert(1, 0, 0));
+  d.BuildBlockInstances();
+  DrawDrawingArgs limited;
+  limited.MaxDrawn = 150;
+  canvas.calls.clear();
+  EXPECT_TRUE(d.DrawDrawing(canvas, limited));
+  EXPECT_TRUE(d.DrawCut);
+  EXPECT_EQ(canvas.calls.size(), 150u);
+  EXPECT_TRUE(Draw());
+  EXPECT_FALSE(d.DrawCut);
 }
 
 TEST_F(DrawPassTest, EntityTransformsAndPens) {

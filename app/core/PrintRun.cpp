@@ -249,7 +249,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
   }
   if (pageCut_) {
     incomplete = true;
-    observer_.FileWarning(path, "a page asks for more than " + std::to_string(TJwwData::kMaxDrawnPerPage) +
+    observer_.FileWarning(path, "a page asks for more than " + std::to_string(DrawDrawingArgs::kDefaultMaxDrawn) +
                                     " strokes, texts and figures (its blocks multiply); only those were printed");
   }
   if (!fileImages_.empty()) {
