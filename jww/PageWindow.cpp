@@ -5,11 +5,7 @@
 #include "render/UnitGval.h"
 #include "util/Geometry.h"
 
-namespace {
-
-// The box round the extents turned by `rotation` about the origin, as the
-// draw pass turns the drawing.
-jwwunit::Extents Turned(const jwwunit::Extents& e, double rotation) {
+jwwunit::Extents TurnedExtents(const jwwunit::Extents& e, double rotation) {
   if (rotation == 0) return e;
   const double c = std::cos(rotation), s = std::sin(rotation);
   jwwunit::Extents t;
@@ -26,8 +22,6 @@ jwwunit::Extents Turned(const jwwunit::Extents& e, double rotation) {
   }
   return t;
 }
-
-}  // namespace
 
 double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   jwwunit::Extents e = r.FitExtents ? *r.FitExtents : jwwunit::DrawingExtents;
@@ -50,7 +44,7 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   if (!std::isfinite(oy)) oy = 0;
   if (!std::isfinite(rotation)) rotation = 0;
   // A fit places the drawing as it lands on the page: turned.
-  if (r.PrintMethod == PrintMethod::FitToPage) e = Turned(e, rotation);
+  if (r.PrintMethod == PrintMethod::FitToPage) e = TurnedExtents(e, rotation);
 
   UnitGval::TPageWindow& w = UnitGval::PageWindow;
   w.PageWidth = r.PageWidthPx;

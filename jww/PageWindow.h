@@ -27,3 +27,7 @@ struct PageWindowRequest {
 // without width or height, and a stored magnification of 0 or less, print
 // centred at magnification 1.
 double ComputePageWindow(const TJwwData& drawing, const PageWindowRequest& request);
+
+// The box round the extents turned by `rotation` (radians) about the origin,
+// as the draw pass turns the drawing.
+jwwunit::Extents TurnedExtents(const jwwunit::Extents& e, double rotation);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/core/DrawingPaper.h"
+#include "jww/PageWindow.h"
 #include "util/CodePage.h"
 
 namespace {
@@ -154,19 +155,7 @@ void PageInkCanvas::DrawImage(const ImagePlacement& placement) {
 bool OffPageWarning(const jwwunit::Extents& e, double rotation, const UnitGval::TPageWindow& w, double pxPerMm,
                     PageWarning& out) {
   if (!(w.Scale > 0) || !(pxPerMm > 0)) return false;
-  // The box round the extents as the page turns them about the origin.
-  jwwunit::Extents t;
-  const double c = std::cos(rotation), s = std::sin(rotation);
-  bool first = true;
-  for (const double x : {e.MinX, e.MaxX})
-    for (const double y : {e.MinY, e.MaxY}) {
-      const double tx = c * x - s * y, ty = s * x + c * y;
-      if (first || tx < t.MinX) t.MinX = tx;
-      if (first || tx > t.MaxX) t.MaxX = tx;
-      if (first || ty < t.MinY) t.MinY = ty;
-      if (first || ty > t.MaxY) t.MaxY = ty;
-      first = false;
-    }
+  const jwwunit::Extents t = TurnedExtents(e, rotation);
   const double tolerance = 0.5 * pxPerMm / w.Scale;  // half a paper millimetre, in drawing mm
   if (t.MinX >= w.Xmin - tolerance && t.MaxX <= w.Xmax + tolerance && t.MinY >= w.Ymin - tolerance &&
       t.MaxY <= w.Ymax + tolerance)
