@@ -25,13 +25,8 @@ const char* const kLineTypeNames[34] = {
 }  // namespace
 
 LineTypePage::LineTypePage(QWidget* parent) : QWidget(parent) {
-  auto* v = new QVBoxLayout(this);
   sourceRow_ = new TableSourceRow;
-  v->addWidget(sourceRow_);
-  editing_ = new QWidget;
-  auto* e = new QVBoxLayout(editing_);
-  e->setContentsMargins(0, 0, 0, 0);
-  v->addWidget(editing_, 1);
+  QVBoxLayout* e = TableSourceRow::LayOutPage(this, sourceRow_, editing_);
 
   auto* pitch = new QHBoxLayout;
   pitch->addWidget(new QLabel(QStringLiteral("JWW形式ファイルから読み取る際の\n線種ピッチ1dot辺りのmm値の指定")));

@@ -28,13 +28,8 @@ const char* const kSxfNames[16] = {"SXF 1:black",     "SXF 2:red",       "SXF 3:
 QColor PenPage::SwatchColor(const QString& code) { return ToQColor(ClampColorCode(IntOf(code))); }
 
 PenPage::PenPage(QWidget* parent) : QWidget(parent) {
-  auto* v = new QVBoxLayout(this);
   sourceRow_ = new TableSourceRow;
-  v->addWidget(sourceRow_);
-  editing_ = new QWidget;
-  auto* e = new QVBoxLayout(editing_);
-  e->setContentsMargins(0, 0, 0, 0);
-  v->addWidget(editing_, 1);
+  QVBoxLayout* e = TableSourceRow::LayOutPage(this, sourceRow_, editing_);
 
   auto* bulk = new QGroupBox(QStringLiteral("選択範囲の一括入力(&T)"));
   auto* b = new QHBoxLayout(bulk);

@@ -4,7 +4,18 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 #include <algorithm>
+
+QVBoxLayout* TableSourceRow::LayOutPage(QWidget* page, TableSourceRow* row, QWidget*& editing) {
+  auto* v = new QVBoxLayout(page);
+  v->addWidget(row);
+  editing = new QWidget;
+  auto* e = new QVBoxLayout(editing);
+  e->setContentsMargins(0, 0, 0, 0);
+  v->addWidget(editing, 1);
+  return e;
+}
 
 TableSourceRow::TableSourceRow(QWidget* parent) : QWidget(parent), source_(new QButtonGroup(this)) {
   auto* row = new QHBoxLayout(this);

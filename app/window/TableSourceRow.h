@@ -7,11 +7,16 @@
 
 class QButtonGroup;
 class QPushButton;
+class QVBoxLayout;
 
 class TableSourceRow : public QWidget {
   Q_OBJECT
  public:
   explicit TableSourceRow(QWidget* parent = nullptr);
+  // A table page: `row` on top and an editing area below it filling the
+  // rest; returns the editing area's layout (without margins).
+  static QVBoxLayout* LayOutPage(QWidget* page, TableSourceRow* row, QWidget*& editing);
+
   int Source() const;  // 0 from each drawing, 1 the table below
   void SetSource(int source);
 
