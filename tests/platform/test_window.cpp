@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -295,11 +296,17 @@ TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
   OutputChoice gone;
   gone.Pdf = false;
   gone.Printer = "kestrovan-no-such-queue";
+  gone.PaperChoice = PaperMode::Drawing;  // carried over from the PDF, as the printer set-up does
   again.SetOutput(gone);
   EXPECT_TRUE(again.PrinterInfoText().contains(QStringLiteral("使えません")));
   again.AddFiles({Sample("site-plan.jww")});
   EXPECT_EQ(again.StartPrint().Pages, 0);
   EXPECT_TRUE(again.StatusText().contains(QStringLiteral("kestrovan-no-such-queue")));
+  // 用紙 is for PDF output only: off for a printer, and the PDF's choice is still there when PDF comes back.
+  EXPECT_FALSE(again.Pages()->widget(1)->findChild<QComboBox*>()->isEnabled());
+  again.close();
+  EXPECT_EQ(ReadSettingsFile(defaults.toStdString(), SettingsForm::Window, s, extras), SettingsReadResult::Opened);
+  EXPECT_EQ(extras.KeptOutput.PaperMode, "drawing");
 }
 
 TEST(Window, ImportsAndThePrinterLine) {
