@@ -131,8 +131,11 @@ void WindowRunObserver::PageFinished(const std::string& path, const PageReport& 
   for (const PageWarning& w : page.Warnings) {
     const QString text = PageWarningText(w);
     if (text.isEmpty()) continue;
-    Add(LosesContent(w) ? RunProblem::PageWarning : RunProblem::PageNote, path,
-        QStringLiteral("%1ページ目：").arg(page.Number) + text);
+    // Marked, so the list tells the warnings the summary counts from the notes.
+    const bool loses = LosesContent(w);
+    Add(loses ? RunProblem::PageWarning : RunProblem::PageNote, path,
+        QStringLiteral("%1ページ目").arg(page.Number) + (loses ? QStringLiteral("【警告】") : QStringLiteral("【注記】")) +
+            text);
   }
 }
 

@@ -203,7 +203,8 @@ void TForm1::ReadControls() {
   penPage_->Read(settings_);
   lineTypePage_->Read(settings_);
   ClampSettings(settings_);
-  output_.PaperChoice = settingsPage_->GetPaperMode();
+  // A printer prints on the paper given; the PDF's choice stays for when PDF is chosen again.
+  if (output_.Pdf) output_.PaperChoice = settingsPage_->GetPaperMode();
 }
 
 void TForm1::ShowSettings() {

@@ -238,7 +238,7 @@ PrintRunResult TForm1::StartPrint() {
   progress_->setValue(0);
   progress_->show();
   PrintRun run(drawing_, *device, settings_, observer);
-  run.SetPaperMode(output_.PaperChoice);
+  run.SetPaperMode(settingsPage_->GetPaperMode());
   result = run.Run(files);
   const util::Status finished = device->Finish();
   observer.Finish(files, result.Stopped);
@@ -285,7 +285,7 @@ std::vector<QImage> TForm1::Preview() {
   PrintRunObserver quiet;
   TJwwData drawing;
   PrintRun preview(drawing, *device, settings, quiet);
-  preview.SetPaperMode(output_.PaperChoice);
+  preview.SetPaperMode(settingsPage_->GetPaperMode());
   preview.Run({item->text().toStdString()});
   device.reset();
   if (!confirm_) return pages;

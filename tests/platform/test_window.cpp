@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -205,6 +206,11 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   TJwwData blank;
   InitTestDrawing(blank, 700);
   WriteFile(dir + "blank.jww", WriteJww(blank));
+  // A line on a hidden layer: a note, listed but not counted as a warning.
+  Add(blank.Entities, MakeLine(0, 0, 50, 0));
+  Add(blank.Entities, MakeLine(0, 10, 50, 10, 0, 1));
+  blank.Layers[1].State = 0;
+  WriteFile(dir + "layers.jww", WriteJww(blank));
   std::ofstream(dir + "empty.jww").close();
   std::ofstream(dir + "notes.jww") << "not a drawing";
   std::ofstream(dir + "gone.jww") << "x";
@@ -212,7 +218,7 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   WriteFile(dir + "damaged.jww", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 9 / 10));
   std::vector<std::string> log;
   TForm1 w({}, QString(), false);
-  for (const char* f : {"blank.jww", "empty.jww", "notes.jww", "gone.jww", "damaged.jww"})
+  for (const char* f : {"blank.jww", "empty.jww", "notes.jww", "gone.jww", "damaged.jww", "layers.jww"})
     w.AddFiles({QString::fromStdString(dir + f)});
   w.AddFiles({Sample("site-plan.jww")});
   fs::remove(dir + "gone.jww");
@@ -227,12 +233,14 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   EXPECT_EQ(why["gone.jww"], QStringLiteral("ファイルがありません"));
   EXPECT_TRUE(why["damaged.jww"].startsWith(QStringLiteral("ファイルが壊れています")));
   EXPECT_EQ(why.count("site-plan.jww"), 0u);
-  // The site plan is wider than the recording device's 254 x 203 mm page: its page says so.
-  EXPECT_TRUE(page["site-plan.jww"].startsWith(QStringLiteral("2ページ目：用紙からはみ出しています"))) << page["site-plan.jww"].toStdString();
+  // The site plan is wider than the recording device's 254 x 203 mm page: its page says so. Each page line
+  // says whether it is a warning (counted below) or a note.
+  EXPECT_TRUE(page["site-plan.jww"].startsWith(QStringLiteral("3ページ目【警告】用紙からはみ出しています"))) << page["site-plan.jww"].toStdString();
+  EXPECT_EQ(why["layers.jww"], QStringLiteral("2ページ目【注記】印刷しないレイヤ：非表示レイヤ 1（1要素）"));
   EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、白紙 1、警告 1。")
                                 .arg(r.Pages)
                                 .arg(r.FilesPrinted));
-  EXPECT_EQ(r.FilesPrinted, 2);
+  EXPECT_EQ(r.FilesPrinted, 3);
   // A PDF folder that cannot be written is said before anything runs, in Japanese.
   TForm1 nowhere({Sample("site-plan.jww")}, QString(), false);
   OutputChoice out;
@@ -288,11 +296,17 @@ TEST(Window, OutputChoiceKeptAcrossRestartsAndShownInFull) {
   OutputChoice gone;
   gone.Pdf = false;
   gone.Printer = "kestrovan-no-such-queue";
+  gone.PaperChoice = PaperMode::Drawing;  // carried over from the PDF, as the printer set-up does
   again.SetOutput(gone);
   EXPECT_TRUE(again.PrinterInfoText().contains(QStringLiteral("使えません")));
   again.AddFiles({Sample("site-plan.jww")});
   EXPECT_EQ(again.StartPrint().Pages, 0);
   EXPECT_TRUE(again.StatusText().contains(QStringLiteral("kestrovan-no-such-queue")));
+  // 用紙 is for PDF output only: off for a printer, and the PDF's choice is still there when PDF comes back.
+  EXPECT_FALSE(again.Pages()->widget(1)->findChild<QComboBox*>()->isEnabled());
+  again.close();
+  EXPECT_EQ(ReadSettingsFile(defaults.toStdString(), SettingsForm::Window, s, extras), SettingsReadResult::Opened);
+  EXPECT_EQ(extras.KeptOutput.PaperMode, "drawing");
 }
 
 TEST(Window, ImportsAndThePrinterLine) {
