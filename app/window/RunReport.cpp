@@ -119,7 +119,9 @@ void WindowRunObserver::FileHasNothingToPrint(const std::string& path) {
 }
 
 void WindowRunObserver::FileWarning(const std::string& path, const std::string&) {
-  Add(RunProblem::CutShort, path, QStringLiteral("ブロックの入れ子や数が多すぎるため一部を省いて印刷"));
+  // Both guards the run reports this way: blocks nested or multiplied past
+  // their limits, and a page asking for more entities than one page draws.
+  Add(RunProblem::CutShort, path, QStringLiteral("ブロックの入れ子や図形の数が多すぎるため一部を省いて印刷"));
 }
 
 void WindowRunObserver::ImagesMissing(const std::string& path, const std::vector<std::string>& names) {
