@@ -278,6 +278,10 @@ TEST(PrintCli, ResumePrintsWhatARunLeft) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("nothing to resume"), std::string::npos) << r.err;
   EXPECT_EQ(Print("--resume " + house).status, 2);
+  // A --list run printed nothing: resuming it prints its files.
+  EXPECT_EQ(Print("--list --report " + dir + "list.json " + house).status, 0);
+  EXPECT_EQ(Print("--pdf " + dir + "listed.pdf --resume " + dir + "list.json").status, 0);
+  EXPECT_EQ(PdfPages(dir + "listed.pdf"), 1);
 }
 
 // The CUPS filter on its own, as the scheduler runs it: job arguments, the
