@@ -171,10 +171,13 @@ util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
   const QJsonDocument doc = QJsonDocument::fromJson(file.read(64 << 20), &error);
   const QJsonValue files = doc.object().value("files");
   if (doc.isNull() || !files.isArray()) return Usage(report + " is not a kestrovan-print report");
+  // A --list run printed none of its files, whatever their status says.
+  const bool listing = doc.object().value("list_only").toBool();
   std::vector<std::string> out;
   for (const QJsonValue& f : files.toArray()) {
     const std::string path = f.toObject().value("path").toString().toStdString();
-    if (!path.empty() && PrintAgain(f.toObject().value("status").toString().toStdString())) out.push_back(path);
+    if (!path.empty() && (listing || PrintAgain(f.toObject().value("status").toString().toStdString())))
+      out.push_back(path);
   }
   return out;
 }

@@ -57,10 +57,10 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   s_ = run_;
   pagePrinted_ = false;
   HandTablesToAttributes();
-  // With each drawing on its own paper, the one document begins with its
-  // first page, so that page has its drawing's paper.
-  documentBegun_ = s_.OneDocument && paperMode_ != PaperMode::Drawing;
-  if (documentBegun_ && !Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)))) return result_;
+  // The one document begins with its first page: that page has its
+  // drawing's paper, and a run that prints nothing writes nothing (no blank
+  // PDF over an earlier one, no blank sheet from a printer).
+  documentBegun_ = false;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
     if (observer_.StopRequested()) {
@@ -87,10 +87,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
       break;
     }
   }
-  // A run that printed nothing still begins and ends its one document.
-  if (s_.OneDocument && !documentBegun_ && !result_.OutputFailed)
-    documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
-  if (s_.OneDocument) {
+  if (s_.OneDocument && documentBegun_) {
     const util::Status ended = device_.EndPrintDocument();
     if (!result_.OutputFailed) (void)Succeeded(ended);
   }

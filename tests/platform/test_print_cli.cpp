@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
+#include "util/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -126,6 +127,10 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   r = Print("--pdf " + dir + "none.pdf " + dir + "blank.jww");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("nothing was printed"), std::string::npos) << r.err;
+  // ... and as one document it leaves the earlier file as it was.
+  WriteFile(dir + "none.pdf", "earlier");
+  EXPECT_EQ(Print("--one-document --pdf " + dir + "none.pdf " + dir + "blank.jww").status, 1);
+  EXPECT_EQ(util::ReadSmallFile(dir + "none.pdf").Value(), "earlier");
   // PNG pages.
   r = Print("--png " + dir + "png --paper A4 --dpi 100 --method fit " + sample);
   EXPECT_EQ(r.status, 0) << r.err;
@@ -273,6 +278,10 @@ TEST(PrintCli, ResumePrintsWhatARunLeft) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("nothing to resume"), std::string::npos) << r.err;
   EXPECT_EQ(Print("--resume " + house).status, 2);
+  // A --list run printed nothing: resuming it prints its files.
+  EXPECT_EQ(Print("--list --report " + dir + "list.json " + house).status, 0);
+  EXPECT_EQ(Print("--pdf " + dir + "listed.pdf --resume " + dir + "list.json").status, 0);
+  EXPECT_EQ(PdfPages(dir + "listed.pdf"), 1);
 }
 
 // The CUPS filter on its own, as the scheduler runs it: job arguments, the
