@@ -175,7 +175,10 @@ util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
   const bool listing = doc.object().value("list_only").toBool();
   std::vector<std::string> out;
   for (const QJsonValue& f : files.toArray()) {
-    const std::string path = f.toObject().value("path").toString().toStdString();
+    // A name that is not UTF-8 comes back whole from its bytes.
+    const QByteArray hex = f.toObject().value("path_hex").toString().toLatin1();
+    const std::string path = hex.isEmpty() ? f.toObject().value("path").toString().toStdString()
+                                           : QByteArray::fromHex(hex).toStdString();
     if (!path.empty() && (listing || PrintAgain(f.toObject().value("status").toString().toStdString())))
       out.push_back(path);
   }

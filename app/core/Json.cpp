@@ -55,9 +55,52 @@ JsonWriter& JsonWriter::String(std::string_view s) {
   return *this;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at s[i], 0 when there is
+// none (a stray or overlong byte, a surrogate, beyond U+10FFFF).
+size_t Utf8SequenceAt(std::string_view s, size_t i) {
+  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const unsigned char c = b(0);
+  if (c < 0x80) return 1;
+  size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  for (size_t k = 1; k < n; ++k)
+    if ((b(k) & 0xC0) != 0x80) return 0;
+  if (c == 0xE0 && b(1) < 0xA0) return 0;   // overlong
+  if (c == 0xED && b(1) >= 0xA0) return 0;  // surrogates
+  if (c == 0xF0 && b(1) < 0x90) return 0;   // overlong
+  if (c == 0xF4 && b(1) >= 0x90) return 0;  // beyond U+10FFFF
+  return n;
+}
+
+}  // namespace
+
+bool IsUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = Utf8SequenceAt(s, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+// JSON is UTF-8: a byte that starts no well-formed sequence is written as
+// U+FFFD, so the text stays readable by any JSON reader.
 void JsonWriter::WriteString(std::string_view s) {
   out_ += '"';
-  for (unsigned char c : s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x80) {
+      const size_t n = Utf8SequenceAt(s, i);
+      if (n == 0) {
+        out_ += "\ufffd";
+      } else {
+        out_.append(s.data() + i, n);
+        i += n - 1;
+      }
+      continue;
+    }
     switch (c) {
       case '"': out_ += "\\\""; break;
       case '\\': out_ += "\\\\"; break;

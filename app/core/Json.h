@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+// True when `s` is well-formed UTF-8.
+bool IsUtf8(std::string_view s);
+
 class JsonWriter {
  public:
   JsonWriter& BeginObject();

@@ -1,11 +1,32 @@
 #include "app/core/ReportFile.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include "app/core/DrawingPaper.h"
 #include "app/core/Json.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
+
+namespace {
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (const unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+}  // namespace
 
 void RunRecorder::Start(const std::vector<std::string>& files) {
   files_.assign(files.size(), FileRecord());
@@ -115,7 +136,12 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
   j.Key("exit_status").Int(run.ExitStatus);
   j.Key("files").BeginArray();
   for (const FileRecord& f : files) {
-    j.BeginObject().Key("path").String(f.Path).Key("status").String(f.Status);
+    // The path from the root, so a resume works from any folder; a name
+    // that is not UTF-8 (copied from Windows, say) also as its bytes in hex.
+    const std::string path = AbsolutePath(f.Path);
+    j.BeginObject().Key("path").String(path);
+    if (!IsUtf8(path)) j.Key("path_hex").String(Hex(path));
+    j.Key("status").String(f.Status);
     if (!f.Reason.empty()) j.Key("reason").String(f.Reason);
     j.Key("warnings").BeginArray();
     for (const std::string& w : f.Warnings) j.String(w);

@@ -282,6 +282,14 @@ TEST(PrintCli, ResumePrintsWhatARunLeft) {
   EXPECT_EQ(Print("--list --report " + dir + "list.json " + house).status, 0);
   EXPECT_EQ(Print("--pdf " + dir + "listed.pdf --resume " + dir + "list.json").status, 0);
   EXPECT_EQ(PdfPages(dir + "listed.pdf"), 1);
+  // A file name that is not UTF-8 (Shift-JIS, copied from Windows) leaves a
+  // readable report and comes back whole.
+  const std::string odd = dir + "plan-\x90\x7d.jww";
+  std::ofstream(odd) << "not a drawing yet";
+  EXPECT_EQ(Print("--pdf " + dir + "odd.pdf --report " + dir + "odd.json '" + odd + "'").status, 1);
+  fs::copy_file(house, odd, fs::copy_options::overwrite_existing);
+  EXPECT_EQ(Print("--pdf " + dir + "odd2.pdf --resume " + dir + "odd.json").status, 0);
+  EXPECT_EQ(PdfPages(dir + "odd2.pdf"), 1);
 }
 
 // The CUPS filter on its own, as the scheduler runs it: job arguments, the
