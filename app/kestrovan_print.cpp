@@ -362,6 +362,19 @@ class ListingDevice : public PrintDevice {
   int pages_ = 0;
 };
 
+// A run that ends before its first file still leaves its report, every file
+// not reached, so an earlier run's report at that path cannot stand in for it.
+void ReportNoneReached(const Options& o) {
+  if (o.report.empty()) return;
+  RunRecorder record;
+  record.Start(o.files);
+  RunSummaryFields fields;
+  fields.Listing = o.list;
+  fields.ExitStatus = 2;
+  const util::Status written = WriteRunReport(o.report, record.Files(), fields);
+  if (!written) std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
+}
+
 int main(int argc, char** argv) {
   util::Result<Options> parsed = Parse(argc, argv);
   if (!parsed) {
@@ -377,6 +390,7 @@ int main(int argc, char** argv) {
     const util::Status saved = WriteSettingsFile(o.saveSettings, SettingsForm::User, o.settings, extras);
     if (!saved) {
       std::fprintf(stderr, "kestrovan-print: cannot save the settings: %s\n", saved.Why().c_str());
+      ReportNoneReached(o);
       return 2;
     }
     std::fprintf(stderr, "kestrovan-print: settings saved to %s\n", o.saveSettings.c_str());
@@ -407,6 +421,7 @@ int main(int argc, char** argv) {
     auto printer = platform::MakeCupsPrintService(o.printer, o.pageGiven ? &setup : nullptr);
     if (!printer) {
       std::fprintf(stderr, "kestrovan-print: %s\n", printer.Why().c_str());
+      ReportNoneReached(o);
       return 2;
     }
     device = std::move(printer.Value());

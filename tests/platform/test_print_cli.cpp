@@ -140,7 +140,12 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   EXPECT_EQ(Print("--method sideways " + sample).status, 2);
   EXPECT_EQ(Print("--pdf x.pdf --png y " + sample).status, 2);
   EXPECT_EQ(Print("").status, 2);
-  EXPECT_EQ(Print("--printer kestrovan-no-such-queue " + sample).status, 2);
+  // A run ended before its first file still leaves its own report.
+  std::ofstream(dir + "old.json") << "{\"files\":[]}";
+  EXPECT_EQ(Print("--printer kestrovan-no-such-queue --report " + dir + "old.json " + sample).status, 2);
+  std::ifstream report(dir + "old.json");
+  const std::string reported((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
+  EXPECT_NE(reported.find("\"not_reached\""), std::string::npos) << reported;
   r = Print("--pdf /proc/nope/out.pdf " + sample);
   EXPECT_EQ(r.status, 2) << r.err;
   // An output that is not a regular file (a FIFO, or a link to one) is refused, not replaced.
