@@ -19,10 +19,7 @@
 #include "app/core/ReportFile.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
-#include "platform/Fonts.h"
-#include "platform/ImageLoader.h"
 #include "platform/PrintService.h"
-#include "render/NoDrawCanvas.h"
 #include "render/UnitGval.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
@@ -307,61 +304,6 @@ util::Result<Options> Parse(int argc, char** argv) {
 
 }  // namespace
 
-// Prints nothing; tells which pages the run would make.
-class ListingDevice : public PrintDevice {
- public:
-  explicit ListingDevice(const PageSetup& s)
-      : given_(s),
-        dpi_(s.Dpi),
-        w_(static_cast<int>(std::lround(s.PaperWidthMm * s.Dpi / 25.4))),
-        h_(static_cast<int>(std::lround(s.PaperHeightMm * s.Dpi / 25.4))) {}
-  std::string PrinterName() const override { return "list"; }
-  int PrinterDpiX() const override { return dpi_; }
-  int PrinterDpiY() const override { return dpi_; }
-  int PaperWidthPx() const override { return w_; }
-  int PaperHeightPx() const override { return h_; }
-  int PageWidthPx() const override { return w_; }
-  int PageHeightPx() const override { return h_; }
-  // The pages are told by the run's observer, with their warnings.
-  util::Status BeginPrintDocument(const std::string&) override {
-    ++pages_;
-    return util::Status();
-  }
-  util::Status NewPrintPage() override {
-    ++pages_;
-    return util::Status();
-  }
-  util::Status EndPrintDocument() override { return util::Status(); }
-  Canvas& PageCanvas() override { return canvas_; }
-  int PagesPrinted() const override { return pages_; }
-  bool SelectPaper(double widthMm, double heightMm) override {
-    if (!(widthMm > 0 && heightMm > 0)) {
-      widthMm = given_.PaperWidthMm;
-      heightMm = given_.PaperHeightMm;
-    }
-    w_ = static_cast<int>(std::lround(widthMm * dpi_ / 25.4));
-    h_ = static_cast<int>(std::lround(heightMm * dpi_ / 25.4));
-    return true;
-  }
-  std::string FaceUsedInstead(const std::string& sjisFace) override {
-    return platform::FontUsedInstead(QString::fromStdString(util::Cp932ToUtf8(sjisFace))).toStdString();
-  }
-
- private:
-  // Draws nothing, but knows the images as the printing pages would.
-  class ImageSizes : public NoDrawCanvas {
-    bool ImageSize(const std::string& path, int32_t& width, int32_t& height) override {
-      const QSize size = platform::ImageFileSize(QString::fromStdString(path));
-      width = size.width();
-      height = size.height();
-      return !size.isEmpty();
-    }
-  } canvas_;
-  PageSetup given_;
-  int dpi_, w_, h_;
-  int pages_ = 0;
-};
-
 // A run that ends before its first file still leaves its report, every file
 // not reached, so an earlier run's report at that path cannot stand in for it.
 void ReportNoneReached(const Options& o) {
@@ -415,7 +357,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<PrintDevice> device;
   std::string where;
   if (o.list) {
-    device = std::make_unique<ListingDevice>(setup);
+    device = platform::MakeListingPrintService(setup);
     where = "the list";
   } else if (o.printerGiven) {
     auto printer = platform::MakeCupsPrintService(o.printer, o.pageGiven ? &setup : nullptr);

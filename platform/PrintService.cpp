@@ -15,8 +15,10 @@
 #include <functional>
 
 #include "platform/Fonts.h"
+#include "platform/ImageLoader.h"
 #include "platform/PdfOutline.h"
 #include "platform/QtCanvas.h"
+#include "render/NoDrawCanvas.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
 #include "util/Messages.h"
@@ -66,6 +68,34 @@ class FilePrintServiceBase : public PrintService {
   const PageSetup given_ = setup_;
   int widthPx_, heightPx_;
   int pages_ = 0;
+};
+
+// Pages walked but not drawn, to list what a run would print: images and
+// fonts are asked about as on the printed pages, so the warnings are theirs.
+class ListingPrintService : public FilePrintServiceBase {
+ public:
+  using FilePrintServiceBase::FilePrintServiceBase;
+  std::string PrinterName() const override { return "list"; }
+  util::Status BeginPrintDocument(const std::string&) override {
+    ++pages_;
+    return util::Status();
+  }
+  util::Status NewPrintPage() override {
+    ++pages_;
+    return util::Status();
+  }
+  util::Status EndPrintDocument() override { return util::Status(); }
+  Canvas& PageCanvas() override { return canvas_; }
+
+ private:
+  class ImageSizes : public NoDrawCanvas {
+    bool ImageSize(const std::string& path, int32_t& width, int32_t& height) override {
+      const QSize size = ImageFileSize(QString::fromStdString(path));
+      width = size.width();
+      height = size.height();
+      return !size.isEmpty();
+    }
+  } canvas_;
 };
 
 // Passes the PDF writer's bytes on to the file and remembers a write that
@@ -374,6 +404,10 @@ class CupsPrintService : public PrintService {
 std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
                                                   const std::string& title) {
   return std::make_unique<PdfPrintService>(path, setup, title);
+}
+
+std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup) {
+  return std::make_unique<ListingPrintService>(setup);
 }
 
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup) {

@@ -25,6 +25,8 @@ std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const
                                                   const std::string& title = std::string());
 // One PNG file per page: dir/page-0001.png, …
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup);
+// Pages that draw nothing (for listing what a run would print).
+std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup);
 // Pages kept in memory (for a preview); every page is appended to `pages`.
 std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages);
 // A CUPS queue by name, or the default printer when the name is empty;

@@ -13,12 +13,6 @@
 #include "util/CodePage.h"
 #include "util/Messages.h"
 
-namespace {
-
-bool Exists(const std::string& path) { return util::IsRegularFile(path); }
-
-}  // namespace
-
 PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& d) {
   PrintSettings s = settings;
   if (!s.FollowDrawing) return s;
@@ -55,7 +49,6 @@ void PrintRun::HandTablesToAttributes() {
 PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   result_ = PrintRunResult();
   s_ = run_;
-  pagePrinted_ = false;
   HandTablesToAttributes();
   // The one document begins with its first page: that page has its
   // drawing's paper, and a run that prints nothing writes nothing (no blank
@@ -69,7 +62,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     }
     const std::string& path = files[i];
     observer_.FileStarted(i, files.size(), path);
-    if (path.empty() || !Exists(path)) {
+    if (path.empty() || !util::IsRegularFile(path)) {
       ++result_.FilesPassedOver;
       observer_.FilePassedOver(path, "no such file");
       continue;
@@ -137,8 +130,8 @@ bool PrintRun::StartPage(const std::string& sjisTitle) {
   bool ok;
   if (s_.OneDocument && !documentBegun_)
     ok = documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
-  else if (s_.OneDocument)
-    ok = !pagePrinted_ || Succeeded(device_.NewPrintPage());
+  else if (s_.OneDocument)  // begun with the first page: every later one is a new page
+    ok = Succeeded(device_.NewPrintPage());
   else
     ok = Succeeded(device_.BeginPrintDocument(sjisTitle));
   if (!ok) return false;
@@ -152,7 +145,6 @@ bool PrintRun::StartPage(const std::string& sjisTitle) {
 void PrintRun::EndPage() {
   ReportPage();
   if (!s_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
-  pagePrinted_ = true;
   ++result_.Pages;
 }
 
@@ -286,8 +278,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
     device_.PageShows(path, g, d_.LayerGroups[g].Name);
     page_.LayerGroup = g;
-    bool complete = d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(p)});
-    pageCut_ = pageCut_ || d_.DrawCut;
+    bool complete = drawGroup(g);
     // The common group on every group's page, after the group itself.
     if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
       const int c = s_.CommonLayerGroup - 1;

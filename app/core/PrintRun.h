@@ -88,8 +88,7 @@ class PrintRun {
   PrintSettings s_;            // the options of the drawing being printed
   PrintRunObserver& observer_;
   PrintRunResult result_;
-  bool pagePrinted_ = false;
-  bool documentBegun_ = false;  // the run's one document
+  bool documentBegun_ = false;  // the run's one document (begun with its first page)
   bool pageCut_ = false;  // a page of this file stopped at the draw pass's limit
 
   // What each page lost: the page's canvas watched, the file's printed
