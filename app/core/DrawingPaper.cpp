@@ -5,51 +5,36 @@
 
 namespace {
 
-struct Named {
-  const char* name;
-  double w, h;  // landscape
-};
-// A0..A4 by paper code; the multiples of A0 follow at codes 8..11.
-const Named kSheets[] = {{"A0", 1189, 841}, {"A1", 841, 594}, {"A2", 594, 420}, {"A3", 420, 297},
-                         {"A4", 297, 210}};
-const Named kLarge[] = {{"2A", 1682, 1189}, {"3A", 2378, 1682}, {"4A", 3364, 2378}, {"5A", 4756, 3364}};
-const Named kOthers[] = {{"A5", 210, 148}, {"B4", 364, 257}, {"B5", 257, 182}};
+// The sheets by paper code: A0..A4 at 0..4, the multiples of A0 at 8..11.
+const char* const kByCode[] = {"A0", "A1", "A2", "A3", "A4", nullptr, nullptr, nullptr, "2A", "3A", "4A", "5A"};
 
-bool Holds(double sheetW, double sheetH, double w, double h) {
-  return (w <= sheetW && h <= sheetH) || (w <= sheetH && h <= sheetW);
+bool Holds(const NamedPaper& n, double w, double h) {
+  return (w <= n.LongMm && h <= n.ShortMm) || (w <= n.ShortMm && h <= n.LongMm);
 }
+
+Sheet SheetOf(const NamedPaper& n) { return {n.Name, n.LongMm, n.ShortMm}; }
 
 }  // namespace
 
 bool DrawingSheet(int32_t code, Sheet& out) {
-  const Named* n = nullptr;
-  if (code >= 0 && code <= 4) n = &kSheets[code];
-  if (code >= 8 && code <= 11) n = &kLarge[code - 8];
-  if (!n) return false;
-  out = {n->name, n->w, n->h};
+  if (code < 0 || code >= static_cast<int32_t>(sizeof kByCode / sizeof kByCode[0]) || !kByCode[code]) return false;
+  out = SheetOf(*FindNamedPaper(kByCode[code]));
   return true;
 }
 
 std::string PaperName(double widthMm, double heightMm) {
-  const double lo = std::min(widthMm, heightMm), hi = std::max(widthMm, heightMm);
-  auto near = [&](const Named& n) { return std::fabs(n.w - hi) <= 0.5 && std::fabs(n.h - lo) <= 0.5; };
-  for (const Named& n : kSheets)
-    if (near(n)) return n.name;
-  for (const Named& n : kLarge)
-    if (near(n)) return n.name;
-  for (const Named& n : kOthers)
-    if (near(n)) return n.name;
-  return std::string();
+  const NamedPaper* n = NamedPaperOfSize(widthMm, heightMm);
+  return n ? n->Name : std::string();
 }
 
 bool SmallestSheetHolding(double widthMm, double heightMm, Sheet& out) {
-  for (int code = 4; code >= 0; --code)
-    if (Holds(kSheets[code].w, kSheets[code].h, widthMm, heightMm)) return DrawingSheet(code, out);
-  for (const Named& n : kLarge)
-    if (Holds(n.w, n.h, widthMm, heightMm)) {
-      out = {n.name, n.w, n.h};
+  for (const char* name : {"A4", "A3", "A2", "A1", "A0", "2A", "3A", "4A", "5A"}) {
+    const NamedPaper& n = *FindNamedPaper(name);
+    if (Holds(n, widthMm, heightMm)) {
+      out = SheetOf(n);
       return true;
     }
+  }
   return false;
 }
 

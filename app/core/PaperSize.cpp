@@ -1,24 +1,40 @@
 #include "app/core/PaperSize.h"
 
-#include <cctype>
+#include <algorithm>
+#include <cmath>
 
 #include "util/Numeric.h"
+#include "util/Strings.h"
+
+namespace {
+
+const NamedPaper kNamedPapers[] = {{"A0", 1189, 841}, {"A1", 841, 594},   {"A2", 594, 420},
+                                   {"A3", 420, 297},  {"A4", 297, 210},   {"A5", 210, 148},
+                                   {"B4", 364, 257},  {"B5", 257, 182},   {"2A", 1682, 1189},
+                                   {"3A", 2378, 1682}, {"4A", 3364, 2378}, {"5A", 4756, 3364}};
+
+}  // namespace
+
+const NamedPaper* FindNamedPaper(const std::string& name) {
+  for (const NamedPaper& n : kNamedPapers)
+    if (name.size() == 2 && util::StartsWithNoCase(name, n.Name)) return &n;
+  return nullptr;
+}
+
+const NamedPaper* NamedPaperOfSize(double widthMm, double heightMm) {
+  const double lo = std::min(widthMm, heightMm), hi = std::max(widthMm, heightMm);
+  for (const NamedPaper& n : kNamedPapers)
+    if (std::fabs(n.LongMm - hi) <= 0.5 && std::fabs(n.ShortMm - lo) <= 0.5) return &n;
+  return nullptr;
+}
 
 bool ParsePaperSize(const std::string& text, PaperSize& out) {
-  struct Named {
-    const char* name;
-    double w, h;
-  };
-  static const Named kNamed[] = {{"A0", 841, 1189}, {"A1", 594, 841}, {"A2", 420, 594},
-                                 {"A3", 297, 420},  {"A4", 210, 297}, {"A5", 148, 210},
-                                 {"B4", 257, 364},  {"B5", 182, 257}};  // B sizes as JIS
+  if (const NamedPaper* n = FindNamedPaper(text)) {
+    out = {n->ShortMm, n->LongMm};
+    return true;
+  }
   std::string upper;
-  for (char c : text) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  for (const Named& n : kNamed)
-    if (upper == n.name) {
-      out = {n.w, n.h};
-      return true;
-    }
+  for (char c : text) upper += util::AsciiUpper(c);
   // "420x297mm" or "420x297"
   std::string body = upper;
   if (body.size() > 2 && body.compare(body.size() - 2, 2, "MM") == 0) body.resize(body.size() - 2);
