@@ -13,9 +13,6 @@ constexpr TColor kPaperWhite = 0xFFFFFF;
 bool Ink(TColor c) { return (c & 0xFFFFFF) != kPaperWhite; }
 
 std::string Mm(double v) { return std::to_string(static_cast<long long>(std::lround(v))); }
-// A size needed, in whole mm rounded up: 594.3 mm shows as 595, which an A2
-// sheet (594) does not hold, as the sheet named beside it says.
-std::string MmUp(double v) { return std::to_string(static_cast<long long>(std::ceil(v - 1e-6))); }
 
 std::string Count(int64_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
 
@@ -34,6 +31,8 @@ const char* WarningKey(PageWarning::Kind kind) {
   return "";
 }
 
+int64_t NeededWholeMm(double mm) { return static_cast<int64_t>(std::ceil(mm - 1e-6)); }
+
 bool LosesContent(const PageWarning& w) {
   return w.What != PageWarning::Kind::LayersLeftOut && w.What != PageWarning::Kind::SheetUnknown;
 }
@@ -51,7 +50,8 @@ std::string DescribeWarning(const PageWarning& w) {
       const double percent = w.OffShare * 100;
       const std::string share = percent < 0.5 ? "under 1 %" : std::to_string(std::lround(percent)) + " %";
       return "content off the page: " + share + " of the area of what it prints lies beyond the paper; " +
-             "centred as printed it needs " + MmUp(w.NeededWidthMm) + " x " + MmUp(w.NeededHeightMm) + " mm" +
+             "centred as printed it needs " + std::to_string(NeededWholeMm(w.NeededWidthMm)) + " x " +
+             std::to_string(NeededWholeMm(w.NeededHeightMm)) + " mm" +
              (w.HoldingSheet.empty() ? std::string(", more than any sheet holds")
                                      : ", which " + w.HoldingSheet + " holds");
     }

@@ -49,6 +49,9 @@ std::string DescribeWarning(const PageWarning& w);
 // A warning that tells of content that does not reach the paper (not a
 // note of layers left out as the drawing asks, nor of the paper).
 bool LosesContent(const PageWarning& w);
+// A size needed, in whole mm rounded up, as every warning shows it: 594.3 mm
+// is 595, which an A2 sheet (594) does not hold, as the sheet named beside it says.
+int64_t NeededWholeMm(double mm);
 // "A3 landscape, 420 x 297 mm", "500 x 300 mm".
 std::string DescribePaper(double widthMm, double heightMm);
 

@@ -96,8 +96,8 @@ void WriteWarning(JsonWriter& j, const PageWarning& w) {
   switch (w.What) {
     case PageWarning::Kind::OffPage:
       j.Key("share").Number(std::round(w.OffShare * 1000) / 1000);
-      j.Key("needed_width_mm").Number(std::round(w.NeededWidthMm));
-      j.Key("needed_height_mm").Number(std::round(w.NeededHeightMm));
+      j.Key("needed_width_mm").Int(NeededWholeMm(w.NeededWidthMm));
+      j.Key("needed_height_mm").Int(NeededWholeMm(w.NeededHeightMm));
       if (w.HoldingSheet.empty())
         j.Key("sheet").Null();
       else

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QtMath>
 
 #include "app/window/WindowCommon.h"
 
@@ -45,8 +44,8 @@ QString PageWarningText(const PageWarning& w) {
     case PageWarning::Kind::OffPage:
       return QStringLiteral("用紙からはみ出しています：印刷範囲の%1が用紙の外です（中央合わせで%2×%3mm必要%4）")
           .arg(w.OffShare < 0.005 ? QStringLiteral("1%未満") : QStringLiteral("約%1%").arg(qRound(w.OffShare * 100)))
-          .arg(qCeil(w.NeededWidthMm - 1e-6))
-          .arg(qCeil(w.NeededHeightMm - 1e-6))
+          .arg(NeededWholeMm(w.NeededWidthMm))
+          .arg(NeededWholeMm(w.NeededHeightMm))
           .arg(w.HoldingSheet.empty() ? QString()
                                       : QStringLiteral("、%1に入ります").arg(QString::fromStdString(w.HoldingSheet)));
     case PageWarning::Kind::Blank:
