@@ -144,18 +144,19 @@ void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, do
     m = 0;
   }
   const bool random = std::fabs(amplitude) >= 1e-14;
+  const double length = util::Distance(x1, y1, x2, y2);
   // Random lines keep their pattern's own lengths.
-  const double stretch = random ? 1.0 : chain.Active ? chain.Stretch : PatternStretch(lineType, util::Distance(x1, y1, x2, y2));
+  const double stretch = random ? 1.0 : chain.Active ? chain.Stretch : PatternStretch(lineType, length);
   double period = 0;
   for (int i = 0; i < n; ++i) period += std::fabs(e[i] *= stretch);
   // A pattern that makes no headway along the segment (its lengths lost to
   // underflow or to the rounding of far-off coordinates) is drawn plain.
-  if (!(period > 0) || !(util::Distance(x1, y1, x2, y2) / period < 1e7)) {
+  if (!(period > 0) || !(length / period < 1e7)) {
     DrawClippedLine(canvas, x1, y1, x2, y2);
     return;
   }
 
-  double r = util::Distance(x1, y1, x2, y2);
+  double r = length;
   const double theta = util::VectorAngle(x2 - x1, y2 - y1);
   const double cs = std::cos(theta), sn = std::sin(theta);
   double cx = x1, cy = y1;  // current base point
