@@ -64,7 +64,7 @@ double PeakResidentMiB() {
 
 void BM_Batch200IntoOnePdf(benchmark::State& state) {
   const std::vector<std::string> files = Drawings(200);
-  const std::string out = jwwtype::TempFolder() + "batch.pdf";
+  const std::string out = jwwtype::TempFolder().Value() + "batch.pdf";
   PrintSettings s;
   s.PrintMethod = PrintMethod::FitToPage;
   s.WhiteToBlackSxf = 1;
@@ -115,7 +115,7 @@ const char kDense[] = "jwmac__tenkuuritsuhyou.jww";
 
 void BM_PdfBytesPerPage_Kestrovan(benchmark::State& state) {
   const std::string path = std::string(KESTROVAN_CORPUS_DIR) + "/jww/" + kDense;
-  const std::string out = jwwtype::TempFolder() + "dense.pdf";
+  const std::string out = jwwtype::TempFolder().Value() + "dense.pdf";
   PrintSettings s;
   s.PrintMethod = PrintMethod::FitToPage;
   PrintRunObserver quiet;

@@ -22,7 +22,7 @@ const std::string& LargeDrawing() {
   static const std::string path = [] {
     TJwwData d;
     BuildMixedDrawing(d, 1000000);
-    std::string p = jwwtype::TempFolder() + "large.jww";
+    std::string p = jwwtype::TempFolder().Value() + "large.jww";
     WriteFile(p, WriteJww(d));
     return p;
   }();

@@ -43,20 +43,39 @@ std::string LastComponent(const std::string& s) {
 
 }  // namespace
 
-const std::string& TempFolder() {
+namespace {
+
+// The folder made under `base`, or an empty name (errno says why).
+std::string MakeFolderUnder(const std::string& base) {
+  std::string pattern = base + "/kestrovan-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  return ::mkdtemp(buf.data()) == nullptr ? std::string() : std::string(buf.data()) + "/";
+}
+
+// The file of a stored image name in the folder already made, or empty:
+// the clean-ups look here and never make a folder.
+std::string MadeImagePath(const std::string& sjisName) {
+  const std::string plain = PlainFileName(sjisName);
+  return plain.empty() || g_tempFolder.empty() ? std::string() : g_tempFolder + plain;
+}
+
+}  // namespace
+
+util::Result<std::string> TempFolder() {
   if (g_tempFolder.empty()) {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kestrovan-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (::mkdtemp(buf.data()) == nullptr) {
-      // Fall back on /tmp when TMPDIR is unusable.
-      std::string fallback = "/tmp/kestrovan-XXXXXX";
-      buf.assign(fallback.begin(), fallback.end());
-      buf.push_back('\0');
-      if (::mkdtemp(buf.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+    const char* env = std::getenv("TMPDIR");
+    const std::string base = env && *env ? env : "/tmp";
+    std::string made = MakeFolderUnder(base);
+    int why = errno;
+    // Fall back on /tmp when TMPDIR is unusable.
+    if (made.empty() && base != "/tmp") made = MakeFolderUnder("/tmp");
+    if (made.empty()) {
+      if (base == "/tmp") why = errno;
+      return util::Status::Failure("cannot make a temporary folder in " + base +
+                                   (base == "/tmp" ? "" : " nor in /tmp") + ": " + std::strerror(why));
     }
-    g_tempFolder = std::string(buf.data()) + "/";
+    g_tempFolder = made;
     static bool registered = false;
     if (!registered) {
       std::atexit(RemoveTempFolderAtExit);
@@ -81,9 +100,10 @@ std::string PlainFileName(const std::string& sjisName) {
   return utf8;
 }
 
-std::string TempImagePath(const std::string& sjisName) {
-  const std::string plain = PlainFileName(sjisName);
-  return plain.empty() ? std::string() : TempFolder() + plain;
+util::Result<std::string> TempImagePath(const std::string& sjisName) {
+  const util::Result<std::string> folder = TempFolder();
+  if (!folder) return folder.GetStatus();
+  return MadeImagePath(sjisName);
 }
 
 namespace {
@@ -240,10 +260,10 @@ int GunzipImages() {
   int failures = 0;
   for (const TJwwImage& image : EmbeddedImages) {
     if (!EndsWithGz(image.Name)) continue;
-    const std::string path = TempImagePath(image.Name);
-    if (!FileExists(path)) continue;
+    const std::string path = MadeImagePath(image.Name);
+    if (path.empty() || !FileExists(path)) continue;
     try {
-      g_unpacked.push_back(GunzipFile(path, TempFolder()));
+      g_unpacked.push_back(GunzipFile(path, g_tempFolder));
     } catch (const std::exception&) {
       ++failures;
     }
@@ -254,8 +274,8 @@ int GunzipImages() {
 void DeleteGzImages() {
   for (const TJwwImage& image : EmbeddedImages) {
     if (!EndsWithGz(image.Name)) continue;
-    const std::string path = TempImagePath(image.Name);
-    if (FileExists(path)) std::remove(path.c_str());
+    const std::string path = MadeImagePath(image.Name);
+    if (!path.empty() && FileExists(path)) std::remove(path.c_str());
   }
 }
 
@@ -266,8 +286,8 @@ void DeleteUnpackedImages() {
   for (const TJwwImage& image : EmbeddedImages) {
     std::string name = image.Name;
     if (EndsWithGz(name)) name.resize(name.size() - 3);
-    const std::string path = TempImagePath(name);
-    if (FileExists(path)) std::remove(path.c_str());
+    const std::string path = MadeImagePath(name);
+    if (!path.empty() && FileExists(path)) std::remove(path.c_str());
   }
 }
 

@@ -202,13 +202,10 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   if (util::StartsWithNoCase(path, "%temp%")) {
     std::string rest = path.substr(6);
     while (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) rest.erase(0, 1);
-    try {
-      path = util::Utf8ToCp932(jwwtype::TempFolder()) + rest;
-    } catch (const std::exception&) {
-      // No temporary folder could be made: the image is not there, and is
-      // reported missing like any other.
-      path = rest;
-    }
+    // Without a temporary folder the image is not there, and is reported
+    // missing like any other.
+    const util::Result<std::string> folder = jwwtype::TempFolder();
+    path = folder ? util::Utf8ToCp932(folder.Value()) + rest : rest;
   }
   const BlockTransform& T = c.T;
   const double x0 = T.MapX(e.StartX, e.StartY), y0 = T.MapY(e.StartX, e.StartY);

@@ -597,8 +597,11 @@ class JwwReader {
   }
 
   static void WriteImageFile(const std::string& name, const uint8_t* data, size_t size) {
-    const std::string path = jwwtype::TempImagePath(name);
-    if (path.empty()) return;
+    // Without a temporary folder the image is not written, and its pages
+    // say it is missing.
+    const util::Result<std::string> written = jwwtype::TempImagePath(name);
+    if (!written || written.Value().empty()) return;
+    const std::string& path = written.Value();
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return;
     bool ok = true;

@@ -22,7 +22,7 @@ DumpRun RunDump(const std::string& args) {
 }  // namespace
 
 TEST(DumpTool, JsonReportAndExitStatus) {
-  const std::string dir = jwwtype::TempFolder();
+  const std::string dir = jwwtype::TempFolder().Value();
   TJwwData src;
   EveryKindDrawing(src, 700);
   src.Memo = "\x96\xd8\x91\xa2";  // 木造, shown as UTF-8
@@ -78,7 +78,7 @@ TEST(DumpTool, JsonReportAndExitStatus) {
 }
 
 TEST(DumpTool, EmptyDrawingHasNullExtents) {
-  const std::string dir = jwwtype::TempFolder();
+  const std::string dir = jwwtype::TempFolder().Value();
   TJwwData src;
   InitTestDrawing(src, 600);
   const DumpRun r = RunDump("--json " + WriteFile(dir + "empty.jww", WriteJww(src)));

@@ -30,7 +30,7 @@ std::vector<uint8_t> DrawingWithImages(const std::vector<JwwWriteOptions::Image>
 class Images : public ::testing::Test {
  protected:
   void TearDown() override { jwwtype::ClearImages(); }
-  const std::string& tmp = jwwtype::TempFolder();
+  const std::string& tmp = jwwtype::TempFolder().Value();
 };
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace {
 
 std::string Jwf(const std::string& name, const std::string& text) {
-  const std::string path = jwwtype::TempFolder() + name;
+  const std::string path = jwwtype::TempFolder().Value() + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -50,7 +50,7 @@ TEST(JwfFiles, PensWithCommentsQuotesAndEnd) {
   EXPECT_EQ(s.PenTable[1].Color, Rgb(0, 0, 0));
   EXPECT_DOUBLE_EQ(s.PenTable[1].PointRadius, 0.01);
   EXPECT_EQ(s.PenTable[3].Color, PrintSettings().PenTable[3].Color);  // after END: untouched
-  EXPECT_FALSE(ImportPensFromJwf(jwwtype::TempFolder() + "pens.txt", s).Ok());
+  EXPECT_FALSE(ImportPensFromJwf(jwwtype::TempFolder().Value() + "pens.txt", s).Ok());
 }
 
 TEST(JwfFiles, LineTypes) {

@@ -32,7 +32,7 @@ std::string Drawing(const std::string& name, std::vector<int> groups, std::vecto
     Add(d.Entities, l);
   }
   for (int g : displayOnly) d.LayerGroups[g].State = 1;
-  const std::string path = jwwtype::TempFolder() + name;
+  const std::string path = jwwtype::TempFolder().Value() + name;
   WriteFile(path, WriteJww(d));
   return path;
 }
@@ -56,7 +56,7 @@ using Log = std::vector<std::string>;
 TEST(PrintRunPages, AMissingFileInTheMiddle) {
   const std::string a = Drawing("a.jww", {0}), c = Drawing("c.jww", {0});
   PrintRunResult r;
-  EXPECT_EQ(RunFiles(PrintSettings(), {a, jwwtype::TempFolder() + "b.jww", c}, -1, &r),
+  EXPECT_EQ(RunFiles(PrintSettings(), {a, jwwtype::TempFolder().Value() + "b.jww", c}, -1, &r),
             (Log{"begin Kestrovan_a.jww", "end", "begin Kestrovan_c.jww", "end"}));
   EXPECT_EQ(r.Pages, 2);
   EXPECT_EQ(r.FilesPassedOver, 1);
@@ -180,7 +180,7 @@ TEST(PrintRunPages, RunawayBlocksAreReported) {
   Add(a.Entities, MakeLine(0, 0, 1, 1));
   Add(b.Entities, MakeInsert(1, 0, 1));  // A inserts B inserts A ...
   src.BlockDefs = {a, b};
-  const std::string path = jwwtype::TempFolder() + "loop.jww";
+  const std::string path = jwwtype::TempFolder().Value() + "loop.jww";
   WriteFile(path, WriteJww(src));
   PrintRunObserver observer;
   RecordingDevice device;
@@ -220,11 +220,11 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
   TJwwMoji text = MakeText(0, 10, 40, 10, "ABC");
   text.FontName = "NoSuchFace";
   Add(src.Entities, text);
-  const std::string wide = jwwtype::TempFolder() + "wide.jww";
+  const std::string wide = jwwtype::TempFolder().Value() + "wide.jww";
   WriteFile(wide, WriteJww(src));
   // Everything hidden: a page with nothing on it.
   src.Layers[0].State = 0;
-  const std::string hidden = jwwtype::TempFolder() + "hidden.jww";
+  const std::string hidden = jwwtype::TempFolder().Value() + "hidden.jww";
   WriteFile(hidden, WriteJww(src));
   struct FewFonts : RecordingDevice {
     std::string FaceUsedInstead(const std::string& face) override { return face == "NoSuchFace" ? "IPAGothic" : ""; }
@@ -249,7 +249,7 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
 
 TEST(PrintRunPages, TheReportKnowsWhatAStoppedRunLeft) {
   const std::string a = Drawing("r1.jww", {0}), b = Drawing("r2.jww", {0}), c = Drawing("r3.jww", {0});
-  const std::string gone = jwwtype::TempFolder() + "r-gone.jww";
+  const std::string gone = jwwtype::TempFolder().Value() + "r-gone.jww";
   const std::vector<std::string> files{a, gone, b, c};
   RecordingDevice device;
   TJwwData d;

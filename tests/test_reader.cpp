@@ -385,7 +385,7 @@ TEST(LoadHeaderAndPens, StopsAtTheObjectLimit) {
 }
 
 TEST(IsJwwFile, MagicDecides) {
-  const std::string dir = jwwtype::TempFolder();
+  const std::string dir = jwwtype::TempFolder().Value();
   EXPECT_TRUE(TJwwData::IsJwwFile(WriteFile(dir + "good.jww", std::string("JwwData.\x58\x02\0\0", 12))));
   EXPECT_FALSE(TJwwData::IsJwwFile(WriteFile(dir + "case.jww", std::string("jwwData.xxxx"))));
   EXPECT_FALSE(TJwwData::IsJwwFile(WriteFile(dir + "short.jww", std::string("JwwData"))));

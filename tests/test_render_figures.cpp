@@ -240,7 +240,7 @@ class ImageTest : public RenderTest {
  protected:
   void SetUp() override {
     RenderTest::SetUp();
-    dir = jwwtype::TempFolder() + "images/";
+    dir = jwwtype::TempFolder().Value() + "images/";
     std::filesystem::create_directories(dir);
     std::ofstream(dir + "photo.jpeg") << "x";
     std::ofstream(dir + "Plan.BMP") << "x";

@@ -78,7 +78,7 @@ void ExpectSame(const PrintSettings& a, const PrintSettings& b) {
 }
 
 std::string Dir() {
-  const std::string d = jwwtype::TempFolder() + "settings/";
+  const std::string d = jwwtype::TempFolder().Value() + "settings/";
   fs::create_directories(d);
   return d;
 }

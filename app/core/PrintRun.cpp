@@ -53,6 +53,14 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     result_.Files.back().Path = path;
   }
   s_ = run_;
+  // The drawings' images are unpacked into the temporary folder: a run
+  // without one prints nothing, like one whose output cannot be written.
+  const util::Result<std::string> folder = jwwtype::TempFolder();
+  if (!folder) {
+    result_.OutputFailed = true;
+    result_.Error = folder.Why();
+    return result_;
+  }
   HandTablesToAttributes();
   // The one document begins with its first page: that page has its
   // drawing's paper, and a run that prints nothing writes nothing (no blank

@@ -26,8 +26,8 @@ QGuiApplication& App() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   App();
-  static const std::string drawing = jwwtype::TempFolder() + "fuzz-input.jww";
-  static const std::string pdf = jwwtype::TempFolder() + "fuzz-output.pdf";
+  static const std::string drawing = jwwtype::TempFolder().Value() + "fuzz-input.jww";
+  static const std::string pdf = jwwtype::TempFolder().Value() + "fuzz-output.pdf";
   FILE* f = std::fopen(drawing.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);

@@ -7,8 +7,8 @@
 #include "jww/jwwtype.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string folder = jwwtype::TempFolder() + "out/";
-  static const std::string source = jwwtype::TempFolder() + "input.bmp.gz";
+  static const std::string folder = jwwtype::TempFolder().Value() + "out/";
+  static const std::string source = jwwtype::TempFolder().Value() + "input.bmp.gz";
   std::filesystem::create_directories(folder);
   FILE* f = std::fopen(source.c_str(), "wb");
   if (!f) return 0;

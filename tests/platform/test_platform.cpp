@@ -39,7 +39,7 @@ std::string Shell(const std::string& cmd) {
 // Where a test leaves pages to look at: KESTROVAN_TEST_OUTPUT, else the temporary folder.
 std::string OutputDir() {
   const char* env = std::getenv("KESTROVAN_TEST_OUTPUT");
-  std::string dir = env && *env ? std::string(env) : jwwtype::TempFolder() + "pages";
+  std::string dir = env && *env ? std::string(env) : jwwtype::TempFolder().Value() + "pages";
   fs::create_directories(dir);
   return dir + "/";
 }
@@ -54,7 +54,7 @@ void SetWindow(const platform::PrintService& s) {
 
 // A small test picture, written as a BMP.
 std::string TestImage() {
-  const std::string path = jwwtype::TempFolder() + "picture.bmp";
+  const std::string path = jwwtype::TempFolder().Value() + "picture.bmp";
   QImage img(120, 90, QImage::Format_RGB32);
   for (int y = 0; y < 90; ++y)
     for (int x = 0; x < 120; ++x) img.setPixel(x, y, qRgb(x * 2, y * 2, 200 - x));
@@ -259,21 +259,21 @@ TEST(PrintService, HelpersAndPrinters) {
 TEST(Images, QtReadersAndMetafiles) {
   const std::string bmp = TestImage();
   EXPECT_EQ(platform::ImageFileSize(QString::fromStdString(bmp)), QSize(120, 90));
-  std::ofstream(jwwtype::TempFolder() + "junk.png") << "not a picture";
-  EXPECT_TRUE(platform::ImageFileSize(QString::fromStdString(jwwtype::TempFolder() + "junk.png")).isEmpty());
-  EXPECT_TRUE(platform::LoadImageFile(QString::fromStdString(jwwtype::TempFolder() + "none.gif")).isNull());
+  std::ofstream(jwwtype::TempFolder().Value() + "junk.png") << "not a picture";
+  EXPECT_TRUE(platform::ImageFileSize(QString::fromStdString(jwwtype::TempFolder().Value() + "junk.png")).isEmpty());
+  EXPECT_TRUE(platform::LoadImageFile(QString::fromStdString(jwwtype::TempFolder().Value() + "none.gif")).isNull());
   // A 1 x 1 GIF (Qt reads GIF but cannot write it).
   const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
                                ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, ';'};
-  std::ofstream(jwwtype::TempFolder() + "dot.gif", std::ios::binary).write(reinterpret_cast<const char*>(gif), sizeof gif);
-  EXPECT_EQ(platform::ImageFileSize(QString::fromStdString(jwwtype::TempFolder() + "dot.gif")), QSize(1, 1));
+  std::ofstream(jwwtype::TempFolder().Value() + "dot.gif", std::ios::binary).write(reinterpret_cast<const char*>(gif), sizeof gif);
+  EXPECT_EQ(platform::ImageFileSize(QString::fromStdString(jwwtype::TempFolder().Value() + "dot.gif")), QSize(1, 1));
   for (const char* kind : {"PNG", "JPG", "BMP", "TIFF", "ICO"}) {
-    const QString path = QString::fromStdString(jwwtype::TempFolder()) + "pic." + QString(kind).toLower();
+    const QString path = QString::fromStdString(jwwtype::TempFolder().Value()) + "pic." + QString(kind).toLower();
     QImage(64, 48, QImage::Format_RGB32).save(path, kind);
     EXPECT_EQ(platform::ImageFileSize(path), QSize(64, 48)) << kind;
   }
   // A small Windows metafile: a filled rectangle, rendered by libwmf.
-  const QString wmf = QString::fromStdString(jwwtype::TempFolder()) + "shape.wmf";
+  const QString wmf = QString::fromStdString(jwwtype::TempFolder().Value()) + "shape.wmf";
   {
     std::ofstream f(wmf.toStdString(), std::ios::binary);
     // Placeable header: key, handle, bbox 0,0-1000,500, 1000 units per inch, reserved, checksum.

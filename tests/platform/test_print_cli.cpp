@@ -71,7 +71,7 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
       bookmarks.push_back(std::to_string(++printable) + " " + fs::path(f).filename().string());
     jwwtype::ClearImages();
   }
-  const std::string dir = jwwtype::TempFolder() + "cli/";
+  const std::string dir = jwwtype::TempFolder().Value() + "cli/";
   fs::create_directories(dir);
   // One drawing is drawn wholly in SXF "white", stored as pure white: it prints
   // blank unless SXF white prints black, which is what that option is for.
@@ -98,7 +98,7 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
 }
 
 TEST(PrintCli, WarningsExitStatusAndOutputs) {
-  const std::string dir = jwwtype::TempFolder() + "cli2/";
+  const std::string dir = jwwtype::TempFolder().Value() + "cli2/";
   fs::create_directories(dir);
   const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww";
   std::ofstream(dir + "notes.jww") << "not a drawing";
@@ -177,13 +177,28 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
                                            " --png " + dir + "fullpng --dpi 300 " + sample + " 2>&1");
   EXPECT_EQ(fullPng.status, 2) << fullPng.output;
   EXPECT_FALSE(fs::exists(dir + "fullpng/page-0001.png"));
+  // No temporary folder for the drawings' images (TMPDIR and /tmp both read-only, where the machine lets
+  // a test hide /tmp): the run prints nothing, leaves its report and exits 2, where it used to abort.
+  if (RunCommand("unshare -m sh -c 'mount -t tmpfs -o ro tmpfs /tmp' 2>&1").status == 0) {
+    const std::string out = fs::path(KESTROVAN_PRINT_EXE).parent_path().string() + "/no-temp";
+    fs::remove(out + ".json");
+    const CommandResult noTemp = RunCommand("unshare -m sh -c 'mount -t tmpfs -o ro tmpfs /tmp && TMPDIR=/tmp exec " +
+                                            std::string(KESTROVAN_PRINT_EXE) + " --report " + out + ".json --pdf " +
+                                            out + ".pdf " + sample + "' 2>&1");
+    EXPECT_EQ(noTemp.status, 2) << noTemp.output;
+    EXPECT_NE(noTemp.output.find("temporary folder"), std::string::npos) << noTemp.output;
+    const QJsonArray files = ReportFiles(out + ".json");
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0]["status"].toString(), "not_reached");
+    EXPECT_FALSE(fs::exists(out + ".pdf"));
+  }
 }
 
 // However a run is ended from outside (Ctrl-C, kill, a closed terminal, the
 // quit key), it keeps the pages drawn, says it stopped, exits 1 and leaves
 // nothing in the temporary folder (the drawings' images are unpacked there).
 TEST(PrintCli, StoppedRunKeepsItsPagesAndCleansUp) {
-  const std::string dir = jwwtype::TempFolder() + "stop/";
+  const std::string dir = jwwtype::TempFolder().Value() + "stop/";
   const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
   std::string files;
   for (int i = 0; i < 400; ++i) files += " " + sample;
@@ -221,7 +236,7 @@ TEST(PrintCli, StoppedRunKeepsItsPagesAndCleansUp) {
 TEST(PrintCli, PaperPerDrawingAndPagesThatLoseContent) {
   REQUIRE_CORPUS(CorpusDir() + "/jww");
   const std::vector<std::string> files = CorpusDrawings();
-  const std::string dir = jwwtype::TempFolder() + "paper/";
+  const std::string dir = jwwtype::TempFolder().Value() + "paper/";
   fs::create_directories(dir);
   std::string all;
   for (const std::string& f : files) all += " '" + f + "'";
@@ -262,7 +277,7 @@ TEST(PrintCli, PaperPerDrawingAndPagesThatLoseContent) {
 
 // --resume prints exactly the files a report says did not print.
 TEST(PrintCli, ResumePrintsWhatARunLeft) {
-  const std::string dir = jwwtype::TempFolder() + "resume/";
+  const std::string dir = jwwtype::TempFolder().Value() + "resume/";
   fs::create_directories(dir);
   const std::string house = std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww";
   const std::string site = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
@@ -303,7 +318,7 @@ TEST(PrintCli, ResumePrintsWhatARunLeft) {
 TEST(CupsFilter, JobArgumentsPageOptionsAndMessages) {
   const std::string drawing = CorpusDir() + "/jww/jwmac__Test2.jww";
   REQUIRE_CORPUS(drawing);
-  const std::string dir = jwwtype::TempFolder() + "filter/";
+  const std::string dir = jwwtype::TempFolder().Value() + "filter/";
   fs::create_directories(dir + "tmp");
   auto filter = [&](const std::string& env, const std::string& options, const std::string& tail) {
     return RunCommand("cd " + dir + " && TMPDIR=" + dir + "tmp " + env + " " + KESTROVAN_CUPS_EXE +

@@ -42,9 +42,9 @@ std::vector<std::string> FiveHundredDrawings() {
 
 TEST(Soak, FiveHundredDrawingsLeaveNothingBehind) {
   const std::vector<std::string> files = FiveHundredDrawings();
-  const std::string out = jwwtype::TempFolder() + "soak/";
+  const std::string out = jwwtype::TempFolder().Value() + "soak/";
   fs::create_directories(out);
-  const int tempBefore = EntriesIn(jwwtype::TempFolder());
+  const int tempBefore = EntriesIn(jwwtype::TempFolder().Value());
   const int fdBefore = OpenDescriptors();
   for (int oneDocument : {1, 0}) {
     SCOPED_TRACE(oneDocument);
@@ -60,7 +60,7 @@ TEST(Soak, FiveHundredDrawingsLeaveNothingBehind) {
     EXPECT_GE(r.Pages, 400);
     EXPECT_EQ(r.FilesPassedOver, 0);
     // The embedded images of the last drawing are gone with it.
-    EXPECT_EQ(EntriesIn(jwwtype::TempFolder()), tempBefore);
+    EXPECT_EQ(EntriesIn(jwwtype::TempFolder().Value()), tempBefore);
     EXPECT_EQ(OpenDescriptors(), fdBefore);
   }
 }

@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Dir() {
-  const std::string d = jwwtype::TempFolder() + "window/";
+  const std::string d = jwwtype::TempFolder().Value() + "window/";
   fs::create_directories(d);
   return d;
 }
