@@ -119,9 +119,8 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s) {
       Message("ERROR", "the option " + name + " needs a value");
       return false;
     }
-    std::string error;
-    if (!option->Apply(s, name, value, error)) {
-      Message("ERROR", error);
+    if (const util::Status applied = option->Apply(s, name, value); !applied) {
+      Message("ERROR", applied.Why());
       return false;
     }
   }
@@ -170,14 +169,13 @@ int main(int argc, char** argv) {
     cupsFreeOptions(optionCount, options);
     return 1;
   }
-  std::string pageError;
-  PageSetup setup;
-  const bool pageKnown = platform::JobPage(std::getenv("PPD"), optionCount, options, setup, pageError);
+  const util::Result<PageSetup> page = platform::JobPage(std::getenv("PPD"), optionCount, options);
   cupsFreeOptions(optionCount, options);
-  if (!pageKnown) {
-    Message("ERROR", pageError);
+  if (!page) {
+    Message("ERROR", page.Why());
     return 1;
   }
+  const PageSetup setup = page.Value();
 
   // Our own folder under $TMPDIR (CUPS's temporary folder) for the drawing
   // read from standard input, the PDF before it is sent, and Qt's files.

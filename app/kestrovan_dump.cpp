@@ -302,9 +302,10 @@ int main(int argc, char** argv) {
     r.file = file;
     r.isJww = TJwwData::IsJwwFile(file);
     if (r.isJww) {
-      r.loadOk = d.LoadForPrint(file);
-      r.loadError = d.LoadError;
-      r.readTo = d.LoadStoppedAt;
+      const LoadOutcome loaded = d.LoadForPrint(file);
+      r.loadOk = loaded.Complete;
+      r.loadError = loaded.Why;
+      r.readTo = loaded.StoppedAt;
       r.fileSize = static_cast<size_t>(std::max(0L, FileSize(file)));
       r.d = &d;
       r.hasExtents = d.ComputeExtents();

@@ -7,6 +7,11 @@
 // The order a page's entities are drawn in (settings files store these numbers).
 enum class PrintOrder : int32_t { AsStored = 0, ByLayer = 1, ByLayerReverse = 2 };
 
+// How a page's draw pass ended: every entity drawn; cut at MaxDrawn (a
+// finished page without the rest, which the print run reports); or stopped
+// by an abort.
+enum class DrawEnd { Finished, Cut, Stopped };
+
 // One layer group and one layer in it; -1 for every group, every layer.
 struct LayerFilter {
   int Group = -1;

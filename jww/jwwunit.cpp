@@ -45,8 +45,6 @@ void TJwwData::ResetDrawing() {
   BlockInstances.clear();
   UsedBlockDefCount = 0;
   ExtentMinX = ExtentMinY = ExtentMaxX = ExtentMaxY = 0;
-  LoadStoppedAt = 0;
-  LoadError.clear();
   BlockInstancesCut = false;
   HasPenTable = false;
   HasLineTypeTable = false;

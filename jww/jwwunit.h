@@ -134,6 +134,15 @@ struct TJwwEntityCounts {
 };
 
 // Which of a drawing's own tables it hands the pen attributes.
+// What a load read: the whole file, or how far it got and why it stopped
+// there (the model keeps what was read).
+struct LoadOutcome {
+  bool Complete = false;
+  size_t StoppedAt = 0;  // the bytes read
+  std::string Why;       // empty when complete
+  explicit operator bool() const { return Complete; }
+};
+
 struct DrawingTables {
   bool Pens = true;
   bool LineTypes = true;
@@ -155,15 +164,15 @@ class TJwwData {
   void ClearDrawing();
 
   // The full load of a print run: header, entities, block definitions and the
-  // embedded images (written to the temporary image folder). False when the
-  // file could not be read to its end; the model keeps what was read.
-  bool LoadForPrint(const std::string& path);
+  // embedded images (written to the temporary image folder). Incomplete when
+  // the file could not be read to its end; the model keeps what was read.
+  LoadOutcome LoadForPrint(const std::string& path);
   // Header and pens, then entities up to objectLimit (top level and inside
   // block definitions together); no images.
-  bool LoadHeaderAndPens(const std::string& path, int objectLimit);
+  LoadOutcome LoadHeaderAndPens(const std::string& path, int objectLimit);
   // The same loads over bytes in memory; `path` names them for the text variables.
-  bool LoadFromMemory(const uint8_t* data, size_t size, const std::string& path,
-                      bool withImages, int objectLimit = -1);
+  LoadOutcome LoadFromMemory(const uint8_t* data, size_t size, const std::string& path,
+                             bool withImages, int objectLimit = -1);
 
   void BuildBlockInstances();
 
@@ -177,7 +186,7 @@ class TJwwData {
 
   // Draws one page's worth of the drawing (see DrawDrawingArgs). Returns
   // false when an abort stopped it.
-  bool DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args);
+  DrawEnd DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args);
 
   // Hands the 256 layers with their print states, names and scales to the
   // pen attributes.
@@ -202,11 +211,7 @@ class TJwwData {
   double PenWidthUnit(const UnitGraAtt::PrinterResolution* printer) const;
   double LineTypeUnit(double lineTypePitch) const;
 
-  // Where the last load stopped and why (empty after a complete load).
-  size_t LoadStoppedAt = 0;
-  std::string LoadError;
   bool BlockInstancesCut = false;  // the guards above cut BuildBlockInstances short
-  bool DrawCut = false;            // the last DrawDrawing stopped at its MaxDrawn
   // How far the header was read: a damaged file may lack its tables.
   bool HasPenTable = false;
   bool HasLineTypeTable = false;

@@ -526,7 +526,7 @@ class DrawPass {
 
 }  // namespace
 
-bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
+DrawEnd TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
   const PrintOrder printOrder = args.Order;
   const int layer = args.Layers.Layer, layerGroup = args.Layers.Group;
   const bool skipHiddenLayers = args.SkipHiddenLayers;
@@ -534,13 +534,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
   if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
   const bool skipAux = args.FilterAuxiliary && !attr.GetPrintAuxLines();
   DrawPass pass(*this, canvas, args.Rotation, args.IncludeTemporaryPoints, skipAux, args.MaxDrawn);
-  DrawCut = false;
-  // A page cut at the guard ends as a finished one: the print run reports it.
-  auto finished = [&](bool done) {
-    if (done || !pass.Cut()) return done;
-    DrawCut = true;
-    return true;
-  };
+  auto finished = [&](bool done) { return done ? DrawEnd::Finished : pass.Cut() ? DrawEnd::Cut : DrawEnd::Stopped; };
 
   if (printOrder != PrintOrder::ByLayer && printOrder != PrintOrder::ByLayerReverse) {
     return finished(pass.Pass([&](int index) {
@@ -559,5 +553,5 @@ bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
       if (!pass.Pass([target](int index) { return index == target; }, &buckets, target)) return finished(false);
     }
   }
-  return true;
+  return DrawEnd::Finished;
 }

@@ -15,6 +15,7 @@
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
 #include "render/UnitGval.h"
+#include "util/Files.h"
 #include "util/Sjis.h"
 
 namespace {
@@ -23,42 +24,9 @@ constexpr size_t kMaxTextBytes = 255;
 // The smallest object an entity list can hold: a class tag and an old-layout point.
 constexpr size_t kMinEntityBytes = 2 + 33;
 
-// A drawing file's bytes, read into memory. (Not mapped: a file that
-// shrinks while it is read would kill the program with SIGBUS.)
-class FileBytes {
- public:
-  // Far beyond any drawing; keeps a device or pipe that never ends from
-  // filling the memory.
-  static constexpr size_t kMaxBytes = size_t{1} << 30;
-
-  explicit FileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-        static_cast<uint64_t>(st.st_size) <= kMaxBytes)
-      bytes_.reserve(static_cast<size_t>(st.st_size));
-    uint8_t buf[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
-      if (n < 0) continue;
-      if (bytes_.size() + static_cast<size_t>(n) > kMaxBytes) break;
-      bytes_.insert(bytes_.end(), buf, buf + n);
-    }
-    ok_ = n == 0;
-    ::close(fd);
-  }
-  FileBytes(const FileBytes&) = delete;
-  FileBytes& operator=(const FileBytes&) = delete;
-
-  bool Ok() const { return ok_; }
-  const uint8_t* Data() const { return bytes_.data(); }
-  size_t Size() const { return bytes_.size(); }
-
- private:
-  std::vector<uint8_t> bytes_;
-  bool ok_ = false;
-};
+// Far beyond any drawing; keeps a file that grows while it is read from
+// filling the memory.
+constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
 enum ClassKind : int {
   kUnknownClass = 0,  // 1..7 are the entity kinds
@@ -635,26 +603,27 @@ bool TJwwData::IsJwwFile(const std::string& path) {
   return std::fread(magic, 1, 8, f.get()) == 8 && std::memcmp(magic, "JwwData.", 8) == 0;
 }
 
-bool TJwwData::LoadForPrint(const std::string& path) {
-  const FileBytes bytes(path);
-  if (!bytes.Ok()) {
+// The file read whole into memory (not mapped: a file that shrinks while it
+// is read would kill the program with SIGBUS), then loaded from there.
+LoadOutcome TJwwData::LoadForPrint(const std::string& path) {
+  const util::Result<std::string> bytes = util::ReadSmallFile(path, kMaxFileBytes);
+  if (!bytes) {
     ResetDrawing();
     UnitGval::CurrentFileName = path;
-    LoadError = "cannot read the file";
-    return false;
+    return {false, 0, bytes.Why()};
   }
-  return LoadFromMemory(bytes.Data(), bytes.Size(), path, true);
+  return LoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.Value().data()), bytes.Value().size(), path, true);
 }
 
-bool TJwwData::LoadHeaderAndPens(const std::string& path, int objectLimit) {
-  const FileBytes bytes(path);
-  if (!bytes.Ok()) {
+LoadOutcome TJwwData::LoadHeaderAndPens(const std::string& path, int objectLimit) {
+  const util::Result<std::string> bytes = util::ReadSmallFile(path, kMaxFileBytes);
+  if (!bytes) {
     ResetDrawing();
     UnitGval::CurrentFileName = path;
-    LoadError = "cannot read the file";
-    return false;
+    return {false, 0, bytes.Why()};
   }
-  return LoadFromMemory(bytes.Data(), bytes.Size(), path, false, objectLimit < 0 ? 0 : objectLimit);
+  return LoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.Value().data()), bytes.Value().size(), path, false,
+                        objectLimit < 0 ? 0 : objectLimit);
 }
 
 static void PublishTextVariables(const TJwwData& d) {
@@ -674,27 +643,23 @@ static void PublishTextVariables(const TJwwData& d) {
   UnitGval::HeaderPrintScale = d.PrinterScale;
 }
 
-bool TJwwData::LoadFromMemory(const uint8_t* data, size_t size, const std::string& path,
-                              bool withImages, int objectLimit) {
+LoadOutcome TJwwData::LoadFromMemory(const uint8_t* data, size_t size, const std::string& path,
+                                     bool withImages, int objectLimit) {
   ResetDrawing();
   UnitGval::CurrentFileName = path;
   // The previous drawing's image files go with its list, never orphaned.
   if (withImages) jwwtype::ClearImages();
   ArchiveReader in(data, size);
   JwwReader reader(*this, in, withImages, withImages ? -1 : objectLimit);
-  bool ok = false;
+  LoadOutcome outcome;
   try {
-    if (!reader.Read()) {
-      LoadStoppedAt = in.Position();
-      LoadError = "the file version is older than 2.20";
-      return false;
-    }
-    ok = true;
+    if (!reader.Read()) return {false, in.Position(), "the file version is older than 2.20"};
+    outcome.Complete = true;
   } catch (const std::exception& e) {
-    LoadError = e.what();
+    outcome.Why = e.what();
   }
-  LoadStoppedAt = in.Position();
+  outcome.StoppedAt = in.Position();
   PublishTextVariables(*this);
   BuildBlockInstances();
-  return ok;
+  return outcome;
 }

@@ -36,8 +36,8 @@ bool PaperFromMediaName(const char* name, PageSetup& page) {
 
 }  // namespace
 
-bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, PageSetup& page,
-             std::string& error) {
+util::Result<PageSetup> JobPage(const char* ppdPath, int optionCount, cups_option_t* options) {
+  PageSetup page;
   page.PaperWidthMm = 210;
   page.PaperHeightMm = 297;
   int dpi = 0;
@@ -66,18 +66,13 @@ bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, PageS
       paperKnown = PaperFromMediaName(list.substr(start, comma - start).c_str(), page);
       start = comma + 1;
     }
-    if (!paperKnown) {
-      error = std::string("the paper \"") + media + "\" is not known";
-      return false;
-    }
+    if (!paperKnown) return util::Status::Failure(std::string("the paper \"") + media + "\" is not known");
   }
   for (const char* name : {"Resolution", "resolution", "printer-resolution"})
     if (const char* r = cupsGetOption(name, optionCount, options)) dpi = ParseResolution(r);
   if (dpi == 0) dpi = 600;
-  if (dpi < 72 || dpi > 2400) {
-    error = "the resolution " + std::to_string(dpi) + " dpi is outside 72..2400";
-    return false;
-  }
+  if (dpi < 72 || dpi > 2400)
+    return util::Status::Failure("the resolution " + std::to_string(dpi) + " dpi is outside 72..2400");
   page.Dpi = dpi;
 
   bool landscape = true;
@@ -93,7 +88,7 @@ bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, PageS
   const double longSide = std::max(page.PaperWidthMm, page.PaperHeightMm);
   page.PaperWidthMm = landscape ? longSide : shortSide;
   page.PaperHeightMm = landscape ? shortSide : longSide;
-  return true;
+  return page;
 }
 
 }  // namespace platform

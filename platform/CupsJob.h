@@ -2,6 +2,7 @@
 // defaults) as the job's options change them.
 #pragma once
 
+#include "util/Status.h"
 #include <cups/cups.h>
 
 #include <string>
@@ -15,8 +16,7 @@ namespace platform {
 // "Resolution"/"printer-resolution" or the PPD, 600 dpi otherwise; landscape
 // unless the job asks for portrait ("orientation-requested=3", or 4/5 or
 // "landscape" for landscape). `ppdPath` may be null (a queue without a PPD).
-// False, with the reason, for a paper or resolution it cannot use.
-bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, PageSetup& page,
-             std::string& error);
+// Fails, saying why, for a paper or resolution it cannot use.
+util::Result<PageSetup> JobPage(const char* ppdPath, int optionCount, cups_option_t* options);
 
 }  // namespace platform

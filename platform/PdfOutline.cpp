@@ -118,8 +118,8 @@ void AddPageLabels(QPDF& pdf, const std::vector<PdfPageNote>& notes, size_t page
 
 }  // namespace
 
-bool WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPageNote>& notes,
-                         const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
+util::Status WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPageNote>& notes,
+                                 const PdfDocumentInfo& info, QIODevice& out) {
   try {
     QPDF pdf;
     // Nothing of libqpdf's reaches our standard streams (the CUPS filter's
@@ -161,12 +161,10 @@ bool WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPag
     // The same run gives the same file.
     writer.setDeterministicID(true);
     writer.write();
-    if (!sink.Failed()) return true;
-    error = "a write failed";
-    return false;
+    if (!sink.Failed()) return util::Status();
+    return util::Status::Failure("a write failed");
   } catch (const std::exception& e) {
-    error = e.what();
-    return false;
+    return util::Status::Failure(e.what());
   }
 }
 

@@ -5,6 +5,7 @@
 // pages' own streams are copied as they are.
 #pragma once
 
+#include "util/Status.h"
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -29,9 +30,9 @@ struct PdfDocumentInfo {
 // pages (pages[i] for page i; pages past the list have neither) and the
 // document information. A page that shows a drawing other than the page
 // before it, or a group already listed under the drawing, begins a new
-// drawing bookmark. False, with the reason in `error`, when the PDF cannot
-// be read or `out` refuses a write.
-bool WritePdfWithOutline(const char* pdf, size_t size, const std::vector<PdfPageNote>& pages,
-                         const PdfDocumentInfo& info, QIODevice& out, std::string& error);
+// drawing bookmark. Fails, saying why, when the PDF cannot be read or `out`
+// refuses a write.
+util::Status WritePdfWithOutline(const char* pdf, size_t size, const std::vector<PdfPageNote>& pages,
+                                 const PdfDocumentInfo& info, QIODevice& out);
 
 }  // namespace platform

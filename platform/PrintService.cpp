@@ -209,9 +209,13 @@ class PdfPrintService : public FilePrintServiceBase {
     painter_.reset();
     writer_.reset();
     std::string why = "the PDF writer failed";
-    if (ok)
-      ok = WritePdfWithOutline(pdf_->data().constData(), static_cast<size_t>(pdf_->data().size()), notes_,
-                               {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_, why);
+    if (ok) {
+      const util::Status written =
+          WritePdfWithOutline(pdf_->data().constData(), static_cast<size_t>(pdf_->data().size()), notes_,
+                              {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_);
+      ok = written.Ok();
+      if (!ok) why = written.Why();
+    }
     util::Status done;
     if (!ok || checked_->Failed()) {
       // Cut short, or not made: the earlier file stays where it was.

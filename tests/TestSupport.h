@@ -44,7 +44,7 @@ inline CommandResult RunCommand(const std::string& command) {
 }
 
 // Loads bytes as LoadForPrint does.
-inline bool LoadBytes(TJwwData& d, const std::vector<uint8_t>& bytes, bool withImages = true,
+inline LoadOutcome LoadBytes(TJwwData& d, const std::vector<uint8_t>& bytes, bool withImages = true,
                       int limit = -1) {
   return d.LoadFromMemory(bytes.data(), bytes.size(), "test.jww", withImages, limit);
 }

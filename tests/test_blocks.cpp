@@ -141,7 +141,7 @@ TEST(BlockDefinitions, TimeStampEscapeAndClassName) {
   JwwWriteOptions o;
   o.blockDefClassName = "AnyName";  // the name of the definition class is not checked
   TJwwData d;
-  ASSERT_TRUE(LoadBytes(d, WriteJww(src, o))) << d.LoadError;
+  ASSERT_TRUE(LoadBytes(d, WriteJww(src, o)));
   ASSERT_EQ(d.BlockDefs.size(), 2u);
   EXPECT_EQ(d.BlockDefs[0].Entities.Lines.size(), 1u);
   EXPECT_EQ(d.BlockDefs[1].Name, "U");

@@ -50,8 +50,9 @@ TEST(Corpus, EveryNativeDrawingLoadsToItsLastByte) {
     SCOPED_TRACE(f);
     TJwwData d;
     ASSERT_TRUE(TJwwData::IsJwwFile(f));
-    EXPECT_TRUE(d.LoadForPrint(f)) << d.LoadError << " at byte " << d.LoadStoppedAt;
-    EXPECT_EQ(d.LoadStoppedAt, fs::file_size(f));
+    const LoadOutcome loaded = d.LoadForPrint(f);
+    EXPECT_TRUE(loaded) << loaded.Why << " at byte " << loaded.StoppedAt;
+    EXPECT_EQ(loaded.StoppedAt, fs::file_size(f));
     EXPECT_EQ(d.EntityCountInFile, d.Entities.Order.size());
     // Extents exist exactly when something prints (templates hold only setting texts).
     EXPECT_EQ(d.ComputeExtents(), d.CountEntities().Printable() > 0);
@@ -129,10 +130,10 @@ TEST(Corpus, ForeignWritersLoadAsFarAsTheyCan) {
   int failed = 0;
   for (const std::string& f : files) {
     TJwwData d;
-    const bool ok = d.LoadForPrint(f);
-    failed += !ok;
-    if (!ok) {
-      EXPECT_FALSE(d.LoadError.empty());
+    const LoadOutcome loaded = d.LoadForPrint(f);
+    failed += !loaded;
+    if (!loaded) {
+      EXPECT_FALSE(loaded.Why.empty());
       EXPECT_GT(d.Entities.Order.size(), 0u) << "a partial model is kept";
     }
     d.ComputeExtents();
@@ -148,8 +149,9 @@ TEST(Samples, BundledDrawingsAreCurrentAndLoad) {
     const std::string path = std::string(KESTROVAN_SOURCE_DIR) + "/samples/" + name;
     EXPECT_EQ(ReadFileBytes(path), bytes) << "regenerate with kestrovan-make-samples";
     TJwwData d;
-    ASSERT_TRUE(d.LoadForPrint(path)) << d.LoadError;
-    EXPECT_EQ(d.LoadStoppedAt, bytes.size());
+    const LoadOutcome loaded = d.LoadForPrint(path);
+    ASSERT_TRUE(loaded) << loaded.Why;
+    EXPECT_EQ(loaded.StoppedAt, bytes.size());
     EXPECT_TRUE(d.ComputeExtents());
     EXPECT_FALSE(d.BlockInstances.empty());
     jwwtype::GunzipImages();

@@ -31,7 +31,7 @@ class DrawPassTest : public RenderTest {
     s.PenColor = static_cast<uint16_t>(pen);
     return s;
   }
-  bool Draw(PrintOrder order = PrintOrder::AsStored, LayerFilter layers = LayerFilter()) {
+  DrawEnd Draw(PrintOrder order = PrintOrder::AsStored, LayerFilter layers = LayerFilter()) {
     d.BuildBlockInstances();
     return d.DrawDrawing(canvas, {order, 0, layers});
   }
@@ -150,11 +150,11 @@ TEST_F(DrawPassTest, AbortAndTheDrawingLimitEndAPage) {
   int polls = 0;
   {
     const UnitGval::AbortCheckScope stopAtFifthPoll([&polls] { return ++polls > 4; });
-    EXPECT_FALSE(Draw());
+    EXPECT_EQ(Draw(), DrawEnd::Stopped);
   }
   EXPECT_EQ(canvas.calls.size(), 21u);  // the answer after line 20 stops the page
   canvas.calls.clear();
-  EXPECT_TRUE(Draw());
+  EXPECT_EQ(Draw(), DrawEnd::Finished);
   EXPECT_EQ(canvas.calls.size(), 100u);
   // A page that asks for more entities than its limit (block contents
   // counted one by one) ends there as a finished page marked cut.
@@ -167,11 +167,9 @@ TEST_F(DrawPassTest, AbortAndTheDrawingLimitEndAPage) {
   DrawDrawingArgs limited;
   limited.MaxDrawn = 150;
   canvas.calls.clear();
-  EXPECT_TRUE(d.DrawDrawing(canvas, limited));
-  EXPECT_TRUE(d.DrawCut);
+  EXPECT_EQ(d.DrawDrawing(canvas, limited), DrawEnd::Cut);
   EXPECT_EQ(canvas.calls.size(), 150u);
-  EXPECT_TRUE(Draw());
-  EXPECT_FALSE(d.DrawCut);
+  EXPECT_EQ(Draw(), DrawEnd::Finished);
 }
 
 TEST_F(DrawPassTest, EntityTransformsAndPens) {

@@ -30,7 +30,7 @@ std::vector<uint8_t> DrawingWithImages(const std::vector<JwwWriteOptions::Image>
 class Images : public ::testing::Test {
  protected:
   void TearDown() override { jwwtype::ClearImages(); }
-  const std::string& tmp = jwwtype::TempFolder().Value();
+  const std::string tmp = jwwtype::TempFolder().Value();
 };
 
 }  // namespace
@@ -40,7 +40,7 @@ TEST_F(Images, EmbeddedImagesAreWrittenToThePrivateFolderAndUnpacked) {
   const std::vector<uint8_t> bytes =
       DrawingWithImages({{"plan.bmp", "raw"}, {"photo.jpg.gz", MakeGzip(bmp)}, {"empty.png", ""}});
   TJwwData d;
-  ASSERT_TRUE(LoadBytes(d, bytes)) << d.LoadError;
+  ASSERT_TRUE(LoadBytes(d, bytes));
   ASSERT_EQ(jwwtype::EmbeddedImages.size(), 3u);
   EXPECT_EQ(jwwtype::EmbeddedImages[1].Name, "photo.jpg.gz");
   EXPECT_EQ(Slurp(tmp + "plan.bmp"), "raw");
@@ -92,7 +92,7 @@ TEST_F(Images, NamesCannotLeaveTheTemporaryFolder) {
 TEST_F(Images, NamelessDataIsSkippedAndANegativeSizeEndsTheSection) {
   std::vector<uint8_t> bytes = DrawingWithImages({{"", "skip me"}, {"after.bmp", "kept"}});
   TJwwData d;
-  ASSERT_TRUE(LoadBytes(d, bytes)) << d.LoadError;
+  ASSERT_TRUE(LoadBytes(d, bytes));
   EXPECT_EQ(Slurp(tmp + "after.bmp"), "kept");
   jwwtype::ClearImages();
 

@@ -47,8 +47,9 @@ TEST(ReaderLayouts, EveryVersionReadsBackWhatWasWritten) {
     const std::vector<uint8_t> bytes = WriteJww(src);
 
     TJwwData d;
-    ASSERT_TRUE(LoadBytes(d, bytes)) << d.LoadError;
-    EXPECT_EQ(d.LoadStoppedAt, bytes.size());
+    const LoadOutcome loaded = LoadBytes(d, bytes);
+    ASSERT_TRUE(loaded) << loaded.Why;
+    EXPECT_EQ(loaded.StoppedAt, bytes.size());
     EXPECT_EQ(d.Version, version);
     EXPECT_EQ(d.Memo, "memo");
     EXPECT_EQ(d.Layers[17].Name, "layer 1-1");
@@ -155,11 +156,12 @@ TEST(ReaderHeader, VersionBelow220StopsBeforeTheMemo) {
   bytes.push_back(5);  // would be a memo length
   TJwwData d;
   d.Memo = "old";
-  EXPECT_FALSE(LoadBytes(d, bytes));
+  const LoadOutcome loaded = LoadBytes(d, bytes);
+  EXPECT_FALSE(loaded);
   EXPECT_EQ(d.Version, 219);
   EXPECT_EQ(d.Magic, "JwwData.");
   EXPECT_EQ(d.Memo, "");
-  EXPECT_EQ(d.LoadStoppedAt, 12u);
+  EXPECT_EQ(loaded.StoppedAt, 12u);
 }
 
 TEST(ReaderHeader, MaxDrawWidthDecoding) {
@@ -207,7 +209,7 @@ TEST(ReaderStrings, CleanStringsLongStringsAndTruncation) {
   t.FontName = std::string(254, 'f') + "\x82\xa0";  // cut without splitting あ
   Add(src.Entities, t);
   TJwwData d;
-  ASSERT_TRUE(LoadBytes(d, WriteJww(src))) << d.LoadError;
+  ASSERT_TRUE(LoadBytes(d, WriteJww(src)));
   EXPECT_EQ(d.Memo, "keeps\tcontrols");
   EXPECT_EQ(d.Layers[0].Name, "ab");
   EXPECT_EQ(d.Layers[1].Name, std::string("\x81\x1f", 2));
@@ -234,7 +236,7 @@ TEST(ReaderStrings, Utf16StringsBecomeShiftJis) {
   EXPECT_EQ(bytes[14], 0xFF);
   EXPECT_EQ(bytes[15], 7);
   TJwwData d;
-  ASSERT_TRUE(LoadBytes(d, bytes)) << d.LoadError;
+  ASSERT_TRUE(LoadBytes(d, bytes));
   EXPECT_EQ(d.Memo, src.Memo);
   EXPECT_EQ(d.LayerGroups[0].Name, src.LayerGroups[0].Name);
   EXPECT_EQ(d.Layers[5].Name, std::string(300, 'u'));
@@ -269,7 +271,7 @@ TEST(ReaderObjects, LongTagFormAndEmptyList) {
   Add(src.Entities, MakeArc(1, 1, 1, 0, 1));   // new class at index > 0x7FFF
   Add(src.Entities, MakeArc(2, 2, 1, 0, 1));   // its back-reference in the long form
   TJwwData d;
-  ASSERT_TRUE(LoadBytes(d, WriteJww(src))) << d.LoadError;
+  ASSERT_TRUE(LoadBytes(d, WriteJww(src)));
   EXPECT_EQ(d.Entities.Arcs.size(), 2u);
   EXPECT_EQ(d.Entities.Arcs[1].CenterX, 2);
 
@@ -335,8 +337,9 @@ TEST(ReaderDamage, EveryTruncationFailsCleanlyAndKeepsWhatWasRead) {
   size_t lastLines = 0;
   for (size_t n = 0; n < bytes.size(); ++n) {
     std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(n));
-    ASSERT_FALSE(LoadBytes(d, cut)) << n;
-    ASSERT_LE(d.LoadStoppedAt, n);
+    const LoadOutcome loaded = LoadBytes(d, cut);
+    ASSERT_FALSE(loaded) << n;
+    ASSERT_LE(loaded.StoppedAt, n);
     // Records appear as the file grows, never a half-read one.
     ASSERT_GE(d.Entities.Lines.size(), lastLines);
     lastLines = d.Entities.Lines.size();

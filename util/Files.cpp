@@ -34,6 +34,7 @@ Result<std::string> ReadSmallFile(const std::string& path, size_t maxBytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Status::Failure("cannot read " + path + ": " + std::strerror(errno));
   std::string out;
+  out.reserve(static_cast<size_t>(st.st_size));  // growing does not copy it over and over
   char buf[65536];
   ssize_t n;
   while ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {

@@ -8,39 +8,35 @@
 
 namespace {
 
-bool Real(const std::string& flag, const std::string& value, double& v, std::string& error) {
-  if (util::ParseReal(value.c_str(), v)) return true;
-  error = flag + " takes a number, not \"" + value + "\"";
-  return false;
+using util::Status;
+
+Status Real(const std::string& flag, const std::string& value, double& v) {
+  if (util::ParseReal(value.c_str(), v)) return Status();
+  return Status::Failure(flag + " takes a number, not \"" + value + "\"");
 }
 
-bool Threshold(const std::string& flag, const std::string& value, int32_t& out, std::string& error) {
+Status Threshold(const std::string& flag, const std::string& value, int32_t& out) {
   double v;
-  if (!Real(flag, value, v, error)) return false;
-  if (v < 0 || v > 255 || v != static_cast<int>(v)) {
-    error = flag + " takes a whole number 0..255";
-    return false;
-  }
+  if (Status read = Real(flag, value, v); !read) return read;
+  if (v < 0 || v > 255 || v != static_cast<int>(v)) return Status::Failure(flag + " takes a whole number 0..255");
   out = static_cast<int32_t>(v);
-  return true;
+  return Status();
 }
 
 // `out` takes the position of the name given (an enum: its stored number).
 template <typename T>
-bool Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names, T& out,
-            std::string& error) {
+Status Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names, T& out) {
   int32_t i = 0;
   for (const char* n : names) {
     if (value == n) {
       out = static_cast<T>(i);
-      return true;
+      return Status();
     }
     ++i;
   }
   std::string all;
   for (const char* n : names) all += std::string(all.empty() ? "" : "|") + n;
-  error = flag + " takes " + all;
-  return false;
+  return Status::Failure(flag + " takes " + all);
 }
 
 using S = PrintSettings;
@@ -49,83 +45,74 @@ using Str = const std::string&;
 // Each entry is a flag of kestrovan-print (--NAME) and a job option of the
 // CUPS filter (kestrovan-NAME): a new option added here reaches both.
 const PrintOption kOptions[] = {
-    {"method", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod, e); }},
+    {"method", true, [](S& s, Str f, Str v) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod); }},
     {"scale", true,
-     [](S& s, Str f, Str v, std::string& e) {
-       if (!Real(f, v, s.PrintScale, e)) return false;
+     [](S& s, Str f, Str v) {
+       if (Status read = Real(f, v, s.PrintScale); !read) return read;
        if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
        s.PrintMethod = PrintMethod::GivenScale;
-       return true;
+       return Status();
      }},
     {"offset", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        const size_t comma = v.find(',');
-       if (comma == std::string::npos) {
-         e = f + " takes X,Y in mm";
-         return false;
-       }
-       return Real(f, v.substr(0, comma), s.OffsetX, e) && Real(f, v.substr(comma + 1), s.OffsetY, e);
+       if (comma == std::string::npos) return Status::Failure(f + " takes X,Y in mm");
+       if (Status read = Real(f, v.substr(0, comma), s.OffsetX); !read) return read;
+       return Real(f, v.substr(comma + 1), s.OffsetY);
      }},
-    {"rotate", true, [](S& s, Str f, Str v, std::string& e) { return Real(f, v, s.RotationAngle, e); }},
-    {"pens", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.PenSource, e); }},
-    {"line-types", true,
-     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.LineTypeSource, e); }},
+    {"rotate", true, [](S& s, Str f, Str v) { return Real(f, v, s.RotationAngle); }},
+    {"pens", true, [](S& s, Str f, Str v) { return Choice(f, v, {"drawing", "table"}, s.PenSource); }},
+    {"line-types", true, [](S& s, Str f, Str v) { return Choice(f, v, {"drawing", "table"}, s.LineTypeSource); }},
     {"line-type-pitch", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        double pitch;
-       if (!Real(f, v, pitch, e)) return false;
+       if (Status read = Real(f, v, pitch); !read) return read;
        s.LineTypePitch = std::min(500.0, std::max(0.0001, pitch));
-       return true;
+       return Status();
      }},
     {"mono", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        s.Monochrome = 1;
        s.MonochromeGiven = true;
-       return Threshold(f, v, s.MonoThreshold, e);
+       return Threshold(f, v, s.MonoThreshold);
      }},
     {"white-to-black", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        s.WhiteToBlackNormal = 1;
-       return Threshold(f, v, s.NormalWhiteThreshold, e);
+       return Threshold(f, v, s.NormalWhiteThreshold);
      }},
     {"sxf-white-to-black", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        s.WhiteToBlackSxf = 1;
        s.SxfWhiteGiven = true;
-       return Threshold(f, v, s.SxfWhiteThreshold, e);
+       return Threshold(f, v, s.SxfWhiteThreshold);
      }},
-    {"aux-lines", false, [](S& s, Str, Str, std::string&) { s.PrintAuxLines = 1; return true; }},
+    {"aux-lines", false, [](S& s, Str, Str) { s.PrintAuxLines = 1; return Status(); }},
     {"display-only", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        s.DisplayOnlyGiven = true;
-       return Choice(f, v, {"0", "1", "2", "3"}, s.DisplayOnlyMode, e);
+       return Choice(f, v, {"0", "1", "2", "3"}, s.DisplayOnlyMode);
      }},
-    {"follow-drawing", false, [](S& s, Str, Str, std::string&) { s.FollowDrawing = 1; return true; }},
+    {"follow-drawing", false, [](S& s, Str, Str) { s.FollowDrawing = 1; return Status(); }},
     {"display-only-color", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        double c;
-       if (!Real(f, v, c, e)) return false;
-       if (c < 0 || c > 0xFFFFFF || c != static_cast<double>(static_cast<long>(c))) {
-         e = f + " takes an RGB number 0..16777215 (red in the low byte)";
-         return false;
-       }
+       if (Status read = Real(f, v, c); !read) return read;
+       if (c < 0 || c > 0xFFFFFF || c != static_cast<double>(static_cast<long>(c)))
+         return Status::Failure(f + " takes an RGB number 0..16777215 (red in the low byte)");
        s.DisplayOnlyColor = static_cast<TColor>(c);
-       return true;
+       return Status();
      }},
-    {"order", true,
-     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"normal", "layer", "reverse"}, s.PrintOrder, e); }},
-    {"one-document", false, [](S& s, Str, Str, std::string&) { s.OneDocument = 1; return true; }},
-    {"per-layer-group", false, [](S& s, Str, Str, std::string&) { s.PerLayerGroup = 1; return true; }},
+    {"order", true, [](S& s, Str f, Str v) { return Choice(f, v, {"normal", "layer", "reverse"}, s.PrintOrder); }},
+    {"one-document", false, [](S& s, Str, Str) { s.OneDocument = 1; return Status(); }},
+    {"per-layer-group", false, [](S& s, Str, Str) { s.PerLayerGroup = 1; return Status(); }},
     {"common-group", true,
-     [](S& s, Str f, Str v, std::string& e) {
+     [](S& s, Str f, Str v) {
        double g;
-       if (!Real(f, v, g, e)) return false;
-       if (g < 0 || g > 17 || g != static_cast<int>(g)) {
-         e = f + " takes 0..17";
-         return false;
-       }
+       if (Status read = Real(f, v, g); !read) return read;
+       if (g < 0 || g > 17 || g != static_cast<int>(g)) return Status::Failure(f + " takes 0..17");
        s.CommonLayerGroup = static_cast<int32_t>(g);
-       return true;
+       return Status();
      }},
 };
 

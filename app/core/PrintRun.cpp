@@ -217,7 +217,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
   UnitGval::CurrentFileDate = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
   jwwtype::ClearImages();
   d_.ClearDrawing();
-  bool loaded = false;
+  LoadOutcome loaded;
   int unpackFailures = 0;
   try {
     loaded = d_.LoadForPrint(path);
@@ -236,7 +236,7 @@ void PrintRun::PrintOneFile(const std::string& path) {
     return Settle();
   }
   if (!loaded)
-    Found(Kind::Damaged, d_.LoadError, static_cast<int64_t>(d_.LoadStoppedAt));
+    Found(Kind::Damaged, loaded.Why, static_cast<int64_t>(loaded.StoppedAt));
   else if (unpackFailures > 0)
     Found(Kind::ImagesNotUnpacked, std::string(), unpackFailures);
 
@@ -278,8 +278,9 @@ void PrintRun::PrintOneFile(const std::string& path) {
       pageGroups_ = 0xFFFF;
       if (!StartPage(title)) return Settle();
       device_.PageShows(path, -1, std::string());
-      const bool complete = d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation});
-      pageCut_ = pageCut_ || d_.DrawCut;
+      const DrawEnd end = d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation});
+      pageCut_ = pageCut_ || end == DrawEnd::Cut;
+      const bool complete = end != DrawEnd::Stopped;
       EndPage();
       if (!complete) result_.Stopped = true;
     }
@@ -297,10 +298,10 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
   auto drawGroup = [&](int g) {
     // The draw pass turns position p back into group 15 - p in reverse order.
-    const bool done =
+    const DrawEnd end =
         d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(reverse ? 15 - g : g)});
-    pageCut_ = pageCut_ || d_.DrawCut;
-    return done;
+    pageCut_ = pageCut_ || end == DrawEnd::Cut;
+    return end != DrawEnd::Stopped;
   };
   for (int p = 0; p < 16; ++p) {
     const int g = reverse ? 15 - p : p;
