@@ -377,15 +377,15 @@ namespace {
 
 class DrawPass {
  public:
-  DrawPass(const TJwwData& d, Canvas& canvas, double rotation, bool includeTemporary, bool skipAux,
-           int64_t maxDrawn)
-      : d_(d), includeTemporary_(includeTemporary), maxDrawn_(maxDrawn) {
+  DrawPass(const TJwwData& d, Canvas& canvas, const DrawDrawingArgs& args)
+      : d_(d), includeTemporary_(args.IncludeTemporaryPoints), maxDrawn_(args.MaxDrawn) {
+    const TgraAttribute& attr = GraAttribute();
     ctx_.canvas = &canvas;
     ctx_.layerGroups = &d.LayerGroups;
-    ctx_.printMode = GraAttribute().GetPrintMode();
-    ctx_.skipAuxiliary = skipAux;
-    c_ = std::cos(rotation);
-    s_ = std::sin(rotation);
+    ctx_.printMode = attr.GetPrintMode();
+    ctx_.skipAuxiliary = args.FilterAuxiliary && !attr.GetPrintAuxLines();
+    c_ = std::cos(args.Rotation);
+    s_ = std::sin(args.Rotation);
     top_.A11 = c_;
     top_.A12 = -s_;
     top_.A21 = s_;
@@ -569,8 +569,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
   const bool skipHiddenLayers = args.SkipHiddenLayers;
   const TgraAttribute& attr = GraAttribute();
   if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
-  const bool skipAux = args.FilterAuxiliary && !attr.GetPrintAuxLines();
-  DrawPass pass(*this, canvas, args.Rotation, args.IncludeTemporaryPoints, skipAux, args.MaxDrawn);
+  DrawPass pass(*this, canvas, args);
   DrawCut = false;
   // A page cut at the guard ends as a finished one: the print run reports it.
   auto finished = [&](bool done) {
