@@ -113,13 +113,11 @@ void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, cons
                      const std::string& text) {
   double x = at.X, y = at.Y;
   const double angle = at.Angle, h = at.Height, w = at.Width, s = at.Spacing;
-  // The run from (x, y) in cells of ch_w x ch_h.
-  auto runAt = [&](double px, double py, double ch_h, double ch_w) {
+  // The text's run moved to start at (px, py).
+  auto runFrom = [&](double px, double py) {
     TextRun r = at;
     r.X = px;
     r.Y = py;
-    r.Height = ch_h;
-    r.Width = ch_w;
     return r;
   };
   const double ux = std::cos(angle), uy = std::sin(angle);
@@ -129,7 +127,7 @@ void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, cons
   int k = 0;  // 2 after a double-byte character, 1 after a single-byte one, 0 at the start
   auto flush = [&]() {
     if (run.empty()) return;
-    DrawTextString(canvas, flags, font, runAt(x, y, h, w), run);
+    DrawTextString(canvas, flags, font, runFrom(x, y), run);
     for (size_t i = 0; i < run.size();) {
       const size_t n = util::SjisCharLength(run, i);
       const double a = Advance(n == 2, w, s);
@@ -211,7 +209,10 @@ void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, cons
             advance = w + s;
             break;
         }
-        DrawTextString(canvas, flags, font, runAt(px, py, ch_h, ch_w), ch);
+        TextRun cell = runFrom(px, py);
+        cell.Width = ch_w;
+        cell.Height = ch_h;
+        DrawTextString(canvas, flags, font, cell, ch);
         x += advance * ux;
         y += advance * uy;
         k = dbl ? 2 : 1;
