@@ -355,10 +355,15 @@ bool TJwwData::ComputeExtents() {
   return true;
 }
 
-bool TJwwData::PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out) const {
+bool TJwwData::PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out, uint32_t groupMask) const {
   ExtentsBuilder b(out);
   b.WaitForSeed();
-  const ExtentsFilter printed = [&attr](const TJwwEntityBase& e) { return attr.GetLayerState(e.LayerIndex()) != 3; };
+  const ExtentsFilter printed = [&attr, groupMask](const TJwwEntityBase& e) {
+    // A layer past the 256 has no state to leave it out by, nor a group.
+    const int layer = e.LayerIndex();
+    const bool inGroups = layer >= TgraAttribute::kLayerCount || (groupMask & (1u << (layer / 16))) != 0;
+    return inGroups && attr.GetLayerState(layer) != 3;
+  };
   const ExtentsFilter all = [](const TJwwEntityBase&) { return true; };
   AddListPoints(b, Entities, nullptr, &printed);
   for (const TJwwBlockInstance& inst : BlockInstances) {

@@ -181,7 +181,8 @@ class TJwwData {
   bool ComputeExtents();
   // The extents of what prints: entities on layers the pen attributes do not
   // leave out (state 3). False when nothing prints.
-  bool PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out) const;
+  // groupMask: only the layer groups of its bits (bit g for group g).
+  bool PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out, uint32_t groupMask = 0xFFFF) const;
   TJwwEntityCounts CountEntities(LayerFilter layers = LayerFilter()) const;
 
   // Draws one page's worth of the drawing (see DrawDrawingArgs). Returns

@@ -160,6 +160,12 @@ TEST(Extents, BlockContentsThroughTheirInstanceAndGroupScale) {
   jwwunit::Extents printed;
   ASSERT_TRUE(d.PrintedExtents(attr, printed));
   EXPECT_DOUBLE_EQ(printed.MinX, -50);
+  // A page of some groups measures those groups alone.
+  ASSERT_TRUE(d.PrintedExtents(attr, printed, 1u << 2));
+  EXPECT_DOUBLE_EQ(printed.MaxX, -40);
+  ASSERT_TRUE(d.PrintedExtents(attr, printed, 1u << 6));
+  EXPECT_DOUBLE_EQ(printed.MinX, 90);
+  EXPECT_FALSE(d.PrintedExtents(attr, printed, 1u << 5));
   attr.SetLayerState(0x20, 3);
   ASSERT_TRUE(d.PrintedExtents(attr, printed));
   EXPECT_DOUBLE_EQ(printed.MinX, 90);

@@ -1,5 +1,8 @@
 #include "app/core/PageWarnings.h"
 
+#include "app/core/PrepareDrawing.h"
+#include "render/PrintDevice.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -227,4 +230,46 @@ bool LayersLeftOutWarning(const TJwwData& d, const TgraAttribute& a, const Layer
     }
   }
   return out.HiddenLayers > 0 || out.DisplayOnlyLayers > 0;
+}
+
+std::vector<PageWarning> InspectPage(const TJwwData& d, const TgraAttribute& a, const PreparedDrawing& drawing,
+                                     uint32_t groups, const PageInkCanvas& ink,
+                                     const std::vector<std::string>& imagesNotDrawn, PrintDevice& device) {
+  std::vector<PageWarning> out;
+  PageWarning w;
+  // What this page prints: the drawing's printed extents, or those of the
+  // page's groups alone.
+  jwwunit::Extents extents = drawing.Printed;
+  bool has = drawing.HasPrinted;
+  if (groups != 0xFFFF && has) has = d.PrintedExtents(a, extents, groups);
+  if (has && OffPageWarning(extents, drawing.Rotation, UnitGval::PageWindow, device.PrinterDpiX() / 25.4, w))
+    out.push_back(w);
+  if (!ink.Drawn() || !ink.Inked()) {
+    w = PageWarning();
+    w.What = ink.Drawn() ? PageWarning::Kind::BackgroundOnly : PageWarning::Kind::Blank;
+    out.push_back(w);
+  }
+  for (const std::string& image : imagesNotDrawn) {
+    w = PageWarning();
+    w.What = PageWarning::Kind::ImageMissing;
+    w.Name = image;
+    out.push_back(w);
+  }
+  for (const std::string& face : ink.Faces()) {
+    const std::string used = device.FaceUsedInstead(face);
+    if (used.empty()) continue;
+    w = PageWarning();
+    w.What = PageWarning::Kind::FontReplaced;
+    w.Name = face;
+    w.UsedInstead = used;
+    out.push_back(w);
+  }
+  if (LayersLeftOutWarning(d, a, drawing.LayerCounts, groups, w)) out.push_back(w);
+  if (drawing.SheetUnknown) {
+    w = PageWarning();
+    w.What = PageWarning::Kind::SheetUnknown;
+    w.PaperCode = d.PaperSize;
+    out.push_back(w);
+  }
+  return out;
 }

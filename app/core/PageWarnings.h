@@ -13,6 +13,9 @@
 #include "render/Canvas.h"
 #include "render/UnitGval.h"
 
+class PrintDevice;
+struct PreparedDrawing;
+
 struct PageWarning {
   enum class Kind { OffPage, Blank, BackgroundOnly, ImageMissing, FontReplaced, LayersLeftOut, SheetUnknown };
   Kind What = Kind::OffPage;
@@ -98,3 +101,12 @@ LayerEntityCounts CountEntitiesByLayer(const TJwwData& d);
 // drawing, or display-only and not printed. False when there are none.
 bool LayersLeftOutWarning(const TJwwData& d, const TgraAttribute& a, const LayerEntityCounts& counts,
                           uint32_t groupMask, PageWarning& out);
+
+// Everything a finished page lost, in this order: content off the paper,
+// nothing or only white on it, the images it could not place, faces printed
+// in another, the layers left out and a sheet not known. groups: the layer
+// groups the page prints (bit g); ink: the page's canvas as it watched the
+// page; imagesNotDrawn: the images the page could not place.
+std::vector<PageWarning> InspectPage(const TJwwData& d, const TgraAttribute& a, const PreparedDrawing& drawing,
+                                     uint32_t groups, const PageInkCanvas& ink,
+                                     const std::vector<std::string>& imagesNotDrawn, PrintDevice& device);

@@ -6,39 +6,20 @@
 #include <filesystem>
 #include <new>
 
-#include "jww/PageWindow.h"
 #include "jww/jwwtype.h"
 #include "render/UnitGval.h"
-#include "util/Files.h"
 #include "util/CodePage.h"
+#include "util/Files.h"
 #include "util/Messages.h"
-
-PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& d) {
-  PrintSettings s = settings;
-  if (!s.FollowDrawing) return s;
-  // The drawing-state block's colour-print switch: off prints every pen black.
-  const bool colour = d.Kept.DrawState[5] != 0;
-  if (!s.MonochromeGiven) {
-    s.Monochrome = colour ? 0 : 1;
-    s.MonoThreshold = 0;
-  }
-  if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = DisplayOnlyMode::Grey;
-  // SXF white is white on a black screen; on paper it is black.
-  if (!s.SxfWhiteGiven) {
-    s.WhiteToBlackSxf = 1;
-    s.SxfWhiteThreshold = 0;
-  }
-  return s;
-}
 
 void PrintRun::HandTablesToAttributes() {
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   a.SetPrintMode(true);
-  a.SetPrintAuxLines(s_.PrintAuxLines != 0);
+  a.SetPrintAuxLines(run_.PrintAuxLines != 0);
   for (int r = 0; r < TgraAttribute::kPenRows; ++r)
-    a.SetPenRow(r, s_.PenTable[r].Color, s_.PenTable[r].Width, s_.PenTable[r].PointRadius);
+    a.SetPenRow(r, run_.PenTable[r].Color, run_.PenTable[r].Width, run_.PenTable[r].PointRadius);
   for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) {
-    const TLineTypeRow& row = s_.LineTypeTable[r];
+    const TLineTypeRow& row = run_.LineTypeTable[r];
     a.SetLineTypeAmplitude(r, row.Amplitude);
     a.SetLineTypeCount(r, row.Count);
     for (int i = 0; i < row.Count && i < TgraAttribute::kMaxElements; ++i) a.SetLineTypeElement(r, i, row.Elements[i]);
@@ -52,7 +33,6 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     result_.Files.emplace_back();
     result_.Files.back().Path = path;
   }
-  s_ = run_;
   // The drawings' images are unpacked into the temporary folder: a run
   // without one prints nothing, like one whose output cannot be written.
   const util::Result<std::string> folder = jwwtype::TempFolder();
@@ -77,14 +57,14 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     file_ = &result_.Files[i];
     file_->Status = FileStatus::Printed;
     observer_.FileStarted(i, files.size(), path);
-    PrintOneFile(path);
+    PrintFile(path);
     if (result_.OutputFailed || result_.Stopped) break;
     if (observer_.StopRequested()) {
       result_.Stopped = true;
       break;
     }
   }
-  if (s_.OneDocument && documentBegun_) {
+  if (run_.OneDocument && documentBegun_) {
     const util::Status ended = device_.EndPrintDocument();
     if (!result_.OutputFailed) (void)Succeeded(ended);
   }
@@ -141,78 +121,30 @@ void PrintRun::Settle() {
   observer_.FileFinished(f);
 }
 
-void PrintRun::ApplyDisplayOnlyMode() {
-  TgraAttribute& a = UnitGraAtt::GraAttribute();
-  switch (s_.DisplayOnlyMode) {
-    case DisplayOnlyMode::NotPrinted:
-      for (int g = 0; g < 16; ++g) {
-        const int32_t state = d_.LayerGroups[g].State;
-        for (int l = 0; l < 16; ++l) {
-          if (state == 1 || (state != 0 && d_.Layers[g * 16 + l].State == 1)) a.SetLayerState(g * 16 + l, 3);
-        }
-      }
-      break;
-    case DisplayOnlyMode::Grey:
-      a.SetGreyColor(d_.Pens[9].PrinterColor);
-      break;
-    case DisplayOnlyMode::GivenColor:
-      a.SetGreyColor(s_.DisplayOnlyColor);
-      break;
-    case DisplayOnlyMode::AsUsual:
-      for (int g = 0; g < 16; ++g) {
-        if (d_.LayerGroups[g].State == 0) continue;
-        for (int l = 0; l < 16; ++l)
-          if (d_.Layers[g * 16 + l].State != 0) a.SetLayerState(g * 16 + l, 1);
-      }
-      break;
-    default:
-      break;
-  }
-}
-
-bool PrintRun::Succeeded(const util::Status& done) {
-  if (done) return true;
-  result_.OutputFailed = true;
-  if (result_.Error.empty()) result_.Error = done.Why();
-  return false;
-}
-
-bool PrintRun::StartPage(const std::string& sjisTitle) {
-  bool ok;
-  if (s_.OneDocument && !documentBegun_)
-    ok = documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
-  else if (s_.OneDocument)  // begun with the first page: every later one is a new page
-    ok = Succeeded(device_.NewPrintPage());
-  else
-    ok = Succeeded(device_.BeginPrintDocument(sjisTitle));
-  if (!ok) return false;
-  ink_.Attach(device_.PageCanvas());
-  page_ = PageReport();
-  page_.Title = sjisTitle;
+void PrintRun::PrintFile(const std::string& path) {
+  if (!Load(path)) return Settle();
+  fileImages_.clear();
+  pageCut_ = false;
   UnitGval::ImagesNotDrawn.clear();
-  return true;
+  drawing_ = PrepareDrawing(d_, UnitGraAtt::GraAttribute(), device_, run_, paperMode_);
+  PrintPages(path);
+  if (pageCut_) Found(FileProblem::Kind::PageCut, std::string(), DrawDrawingArgs::kDefaultMaxDrawn);
+  if (!fileImages_.empty()) Found(FileProblem::Kind::ImagesMissing, std::string(), 0, fileImages_);
+  Settle();
 }
 
-void PrintRun::EndPage() {
-  ReportPage();
-  if (!s_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
-  ++result_.Pages;
-}
-
-void PrintRun::PrintOneFile(const std::string& path) {
+bool PrintRun::Load(const std::string& path) {
   using Kind = FileProblem::Kind;
   if (path.empty() || !util::IsRegularFile(path)) {
     Found(util::IsOtherThanRegularFile(path) ? Kind::NotAFile : Kind::NoSuchFile);
-    return Settle();
+    return false;
   }
   if (!TJwwData::IsJwwFile(path)) {
     struct stat st;
     Found(::stat(path.c_str(), &st) == 0 && st.st_size == 0 ? Kind::Empty : Kind::NotDrawing);
-    return Settle();
+    return false;
   }
   observer_.Status(util::Utf8ToCp932(msg::kPrinting + path + msg::kEscHint));
-  path_ = path;
-  fileImages_.clear();
   struct stat st;
   UnitGval::CurrentFileDate = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
   jwwtype::ClearImages();
@@ -227,207 +159,130 @@ void PrintRun::PrintOneFile(const std::string& path) {
     jwwtype::ClearImages();
     d_.ClearDrawing();
     Found(Kind::OutOfMemory);
-    return Settle();
+    return false;
   } catch (const std::exception& e) {
-    // No temporary folder for its images, say: this file fails, the run goes on.
     jwwtype::ClearImages();
     d_.ClearDrawing();
     Found(Kind::Unreadable, e.what());
-    return Settle();
+    return false;
   }
   if (!loaded)
     Found(Kind::Damaged, loaded.Why, static_cast<int64_t>(loaded.StoppedAt));
   else if (unpackFailures > 0)
     Found(Kind::ImagesNotUnpacked, std::string(), unpackFailures);
-
-  s_ = SettingsForDrawing(run_, d_);
   if (d_.BlockInstancesCut) Found(Kind::BlocksCut, std::string(), TJwwData::kMaxBlockInstances);
-  UnitGval::ImagesNotDrawn.clear();
-  pageCut_ = false;
-  TgraAttribute& a = UnitGraAtt::GraAttribute();
-  d_.ApplyToAttributes(a, &device_, s_.LineTypePitch,
-                       {s_.PenSource == TableSource::EachDrawing, s_.LineTypeSource == TableSource::EachDrawing});
-  d_.ComputeExtents();
-  ApplyDisplayOnlyMode();
-  layerCounts_ = CountEntitiesByLayer(d_);
-
-  PageWindowRequest request;
-  request.PrintMethod = s_.PrintMethod;
-  request.PrintScale = s_.PrintScale;
-  request.OffsetX = s_.OffsetX;
-  request.OffsetY = s_.OffsetY;
-  request.RotationAngle = s_.RotationAngle;
-  request.Magnify = ChoosePaper();
-  request.PageWidthPx = device_.PageWidthPx();
-  request.PageHeightPx = device_.PageHeightPx();
-  request.PageWidthMm = device_.PageWidthMm();
-  // A fit fits what prints: hidden layers, and display-only ones left out,
-  // take no room on the page.
-  hasPrinted_ = d_.PrintedExtents(a, printed_);
-  if (hasPrinted_) request.FitExtents = &printed_;
-  const double rotation = ComputePageWindow(d_, request);
-  rotation_ = rotation;
-
-  a.SetColorConversion(true, s_.Monochrome ? s_.MonoThreshold : -1, s_.WhiteToBlackSxf ? s_.SxfWhiteThreshold : -1,
-                       s_.WhiteToBlackNormal ? s_.NormalWhiteThreshold : -1);
-
-  const std::string fileName = std::filesystem::path(path).filename().string();
-  const std::string title = "Kestrovan_" + util::Utf8ToCp932(fileName);
-  if (!s_.PerLayerGroup) {
-    if (d_.CountEntities().Printable() > 0) {
-      pageGroups_ = 0xFFFF;
-      if (!StartPage(title)) return Settle();
-      device_.PageShows(path, -1, std::string());
-      DrawDrawingArgs page;
-      page.Order = s_.PrintOrder;
-      page.Rotation = rotation;
-      const DrawEnd end = d_.DrawDrawing(PageCanvas(), page);
-      pageCut_ = pageCut_ || end == DrawEnd::Cut;
-      const bool complete = end != DrawEnd::Stopped;
-      EndPage();
-      if (!complete) result_.Stopped = true;
-    }
-  } else {
-    PrintLayerGroupPages(path, title, rotation);
-  }
-  if (pageCut_) Found(Kind::PageCut, std::string(), DrawDrawingArgs::kDefaultMaxDrawn);
-  if (!fileImages_.empty()) Found(Kind::ImagesMissing, std::string(), 0, fileImages_);
-  Settle();
+  return true;
 }
 
-void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation) {
+namespace {
+
+// The groups a per-group page prints: its own and the common ones.
+uint32_t PageGroups(const TJwwData& d, const PrintSettings& s, int g) {
+  uint32_t groups = 1u << g;
+  if (s.CommonLayerGroup >= 1 && s.CommonLayerGroup <= 16) groups |= 1u << (s.CommonLayerGroup - 1);
+  if (s.CommonLayerGroup == 17 && s.DisplayOnlyMode != DisplayOnlyMode::NotPrinted)
+    for (int i = 0; i < 16; ++i)
+      if (d.LayerGroups[i].State == 1) groups |= 1u << i;
+  return groups;
+}
+
+}  // namespace
+
+void PrintRun::PrintPages(const std::string& path) {
+  const PrintSettings& s = drawing_.Settings;
+  const std::string title = "Kestrovan_" + util::Utf8ToCp932(std::filesystem::path(path).filename().string());
+  if (!s.PerLayerGroup) {
+    if (d_.CountEntities().Printable() > 0) PrintPage(title, -1, 0xFFFF, {LayerFilter()});
+    return;
+  }
   const TgraAttribute& a = UnitGraAtt::GraAttribute();
-  const bool reverse = s_.PrintOrder == PrintOrder::ByLayerReverse;
+  const bool reverse = s.PrintOrder == PrintOrder::ByLayerReverse;
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
-  auto drawGroup = [&](int g) {
-    // The draw pass turns position p back into group 15 - p in reverse order.
-    DrawDrawingArgs page;
-    page.Order = s_.PrintOrder;
-    page.Rotation = rotation;
-    page.Layers = LayerFilter::OfGroup(reverse ? 15 - g : g);
-    const DrawEnd end = d_.DrawDrawing(PageCanvas(), page);
-    pageCut_ = pageCut_ || end == DrawEnd::Cut;
-    return end != DrawEnd::Stopped;
-  };
+  // The draw pass turns position p back into group 15 - p in reverse order.
+  auto ofGroup = [&](int g) { return LayerFilter::OfGroup(reverse ? 15 - g : g); };
   for (int p = 0; p < 16; ++p) {
     const int g = reverse ? 15 - p : p;
-    if (s_.CommonLayerGroup == g + 1) continue;
-    if (s_.CommonLayerGroup == 17 && state(g) == 1) continue;
-    if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
+    if (s.CommonLayerGroup == g + 1) continue;
+    if (s.CommonLayerGroup == 17 && state(g) == 1) continue;
+    if (state(g) == 0 || (state(g) == 1 && s.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
     int64_t sum = 0;
     for (int l = 0; l < 16; ++l)
       if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(LayerFilter::OfLayer(g * 16 + l)).Printable();
     if (sum == 0) continue;
-    pageGroups_ = PageGroups(g);
-    if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
-    device_.PageShows(path, g, d_.LayerGroups[g].Name);
-    page_.LayerGroup = g;
-    bool complete = drawGroup(g);
     // The common group on every group's page, after the group itself.
-    if (complete && s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) {
-      const int c = s_.CommonLayerGroup - 1;
-      if (state(c) != 0 && (state(c) != 1 || s_.DisplayOnlyMode != DisplayOnlyMode::NotPrinted))
-        complete = drawGroup(c);
-    } else if (complete && s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode > DisplayOnlyMode::NotPrinted) {
-      for (int i = 0; i < 16 && complete; ++i)
-        if (state(i) == 1) complete = drawGroup(i);
+    std::vector<LayerFilter> passes{ofGroup(g)};
+    if (s.CommonLayerGroup >= 1 && s.CommonLayerGroup <= 16) {
+      const int c = s.CommonLayerGroup - 1;
+      if (state(c) != 0 && (state(c) != 1 || s.DisplayOnlyMode != DisplayOnlyMode::NotPrinted))
+        passes.push_back(ofGroup(c));
+    } else if (s.CommonLayerGroup == 17 && s.DisplayOnlyMode > DisplayOnlyMode::NotPrinted) {
+      for (int i = 0; i < 16; ++i)
+        if (state(i) == 1) passes.push_back(ofGroup(i));
     }
-    EndPage();
-    if (!complete) {
-      result_.Stopped = true;
-      return;
-    }
-    if (result_.OutputFailed) return;
+    if (!PrintPage("[" + std::to_string(g) + "]" + title, g, PageGroups(d_, s, g), passes)) return;
   }
 }
 
-// The groups a per-group page prints: its own and the common ones.
-uint32_t PrintRun::PageGroups(int g) const {
-  uint32_t groups = 1u << g;
-  if (s_.CommonLayerGroup >= 1 && s_.CommonLayerGroup <= 16) groups |= 1u << (s_.CommonLayerGroup - 1);
-  if (s_.CommonLayerGroup == 17 && s_.DisplayOnlyMode != DisplayOnlyMode::NotPrinted)
-    for (int i = 0; i < 16; ++i)
-      if (d_.LayerGroups[i].State == 1) groups |= 1u << i;
-  return groups;
+bool PrintRun::PrintPage(const std::string& sjisTitle, int group, uint32_t groups,
+                         const std::vector<LayerFilter>& passes) {
+  if (!StartPage(sjisTitle)) return false;
+  device_.PageShows(file_->Path, group, group < 0 ? std::string() : d_.LayerGroups[group].Name);
+  page_.LayerGroup = group;
+  bool complete = true;
+  for (const LayerFilter& layers : passes) {
+    DrawDrawingArgs args;
+    args.Order = drawing_.Settings.PrintOrder;
+    args.Rotation = drawing_.Rotation;
+    args.Layers = layers;
+    const DrawEnd end = d_.DrawDrawing(ink_, args);
+    pageCut_ = pageCut_ || end == DrawEnd::Cut;
+    complete = end != DrawEnd::Stopped;
+    if (!complete) break;
+  }
+  EndPage(groups);
+  if (!complete) result_.Stopped = true;
+  return complete && !result_.OutputFailed;
 }
 
-// The paper of this drawing's pages, chosen before its page window; the
-// result is the factor on its magnification.
-double PrintRun::ChoosePaper() {
-  sheetUnknown_ = false;
-  if (paperMode_ == PaperMode::Given) return 1;
-  Sheet sheet;
-  if (!DrawingSheet(d_.PaperSize, sheet)) {
-    sheetUnknown_ = true;
-    if (paperMode_ == PaperMode::Drawing) device_.SelectPaper(0, 0);
-    return 1;
-  }
-  // Turned a quarter, the landscape sheet stands upright.
-  const bool turned = SheetTurned(s_.PrintMethod, d_.PrinterSetting, s_.RotationAngle);
-  const double w = turned ? sheet.HeightMm : sheet.WidthMm, h = turned ? sheet.WidthMm : sheet.HeightMm;
-  if (paperMode_ == PaperMode::Drawing) {
-    device_.SelectPaper(w, h);
-    return 1;
-  }
-  if (s_.PrintMethod == PrintMethod::FitToPage) return 1;  // a fit fills whatever paper it has
-  return SheetRatio(w, h, device_.PageWidthMm(), device_.PageHeightMm());
+bool PrintRun::Succeeded(const util::Status& done) {
+  if (done) return true;
+  result_.OutputFailed = true;
+  if (result_.Error.empty()) result_.Error = done.Why();
+  return false;
 }
 
-void PrintRun::ReportPage() {
-  TgraAttribute& a = UnitGraAtt::GraAttribute();
+bool PrintRun::StartPage(const std::string& sjisTitle) {
+  bool ok;
+  if (run_.OneDocument && !documentBegun_)
+    ok = documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
+  else if (run_.OneDocument)  // begun with the first page: every later one is a new page
+    ok = Succeeded(device_.NewPrintPage());
+  else
+    ok = Succeeded(device_.BeginPrintDocument(sjisTitle));
+  if (!ok) return false;
+  ink_.Attach(device_.PageCanvas());
+  page_ = PageReport();
+  page_.Title = sjisTitle;
+  UnitGval::ImagesNotDrawn.clear();
+  return true;
+}
+
+void PrintRun::EndPage(uint32_t groups) {
   page_.Number = result_.Pages + 1;
   page_.PaperWidthMm = device_.PaperWidthMm();
   page_.PaperHeightMm = device_.PaperHeightMm();
-  PageWarning w;
-  // What this page prints: the file's printed extents, or those of the
-  // page's groups alone.
-  jwwunit::Extents extents = printed_;
-  bool has = hasPrinted_;
-  if (pageGroups_ != 0xFFFF && has) {
-    std::array<int32_t, TgraAttribute::kLayerCount> kept;
-    for (int i = 0; i < TgraAttribute::kLayerCount; ++i) {
-      kept[static_cast<size_t>(i)] = a.GetLayerState(i);
-      if (!(pageGroups_ & (1u << (i / 16)))) a.SetLayerState(i, 3);
-    }
-    has = d_.PrintedExtents(a, extents);
-    for (int i = 0; i < TgraAttribute::kLayerCount; ++i) a.SetLayerState(i, kept[static_cast<size_t>(i)]);
-  }
-  if (has && OffPageWarning(extents, rotation_, UnitGval::PageWindow, device_.PrinterDpiX() / 25.4, w))
-    page_.Warnings.push_back(w);
-  if (!ink_.Drawn() || !ink_.Inked()) {
-    w = PageWarning();
-    w.What = ink_.Drawn() ? PageWarning::Kind::BackgroundOnly : PageWarning::Kind::Blank;
-    page_.Warnings.push_back(w);
-  }
-  for (const std::string& image : UnitGval::ImagesNotDrawn) {
-    w = PageWarning();
-    w.What = PageWarning::Kind::ImageMissing;
-    w.Name = image;
-    page_.Warnings.push_back(w);
+  page_.Warnings =
+      InspectPage(d_, UnitGraAtt::GraAttribute(), drawing_, groups, ink_, UnitGval::ImagesNotDrawn, device_);
+  for (const std::string& image : UnitGval::ImagesNotDrawn)
     if (std::find(fileImages_.begin(), fileImages_.end(), image) == fileImages_.end()) fileImages_.push_back(image);
-  }
   UnitGval::ImagesNotDrawn.clear();
-  for (const std::string& face : ink_.Faces()) {
-    const std::string used = device_.FaceUsedInstead(face);
-    if (used.empty()) continue;
-    w = PageWarning();
-    w.What = PageWarning::Kind::FontReplaced;
-    w.Name = face;
-    w.UsedInstead = used;
-    page_.Warnings.push_back(w);
-  }
-  if (LayersLeftOutWarning(d_, a, layerCounts_, pageGroups_, w)) page_.Warnings.push_back(w);
-  if (sheetUnknown_) {
-    w = PageWarning();
-    w.What = PageWarning::Kind::SheetUnknown;
-    w.PaperCode = d_.PaperSize;
-    page_.Warnings.push_back(w);
-  }
-  for (const PageWarning& x : page_.Warnings)
-    if (LosesContent(x)) {
+  for (const PageWarning& w : page_.Warnings)
+    if (LosesContent(w)) {
       ++result_.PagesLosingContent;
       break;
     }
   file_->Pages.push_back(page_);
-  observer_.PageFinished(path_, page_);
+  observer_.PageFinished(file_->Path, page_);
+  if (!run_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
+  ++result_.Pages;
 }

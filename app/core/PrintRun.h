@@ -9,6 +9,7 @@
 #include "app/core/DrawingPaper.h"
 #include "app/core/FileOutcome.h"
 #include "app/core/PageWarnings.h"
+#include "app/core/PrepareDrawing.h"
 #include "app/core/PrintSettings.h"
 #include "jww/jwwunit.h"
 #include "render/PrintDevice.h"
@@ -46,16 +47,11 @@ struct PrintRunResult {
   std::vector<FileRecord> Files;  // one per file named, in the run's order
 };
 
-// The options one drawing prints with: with FollowDrawing, colour or black,
-// the display-only layers (in grey, as the CAD program prints them) and SXF
-// white (black on paper) come from the drawing, unless given explicitly.
-PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& drawing);
-
 class PrintRun {
  public:
   PrintRun(TJwwData& drawing, PrintDevice& device, const PrintSettings& settings,
            PrintRunObserver& observer)
-      : d_(drawing), device_(device), run_(settings), s_(settings), observer_(observer) {}
+      : d_(drawing), device_(device), run_(settings), observer_(observer) {}
 
   PrintRunResult Run(const std::vector<std::string>& files);
   // The paper of each drawing's pages (the device's own paper by default).
@@ -63,45 +59,39 @@ class PrintRun {
 
  private:
   void HandTablesToAttributes();
-  void PrintOneFile(const std::string& path);
+  void PrintFile(const std::string& path);
+  // Loads the file into the drawing; false when it is passed over.
+  bool Load(const std::string& path);
+  void PrintPages(const std::string& path);
+  // One page: the layer filters drawn in turn (the whole drawing, or a
+  // group and its common groups); `groups` the groups it prints (bit g).
+  // False when the run must end: stopped, or the output failed.
+  bool PrintPage(const std::string& sjisTitle, int group, uint32_t groups, const std::vector<LayerFilter>& passes);
+  bool StartPage(const std::string& sjisTitle);
+  void EndPage(uint32_t groups);
+  // False, with the output marked failed and the first why kept, when the
+  // device could not do what it was asked.
+  bool Succeeded(const util::Status& done);
   // A problem of the file being printed: recorded, counted and told.
   void Found(FileProblem::Kind what, std::string why = std::string(), int64_t count = 0,
              std::vector<std::string> names = {});
   // The file's status from what became of it, then told.
   void Settle();
-  void ApplyDisplayOnlyMode();
-  void PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation);
-  bool StartPage(const std::string& sjisTitle);
-  // False, with the output marked failed and the first why kept, when the
-  // device could not do what it was asked.
-  bool Succeeded(const util::Status& done);
-  void EndPage();
-  double ChoosePaper();
-  uint32_t PageGroups(int group) const;
-  void ReportPage();
-  Canvas& PageCanvas() { return ink_; }
 
   TJwwData& d_;
   PrintDevice& device_;
   const PrintSettings& run_;  // the run's options
-  PrintSettings s_;            // the options of the drawing being printed
   PrintRunObserver& observer_;
+  PaperMode paperMode_ = PaperMode::Given;
   PrintRunResult result_;
   bool documentBegun_ = false;  // the run's one document (begun with its first page)
-  bool pageCut_ = false;  // a page of this file stopped at the draw pass's limit
-  FileRecord* file_ = nullptr;  // the record of the file being printed
 
-  // What each page lost: the page's canvas watched, the file's printed
-  // extents and layer counts, and the groups the page prints.
-  PaperMode paperMode_ = PaperMode::Given;
+  // The file being printed: its record, the drawing made ready, and what
+  // its pages lost.
+  FileRecord* file_ = nullptr;
+  PreparedDrawing drawing_;
+  bool pageCut_ = false;                 // a page stopped at the draw pass's limit
+  std::vector<std::string> fileImages_;  // images its pages could not place
   PageInkCanvas ink_;
   PageReport page_;
-  std::string path_;
-  uint32_t pageGroups_ = 0xFFFF;
-  double rotation_ = 0;
-  bool hasPrinted_ = false;
-  bool sheetUnknown_ = false;
-  jwwunit::Extents printed_;
-  LayerEntityCounts layerCounts_{};
-  std::vector<std::string> fileImages_;  // images the file's pages could not place
 };
