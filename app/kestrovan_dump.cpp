@@ -213,7 +213,7 @@ void WriteText(FILE* out, const Report& r) {
   }
   std::string states;
   for (int i = 0; i < 256; ++i) {
-    if (d.Layers[i].State == 2) continue;
+    if (d.Layers[i].State == kLayerShown) continue;
     char buf[48];
     std::snprintf(buf, sizeof buf, " %X-%X:%d", i / 16, i % 16, d.Layers[i].State);
     states += buf;

@@ -10,8 +10,15 @@
 
 #include "util/Color.h"
 
+// How a layer prints, as the pen attributes hold it (the stored numbers).
+enum LayerPrintState : int32_t {
+  kLayerNormal = 1,
+  kLayerGrey = 2,     // drawn in GreyColor: display-only layers printed grey
+  kLayerLeftOut = 3,  // not printed (drawn in BackgroundColor where asked)
+};
+
 struct TLayerEntry {
-  int32_t State = 1;  // 1 normal, 2 drawn in GreyColor, 3 drawn in BackgroundColor
+  int32_t State = kLayerNormal;  // a LayerPrintState
   double Scale = 1.0;
   std::string GroupCaption;  // Shift-JIS
   std::string LayerCaption;

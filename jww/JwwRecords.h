@@ -17,6 +17,12 @@ struct TJwwEntityBase {
   uint16_t Flags = 0;
 
   int LayerIndex() const { return (LayerGroup & 0xFF) * 16 + (Layer & 0xFF); }
+  // Drawn in the auxiliary pen (9), which prints only when auxiliary lines do.
+  bool OnAuxiliaryPen() const { return PenColor == kAuxiliary; }
+  // A stroke in the auxiliary pen or the auxiliary line type (9).
+  bool IsAuxiliaryLine() const { return PenStyle == kAuxiliary || OnAuxiliaryPen(); }
+
+  static constexpr int kAuxiliary = 9;
 };
 
 struct TJwwSen : TJwwEntityBase {  // line

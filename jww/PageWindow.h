@@ -2,10 +2,8 @@
 // device pixels) and the turn of the whole drawing, for the three print methods.
 #pragma once
 
+#include "jww/PrintMethod.h"
 #include "jww/jwwunit.h"
-
-// How a drawing is placed on the page (settings files store these numbers).
-enum class PrintMethod : int32_t { DrawingSettings = 0, FitToPage = 1, GivenScale = 2 };
 
 struct PageWindowRequest {
   ::PrintMethod PrintMethod = ::PrintMethod::DrawingSettings;  // the drawing's own print settings

@@ -362,7 +362,7 @@ bool TJwwData::PrintedExtents(const TgraAttribute& attr, jwwunit::Extents& out, 
     // A layer past the 256 has no state to leave it out by, nor a group.
     const int layer = e.LayerIndex();
     const bool inGroups = layer >= TgraAttribute::kLayerCount || (groupMask & (1u << (layer / 16))) != 0;
-    return inGroups && attr.GetLayerState(layer) != 3;
+    return inGroups && attr.GetLayerState(layer) != kLayerLeftOut;
   };
   const ExtentsFilter all = [](const TJwwEntityBase&) { return true; };
   AddListPoints(b, Entities, nullptr, &printed);

@@ -17,8 +17,12 @@ namespace jwwunit {
 struct Extents;
 }
 
+// A layer group's or layer's state as the drawing stores it; 2 and up are
+// shown (3: the one being written to).
+enum LayerShownState : int32_t { kLayerHidden = 0, kLayerDisplayOnly = 1, kLayerShown = 2 };
+
 struct TJwwLayerGroup {
-  int32_t State = 0;  // 0 hidden, 1 display only, 2+ shown (3: being written)
+  int32_t State = kLayerHidden;  // a LayerShownState
   int32_t WriteLayer = 0;
   double Scale = 0;
   int32_t Protect = 0;
@@ -26,7 +30,7 @@ struct TJwwLayerGroup {
 };
 
 struct TJwwLayer {
-  int32_t State = 0;
+  int32_t State = kLayerHidden;  // a LayerShownState
   int32_t Protect = 0;
   std::string Name;
 };

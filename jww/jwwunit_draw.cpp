@@ -107,7 +107,8 @@ void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
   const TgraAttribute& a = GraAttribute();
   if (e.PenColor == 10) {
     const int state = a.GetLayerState(LayerOf(c, e));
-    const TColor color = state == 2 ? a.GetGreyColor() : state == 3 ? a.GetBackgroundColor() : e.SolidColor;
+    const TColor color =
+        state == kLayerGrey ? a.GetGreyColor() : state == kLayerLeftOut ? a.GetBackgroundColor() : e.SolidColor;
     canvas.SetPenColor(color);
     canvas.SetPenWidth(0);
     canvas.SetBrushColor(color);
@@ -347,15 +348,15 @@ void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std:
 
 void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
   const bool skip = c.skipAuxiliary;
-  auto auxLine = [&](const TJwwSen& l) { return skip && (l.PenStyle == 9 || l.PenColor == 9); };
+  auto auxLine = [&](const TJwwSen& l) { return skip && l.IsAuxiliaryLine(); };
   if (d.SxfMode != 0) {
     if (!auxLine(d.AuxLine1)) DrawLineEntity(c, d.AuxLine1);
     if (!auxLine(d.AuxLine2)) DrawLineEntity(c, d.AuxLine2);
-    if (!(skip && d.AuxPoint1.PenColor == 9)) DrawPointEntity(c, d.AuxPoint1);
-    if (!(skip && d.AuxPoint2.PenColor == 9)) DrawPointEntity(c, d.AuxPoint2);
+    if (!(skip && d.AuxPoint1.OnAuxiliaryPen())) DrawPointEntity(c, d.AuxPoint1);
+    if (!(skip && d.AuxPoint2.OnAuxiliaryPen())) DrawPointEntity(c, d.AuxPoint2);
   }
   if (!auxLine(d.DimLine)) DrawLineEntity(c, d.DimLine);
-  if (skip && d.DimText.PenColor == 9) return;
+  if (skip && d.DimText.OnAuxiliaryPen()) return;
   const BlockTransform& T = c.T;
   const bool identity = T.HasIdentityMatrix();
   const uint16_t flags = d.DimText.PenWidth;
@@ -512,25 +513,25 @@ class DrawPass {
       // other block contents keep their instance's scale.
       if (topLevel || ctx_.ownLayers) UnitGval::CurrentGroupScale = d_.LayerGroups[e.LayerGroup & 15].Scale;
     };
-    if (!Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.PenColor == 9); },
+    if (!Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.OnAuxiliaryPen()); },
               [&](const TJwwMoji& e) { DrawImageEntity(ctx_, e); }))
       return false;
-    if (!Each(l.Solids, [&](const TJwwSolid& e) { return layerOk(e) && !(skipAux && e.PenColor == 9); },
+    if (!Each(l.Solids, [&](const TJwwSolid& e) { return layerOk(e) && !(skipAux && e.OnAuxiliaryPen()); },
               [&](const TJwwSolid& e) { DrawSolidEntity(ctx_, e); }))
       return false;
     ctx_.canvas->SetBrushStyle(BrushStyle::Clear);
     auto lineAccept = [&](const TJwwEntityBase& e) {
-      return layerOk(e) && !(skipAux && (e.PenStyle == 9 || e.PenColor == 9));
+      return layerOk(e) && !(skipAux && e.IsAuxiliaryLine());
     };
     if (!Each(l.Lines, lineAccept, [&](const TJwwSen& e) { DrawLineEntity(ctx_, e); })) return false;
     if (!Each(l.Arcs, lineAccept, [&](const TJwwEnko& e) { DrawArcEntity(ctx_, e); })) return false;
     if (!Each(l.Points,
               [&](const TJwwTen& e) {
-                return layerOk(e) && (includeTemporary_ || !e.IsTemporary()) && !(skipAux && e.PenColor == 9);
+                return layerOk(e) && (includeTemporary_ || !e.IsTemporary()) && !(skipAux && e.OnAuxiliaryPen());
               },
               [&](const TJwwTen& e) { DrawPointEntity(ctx_, e); }))
       return false;
-    if (!Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.PenColor == 9); },
+    if (!Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.OnAuxiliaryPen()); },
               [&](const TJwwMoji& e) {
                 groupScale(e);
                 DrawTextEntity(ctx_, e);
@@ -572,7 +573,7 @@ DrawEnd TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
   if (printOrder != PrintOrder::ByLayer && printOrder != PrintOrder::ByLayerReverse) {
     return finished(pass.Pass([&](int index) {
       return (layerGroup < 0 || index / 16 == layerGroup) && (layer < 0 || index % 16 == layer) &&
-             (!skipHiddenLayers || attr.GetLayerState(index) != 3);
+             (!skipHiddenLayers || attr.GetLayerState(index) != kLayerLeftOut);
     }));
   }
   const DrawPass::LayerBuckets buckets(Entities);
@@ -582,7 +583,7 @@ DrawEnd TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
     for (int l = l0; l <= l1; ++l) {
       int target = g * 16 + l;
       if (printOrder == PrintOrder::ByLayerReverse) target = 255 - target;
-      if (skipHiddenLayers && attr.GetLayerState(target) == 3) continue;
+      if (skipHiddenLayers && attr.GetLayerState(target) == kLayerLeftOut) continue;
       if (!pass.Pass([target](int index) { return index == target; }, &buckets, target)) return finished(false);
     }
   }

@@ -7,11 +7,11 @@ void TJwwData::PublishLayers(TgraAttribute& attr) const {
   for (int i = 0; i < 256; ++i) {
     const TJwwLayerGroup& g = LayerGroups[i / 16];
     const TJwwLayer& l = Layers[i];
-    int32_t state = 1;
-    if (g.State == 0 || l.State == 0) {
-      state = 3;
-    } else if (g.State == 1 || l.State == 1) {
-      state = 2;
+    int32_t state = kLayerNormal;
+    if (g.State == kLayerHidden || l.State == kLayerHidden) {
+      state = kLayerLeftOut;
+    } else if (g.State == kLayerDisplayOnly || l.State == kLayerDisplayOnly) {
+      state = kLayerGrey;
     }
     const double scale = g.Scale == 0 ? 0.0 : 1.0 / g.Scale;
     attr.SetLayer(i, state, l.Name, g.Name, scale);

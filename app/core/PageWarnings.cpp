@@ -219,8 +219,8 @@ bool LayersLeftOutWarning(const TJwwData& d, const TgraAttribute& a, const Layer
     if (!(groupMask & (1u << g))) continue;
     for (int l = 0; l < 16; ++l) {
       const int i = g * 16 + l;
-      if (counts[static_cast<size_t>(i)] == 0 || a.GetLayerState(i) != 3) continue;
-      if (d.LayerGroups[g].State == 0 || d.Layers[static_cast<size_t>(i)].State == 0) {
+      if (counts[static_cast<size_t>(i)] == 0 || a.GetLayerState(i) != kLayerLeftOut) continue;
+      if (d.LayerGroups[g].State == kLayerHidden || d.Layers[static_cast<size_t>(i)].State == kLayerHidden) {
         ++out.HiddenLayers;
         out.HiddenEntities += counts[static_cast<size_t>(i)];
       } else {

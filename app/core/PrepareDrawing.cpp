@@ -29,7 +29,8 @@ void ApplyDisplayOnlyMode(const TJwwData& d, TgraAttribute& a, const PrintSettin
       for (int g = 0; g < 16; ++g) {
         const int32_t state = d.LayerGroups[g].State;
         for (int l = 0; l < 16; ++l) {
-          if (state == 1 || (state != 0 && d.Layers[g * 16 + l].State == 1)) a.SetLayerState(g * 16 + l, 3);
+          if (state == kLayerDisplayOnly || (state != kLayerHidden && d.Layers[g * 16 + l].State == kLayerDisplayOnly))
+            a.SetLayerState(g * 16 + l, kLayerLeftOut);
         }
       }
       break;
@@ -41,9 +42,9 @@ void ApplyDisplayOnlyMode(const TJwwData& d, TgraAttribute& a, const PrintSettin
       break;
     case DisplayOnlyMode::AsUsual:
       for (int g = 0; g < 16; ++g) {
-        if (d.LayerGroups[g].State == 0) continue;
+        if (d.LayerGroups[g].State == kLayerHidden) continue;
         for (int l = 0; l < 16; ++l)
-          if (d.Layers[g * 16 + l].State != 0) a.SetLayerState(g * 16 + l, 1);
+          if (d.Layers[g * 16 + l].State != kLayerHidden) a.SetLayerState(g * 16 + l, kLayerNormal);
       }
       break;
     default:

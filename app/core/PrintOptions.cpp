@@ -110,7 +110,8 @@ const PrintOption kOptions[] = {
      [](S& s, Str f, Str v) {
        double g;
        if (Status read = Real(f, v, g); !read) return read;
-       if (g < 0 || g > 17 || g != static_cast<int>(g)) return Status::Failure(f + " takes 0..17");
+       if (g < 0 || g > kCommonDisplayOnlyGroups || g != static_cast<int>(g))
+         return Status::Failure(f + " takes 0.." + std::to_string(kCommonDisplayOnlyGroups));
        s.CommonLayerGroup = static_cast<int32_t>(g);
        return Status();
      }},

@@ -178,11 +178,12 @@ namespace {
 
 // The groups a per-group page prints: its own and the common ones.
 uint32_t PageGroups(const TJwwData& d, const PrintSettings& s, int g) {
+  const CommonGroups common = CommonGroupsOf(s.CommonLayerGroup);
   uint32_t groups = 1u << g;
-  if (s.CommonLayerGroup >= 1 && s.CommonLayerGroup <= 16) groups |= 1u << (s.CommonLayerGroup - 1);
-  if (s.CommonLayerGroup == 17 && s.DisplayOnlyMode != DisplayOnlyMode::NotPrinted)
+  if (common.Group >= 0) groups |= 1u << common.Group;
+  if (common.DisplayOnlyGroups && s.DisplayOnlyMode != DisplayOnlyMode::NotPrinted)
     for (int i = 0; i < 16; ++i)
-      if (d.LayerGroups[i].State == 1) groups |= 1u << i;
+      if (d.LayerGroups[i].State == kLayerDisplayOnly) groups |= 1u << i;
   return groups;
 }
 
@@ -200,24 +201,25 @@ void PrintRun::PrintPages(const std::string& path) {
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
   // The draw pass turns position p back into group 15 - p in reverse order.
   auto ofGroup = [&](int g) { return LayerFilter::OfGroup(reverse ? 15 - g : g); };
+  const CommonGroups common = CommonGroupsOf(s.CommonLayerGroup);
   for (int p = 0; p < 16; ++p) {
     const int g = reverse ? 15 - p : p;
-    if (s.CommonLayerGroup == g + 1) continue;
-    if (s.CommonLayerGroup == 17 && state(g) == 1) continue;
-    if (state(g) == 0 || (state(g) == 1 && s.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
+    if (common.Group == g) continue;
+    if (common.DisplayOnlyGroups && state(g) == kLayerDisplayOnly) continue;
+    if (state(g) == kLayerHidden || (state(g) == kLayerDisplayOnly && s.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
     int64_t sum = 0;
     for (int l = 0; l < 16; ++l)
-      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(LayerFilter::OfLayer(g * 16 + l)).Printable();
+      if (a.GetLayerState(g * 16 + l) != kLayerLeftOut) sum += d_.CountEntities(LayerFilter::OfLayer(g * 16 + l)).Printable();
     if (sum == 0) continue;
     // The common group on every group's page, after the group itself.
     std::vector<LayerFilter> passes{ofGroup(g)};
-    if (s.CommonLayerGroup >= 1 && s.CommonLayerGroup <= 16) {
-      const int c = s.CommonLayerGroup - 1;
-      if (state(c) != 0 && (state(c) != 1 || s.DisplayOnlyMode != DisplayOnlyMode::NotPrinted))
+    if (common.Group >= 0) {
+      const int c = common.Group;
+      if (state(c) != kLayerHidden && (state(c) != kLayerDisplayOnly || s.DisplayOnlyMode != DisplayOnlyMode::NotPrinted))
         passes.push_back(ofGroup(c));
-    } else if (s.CommonLayerGroup == 17 && s.DisplayOnlyMode > DisplayOnlyMode::NotPrinted) {
+    } else if (common.DisplayOnlyGroups && s.DisplayOnlyMode > DisplayOnlyMode::NotPrinted) {
       for (int i = 0; i < 16; ++i)
-        if (state(i) == 1) passes.push_back(ofGroup(i));
+        if (state(i) == kLayerDisplayOnly) passes.push_back(ofGroup(i));
     }
     if (!PrintPage("[" + std::to_string(g) + "]" + title, g, PageGroups(d_, s, g), passes)) return;
   }

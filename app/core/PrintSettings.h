@@ -7,7 +7,7 @@
 
 #include "attr/UnitGraAtt.h"
 #include "jww/DrawDrawingArgs.h"
-#include "jww/PageWindow.h"
+#include "jww/PrintMethod.h"
 
 // What the display-only layers print as (settings files store these numbers).
 enum class DisplayOnlyMode : int32_t {
@@ -33,7 +33,7 @@ struct PrintSettings {
   int32_t SxfWhiteThreshold = 0;
   int32_t PerLayerGroup = 0;
   int32_t OneDocument = 0;
-  int32_t CommonLayerGroup = 0;  // 0 none, 1..16 group 0..F, 17 the display-only groups
+  int32_t CommonLayerGroup = 0;  // as stored: see CommonGroupsOf
   int32_t PrintAuxLines = 0;
   ::DisplayOnlyMode DisplayOnlyMode = ::DisplayOnlyMode::NotPrinted;
   TColor DisplayOnlyColor = 0;
@@ -62,3 +62,18 @@ struct PrintSettings {
 // A line-type row of the pen attributes as the settings keep it: count,
 // amplitude, elements and period (the fitted repeat is not kept).
 TLineTypeRow StoredLineTypeRow(const TgraAttribute& attr, int row);
+
+// The groups every per-group page also prints, as CommonLayerGroup stores
+// them: 0 none, 1..16 the group 0..F, 17 the display-only groups. Decoded
+// here alone.
+constexpr int32_t kCommonDisplayOnlyGroups = 17;
+struct CommonGroups {
+  int Group = -1;                  // the one group (0..15), or -1
+  bool DisplayOnlyGroups = false;  // every display-only group
+};
+inline CommonGroups CommonGroupsOf(int32_t stored) {
+  CommonGroups c;
+  if (stored >= 1 && stored <= 16) c.Group = stored - 1;
+  c.DisplayOnlyGroups = stored == kCommonDisplayOnlyGroups;
+  return c;
+}

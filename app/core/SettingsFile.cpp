@@ -145,7 +145,7 @@ void ClampSettings(PrintSettings& s) {
                      &s.PrintAuxLines, &s.FollowDrawing})
     *f = *f == 1 ? 1 : 0;
   s.PrintMethod = ClampChoice(s.PrintMethod, PrintMethod::GivenScale);
-  s.CommonLayerGroup = Clamp(s.CommonLayerGroup, 0, 17);
+  s.CommonLayerGroup = Clamp(s.CommonLayerGroup, 0, kCommonDisplayOnlyGroups);
   s.DisplayOnlyMode = ClampChoice(s.DisplayOnlyMode, DisplayOnlyMode::AsUsual);
   s.PrintOrder = ClampChoice(s.PrintOrder, PrintOrder::ByLayerReverse);
   s.PenSource = ClampChoice(s.PenSource, TableSource::UserTable);
