@@ -63,6 +63,12 @@ class JobObserver : public PrintRunObserver {
     Message("ERROR", name_ + " has nothing to print");
     failed = true;
   }
+  // Named by count only: a job learns nothing of the server's files.
+  void ImagesMissing(const std::string&, const std::vector<std::string>& names) override {
+    Message("WARNING", name_ + ": " + std::to_string(names.size()) +
+                           " image(s) it places are not printed; a drawing sent to print prints only the "
+                           "images it carries inside it");
+  }
   bool StopRequested() override { return g_stop != 0; }
   bool failed = false;
 
@@ -173,6 +179,13 @@ int main(int argc, char** argv) {
   {
     QGuiApplication app(argc, argv);
     const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
+    // A job prints what it carries: images are read only from the folder its
+    // own images are unpacked into, never from elsewhere on the server.
+    try {
+      UnitGval::ImagesOnlyFrom = jwwtype::TempFolder();
+    } catch (const std::exception&) {
+      UnitGval::ImagesOnlyFrom = work + "/no-images/";
+    }
     std::string drawing;
     bool ready = true;
     if (argc == 7) {

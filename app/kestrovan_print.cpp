@@ -4,8 +4,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
+#include <chrono>
 #include <csignal>
+#include <functional>
+#include <new>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +19,7 @@
 
 #include "app/core/PaperSize.h"
 #include "app/core/Imports.h"
+#include "app/core/OutputPaths.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/PrintPreparation.h"
@@ -84,6 +91,7 @@ class ConsoleObserver : public PrintRunObserver {
   explicit ConsoleObserver(bool listing) : listing_(listing) {}
   void FileStarted(size_t index, size_t count, const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: [%zu/%zu] %s\n", index + 1, count, path.c_str());
+    if (filesSettled) filesSettled(record.Files());  // every file before this one is done
     record.FileStarted(index);
   }
   void FilePassedOver(const std::string& path, const std::string& why) override {
@@ -134,6 +142,7 @@ class ConsoleObserver : public PrintRunObserver {
   std::vector<std::string> problems;
   RunRecorder record;
   bool stoppedBetweenFiles = false;
+  std::function<void(const std::vector<FileRecord>&)> filesSettled;
 
  private:
   bool listing_;
@@ -155,7 +164,11 @@ struct Options {
   bool pageGiven = false;
   bool rotateGiven = false;
   bool answered = false;  // --help, --version, or nothing to resume: nothing to print
+  std::vector<std::string> settingsFiles, importFiles;  // read, never written over
 };
+
+// Set when an output would overwrite an input or another output.
+bool g_outputsRefused = false;
 
 // A command line that cannot be run: main says why, with the usage, and exits 2.
 util::Status Usage(const std::string& message) { return util::Status::Failure(message); }
@@ -168,6 +181,11 @@ util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
   const QJsonDocument doc = QJsonDocument::fromJson(file.read(64 << 20), &error);
   const QJsonValue files = doc.object().value("files");
   if (doc.isNull() || !files.isArray()) return Usage(report + " is not a kestrovan-print report");
+  // A run refused before it began knows nothing of its files.
+  const QString refused = doc.object().value("error").toString();
+  if (!refused.isEmpty() && files.toArray().isEmpty())
+    return Usage("the run of " + report + " never began (" + refused.toStdString() +
+                 "); nothing of it can be resumed: run it again");
   // A --list run printed none of its files, whatever their status says.
   const bool listing = doc.object().value("list_only").toBool();
   std::vector<std::string> out;
@@ -205,8 +223,10 @@ util::Result<Options> Parse(int argc, char** argv) {
       return o;
     } else if (a == "--pdf") {
       o.pdf = value();
+      if (o.pdf.empty()) return Usage("--pdf needs a file name");
     } else if (a == "--png") {
       o.pngDir = value();
+      if (o.pngDir.empty()) return Usage("--png needs a folder");
     } else if (a == "--printer") {
       o.printer = value();
       o.printerGiven = true;
@@ -246,6 +266,7 @@ util::Result<Options> Parse(int argc, char** argv) {
       if (a == "--rotate") o.rotateGiven = true;
     } else if (a == "--settings") {
       const std::string file = value();
+      o.settingsFiles.push_back(file);
       const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);
       if (r == SettingsReadResult::NoFile) return Usage("there is no settings file " + file);
       if (r == SettingsReadResult::NotSettings) return Usage(file + " is not a Kestrovan settings file");
@@ -254,6 +275,7 @@ util::Result<Options> Parse(int argc, char** argv) {
       ClampSettings(s);
     } else if (a == "--import-pens" || a == "--import-line-types") {
       const std::string file = value();
+      o.importFiles.push_back(file);
       const bool pens = a == "--import-pens";
       TgraAttribute& attr = UnitGraAtt::GraAttribute();
       const UnitGraAtt::FixedResolution dpi600(600);
@@ -298,7 +320,24 @@ util::Result<Options> Parse(int argc, char** argv) {
     std::fprintf(stderr,
                  "kestrovan-print: warning: --paper drawing applies to PDF and PNG output; the printer prints "
                  "every page on its own paper (--fit-paper reduces each drawing onto it)\n");
-  if (outputs == 0) o.pdf = "kestrovan.pdf";
+  if (outputs == 0 && !o.list) o.pdf = "kestrovan.pdf";
+  // Nothing is written over a drawing, an input of the run or another output.
+  std::vector<NamedPath> inputs;
+  for (const std::string& f : o.files) inputs.push_back({"drawing", f, ""});
+  for (const std::string& f : o.settingsFiles) inputs.push_back({"--settings", f, ""});
+  for (const std::string& f : o.importFiles) inputs.push_back({"import", f, ""});
+  if (!o.resume.empty()) inputs.push_back({"--resume", o.resume, ""});
+  std::vector<NamedPath> written;
+  if (!o.list && !o.pdf.empty()) written.push_back({"--pdf", o.pdf, ""});
+  if (!o.report.empty()) written.push_back({"--report", o.report, o.resume});
+  if (!o.saveSettings.empty())
+    written.push_back({"--save-settings", o.saveSettings, o.settingsFiles.empty() ? "" : o.settingsFiles.back()});
+  if (!o.list && !o.pngDir.empty()) written.push_back({"--png", o.pngDir, ""});
+  const util::Status distinct = CheckOutputs(written, inputs);
+  if (!distinct) {
+    g_outputsRefused = true;  // nothing at all is written, not even the report
+    return distinct;
+  }
   return o;
 }
 
@@ -317,14 +356,86 @@ void ReportNoneReached(const Options& o) {
   if (!written) std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
 }
 
+// A command line refused: its --report, when it names no other word of the
+// line and no drawing, says so, so an earlier run's report cannot be resumed
+// as if it were this run's.
+void ReportRefused(int argc, char** argv, const std::string& why) {
+  std::string report, resume;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--report") == 0) report = argv[i + 1];
+    if (std::strcmp(argv[i], "--resume") == 0) resume = argv[i + 1];
+  }
+  if (report.empty()) return;
+  std::vector<NamedPath> words;
+  bool skipped = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!skipped && report == argv[i] && i > 1 && std::strcmp(argv[i - 1], "--report") == 0) {
+      skipped = true;  // the report's own name, once
+      continue;
+    }
+    if (argv[i][0] != '-') words.push_back({"word", argv[i], ""});
+  }
+  if (!CheckOutputs({{"--report", report, resume}}, words)) return;
+  RunSummaryFields fields;
+  fields.ExitStatus = 2;
+  fields.Error = why;
+  (void)WriteRunReport(report, {}, fields);
+}
+
+// The report kept current while the run goes: written when the run starts
+// and again as files finish (at most once a second), each time whole
+// through a temporary file, so a run killed at any moment leaves a report
+// that resumes it. Pages not yet on the output (one PDF, one document) are
+// reported not written until the output is complete.
+class LiveReport {
+ public:
+  LiveReport(const Options& o, bool outputAtEnd) : o_(o), outputAtEnd_(outputAtEnd) {}
+  util::Status Write(const std::vector<FileRecord>& files) {
+    if (o_.report.empty()) return util::Status();
+    std::vector<FileRecord> now = files;
+    if (outputAtEnd_)
+      for (FileRecord& f : now)
+        if (f.Status == "printed" || f.Status == "damaged") f.Status = "not_written";
+    RunSummaryFields fields;
+    fields.Listing = o_.list;
+    fields.Finished = false;
+    fields.ExitStatus = -1;
+    last_ = std::chrono::steady_clock::now();
+    return WriteRunReport(o_.report, now, fields);
+  }
+  void Update(const std::vector<FileRecord>& files) {
+    if (o_.report.empty() || std::chrono::steady_clock::now() - last_ < std::chrono::seconds(1)) return;
+    (void)Write(files);
+  }
+
+ private:
+  const Options& o_;
+  bool outputAtEnd_;
+  std::chrono::steady_clock::time_point last_;
+};
+
 int main(int argc, char** argv) {
   util::Result<Options> parsed = Parse(argc, argv);
   if (!parsed) {
     std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), kUsage);
+    if (!g_outputsRefused) ReportRefused(argc, argv, parsed.Why());
     return 2;
   }
   Options& o = parsed.Value();
   if (o.answered) return 0;
+  // The report first: every file not reached, so a run killed from here on
+  // leaves a report that resumes it, and a report that cannot be written is
+  // known before anything is printed.
+  {
+    RunRecorder start;
+    start.Start(o.files);
+    const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
+    const util::Status written = LiveReport(o, outputAtEnd).Write(start.Files());
+    if (!written) {
+      std::fprintf(stderr, "kestrovan-print: cannot write the report: %s\n", written.Why().c_str());
+      return 2;
+    }
+  }
   if (!o.saveSettings.empty()) {
     SettingsFileExtras extras = o.extras;
     extras.Files.clear();
@@ -340,6 +451,16 @@ int main(int argc, char** argv) {
   }
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Without a runtime folder of the session, Qt would make one in the
+  // temporary folder and leave it there: it gets one inside ours instead.
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    try {
+      const std::string runtime = jwwtype::TempFolder() + "runtime";
+      if (::mkdir(runtime.c_str(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+    } catch (const std::exception&) {
+      // No temporary folder: Qt chooses its own.
+    }
+  }
   QGuiApplication app(argc, argv);
 
   struct sigaction sa {};
@@ -379,10 +500,25 @@ int main(int argc, char** argv) {
   TJwwData drawing;
   ConsoleObserver observer(o.list);
   observer.record.Start(o.files);
+  // Pages reach one PDF, and one document, only when the run ends.
+  const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
+  LiveReport live(o, outputAtEnd);
+  observer.filesSettled = [&live](const std::vector<FileRecord>& files) { live.Update(files); };
   PrintRun run(drawing, *device, o.settings, observer);
   run.SetPaperMode(o.paperMode);
-  const PrintRunResult r = run.Run(o.files);
-  const util::Status finished = device->Finish();
+  PrintRunResult r;
+  util::Status finished;
+  try {
+    r = run.Run(o.files);
+    finished = device->Finish();
+  } catch (const std::bad_alloc&) {
+    // Out of memory beyond what one file's load can catch: the run ends
+    // here, its output unwritten (an earlier file stays), and says so.
+    platform::AbandonOutput(*device);
+    r.OutputFailed = true;
+    r.Error = "there was not enough memory to go on";
+    finished = util::Status::Failure(r.Error);
+  }
   jwwtype::RemoveTempFolder();
 
   // The report, whatever the outcome; one PDF not written loses every page.
@@ -401,6 +537,7 @@ int main(int argc, char** argv) {
     fields.Stopped = r.Stopped;
     fields.Pages = r.Pages;
     fields.ExitStatus = status;
+    fields.Finished = true;
     const util::Status written = WriteRunReport(o.report, observer.record.Files(), fields);
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());

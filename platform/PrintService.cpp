@@ -1,5 +1,7 @@
 #include "platform/PrintService.h"
 
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 #include "platform/Fonts.h"
@@ -147,17 +150,27 @@ class PdfPrintService : public FilePrintServiceBase {
       return failed;
     }
     checked_ = std::make_unique<CheckedWrites>(file_.get());
-    pdf_ = std::make_unique<QBuffer>();
-    pdf_->open(QIODevice::WriteOnly);
-    writer_ = std::make_unique<QPdfWriter>(pdf_.get());
+    // Qt's pages go to a file of their own beside the target as they are
+    // drawn, not into memory: a run of many drawings holds one page at a time.
+    const util::Status drafted = OpenDraft();
+    if (!drafted) {
+      checked_.reset();
+      file_->cancelWriting();
+      file_->commit();
+      file_.reset();
+      return drafted;
+    }
+    writer_ = std::make_unique<QPdfWriter>(draftChecked_.get());
     writer_->setResolution(setup_.Dpi);
     SetWriterPaper();
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(writer_.get())) {
       painter_.reset();
       writer_.reset();
-      pdf_.reset();
+      CloseDraft();
       checked_.reset();
+      file_->cancelWriting();
+      file_->commit();
       file_.reset();
       return util::Status::Failure("cannot write " + path_);
     }
@@ -201,6 +214,22 @@ class PdfPrintService : public FilePrintServiceBase {
     }
   }
 
+  // Ends the file unwritten: an earlier file at its path stays as it was.
+  void Abandon() {
+    if (!open_) return;
+    open_ = false;
+    canvas_.reset();
+    if (painter_) painter_->end();
+    painter_.reset();
+    writer_.reset();
+    CloseDraft();
+    checked_.reset();
+    file_->cancelWriting();
+    file_->commit();
+    file_.reset();
+    notes_.clear();
+  }
+
   util::Status Finish() override {
     if (!open_) return util::Status();
     open_ = false;
@@ -209,14 +238,21 @@ class PdfPrintService : public FilePrintServiceBase {
     painter_.reset();
     writer_.reset();
     std::string why = "the PDF writer failed";
+    const bool draftFailed = draftChecked_->Failed() || !draft_->flush();
+    if (draftFailed) ok = false;
+    draftChecked_.reset();
+    draft_->close();
+    // Read back from the disk as libqpdf needs it, and written again beside the target.
     if (ok)
-      ok = WritePdfWithOutline(pdf_->data().constData(), static_cast<size_t>(pdf_->data().size()), notes_,
-                               {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_, why);
+      ok = WritePdfFileWithOutline(draftPath_, notes_, {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION},
+                                   *checked_, why);
+    CloseDraft();
     util::Status done;
     if (!ok || checked_->Failed()) {
       // Cut short, or not made: the earlier file stays where it was.
       done = util::Status::Failure("cannot write " + path_ + ": " +
-                                   (checked_->Failed() ? std::string("a write failed (is the disk full?)") : why) +
+                                   (checked_->Failed() || draftFailed ? std::string("a write failed (is the disk full?)")
+                                                                      : why) +
                                    "; an earlier file there is kept");
       file_->cancelWriting();
       file_->commit();
@@ -225,7 +261,6 @@ class PdfPrintService : public FilePrintServiceBase {
     }
     checked_.reset();
     file_.reset();
-    pdf_.reset();
     notes_.clear();
     return done;
   }
@@ -260,12 +295,39 @@ class PdfPrintService : public FilePrintServiceBase {
     return drawing.empty() ? QFileInfo(QString::fromUtf8(path_.c_str())).completeBaseName().toStdString() : drawing;
   }
 
+  // The Qt writer's file: beside the target, of a unique name, removed when
+  // the PDF is finished or fails.
+  util::Status OpenDraft() {
+    const util::Result<util::Draft> made = util::MakeDraftBeside(path_);
+    if (!made) return made.GetStatus();
+    draftPath_ = made.Value().Path;
+    draftLock_ = made.Value().LockFd;
+    draft_ = std::make_unique<QFile>(QString::fromStdString(draftPath_));
+    if (!draft_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+      CloseDraft();
+      return util::Status::Failure("cannot write in the folder of " + path_);
+    }
+    draftChecked_ = std::make_unique<CheckedWrites>(draft_.get());
+    return util::Status();
+  }
+  void CloseDraft() {
+    draftChecked_.reset();
+    draft_.reset();
+    if (!draftPath_.empty()) std::remove(draftPath_.c_str());
+    draftPath_.clear();
+    if (draftLock_ >= 0) ::close(draftLock_);
+    draftLock_ = -1;
+  }
+
   std::string path_;
   std::string title_;
   std::vector<PdfPageNote> notes_;  // what each page shows
   std::unique_ptr<QSaveFile> file_;
   std::unique_ptr<CheckedWrites> checked_;
-  std::unique_ptr<QBuffer> pdf_;  // the Qt writer's output
+  std::string draftPath_;
+  int draftLock_ = -1;  // held while the draft is ours
+  std::unique_ptr<QFile> draft_;                  // the Qt writer's output
+  std::unique_ptr<CheckedWrites> draftChecked_;
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
@@ -404,6 +466,10 @@ class CupsPrintService : public PrintService {
 std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
                                                   const std::string& title) {
   return std::make_unique<PdfPrintService>(path, setup, title);
+}
+
+void AbandonOutput(PrintService& service) {
+  if (auto* pdf = dynamic_cast<PdfPrintService*>(&service)) pdf->Abandon();
 }
 
 std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup) {

@@ -23,6 +23,10 @@ using PrintService = PrintDevice;
 // the drawing's name when it holds one drawing, else the file's own name.
 std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
                                                   const std::string& title = std::string());
+// Ends a PDF service's file unwritten (after a run that failed midway, as
+// for want of memory): an earlier file at its path stays. Other services
+// keep what they already wrote.
+void AbandonOutput(PrintService& service);
 // One PNG file per page: dir/page-0001.png, …
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup);
 // Pages that draw nothing (for listing what a run would print).

@@ -188,8 +188,9 @@ void PrintRun::PrintOneFile(const std::string& path) {
   if (d_.BlockInstancesCut) {
     incomplete = true;
     observer_.FileWarning(path, "its blocks insert themselves or multiply past " +
-                                    std::to_string(TJwwData::kMaxBlockInstances) +
-                                    " placed blocks; only those within the limits are printed");
+                                    std::to_string(TJwwData::kMaxBlockInstances) + " placed blocks or " +
+                                    std::to_string(TJwwData::kMaxBlockContents) +
+                                    " entities drawn in them; only those within the limits are printed");
   }
   UnitGval::ImagesNotDrawn.clear();
   pageCut_ = false;

@@ -133,7 +133,9 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
   j.Key("list_only").Bool(run.Listing);
   j.Key("stopped").Bool(run.Stopped);
   j.Key("pages").Int(run.Pages);
-  j.Key("exit_status").Int(run.ExitStatus);
+  j.Key("finished").Bool(run.Finished);
+  if (run.ExitStatus >= 0) j.Key("exit_status").Int(run.ExitStatus);
+  if (!run.Error.empty()) j.Key("error").String(run.Error);
   j.Key("files").BeginArray();
   for (const FileRecord& f : files) {
     // The path from the root, so a resume works from any folder; a name
