@@ -91,38 +91,55 @@ class ConsoleObserver : public PrintRunObserver {
   explicit ConsoleObserver(bool listing) : listing_(listing) {}
   void FileStarted(size_t index, size_t count, const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: [%zu/%zu] %s\n", index + 1, count, path.c_str());
-    if (filesSettled) filesSettled(record.Files());  // every file before this one is done
-    record.FileStarted(index);
+    current_ = index;
   }
-  void FilePassedOver(const std::string& path, const std::string& why) override {
-    std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path.c_str(), why.c_str());
-    problems.push_back(path + ": passed over, " + why);
-    record.PassedOver(why);
+  void FileProblemFound(const FileRecord& file, const FileProblem& problem) override {
+    const char* path = file.Path.c_str();
+    const std::string what = DescribeFileProblem(problem);
+    switch (problem.What) {
+      case FileProblem::Kind::NoSuchFile:
+      case FileProblem::Kind::NotAFile:
+      case FileProblem::Kind::Empty:
+      case FileProblem::Kind::NotDrawing:
+      case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::Unreadable:
+        std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path, what.c_str());
+        problems.push_back(file.Path + ": passed over, " + what);
+        break;
+      case FileProblem::Kind::Damaged:
+      case FileProblem::Kind::ImagesNotUnpacked:
+        std::fprintf(stderr, "kestrovan-print: warning: %s is damaged (%s); printed what could be read\n", path,
+                     what.c_str());
+        problems.push_back(file.Path + ": damaged, " + what);
+        break;
+      case FileProblem::Kind::BlocksCut:
+      case FileProblem::Kind::PageCut:
+        std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path, what.c_str());
+        problems.push_back(file.Path + ": " + what);
+        break;
+      case FileProblem::Kind::ImagesMissing:
+        // Each page already named its images; the summary names them once more.
+        problems.push_back(file.Path + ": " + what);
+        break;
+    }
   }
-  void FileDamaged(const std::string& path, const std::string& why) override {
-    std::fprintf(stderr, "kestrovan-print: warning: %s is damaged (%s); printed what could be read\n",
-                 path.c_str(), why.c_str());
-    problems.push_back(path + ": damaged, " + why);
-    record.Damaged(why);
-  }
-  void FileWarning(const std::string& path, const std::string& what) override {
-    std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path.c_str(), what.c_str());
-    problems.push_back(path + ": " + what);
-    record.Warning(what);
-  }
-  // Each page already named its images; the summary names them once more.
-  void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override {
-    std::string list;
-    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + util::Cp932ToUtf8(n);
-    problems.push_back(path + ": " + std::to_string(names.size()) + " image(s) it places could not be found or read: " +
-                       list);
-  }
-  void FileHasNothingToPrint(const std::string& path) override {
-    std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", path.c_str());
-    record.NothingToPrint();
+  void FileFinished(const FileRecord& file) override {
+    if (fileSettled) fileSettled(current_, file);
+    switch (file.Status) {
+      case FileStatus::Blank:
+      case FileStatus::Damaged:
+        if (file.Pages.empty())
+          std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", file.Path.c_str());
+        break;
+      case FileStatus::Printed:
+      case FileStatus::PassedOver:
+      case FileStatus::Stopped:
+      case FileStatus::NotReached:
+      case FileStatus::NotWritten:
+        break;
+    }
   }
   void PageFinished(const std::string& path, const PageReport& page) override {
-    record.Page(page);
     if (listing_) {
       std::printf("page %d: %s\n  file: %s\n  paper: %s\n", page.Number, util::Cp932ToUtf8(page.Title).c_str(),
                   path.c_str(), DescribePaper(page.PaperWidthMm, page.PaperHeightMm).c_str());
@@ -134,18 +151,14 @@ class ConsoleObserver : public PrintRunObserver {
       std::fprintf(stderr, "kestrovan-print: %s: %s, page %d: %s\n", LosesContent(w) ? "warning" : "note",
                    path.c_str(), page.Number, DescribeWarning(w).c_str());
   }
-  bool StopRequested() override {
-    if (g_stop == 0) return false;
-    stoppedBetweenFiles = true;
-    return true;
-  }
+  bool StopRequested() override { return g_stop != 0; }
   std::vector<std::string> problems;
-  RunRecorder record;
-  bool stoppedBetweenFiles = false;
-  std::function<void(const std::vector<FileRecord>&)> filesSettled;
+  // Told of each file as it is done with (its index in the run, its record).
+  std::function<void(size_t, const FileRecord&)> fileSettled;
 
  private:
   bool listing_;
+  size_t current_ = 0;
 };
 
 struct Options {
@@ -194,8 +207,9 @@ util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
     const QByteArray hex = f.toObject().value("path_hex").toString().toLatin1();
     const std::string path = hex.isEmpty() ? f.toObject().value("path").toString().toStdString()
                                            : QByteArray::fromHex(hex).toStdString();
-    if (!path.empty() && (listing || PrintAgain(f.toObject().value("status").toString().toStdString())))
-      out.push_back(path);
+    FileStatus status;
+    const bool known = FileStatusFromKey(f.toObject().value("status").toString().toStdString(), status);
+    if (!path.empty() && (listing || (known && PrintAgain(status)))) out.push_back(path);
   }
   return out;
 }
@@ -345,14 +359,19 @@ util::Result<Options> Parse(int argc, char** argv) {
 
 // A run that ends before its first file still leaves its report, every file
 // not reached, so an earlier run's report at that path cannot stand in for it.
+std::vector<FileRecord> NotReached(const std::vector<std::string>& paths) {
+  std::vector<FileRecord> files(paths.size());
+  for (size_t i = 0; i < files.size(); ++i) files[i].Path = paths[i];
+  return files;
+}
+
 void ReportNoneReached(const Options& o) {
   if (o.report.empty()) return;
-  RunRecorder record;
-  record.Start(o.files);
+  const std::vector<FileRecord> files = NotReached(o.files);
   RunSummaryFields fields;
   fields.Listing = o.list;
   fields.ExitStatus = 2;
-  const util::Status written = WriteRunReport(o.report, record.Files(), fields);
+  const util::Status written = WriteRunReport(o.report, files, fields);
   if (!written) std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
 }
 
@@ -393,9 +412,7 @@ class LiveReport {
   util::Status Write(const std::vector<FileRecord>& files) {
     if (o_.report.empty()) return util::Status();
     std::vector<FileRecord> now = files;
-    if (outputAtEnd_)
-      for (FileRecord& f : now)
-        if (f.Status == "printed" || f.Status == "damaged") f.Status = "not_written";
+    if (outputAtEnd_) MarkOutputLost(now);
     RunSummaryFields fields;
     fields.Listing = o_.list;
     fields.Finished = false;
@@ -427,10 +444,8 @@ int main(int argc, char** argv) {
   // leaves a report that resumes it, and a report that cannot be written is
   // known before anything is printed.
   {
-    RunRecorder start;
-    start.Start(o.files);
     const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
-    const util::Status written = LiveReport(o, outputAtEnd).Write(start.Files());
+    const util::Status written = LiveReport(o, outputAtEnd).Write(NotReached(o.files));
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: cannot write the report: %s\n", written.Why().c_str());
       return 2;
@@ -499,11 +514,14 @@ int main(int argc, char** argv) {
 
   TJwwData drawing;
   ConsoleObserver observer(o.list);
-  observer.record.Start(o.files);
   // Pages reach one PDF, and one document, only when the run ends.
   const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
   LiveReport live(o, outputAtEnd);
-  observer.filesSettled = [&live](const std::vector<FileRecord>& files) { live.Update(files); };
+  std::vector<FileRecord> settled = NotReached(o.files);
+  observer.fileSettled = [&](size_t index, const FileRecord& file) {
+    if (index < settled.size()) settled[index] = file;
+    live.Update(settled);
+  };
   PrintRun run(drawing, *device, o.settings, observer);
   run.SetPaperMode(o.paperMode);
   PrintRunResult r;
@@ -524,7 +542,8 @@ int main(int argc, char** argv) {
   // The report, whatever the outcome; one PDF not written loses every page.
   const bool failed = r.OutputFailed || !finished;
   const bool onePdf = !o.list && o.pngDir.empty() && !o.printerGiven;
-  observer.record.Finish(r, r.Stopped && !observer.stoppedBetweenFiles, (failed && onePdf) || (r.Pages == 0 && onePdf));
+  std::vector<FileRecord> files = r.Files;
+  if ((failed || r.Pages == 0) && onePdf) MarkOutputLost(files);
   const int status = failed ? 2
                      : (r.Pages == 0 && !o.list) || r.Stopped ? 1
                      : (r.FilesPassedOver > 0 || r.FilesDamaged > 0 || r.FilesIncomplete > 0) ? 1
@@ -538,7 +557,7 @@ int main(int argc, char** argv) {
     fields.Pages = r.Pages;
     fields.ExitStatus = status;
     fields.Finished = true;
-    const util::Status written = WriteRunReport(o.report, observer.record.Files(), fields);
+    const util::Status written = WriteRunReport(o.report, files, fields);
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
       reportFailed = true;
