@@ -56,6 +56,7 @@ class JobObserver : public PrintRunObserver {
       case FileProblem::Kind::Empty:
       case FileProblem::Kind::NotDrawing:
       case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::TooLarge:
       case FileProblem::Kind::Unreadable:
         Message("ERROR", name_ + " cannot be printed: " + what);
         failed = true;

@@ -1,4 +1,5 @@
 // kestrovan-print: the print run without a window, for scripts and servers.
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -102,6 +103,7 @@ class ConsoleObserver : public PrintRunObserver {
       case FileProblem::Kind::Empty:
       case FileProblem::Kind::NotDrawing:
       case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::TooLarge:
       case FileProblem::Kind::Unreadable:
         std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path, what.c_str());
         problems.push_back(file.Path + ": passed over, " + what);
@@ -188,10 +190,12 @@ util::Status Usage(const std::string& message) { return util::Status::Failure(me
 
 // The files a reported run did not print, in the report's order.
 util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
-  QFile file(QString::fromStdString(report));
-  if (!file.open(QIODevice::ReadOnly)) return Usage("cannot read the report " + report);
+  // Read as settings files are: a regular file of bounded size, so a FIFO
+  // or a device named by mistake is refused rather than waited on.
+  const util::Result<std::string> text = util::ReadSmallFile(report);
+  if (!text) return Usage("cannot read the report: " + text.Why());
   QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(file.read(64 << 20), &error);
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text.Value()), &error);
   const QJsonValue files = doc.object().value("files");
   if (doc.isNull() || !files.isArray()) return Usage(report + " is not a kestrovan-print report");
   // A run refused before it began knows nothing of its files.
@@ -359,6 +363,22 @@ util::Result<Options> Parse(int argc, char** argv) {
 
 // A run that ends before its first file still leaves its report, every file
 // not reached, so an earlier run's report at that path cannot stand in for it.
+// Pages of an earlier run left in a PNG folder past this run's last page
+// are not this run's: said, never removed (they may be all that is left of it).
+void NoteEarlierPages(const std::string& dir, int pages) {
+  const QStringList names = QDir(QString::fromStdString(dir)).entryList({"page-*.png"}, QDir::Files, QDir::Name);
+  QStringList earlier;
+  for (const QString& name : names) {
+    bool number = false;
+    const int n = name.mid(5, name.size() - 9).toInt(&number);
+    if (number && n > pages) earlier << name;
+  }
+  if (earlier.isEmpty()) return;
+  std::fprintf(stderr, "kestrovan-print: note: %s also holds %lld page%s of an earlier run (%s%s), not this run's\n",
+               dir.c_str(), static_cast<long long>(earlier.size()), earlier.size() == 1 ? "" : "s",
+               earlier.first().toStdString().c_str(), earlier.size() > 1 ? " ..." : "");
+}
+
 std::vector<FileRecord> NotReached(const std::vector<std::string>& paths) {
   std::vector<FileRecord> files(paths.size());
   for (size_t i = 0; i < files.size(); ++i) files[i].Path = paths[i];
@@ -579,6 +599,7 @@ int main(int argc, char** argv) {
   if (r.FilesWithNothingToPrint > 0)
     std::fprintf(stderr, "  %d file%s had nothing to print\n", r.FilesWithNothingToPrint,
                  r.FilesWithNothingToPrint == 1 ? "" : "s");
+  if (!o.pngDir.empty() && !o.list) NoteEarlierPages(o.pngDir, r.Pages);
   if (r.Pages == 0 && !o.list)
     std::fprintf(stderr, "kestrovan-print: nothing was printed, so %s was not written%s\n", where.c_str(),
                  o.pngDir.empty() && !o.printerGiven ? " (an earlier file there is not this run's)" : "");

@@ -149,6 +149,9 @@ class TJwwData {
   // counted: it bounds the work of every walk over a page (extents, counts,
   // the draw itself), so a small file of nested blocks ends in seconds.
   static constexpr size_t kMaxBlockContents = 5000000;
+  // The largest file read as a drawing: far beyond any drawing; keeps a
+  // device or pipe that never ends from filling the memory.
+  static constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
   TJwwData() { ResetDrawing(); }
   ~TJwwData() { ClearDrawing(); }

@@ -60,6 +60,15 @@ class FilePrintServiceBase : public PrintService {
     }
     setup_.PaperWidthMm = widthMm;
     setup_.PaperHeightMm = heightMm;
+    // A page held in memory whole gets the resolution given, or the highest
+    // below it that keeps the page within what a page may take.
+    setup_.Dpi = given_.Dpi;
+    const double most = MostPagePixels();
+    while (most > 0 && setup_.Dpi > 72 &&
+           static_cast<double>(MmToPx(widthMm, setup_.Dpi)) * MmToPx(heightMm, setup_.Dpi) > most)
+      setup_.Dpi = std::max(72, static_cast<int>(setup_.Dpi * std::sqrt(most / (static_cast<double>(
+                                                              MmToPx(widthMm, setup_.Dpi)) *
+                                                          MmToPx(heightMm, setup_.Dpi)))));
     widthPx_ = MmToPx(widthMm, setup_.Dpi);
     heightPx_ = MmToPx(heightMm, setup_.Dpi);
     return true;
@@ -67,6 +76,8 @@ class FilePrintServiceBase : public PrintService {
   std::string FaceUsedInstead(const std::string& sjisFace) override { return FontInstead(sjisFace); }
 
  protected:
+  // The most pixels a page of another paper may have (0: no limit).
+  virtual double MostPagePixels() const { return 0; }
   PageSetup setup_;
   const PageSetup given_ = setup_;
   int widthPx_, heightPx_;
@@ -360,6 +371,10 @@ class RasterPrintService : public FilePrintServiceBase {
   }
   util::Status EndPrintDocument() override { return FlushPage(); }
   Canvas& PageCanvas() override { return *canvas_; }
+
+ protected:
+  // A page is an image of 4 bytes a pixel: at most 1 GiB.
+  double MostPagePixels() const override { return static_cast<double>(kMostRasterPageBytes / 4); }
 
  private:
   util::Status StartPage() {

@@ -27,6 +27,10 @@ std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const
 // for want of memory): an earlier file at its path stays. Other services
 // keep what they already wrote.
 void AbandonOutput(PrintService& service);
+// A PNG or preview page is drawn whole in memory, 4 bytes a pixel: a page of
+// a drawing's own paper (SelectPaper) that would take more than this is
+// drawn at the highest lower resolution that keeps it within.
+constexpr uint64_t kMostRasterPageBytes = uint64_t{1} << 30;
 // One PNG file per page: dir/page-0001.png, …
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup);
 // Pages that draw nothing (for listing what a run would print).

@@ -49,6 +49,7 @@ ProblemWeight WeightOf(FileProblem::Kind kind) {
     case K::Empty:
     case K::NotDrawing:
     case K::OutOfMemory:
+    case K::TooLarge:
     case K::Unreadable:
       return ProblemWeight::PassesOver;
     case K::Damaged:
@@ -75,6 +76,9 @@ std::string DescribeFileProblem(const FileProblem& p) {
       return "not a drawing file (it does not begin with \"JwwData.\")";
     case K::OutOfMemory:
       return "there is not enough memory to read it";
+    case K::TooLarge:
+      return "it is too large for a drawing (" + std::to_string(p.Count >> 20) + " MB; a drawing is read up to " +
+             std::to_string(TJwwData::kMaxFileBytes >> 20) + " MB)";
     case K::Unreadable:
       return "it could not be read: " + p.Why;
     case K::Damaged:

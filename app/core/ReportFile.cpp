@@ -55,6 +55,9 @@ void WriteWarning(JsonWriter& j, const PageWarning& w) {
     case PageWarning::Kind::SheetUnknown:
       j.Key("paper_code").Int(w.PaperCode);
       break;
+    case PageWarning::Kind::ResolutionLowered:
+      j.Key("dpi").Int(w.Dpi).Key("given_dpi").Int(w.GivenDpi);
+      break;
     case PageWarning::Kind::Blank:
     case PageWarning::Kind::BackgroundOnly:
       break;
@@ -76,6 +79,7 @@ void WriteFileWarning(JsonWriter& j, const FileProblem& p) {
     case FileProblem::Kind::Empty:
     case FileProblem::Kind::NotDrawing:
     case FileProblem::Kind::OutOfMemory:
+    case FileProblem::Kind::TooLarge:
     case FileProblem::Kind::Unreadable:
     case FileProblem::Kind::Damaged:
     case FileProblem::Kind::ImagesNotUnpacked:

@@ -60,6 +60,8 @@ QString PageWarningText(const PageWarning& w) {
     }
     case PageWarning::Kind::SheetUnknown:
       return QStringLiteral("図面の用紙（コード%1）が分からないため指定の用紙で印刷").arg(w.PaperCode);
+    case PageWarning::Kind::ResolutionLowered:
+      return QStringLiteral("メモリに収まらないため %1 dpi ではなく %2 dpi で印刷").arg(w.GivenDpi).arg(w.Dpi);
   }
   return QString();
 }
@@ -116,6 +118,8 @@ RunProblem Told(const FileRecord& file, const FileProblem& p) {
       return {RunProblem::PassedOver, path, Words(msg::kNotDrawing)};
     case FileProblem::Kind::OutOfMemory:
       return {RunProblem::PassedOver, path, Words(msg::kOutOfMemory)};
+    case FileProblem::Kind::TooLarge:
+      return {RunProblem::PassedOver, path, Words(msg::kTooLarge)};
     case FileProblem::Kind::Unreadable:
       return {RunProblem::PassedOver, path, Words(msg::kUnreadable)};
     case FileProblem::Kind::Damaged:
