@@ -488,13 +488,14 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   // Without a runtime folder of the session, Qt would make one in the
   // temporary folder and leave it there: it gets one inside ours instead.
-  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-    try {
-      const std::string runtime = jwwtype::TempFolder() + "runtime";
-      if (::mkdir(runtime.c_str(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
-    } catch (const std::exception&) {
-      // No temporary folder: Qt chooses its own.
-    }
+  // Making our temporary folder also clears those of runs that were killed.
+  try {
+    const std::string& temp = jwwtype::TempFolder();
+    const std::string runtime = temp + "runtime";
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && (::mkdir(runtime.c_str(), 0700) == 0 || errno == EEXIST))
+      qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+  } catch (const std::exception&) {
+    // No temporary folder: Qt chooses its own, and the drawings' images are passed over.
   }
   QGuiApplication app(argc, argv);
 

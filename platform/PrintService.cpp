@@ -150,27 +150,12 @@ class PdfPrintService : public FilePrintServiceBase {
     // A device, a FIFO or a folder at the path (or behind a link) is never replaced.
     if (util::IsOtherThanRegularFile(path_))
       return util::Status::Failure("cannot write " + path_ + ": it is not a regular file");
-    // Written beside the target and put in its place only when complete, so
-    // a failed run never leaves a broken file where a good one was.
-    file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
-    // Unbuffered, so a write the disk refuses fails at once.
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-      const util::Status failed =
-          util::Status::Failure("cannot write " + path_ + ": " + file_->errorString().toStdString());
-      file_.reset();
-      return failed;
-    }
-    checked_ = std::make_unique<CheckedWrites>(file_.get());
-    // Qt's pages go to a file of their own beside the target as they are
-    // drawn, not into memory: a run of many drawings holds one page at a time.
+    // Qt's pages go to a draft beside the target as they are drawn, not
+    // into memory (a run of many drawings holds one page at a time); the
+    // finished file is written from it and put in place only when complete,
+    // so a failed run never leaves a broken file where a good one was.
     const util::Status drafted = OpenDraft();
-    if (!drafted) {
-      checked_.reset();
-      file_->cancelWriting();
-      file_->commit();
-      file_.reset();
-      return drafted;
-    }
+    if (!drafted) return drafted;
     writer_ = std::make_unique<QPdfWriter>(draftChecked_.get());
     writer_->setResolution(setup_.Dpi);
     SetWriterPaper();
@@ -179,10 +164,6 @@ class PdfPrintService : public FilePrintServiceBase {
       painter_.reset();
       writer_.reset();
       CloseDraft();
-      checked_.reset();
-      file_->cancelWriting();
-      file_->commit();
-      file_.reset();
       return util::Status::Failure("cannot write " + path_);
     }
     open_ = true;
@@ -234,10 +215,6 @@ class PdfPrintService : public FilePrintServiceBase {
     painter_.reset();
     writer_.reset();
     CloseDraft();
-    checked_.reset();
-    file_->cancelWriting();
-    file_->commit();
-    file_.reset();
     notes_.clear();
   }
 
@@ -253,7 +230,14 @@ class PdfPrintService : public FilePrintServiceBase {
     if (draftFailed) ok = false;
     draftChecked_.reset();
     draft_->close();
-    // Read back from the disk as libqpdf needs it, and written again beside the target.
+    // Read back from the disk as libqpdf needs it, and written again beside
+    // the target. Unbuffered, so a write the disk refuses fails at once.
+    file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
+    if (ok && !file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+      ok = false;
+      why = file_->errorString().toStdString();
+    }
+    checked_ = std::make_unique<CheckedWrites>(file_.get());
     if (ok)
       ok = WritePdfFileWithOutline(draftPath_, notes_, {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION},
                                    *checked_, why);
@@ -265,8 +249,10 @@ class PdfPrintService : public FilePrintServiceBase {
                                    (checked_->Failed() || draftFailed ? std::string("a write failed (is the disk full?)")
                                                                       : why) +
                                    "; an earlier file there is kept");
-      file_->cancelWriting();
-      file_->commit();
+      if (file_->isOpen()) {
+        file_->cancelWriting();
+        file_->commit();
+      }
     } else if (!file_->commit()) {
       done = util::Status::Failure("cannot write " + path_ + ": " + file_->errorString().toStdString());
     }

@@ -41,7 +41,8 @@ util::Status CheckOutputs(const std::vector<NamedPath>& outputs, const std::vect
       return util::Status::Failure(out.Option + " " + out.Path + " is a drawing; it would be overwritten");
     for (size_t k = 0; k < i; ++k)
       if (SameFile(out.Path, outputs[k].Path))
-        return util::Status::Failure(outputs[k].Option + " and " + out.Option + " both name " + out.Path);
+        return util::Status::Failure(outputs[k].Option + " and " + out.Option + " both name " + out.Path +
+                                     "; one would be overwritten by the other");
   }
   return util::Status();
 }
