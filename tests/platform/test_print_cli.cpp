@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -457,4 +458,43 @@ TEST(CupsFilter, JobArgumentsPageOptionsAndMessages) {
   EXPECT_EQ(filter("", "media=no-such-paper", drawing + " > e.pdf").status, 1);
   EXPECT_EQ(RunCommand(std::string(KESTROVAN_CUPS_EXE) + " 1 2 3 2>/dev/null").status, 1);
   EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+}
+
+// A job prints what it carries: the filter reads no image outside the
+// drawing (a path up and out of the spool folder, or from the root), and
+// its warning names none, so a sender learns nothing of the server's files.
+// kestrovan-print, run by the drawing's own user, still finds them.
+TEST(CupsFilter, AJobPrintsOnlyTheImagesItCarries) {
+  const std::string dir = jwwtype::TempFolder() + "carried/";
+  fs::create_directories(dir + "secret");
+  fs::create_directories(dir + "job");
+  fs::create_directories(dir + "tmp");
+  QImage red(16, 16, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  ASSERT_TRUE(red.save(QString::fromStdString(dir + "secret/s.png")));
+  TJwwData d;
+  InitTestDrawing(d, 700);
+  Add(d.Entities, MakeLine(0, 0, 100, 100));
+  Add(d.Entities, MakeText(-60, 0, -10, 0, "^@BM%temp%c.png,50,40"));
+  Add(d.Entities, MakeText(0, 0, 50, 0, "^@BM../secret/s.png,50,40"));
+  Add(d.Entities, MakeText(60, 0, 110, 0, "^@BM" + dir + "secret/s.png,50,40"));
+  JwwWriteOptions options;
+  options.images.push_back({"c.png", util::ReadSmallFile(dir + "secret/s.png").Value()});
+  WriteFile(dir + "job/d.jww", WriteJww(d, options));
+  auto images = [&](const std::string& pdf) {
+    const std::string list = RunCommand("pdfimages -list '" + pdf + "' | tail -n +3").output;
+    return std::count(list.begin(), list.end(), '\n');
+  };
+  const CommandResult job = RunCommand("cd " + dir + "job && TMPDIR=" + dir + "tmp " + KESTROVAN_CUPS_EXE +
+                                       " 7 user title 1 'kestrovan-method=fit' d.jww > " + dir + "job.pdf 2>" + dir +
+                                       "err.txt");
+  const std::string err = util::ReadSmallFile(dir + "err.txt").Value();
+  EXPECT_EQ(job.status, 0) << err;
+  EXPECT_EQ(images(dir + "job.pdf"), 1) << err;
+  EXPECT_NE(err.find("WARNING: title: 2 image(s) it places are not printed"), std::string::npos) << err;
+  EXPECT_EQ(err.find("secret"), std::string::npos) << err;
+  EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+  const Result local = Print("--method fit --pdf " + dir + "local.pdf " + dir + "job/d.jww");
+  EXPECT_EQ(local.status, 0) << local.err;
+  EXPECT_EQ(images(dir + "local.pdf"), 3);
 }
