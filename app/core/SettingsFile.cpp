@@ -62,6 +62,19 @@ class LineReader {
 
 // The marker before the window form's kept output choice.
 const char kOutputMarker[] = "[kestrovan-output]";
+// The marker before the window form's kept list: a line per drawing,
+// "state TAB pages TAB path".
+const char kListMarker[] = "[kestrovan-list]";
+
+void ReadKeptListLine(const std::string& line, std::vector<SettingsFileExtras::Listed>& list) {
+  const size_t a = line.find('\t'), b = a == std::string::npos ? a : line.find('\t', a + 1);
+  if (b == std::string::npos || b + 1 >= line.size()) return;
+  SettingsFileExtras::Listed l;
+  l.State = line.substr(0, a);
+  l.Pages = Clamp(SettingsTextToInt(line.substr(a + 1, b - a - 1)), 0, 1000000);
+  l.Path = line.substr(b + 1);
+  list.push_back(l);
+}
 
 // Looked for after the layout's last line; a missing or short section leaves
 // the choice not present and the file still opened.
@@ -280,10 +293,20 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
     // Options of our own follow the fixed layout as "Name=value" lines,
     // which a reader of that layout never reaches; the window's kept output
     // comes last, behind its marker.
+    bool inList = false;
+    if (form == SettingsForm::Window) extras.KeptList.clear();
     while (r.Next(last)) {
       if (last == kOutputMarker) {
         if (form == SettingsForm::Window) ReadKeptOutput(r, extras.KeptOutput);
         break;
+      }
+      if (last == kListMarker) {
+        inList = form == SettingsForm::Window;
+        continue;
+      }
+      if (inList) {
+        ReadKeptListLine(last, extras.KeptList);
+        continue;
       }
       const size_t eq = last.find('=');
       if (eq == std::string::npos) continue;
@@ -348,6 +371,12 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
   }
   real(s.RotationAngle);
   line("FollowDrawing=" + std::to_string(s.FollowDrawing));
+  if (form == SettingsForm::Window && !extras.KeptList.empty()) {
+    line(kListMarker);
+    for (const SettingsFileExtras::Listed& l : extras.KeptList)
+      if (!l.Path.empty() && l.Path.find_first_of("\r\n") == std::string::npos)
+        line(l.State + "\t" + std::to_string(l.Pages) + "\t" + l.Path);
+  }
   if (form == SettingsForm::Window && extras.KeptOutput.Present) {
     const SettingsFileExtras::Output& k = extras.KeptOutput;
     line(kOutputMarker);

@@ -29,6 +29,16 @@ struct SettingsFileExtras {
     int Dpi = 600;
     std::string PaperMode;  // "given", "drawing" (each drawing's sheet), "reduced" (onto Paper)
   } KeptOutput;
+
+  // The window form's list of drawings, kept across restarts with each
+  // drawing's state after the run that last printed it. Written after the
+  // layout's options, before the output choice, behind its own marker line.
+  struct Listed {
+    std::string Path;   // Shift-JIS, as the list holds it
+    std::string State;  // the window's word for it ("printed", …); empty: not printed yet
+    int Pages = 0;
+  };
+  std::vector<Listed> KeptList;
 };
 
 enum class SettingsForm { User, Window };

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
 
 #include "app/window/WindowCommon.h"
@@ -77,8 +76,8 @@ QString RunProblemList(const std::vector<RunProblem>& problems) {
   return text;
 }
 
-WindowRunObserver::WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop)
-    : list_(list), status_(status), progress_(progress), stop_(stop) {}
+WindowRunObserver::WindowRunObserver(ShowFile showFile, QLabel* status, QProgressBar* progress, StopPoll stop)
+    : showFile_(std::move(showFile)), status_(status), progress_(progress), stop_(stop) {}
 
 void WindowRunObserver::Status(const std::string& sjis) {
   status_->setText(window::Q(sjis));
@@ -87,12 +86,7 @@ void WindowRunObserver::Status(const std::string& sjis) {
 
 void WindowRunObserver::FileStarted(size_t index, size_t count, const std::string&) {
   started_ = index + 1;
-  list_->clearSelection();
-  if (auto* item = list_->item(static_cast<int>(index))) {
-    item->setSelected(true);
-    list_->scrollToItem(item);
-  }
-  list_->repaint();
+  showFile_(index);
   progress_->setRange(0, static_cast<int>(count));
   progress_->setValue(static_cast<int>(index + 1));
   progress_->repaint();
@@ -130,6 +124,7 @@ void WindowRunObserver::ImagesMissing(const std::string& path, const std::vector
 }
 
 void WindowRunObserver::PageFinished(const std::string& path, const PageReport& page) {
+  ++Pages[path];
   for (const PageWarning& w : page.Warnings) {
     const QString text = PageWarningText(w);
     if (text.isEmpty()) continue;

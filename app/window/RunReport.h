@@ -4,12 +4,12 @@
 
 #include <QString>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "app/core/PrintRun.h"
 
 class QLabel;
-class QListWidget;
 class QProgressBar;
 
 // One drawing that did not print as it should.
@@ -37,7 +37,9 @@ bool NeedsAttention(const std::vector<RunProblem>& problems);
 class WindowRunObserver : public PrintRunObserver {
  public:
   using StopPoll = std::function<bool()>;
-  WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop);
+  // `showFile`: the list shows the run's file i as the one being printed.
+  using ShowFile = std::function<void(size_t)>;
+  WindowRunObserver(ShowFile showFile, QLabel* status, QProgressBar* progress, StopPoll stop);
   void Status(const std::string& sjis) override;
   void FileStarted(size_t index, size_t count, const std::string& path) override;
   void FilePassedOver(const std::string& path, const std::string& why) override;
@@ -51,12 +53,18 @@ class WindowRunObserver : public PrintRunObserver {
   // After a stopped run: the files it never reached become problems too.
   void Finish(const std::vector<std::string>& files, bool stopped);
 
+  // The run's file the stop came inside, if it did; else -1.
+  int StoppedInside(bool stopped) const {
+    return stopped && !stoppedBetweenFiles_ && started_ > 0 ? static_cast<int>(started_ - 1) : -1;
+  }
+
   std::vector<RunProblem> Problems;
+  std::map<std::string, int> Pages;  // pages printed, per file
 
  private:
   void Add(RunProblem::Kind what, const std::string& path, const QString& reason);
 
-  QListWidget* list_;
+  ShowFile showFile_;
   QLabel* status_;
   QProgressBar* progress_;
   StopPoll stop_;

@@ -10,34 +10,33 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <optional>
+#include <memory>
 
 #include "app/core/PaperSize.h"
 #include "app/core/PrintPreparation.h"
+#include "app/window/DrawWorker.h"
+#include "app/window/FilePage.h"
 #include "app/window/PreviewDialog.h"
 #include "app/window/SettingsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowCommon.h"
-#include "platform/KeyState.h"
 #include "platform/PrintService.h"
 #include "render/UnitGval.h"
 
 using namespace window;
 
-// The chosen printer or none: a printer that has gone away is said, never
-// replaced by a PDF behind the user's back.
+// The chosen printer or the PDF file: a printer that has gone away is said,
+// never replaced by a PDF behind the user's back.
 std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
   if (!output_.Pdf) {
-    auto printer = platform::MakeCupsPrintService(output_.Printer.toStdString(),
-                                                  output_.PrinterPaperChosen ? &output_.Page : nullptr);
+    auto printer = printers_.Open(PrinterOrDefault(output_.Printer), output_.PrinterPaperChosen ? &output_.Page : nullptr);
     if (!printer) {
       error = printer.Why();
       return nullptr;
@@ -45,6 +44,18 @@ std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
     return std::move(printer.Value());
   }
   return platform::MakePdfPrintService(output_.PdfPath.toStdString(), output_.Page);
+}
+
+QString TForm1::PrinterOrDefault(const QString& name) const {
+  return name.isEmpty() ? printers_.DefaultName() : name;
+}
+
+QString TForm1::PrinterProblem(const QString& name) const {
+  const QString printer = PrinterOrDefault(name);
+  if (printer.isEmpty()) return QStringLiteral("プリンタが設定されていません。「プリンタ設定」でプリンタかPDFファイルを選んで下さい。");
+  if (!printers_.Names().contains(printer))
+    return QStringLiteral("プリンタ「%1」が見つかりません。「プリンタ設定」で選び直して下さい。").arg(printer);
+  return QStringLiteral("プリンタ「%1」を使えません。プリンタの電源と接続を確かめて下さい。").arg(printer);
 }
 
 void TForm1::SetOutput(const OutputChoice& output) {
@@ -71,7 +82,10 @@ void TForm1::RestoreOutput() {
   const SettingsFileExtras::Output& k = extras_.KeptOutput;
   if (!k.Present) return;
   output_.Pdf = k.Pdf;
-  output_.Printer = Q(k.Printer);
+  // Files of earlier versions name no printer for the default one: the
+  // default printer of today, or a PDF when there is none.
+  output_.Printer = k.Pdf ? QString() : PrinterOrDefault(Q(k.Printer));
+  if (output_.Printer.isEmpty()) output_.Pdf = true;
   if (!k.PdfPath.empty()) output_.PdfPath = Q(k.PdfPath);
   PaperSize paper;
   output_.PrinterPaperChosen = !k.Pdf && ParsePaperSize(k.Paper, paper);
@@ -86,11 +100,12 @@ void TForm1::RestoreOutput() {
 
 void TForm1::UpdatePrinterInfo() {
   settingsPage_->SetPaperForPdf(output_.Pdf);
+  UpdateSummary();
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {
-    settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + output_.Printer + QStringLiteral("（使えません：") +
-                                  QString::fromStdString(error) + QStringLiteral("）"));
+    settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + PrinterOrDefault(output_.Printer) +
+                                  QStringLiteral("（使えません）\r\n") + PrinterProblem(output_.Printer));
     return;
   }
   // Everything the run will use: the queue or the file, the paper as asked and as the device gives it.
@@ -118,8 +133,14 @@ void TForm1::PrinterSetup() {
   auto* form = new QFormLayout(&dialog);
   auto* printer = new QComboBox;
   printer->addItem(QStringLiteral("PDFファイルに出力"));
-  for (const QString& name : QPrinterInfo::availablePrinterNames()) printer->addItem(name);
-  if (!output_.Pdf) printer->setCurrentText(output_.Printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : output_.Printer);
+  const QStringList names = printers_.Names();
+  for (const QString& name : names) printer->addItem(name);
+  if (!output_.Pdf) {
+    // The printer the settings page names, also one that has gone away.
+    const QString current = PrinterOrDefault(output_.Printer);
+    if (!current.isEmpty() && !names.contains(current)) printer->addItem(current);
+    printer->setCurrentText(current);
+  }
   auto* path = new QLineEdit(output_.PdfPath);
   path->setMinimumWidth(320);
   auto* browse = new QPushButton(QStringLiteral("参照(&B)…"));
@@ -205,70 +226,179 @@ void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
   dialog.exec();
 }
 
-PrintRunResult TForm1::StartPrint() {
-  PrintRunResult result;
-  if (running_) return result;
-  if (FileList()->count() == 0) {
-    const QString text = QStringLiteral("印刷を行うファイル名を指定して下さい。");
+bool TForm1::StartPrint(PrintWhich which) {
+  if (running_) return false;
+  // The drawings of this run, in the list's order.
+  std::vector<QTreeWidgetItem*> items;
+  for (int i = 0; i < FileList()->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = FileList()->topLevelItem(i);
+    const DrawingState state = FilePage::StateOf(item);
+    if (which == PrintWhich::All || (which == PrintWhich::Selected && item->isSelected()) ||
+        (which == PrintWhich::Unfinished && state != DrawingState::Printed && state != DrawingState::Warned))
+      items.push_back(item);
+  }
+  if (items.empty()) {
+    const QString text = FileList()->topLevelItemCount() == 0 ? QStringLiteral("印刷を行うファイル名を指定して下さい。")
+                         : which == PrintWhich::Selected   ? QStringLiteral("印刷する図面を一覧で選択して下さい。")
+                                                           : QStringLiteral("未印刷・読み飛ばしの図面はありません。");
     if (confirm_) QMessageBox::information(this, windowTitle(), text);
     SetStatus(text);
-    return result;
+    return false;
   }
-  if (!Ask(QStringLiteral("印刷を開始します。よろしいですか？"))) return result;
   ReadControls();
-  if (!OutputWritable()) return result;
-  if (output_.Pdf && !MakeDevice && QFileInfo::exists(output_.PdfPath) &&
-      !Ask(QStringLiteral("「%1」は既にあります。上書きしますか？").arg(output_.PdfPath)))
-    return result;
+  if (!OutputWritable()) return false;
+  // One question, which also says when an earlier PDF is replaced.
+  const bool replaces = output_.Pdf && !MakeDevice && QFileInfo::exists(output_.PdfPath);
+  const QString what = which == PrintWhich::All ? QString()
+                      : QStringLiteral("（%1個の図面）").arg(items.size());
+  if (!Ask(replaces ? QStringLiteral("「%1」は既にあります。上書きして印刷を開始しますか？%2").arg(output_.PdfPath, what)
+                    : QStringLiteral("印刷を開始します。よろしいですか？%1").arg(what)))
+    return false;
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {
-    SetStatus(QStringLiteral("プリンタ「%1」を使えません（%2）。")
-                  .arg(output_.Printer, QString::fromStdString(error)));
-    return result;
+    SetStatus(PrinterProblem(output_.Printer));
+    return false;
   }
+  stop_ = false;
   SetRunning(true);
-  EscPressed = false;
-  const UnitGval::AbortCheck escape = [this] { return platform::EscapeKeyDown() || EscPressed; };
-  std::optional<UnitGval::AbortCheckScope> abortCheck(std::in_place, escape);
   std::vector<std::string> files;
-  for (const QString& f : Files()) files.push_back(f.toStdString());
-  WindowRunObserver observer(FileList(), status_, progress_, escape);
+  for (QTreeWidgetItem* item : items) files.push_back(FilePage::PathOf(item).toStdString());
+  runItems_ = items;
+  auto showFile = [this](size_t i) {
+    if (i >= runItems_.size()) return;
+    FileList()->clearSelection();
+    runItems_[i]->setSelected(true);
+    runItems_[i]->setText(FilePage::StateColumn, QStringLiteral("印刷中…"));
+    FileList()->scrollToItem(runItems_[i]);
+  };
+  runObserver_ = std::make_unique<WindowRunObserver>(showFile, status_, progress_, [this] { return stop_.load(); });
+  runForwarder_ = std::make_unique<ForwardingRunObserver>(this, runObserver_.get(), &stop_);
+  runDevice_ = std::move(device);
   progress_->setRange(0, static_cast<int>(files.size()));
   progress_->setValue(0);
   progress_->show();
-  PrintRun run(drawing_, *device, settings_, observer);
-  run.SetPaperMode(settingsPage_->GetPaperMode());
-  result = run.Run(files);
-  const util::Status finished = device->Finish();
-  observer.Finish(files, result.Stopped);
-  problems_ = observer.Problems;
+  auto result = std::make_shared<PrintRunResult>();
+  auto finished = std::make_shared<util::Status>();
+  worker_->Post(
+      [this, files, settings = settings_, mode = settingsPage_->GetPaperMode(), result, finished] {
+        // Inside a page the draw pass asks too, so Esc acts within a page.
+        UnitGval::AbortCheckScope abortCheck([this] { return stop_.load(); });
+        PrintRun run(drawing_, *runDevice_, settings, *runForwarder_);
+        run.SetPaperMode(mode);
+        *result = run.Run(files);
+        *finished = runDevice_->Finish();
+      },
+      [this, files, result, finished] {
+        lastResult_ = *result;
+        RunEnded(files, *finished);
+      });
+  return true;
+}
+
+void TForm1::RunEnded(const std::vector<std::string>& files, const util::Status& finished) {
+  const PrintRunResult& result = lastResult_;
+  runObserver_->Finish(files, result.Stopped);
+  problems_ = runObserver_->Problems;
   QString outputError;
   if (!finished || result.OutputFailed)
     outputError = output_.Pdf && !MakeDevice
                       ? QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(output_.PdfPath)
                       : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(result.Error.empty() ? finished.Why() : result.Error));
+  // Each drawing's state in the list, from what the run said of it.
+  const int stoppedInside = runObserver_->StoppedInside(result.Stopped);
+  for (size_t i = 0; i < runItems_.size() && i < files.size(); ++i) {
+    const std::string& path = files[i];
+    const QString qpath = QString::fromStdString(path);
+    const int pages = runObserver_->Pages.count(path) ? runObserver_->Pages.at(path) : 0;
+    bool passedOver = false, warned = false, notReached = false;
+    QStringList why;
+    for (const RunProblem& p : problems_) {
+      if (p.Path != qpath) continue;
+      why << p.Reason;
+      switch (p.What) {
+        case RunProblem::PassedOver:
+        case RunProblem::Blank:
+          passedOver = true;
+          break;
+        case RunProblem::NotReached:
+          notReached = true;
+          break;
+        case RunProblem::Damaged:
+        case RunProblem::CutShort:
+        case RunProblem::PageWarning:
+          warned = true;
+          break;
+        case RunProblem::PageNote:
+          break;
+      }
+    }
+    const DrawingState state = !outputError.isEmpty() || notReached || static_cast<int>(i) == stoppedInside
+                                   ? DrawingState::NotPrinted
+                               : passedOver ? DrawingState::PassedOver
+                               : pages == 0 ? DrawingState::NotPrinted
+                               : warned     ? DrawingState::Warned
+                                            : DrawingState::Printed;
+    FilePage::SetState(runItems_[i], state, pages, why.join("\n"));
+  }
+  runItems_.clear();
+  runDevice_.reset();
+  runForwarder_.reset();
+  runObserver_.reset();
+  ListChanged();
   progress_->hide();
-  abortCheck.reset();
   FileList()->clearSelection();
   SetRunning(false);
   if (closeAfterRun_) {
     closeAfterRun_ = false;
     close();
-    return result;
+    emit RunFinished();
+    return;
   }
   ReportRun(result, outputError);
-  return result;
+  emit RunFinished();
+}
+
+void TForm1::StopRun() {
+  if (!running_ || stop_.exchange(true)) return;
+  SetStatus(QStringLiteral("印刷を中止しています…"));
 }
 
 // Fine enough to read texts when zoomed in, small enough for A0.
 constexpr int kPreviewDpi = 100;
 
-std::vector<QImage> TForm1::Preview() {
-  std::vector<QImage> pages;
-  QListWidgetItem* item = FileList()->currentItem();
-  if (!item && FileList()->count() > 0) item = FileList()->item(0);
-  if (!item || running_) return pages;
+
+namespace {
+
+// Each page's warnings, in the user's words, as the preview shows them.
+class PreviewWarnings : public PrintRunObserver {
+ public:
+  void PageFinished(const std::string&, const PageReport& page) override {
+    QStringList lines;
+    for (const PageWarning& w : page.Warnings) {
+      const QString text = PageWarningText(w);
+      if (!text.isEmpty()) lines << (LosesContent(w) ? QStringLiteral("【警告】") : QStringLiteral("【注記】")) + text;
+    }
+    Pages.push_back(lines);
+  }
+  void ImagesMissing(const std::string&, const std::vector<std::string>& names) override {
+    QStringList list;
+    for (const std::string& n : names) list << Q(n);
+    File << QStringLiteral("【警告】画像が見つからないか読めません：") + list.join(QStringLiteral("、"));
+  }
+  void FileWarning(const std::string&, const std::string&) override {
+    File << QStringLiteral("【警告】ブロックの入れ子や図形の数が多すぎるため一部を省いて印刷");
+  }
+  void FileDamaged(const std::string&, const std::string&) override {
+    File << QStringLiteral("【警告】ファイルが壊れています（読めた所まで印刷）");
+  }
+  std::vector<QStringList> Pages;
+  QStringList File;
+};
+
+}  // namespace
+
+std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out) {
   ReadControls();
   PageSetup page = output_.Page;
   if (!output_.Pdf) {  // the printer's paper, as far as it tells
@@ -279,17 +409,54 @@ std::vector<QImage> TForm1::Preview() {
     }
   }
   page.Dpi = kPreviewDpi;
-  auto device = platform::MakeImagePrintService(page, &pages);
   PrintSettings settings = settings_;
   settings.OneDocument = 0;
-  PrintRunObserver quiet;
-  TJwwData drawing;
-  PrintRun preview(drawing, *device, settings, quiet);
-  preview.SetPaperMode(settingsPage_->GetPaperMode());
-  preview.Run({item->text().toStdString()});
-  device.reset();
-  if (!confirm_) return pages;
-  PreviewDialog dialog(pages, kPreviewDpi, QStringLiteral("プレビュー：") + QFileInfo(item->text()).fileName(), this);
-  dialog.exec();
+  return [page, settings, mode = settingsPage_->GetPaperMode(), file = path.toStdString(), out] {
+    std::vector<QImage> images;
+    PreviewWarnings warnings;
+    {
+      auto device = platform::MakeImagePrintService(page, &images);
+      TJwwData drawing;
+      PrintRun preview(drawing, *device, settings, warnings);
+      preview.SetPaperMode(mode);
+      preview.Run({file});
+    }
+    out->clear();
+    for (size_t i = 0; i < images.size(); ++i)
+      out->push_back({images[i], (i < warnings.Pages.size() ? warnings.Pages[i] : QStringList()) + warnings.File});
+  };
+}
+
+PreviewPages TForm1::PreviewPagesOf(int row) {
+  PreviewPages pages;
+  const QStringList files = Files();
+  if (row < 0 || row >= files.size()) return pages;
+  worker_->RunAndWait(PreviewJob(files[row], &pages));
   return pages;
+}
+
+std::vector<QImage> TForm1::Preview() {
+  std::vector<QImage> images;
+  const QStringList files = Files();
+  if (files.isEmpty() || previewPending_) return images;
+  const int row = std::max(0, FileList()->currentIndex().row());
+  if (!confirm_) {
+    for (const PreviewPage& p : PreviewPagesOf(row)) images.push_back(p.Image);
+    return images;
+  }
+  // Drawn on the drawing thread, after the run in progress if there is one:
+  // the window stays live meanwhile.
+  auto pages = std::make_shared<PreviewPages>();
+  previewPending_ = true;
+  if (running_) SetStatus(QStringLiteral("印刷が終わるとプレビューを表示します。"));
+  worker_->Post(PreviewJob(files[row], pages.get()), [this, pages, row, files] {
+    previewPending_ = false;
+    if (!isVisible()) return;
+    QStringList names;
+    for (const QString& f : files) names << DisplayName(f);
+    PreviewDialog dialog(std::move(*pages), kPreviewDpi, QStringLiteral("プレビュー"), this);
+    dialog.SetDrawings(names, row, [this](int i) { return PreviewPagesOf(i); });
+    dialog.exec();
+  });
+  return images;
 }
