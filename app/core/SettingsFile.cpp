@@ -90,6 +90,17 @@ void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
   o.Dpi = Clamp(SettingsTextToInt(dpi), 72, 2400);
   // Written after the six lines above since the paper choice came; older files end before it.
   if (!r.Next(o.PaperMode)) o.PaperMode.clear();
+  std::string more;
+  while (r.Next(more)) {
+    const size_t eq = more.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string name = more.substr(0, eq);
+    const int32_t v = SettingsTextToInt(more.substr(eq + 1));
+    if (name == "Copies") o.Copies = Clamp(v, 1, 999);
+    if (name == "Duplex") o.Duplex = Clamp(v, -1, 3);
+    if (name == "PaperSource") o.PaperSource = Clamp(v, -1, 16);
+    if (name == "ColorMode") o.ColorMode = Clamp(v, -1, 1);
+  }
   o.Present = true;
   out = o;
 }
@@ -386,7 +397,11 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
     line(k.Paper);
     line(k.Landscape ? "landscape" : "portrait");
     num(k.Dpi);
-    if (!k.PaperMode.empty()) line(k.PaperMode);
+    line(k.PaperMode.empty() ? std::string("given") : k.PaperMode);
+    line("Copies=" + std::to_string(k.Copies));
+    line("Duplex=" + std::to_string(k.Duplex));
+    line("PaperSource=" + std::to_string(k.PaperSource));
+    line("ColorMode=" + std::to_string(k.ColorMode));
   }
 
   // Beside the target first, under a unique name; the previous file is

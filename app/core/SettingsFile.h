@@ -28,6 +28,9 @@ struct SettingsFileExtras {
     bool Landscape = true;
     int Dpi = 600;
     std::string PaperMode;  // "given", "drawing" (each drawing's sheet), "reduced" (onto Paper)
+    // A printer's own choices ("Name=value" lines after the paper choice):
+    // copies, and two-sided, tray and colour as Qt numbers them (-1: the printer's setting).
+    int Copies = 1, Duplex = -1, PaperSource = -1, ColorMode = -1;
   } KeptOutput;
 
   // The window form's list of drawings, kept across restarts with each

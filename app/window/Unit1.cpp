@@ -75,6 +75,7 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
   setWindowIcon(window::AppIcon());
   setAcceptDrops(true);
   worker_ = new DrawWorker(this);
+  OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   QFont font(QStringLiteral("IPAGothic"));
   font.setPixelSize(13);
   setFont(font);
@@ -407,7 +408,7 @@ void TForm1::UpdateSummary() {
   if (output_.Pdf && settingsPage_->GetPaperMode() == PaperMode::Drawing) paper = QStringLiteral("各図面の用紙");
   if (output_.Pdf && settingsPage_->GetPaperMode() == PaperMode::ReducedToGiven) paper += QStringLiteral("に縮小");
   QString text = QStringLiteral("印刷先：%1　用紙：%2　図面：%3個").arg(where, paper).arg(n);
-  if (output_.Copies > 1) text += QStringLiteral("　部数：%1").arg(output_.Copies);
+  if (!output_.Pdf && output_.Properties.Copies > 1) text += QStringLiteral("　部数：%1").arg(output_.Properties.Copies);
   if (unfinished > 0) text += QStringLiteral("（未印刷・読み飛ばし %1個）").arg(unfinished);
   filePage_->SetSummary(text);
 }
@@ -572,6 +573,7 @@ void TForm1::SetStatus(const QString& text) { status_->setText(text); }
 void TForm1::SetStatusSjis(const std::string& sjis) { SetStatus(Q(sjis)); }
 
 bool TForm1::Ask(const QString& question) {
+  asked_ << question;
   if (!confirm_) return true;
   return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::No;
 }

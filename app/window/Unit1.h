@@ -27,7 +27,9 @@ class DrawWorker;
 class FilePage;
 class LineTypePage;
 class PenPage;
+class QDialog;
 class QLabel;
+class QUrl;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -46,7 +48,7 @@ struct OutputChoice {
   PageSetup Page;
   bool PrinterPaperChosen = false;  // a printer is asked for Page; else it prints on its own paper
   PaperMode PaperChoice = PaperMode::Given;  // PDF only: each drawing's sheet, or reduced onto Page
-  int Copies = 1;  // 部数, for a printer
+  PrinterProperties Properties;  // a printer's: 部数, two-sided, tray
 };
 
 // Which drawings of the list a run prints.
@@ -107,6 +109,8 @@ class TForm1 : public QMainWindow {
   QStringList Files() const;
   QString StatusText() const;
   QString PrinterInfoText() const;
+  // Every question asked so far, answered or not.
+  const QStringList& Asked() const { return asked_; }
   // What went wrong in the last run, a drawing each.
   const std::vector<RunProblem>& LastRunProblems() const { return problems_; }
   PrintSettings& Settings() { return settings_; }
@@ -155,6 +159,13 @@ class TForm1 : public QMainWindow {
   void KeepList();
   void RestoreList();
   void ReportRun(const PrintRunResult& r, const QString& outputError);
+ public:
+  // The dialog after a run: the summary, what went wrong, and for a PDF
+  // "PDFを開く" and "フォルダを開く" (through OpenUrl).
+  std::unique_ptr<QDialog> RunSummaryDialog(const PrintRunResult& r, const QString& outputError);
+  std::function<void(const QUrl&)> OpenUrl;
+
+ private:
   // On the window's thread once the drawing thread has finished the run.
   void RunEnded(const std::vector<std::string>& files, const util::Status& finished);
   // The printer named, or when none is, the default one; empty without printers.
@@ -173,6 +184,7 @@ class TForm1 : public QMainWindow {
   bool darkBackground_ = false;
   bool running_ = false;
   bool previewPending_ = false;
+  QStringList asked_;
   bool closeAfterRun_ = false;  // closed during a run: close once it has stopped
   std::atomic<bool> stop_{false};  // read by the drawing thread
   PrinterCatalog printers_;

@@ -14,7 +14,13 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <memory>
@@ -36,7 +42,8 @@ using namespace window;
 // never replaced by a PDF behind the user's back.
 std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
   if (!output_.Pdf) {
-    auto printer = printers_.Open(PrinterOrDefault(output_.Printer), output_.PrinterPaperChosen ? &output_.Page : nullptr);
+    auto printer = printers_.Open(PrinterOrDefault(output_.Printer), output_.PrinterPaperChosen ? &output_.Page : nullptr,
+                                  output_.Properties);
     if (!printer) {
       error = printer.Why();
       return nullptr;
@@ -73,6 +80,10 @@ void TForm1::KeepOutput() {
   k.Paper = output_.Pdf || output_.PrinterPaperChosen ? output_.Paper.toStdString() : std::string();
   k.Landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
   k.Dpi = output_.Page.Dpi;
+  k.Copies = output_.Properties.Copies;
+  k.Duplex = output_.Properties.Duplex;
+  k.PaperSource = output_.Properties.PaperSource;
+  k.ColorMode = output_.Properties.ColorMode;
   k.PaperMode = output_.PaperChoice == PaperMode::Drawing          ? "drawing"
                 : output_.PaperChoice == PaperMode::ReducedToGiven ? "reduced"
                                                                  : "given";
@@ -92,6 +103,7 @@ void TForm1::RestoreOutput() {
   output_.PaperChoice = k.PaperMode == "drawing"   ? PaperMode::Drawing
                       : k.PaperMode == "reduced" ? PaperMode::ReducedToGiven
                                                  : PaperMode::Given;
+  output_.Properties = {k.Copies, k.Duplex, k.PaperSource, k.ColorMode};
   settingsPage_->SetPaperMode(output_.PaperChoice);
   if (!ParsePaperSize(k.Paper, paper)) return;  // the default page, or the printer's own paper
   output_.Paper = QString::fromStdString(k.Paper);
@@ -169,11 +181,43 @@ void TForm1::PrinterSetup() {
   auto* dpi = new QSpinBox;
   dpi->setRange(72, 2400);
   dpi->setValue(output_.Page.Dpi);
+  // The printer's own choices: copies here, the rest (two-sided, tray,
+  // colour) in Qt's printer dialog of the printer chosen.
+  PrinterProperties properties = output_.Properties;
+  auto* copies = new QSpinBox;
+  copies->setRange(1, 999);
+  copies->setValue(properties.Copies);
+  copies->setSuffix(QStringLiteral(" 部"));
+  auto* ownSettings = new QPushButton(QStringLiteral("プリンタのプロパティ(&R)…"));
+  ownSettings->setToolTip(QStringLiteral("両面印刷、給紙トレイ、カラーなど、プリンタの設定"));
+  auto* copiesRow = new QHBoxLayout;
+  copiesRow->addWidget(copies);
+  copiesRow->addWidget(ownSettings);
+  copiesRow->addStretch(1);
+  auto enableCopies = [printer, copies, ownSettings] {
+    copies->setEnabled(printer->currentIndex() != 0);
+    ownSettings->setEnabled(printer->currentIndex() != 0);
+  };
+  connect(printer, &QComboBox::currentIndexChanged, &dialog, enableCopies);
+  enableCopies();
+  connect(ownSettings, &QPushButton::clicked, &dialog, [&dialog, printer, copies, &properties] {
+    QPrinter chosen(QPrinterInfo::printerInfo(printer->currentText()), QPrinter::HighResolution);
+    properties.Copies = copies->value();
+    ApplyPrinterProperties(properties, chosen);
+    QPrintDialog qt(&chosen, &dialog);
+    qt.setWindowTitle(QStringLiteral("プリンタのプロパティ：%1").arg(printer->currentText()));
+    qt.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    qt.setOption(QAbstractPrintDialog::PrintToFile, false);
+    if (qt.exec() != QDialog::Accepted) return;
+    properties = PrinterPropertiesOf(chosen);
+    copies->setValue(properties.Copies);
+  });
   form->addRow(QStringLiteral("プリンタ"), printer);
   form->addRow(QStringLiteral("PDFファイル"), pathRow);
   form->addRow(QStringLiteral("用紙"), paper);
   form->addRow(QString(), landscape);
   form->addRow(QStringLiteral("解像度(dpi)"), dpi);
+  form->addRow(QStringLiteral("部数"), copiesRow);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   form->addRow(buttons);
   connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -183,6 +227,8 @@ void TForm1::PrinterSetup() {
   o.Pdf = printer->currentIndex() == 0;
   o.Printer = o.Pdf ? QString() : printer->currentText();
   o.PdfPath = path->text();
+  o.Properties = properties;
+  o.Properties.Copies = copies->value();
   PaperSize size;
   if (ParsePaperSize(paper->currentText().trimmed().toStdString(), size)) {
     o.Paper = paper->currentText().trimmed();
@@ -205,12 +251,10 @@ bool TForm1::OutputWritable() {
   return false;
 }
 
-void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
-  SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
-  if (!confirm_ || (!NeedsAttention(problems_) && outputError.isEmpty())) return;
-  QDialog dialog(this);
-  dialog.setWindowTitle(QStringLiteral("印刷の結果"));
-  auto* v = new QVBoxLayout(&dialog);
+std::unique_ptr<QDialog> TForm1::RunSummaryDialog(const PrintRunResult& r, const QString& outputError) {
+  auto dialog = std::make_unique<QDialog>(this);
+  dialog->setWindowTitle(QStringLiteral("印刷の結果"));
+  auto* v = new QVBoxLayout(dialog.get());
   auto* summary = new QLabel(RunSummaryLine(r, problems_) + (outputError.isEmpty() ? QString() : "\n" + outputError));
   summary->setWordWrap(true);
   v->addWidget(summary);
@@ -220,10 +264,26 @@ void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
     list->setMinimumSize(520, 200);
     v->addWidget(list, 1);
   }
-  auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok);
-  connect(ok, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  v->addWidget(ok);
-  dialog.exec();
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+  // The PDF just written, and its folder, a click away.
+  if (output_.Pdf && !MakeDevice && outputError.isEmpty() && r.Pages > 0 && QFileInfo::exists(output_.PdfPath)) {
+    const QString pdf = QFileInfo(output_.PdfPath).absoluteFilePath();
+    auto* open = buttons->addButton(QStringLiteral("PDFを開く(&P)"), QDialogButtonBox::ActionRole);
+    auto* folder = buttons->addButton(QStringLiteral("フォルダを開く(&F)"), QDialogButtonBox::ActionRole);
+    connect(open, &QPushButton::clicked, dialog.get(), [this, pdf] { OpenUrl(QUrl::fromLocalFile(pdf)); });
+    connect(folder, &QPushButton::clicked, dialog.get(),
+            [this, pdf] { OpenUrl(QUrl::fromLocalFile(QFileInfo(pdf).absolutePath())); });
+  }
+  connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+  v->addWidget(buttons);
+  return dialog;
+}
+
+void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
+  SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
+  const bool wrotePdf = output_.Pdf && !MakeDevice && r.Pages > 0;
+  if (!confirm_ || (!NeedsAttention(problems_) && outputError.isEmpty() && !wrotePdf)) return;
+  RunSummaryDialog(r, outputError)->exec();
 }
 
 bool TForm1::StartPrint(PrintWhich which) {

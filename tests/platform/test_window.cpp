@@ -77,17 +77,18 @@ PrinterCatalog NoPrinters() {
   PrinterCatalog c;
   c.Names = [] { return QStringList(); };
   c.DefaultName = [] { return QString(); };
-  c.Open = [](const QString& name, const PageSetup*) -> util::Result<std::unique_ptr<PrintDevice>> {
+  c.Open = [](const QString& name, const PageSetup*, const PrinterProperties&) -> util::Result<std::unique_ptr<PrintDevice>> {
     return util::Status::Failure("no such printer: " + name.toStdString());
   };
   return c;
 }
-PrinterCatalog OnePrinter(bool isDefault = true) {
+PrinterCatalog OnePrinter(bool isDefault = true, PrinterProperties* asked = nullptr) {
   PrinterCatalog c;
   c.Names = [] { return QStringList{QStringLiteral("Plotter")}; };
   c.DefaultName = [isDefault] { return isDefault ? QStringLiteral("Plotter") : QString(); };
-  c.Open = [](const QString& name, const PageSetup*) -> util::Result<std::unique_ptr<PrintDevice>> {
+  c.Open = [asked](const QString& name, const PageSetup*, const PrinterProperties& p) -> util::Result<std::unique_ptr<PrintDevice>> {
     if (name != QStringLiteral("Plotter")) return util::Status::Failure("no such printer");
+    if (asked) *asked = p;
     return std::unique_ptr<PrintDevice>(std::make_unique<RecordingDevice>());
   };
   return c;
@@ -602,6 +603,20 @@ TEST(Window, SingleInstanceHandsDrawingsToTheOpenWindow) {
   // With no window open, nothing is handed over: this program opens the window.
   SingleInstance alone(name + "-none");
   EXPECT_FALSE(alone.HandOver({Sample("site-plan.jww")}, 300));
+
+  // --help and --version answer without a display, in Japanese, with the one version the title shows.
+  const std::string program = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ") + KESTROVAN_WINDOW_EXE;
+  const CommandResult help = RunCommand(program + " --help 2>&1");
+  EXPECT_EQ(help.status, 0) << help.output;
+  EXPECT_NE(help.output.find("使い方: kestrovan [図面.jww …]"), std::string::npos) << help.output;
+  EXPECT_EQ(help.output.find("screenshots"), std::string::npos);
+  EXPECT_EQ(help.output.find("Usage"), std::string::npos);
+  const CommandResult version = RunCommand(program + " --version 2>&1");
+  EXPECT_EQ(version.status, 0);
+  TForm1 w({}, QString(), false, NoPrinters());
+  EXPECT_EQ(version.output, "kestrovan " + w.windowTitle().section("Ver.", 1).toStdString() + "\n");
+  EXPECT_FALSE(w.windowIcon().isNull());
+  EXPECT_EQ(RunCommand(program + " --no-such-option 2>&1").status, 2);
 }
 
 // First start on a machine with printers but no default one, and with none:
@@ -709,4 +724,50 @@ TEST(Window, PreviewKeepsThinLinesAndStepsThroughTheList) {
   EXPECT_EQ(preview.Drawing(), 1);
   ASSERT_EQ(preview.PageCount(), 1);
   EXPECT_FALSE(preview.WarningText().isEmpty());
+}
+
+// The print choices: copies and the printer's own settings reach the printer
+// and are kept; one start question, also for overwriting; the summary opens
+// the PDF and its folder.
+TEST(Window, CopiesOneQuestionAndTheSummary) {
+  const std::string dir = Dir() + "choices/";
+  fs::create_directories(dir);
+  const QString defaults = QString::fromStdString(dir + "kestrovan.dat");
+  QFile::remove(defaults);
+  PrinterProperties asked;
+  {
+    TForm1 w({Sample("site-plan.jww")}, defaults, false, OnePrinter(true, &asked));
+    OutputChoice out;
+    out.Pdf = false;
+    out.Printer = "Plotter";
+    out.Properties.Copies = 3;
+    out.Properties.Duplex = 1;  // long side
+    w.SetOutput(out);
+    EXPECT_TRUE(w.FilesPage()->Summary().contains(QStringLiteral("部数：3"))) << w.FilesPage()->Summary().toStdString();
+    w.close();
+  }
+  asked = PrinterProperties();
+  TForm1 again({Sample("site-plan.jww")}, defaults, false, OnePrinter(true, &asked));
+  EXPECT_EQ(asked.Copies, 3);  // the printer line asked the printer with them
+  EXPECT_EQ(asked.Duplex, 1);
+  EXPECT_EQ(PrintAndWait(again).FilesPrinted, 1);
+  EXPECT_EQ(again.Asked(), QStringList{QStringLiteral("印刷を開始します。よろしいですか？")});
+
+  // Into a PDF that is already there: the one question says so.
+  const QString pdf = QString::fromStdString(dir + "図面集.pdf");
+  std::ofstream(pdf.toStdString()) << "old";
+  TForm1 w({Sample("site-plan.jww")}, QString(), false, NoPrinters());
+  OutputChoice out;
+  out.PdfPath = pdf;
+  w.SetOutput(out);
+  EXPECT_EQ(PrintAndWait(w).Pages, 1);
+  EXPECT_EQ(w.Asked(), QStringList{QStringLiteral("「%1」は既にあります。上書きして印刷を開始しますか？").arg(pdf)});
+  std::vector<QUrl> opened;
+  w.OpenUrl = [&](const QUrl& u) { opened.push_back(u); };
+  const std::unique_ptr<QDialog> summary = w.RunSummaryDialog(w.LastRunResult(), QString());
+  for (QPushButton* b : summary->findChildren<QPushButton*>())
+    if (b->text().startsWith(QStringLiteral("PDFを開く")) || b->text().startsWith(QStringLiteral("フォルダを開く"))) b->click();
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0].toLocalFile(), pdf);
+  EXPECT_EQ(opened[1].toLocalFile(), QString::fromStdString(dir).chopped(1));
 }
