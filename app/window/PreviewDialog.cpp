@@ -224,6 +224,8 @@ void PreviewDialog::SetZoom(double zoom) {
 
 double PreviewDialog::Zoom() const { return view_->transform().m11(); }
 
+QPointF PreviewDialog::PagePointAt(const QPoint& viewPoint) const { return view_->mapToScene(viewPoint); }
+
 void PreviewDialog::UpdatePicture() {
   if (pages_.empty()) return;
   const QImage& page = pages_[static_cast<size_t>(page_)].Image;

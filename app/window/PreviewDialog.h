@@ -51,6 +51,8 @@ class PreviewDialog : public QDialog {
   void ZoomBy(double factor);
   void ZoomAbout(double factor, const QPoint& viewPoint);
   double Zoom() const;       // screen pixels per page pixel
+  // The page pixel under a point of the view.
+  QPointF PagePointAt(const QPoint& viewPoint) const;
   bool Fitted() const { return fitted_; }
   // The picture as shown now: the page, or its reduction at the zoom.
   const QImage& Shown() const { return shown_; }

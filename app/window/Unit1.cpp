@@ -184,8 +184,12 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
   UpdatePrinterInfo();
   ShowSettings();
   ApplyColorRules(UnitGraAtt::GraAttribute(), settings_);
-  AddFiles(commandLineFiles);
-  SetStatus(startNote.isEmpty() ? QStringLiteral("JWW図面ファイル連続印刷 Kestrovan") : startNote);
+  // Drawings and folders named on the command line (or handed over by "open with").
+  if (!commandLineFiles.isEmpty()) AddPaths(commandLineFiles);
+  if (!startNote.isEmpty())
+    SetStatus(startNote);
+  else if (commandLineFiles.isEmpty())
+    SetStatus(QStringLiteral("JWW図面ファイル連続印刷 Kestrovan"));
 }
 
 TForm1::~TForm1() {
@@ -609,7 +613,11 @@ void TForm1::closeEvent(QCloseEvent* e) {
   if (running_) {
     // The run's loop is still on the stack: stop it, and close when it has returned.
     e->ignore();
-    if (closeAfterRun_ || !Ask(QStringLiteral("印刷中です。印刷を中止して終了しますか？"))) return;
+    if (closeAfterRun_) return;
+    askingToClose_ = true;
+    const bool stop = Ask(QStringLiteral("印刷中です。印刷を中止して終了しますか？"));
+    askingToClose_ = false;
+    if (!stop) return;
     if (!running_) {  // the run ended while the question was open
       QTimer::singleShot(0, this, &QWidget::close);
       return;

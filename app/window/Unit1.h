@@ -184,6 +184,7 @@ class TForm1 : public QMainWindow {
   bool darkBackground_ = false;
   bool running_ = false;
   bool previewPending_ = false;
+  bool askingToClose_ = false;  // the quit question of a run is open
   QStringList asked_;
   bool closeAfterRun_ = false;  // closed during a run: close once it has stopped
   std::atomic<bool> stop_{false};  // read by the drawing thread

@@ -206,8 +206,10 @@ void TForm1::PrinterSetup() {
     ApplyPrinterProperties(properties, chosen);
     QPrintDialog qt(&chosen, &dialog);
     qt.setWindowTitle(QStringLiteral("プリンタのプロパティ：%1").arg(printer->currentText()));
-    qt.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    qt.setOption(QAbstractPrintDialog::PrintToFile, false);
+    qt.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    // It sets the printer up here; the run prints later.
+    if (auto* box = qt.findChild<QDialogButtonBox*>())
+      if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
     if (qt.exec() != QDialog::Accepted) return;
     properties = PrinterPropertiesOf(chosen);
     copies->setValue(properties.Copies);
@@ -282,7 +284,8 @@ std::unique_ptr<QDialog> TForm1::RunSummaryDialog(const PrintRunResult& r, const
 void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
   SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
   const bool wrotePdf = output_.Pdf && !MakeDevice && r.Pages > 0;
-  if (!confirm_ || (!NeedsAttention(problems_) && outputError.isEmpty() && !wrotePdf)) return;
+  // While the quit question is open the status bar says it: no second dialog over it.
+  if (!confirm_ || askingToClose_ || (!NeedsAttention(problems_) && outputError.isEmpty() && !wrotePdf)) return;
   RunSummaryDialog(r, outputError)->exec();
 }
 

@@ -720,6 +720,14 @@ TEST(Window, PreviewKeepsThinLinesAndStepsThroughTheList) {
   // Reduced as it is shown, keeping its lines.
   EXPECT_LT(preview.Shown().width(), w.PreviewPagesOf(0)[0].Image.width());
   EXPECT_GT(preview.Shown().width(), 10);
+  // The wheel zooms about the pointer: the page point under it stays under it.
+  const QPoint pointer(120, 90);
+  const QPointF before = preview.PagePointAt(pointer);
+  preview.ZoomAbout(3, pointer);
+  const QPointF after = preview.PagePointAt(pointer);
+  EXPECT_NEAR(after.x(), before.x(), 1.0);
+  EXPECT_NEAR(after.y(), before.y(), 1.0);
+  EXPECT_FALSE(preview.Fitted());
   preview.ShowDrawing(1);
   EXPECT_EQ(preview.Drawing(), 1);
   ASSERT_EQ(preview.PageCount(), 1);
