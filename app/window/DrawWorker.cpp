@@ -67,20 +67,11 @@ void ForwardingRunObserver::Status(const std::string& sjis) {
 void ForwardingRunObserver::FileStarted(size_t index, size_t count, const std::string& path) {
   Forward([=](PrintRunObserver& o) { o.FileStarted(index, count, path); });
 }
-void ForwardingRunObserver::FilePassedOver(const std::string& path, const std::string& why) {
-  Forward([=](PrintRunObserver& o) { o.FilePassedOver(path, why); });
+void ForwardingRunObserver::FileProblemFound(const FileRecord& file, const FileProblem& problem) {
+  Forward([=](PrintRunObserver& o) { o.FileProblemFound(file, problem); });
 }
-void ForwardingRunObserver::FileDamaged(const std::string& path, const std::string& why) {
-  Forward([=](PrintRunObserver& o) { o.FileDamaged(path, why); });
-}
-void ForwardingRunObserver::FileHasNothingToPrint(const std::string& path) {
-  Forward([=](PrintRunObserver& o) { o.FileHasNothingToPrint(path); });
-}
-void ForwardingRunObserver::FileWarning(const std::string& path, const std::string& what) {
-  Forward([=](PrintRunObserver& o) { o.FileWarning(path, what); });
-}
-void ForwardingRunObserver::ImagesMissing(const std::string& path, const std::vector<std::string>& names) {
-  Forward([=](PrintRunObserver& o) { o.ImagesMissing(path, names); });
+void ForwardingRunObserver::FileFinished(const FileRecord& file) {
+  Forward([=](PrintRunObserver& o) { o.FileFinished(file); });
 }
 void ForwardingRunObserver::PageFinished(const std::string& path, const PageReport& page) {
   Forward([=](PrintRunObserver& o) { o.PageFinished(path, page); });

@@ -43,12 +43,9 @@ class ForwardingRunObserver : public PrintRunObserver {
       : context_(context), target_(target), stop_(stop) {}
   void Status(const std::string& sjis) override;
   void FileStarted(size_t index, size_t count, const std::string& path) override;
-  void FilePassedOver(const std::string& path, const std::string& why) override;
-  void FileDamaged(const std::string& path, const std::string& why) override;
-  void FileHasNothingToPrint(const std::string& path) override;
-  void FileWarning(const std::string& path, const std::string& what) override;
-  void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override;
+  void FileProblemFound(const FileRecord& file, const FileProblem& problem) override;
   void PageFinished(const std::string& path, const PageReport& page) override;
+  void FileFinished(const FileRecord& file) override;
   bool StopRequested() override;
 
  private:

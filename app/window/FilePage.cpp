@@ -13,6 +13,27 @@
 
 #include "app/window/WindowCommon.h"
 
+DrawingState DrawingStateOf(const FileRecord& record) {
+  switch (record.Status) {
+    case FileStatus::Printed: {
+      bool lost = !record.Problems.empty();
+      for (const PageReport& page : record.Pages)
+        for (const PageWarning& w : page.Warnings) lost = lost || LosesContent(w);
+      return lost ? DrawingState::Warned : DrawingState::Printed;
+    }
+    case FileStatus::Damaged:
+      return record.Pages.empty() ? DrawingState::PassedOver : DrawingState::Warned;
+    case FileStatus::Blank:
+    case FileStatus::PassedOver:
+      return DrawingState::PassedOver;
+    case FileStatus::Stopped:
+    case FileStatus::NotReached:
+    case FileStatus::NotWritten:
+      return DrawingState::NotPrinted;
+  }
+  return DrawingState::NotPrinted;
+}
+
 QString DrawingStateText(DrawingState state, int pages) {
   switch (state) {
     case DrawingState::None:

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <string>
 
+#include "app/core/FileOutcome.h"
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -13,6 +15,10 @@ class QTreeWidgetItem;
 
 // A drawing's state in the list after the run that last printed it.
 enum class DrawingState { None, Printed, Warned, PassedOver, NotPrinted };
+// A drawing's state from its run's record: printed whole, printed with a
+// warning (damaged, cut short, content lost on a page), passed over (also
+// when it had nothing to print), or not printed (stopped, not reached, not written).
+DrawingState DrawingStateOf(const FileRecord& record);
 // "✓ 2ページ", "警告 1ページ", "読み飛ばし", "未印刷"; empty for None.
 QString DrawingStateText(DrawingState state, int pages);
 // The word the window's settings file keeps for it, and back.

@@ -22,8 +22,9 @@ struct RunProblem {
   QString Reason;  // Japanese, for the list
 };
 
-// Why a file was passed over, in the user's words: missing, empty, or not a drawing.
-QString PassedOverReason(const QString& path);
+// What went wrong in each file of a run, in the user's words, file by file
+// (stopped: the files never reached are listed too).
+std::vector<RunProblem> RunProblems(const std::vector<FileRecord>& files, bool stopped);
 
 // The one-line summary of a run for the status bar ("印刷終了しました。…").
 QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems);
@@ -42,32 +43,16 @@ class WindowRunObserver : public PrintRunObserver {
   WindowRunObserver(ShowFile showFile, QLabel* status, QProgressBar* progress, StopPoll stop);
   void Status(const std::string& sjis) override;
   void FileStarted(size_t index, size_t count, const std::string& path) override;
-  void FilePassedOver(const std::string& path, const std::string& why) override;
-  void FileDamaged(const std::string& path, const std::string& why) override;
-  void FileHasNothingToPrint(const std::string& path) override;
-  void FileWarning(const std::string& path, const std::string& what) override;
-  void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override;
-  void PageFinished(const std::string& path, const PageReport& page) override;
   void ProcessMessages() override;
   bool StopRequested() override;
-  // After a stopped run: the files it never reached become problems too.
-  void Finish(const std::vector<std::string>& files, bool stopped);
-
-  // The run's file the stop came inside, if it did; else -1.
-  int StoppedInside(bool stopped) const {
-    return stopped && !stoppedBetweenFiles_ && started_ > 0 ? static_cast<int>(started_ - 1) : -1;
-  }
-
-  std::vector<RunProblem> Problems;
-  std::map<std::string, int> Pages;  // pages printed, per file
+  void FileFinished(const FileRecord& file) override;
+  // Told each file of the run as it is done with: its place in the run, its record.
+  std::function<void(size_t, const FileRecord&)> FileDone;
 
  private:
-  void Add(RunProblem::Kind what, const std::string& path, const QString& reason);
-
   ShowFile showFile_;
+  size_t current_ = 0;  // the run's file being printed
   QLabel* status_;
   QProgressBar* progress_;
   StopPoll stop_;
-  size_t started_ = 0;  // files started so far
-  bool stoppedBetweenFiles_ = false;  // else a stop came inside a page
 };

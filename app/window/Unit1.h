@@ -167,7 +167,9 @@ class TForm1 : public QMainWindow {
 
  private:
   // On the window's thread once the drawing thread has finished the run.
-  void RunEnded(const std::vector<std::string>& files, const util::Status& finished);
+  void RunEnded(const util::Status& finished);
+  // A drawing's state in the list from the run's record of it.
+  void ShowOutcome(QTreeWidgetItem* item, const FileRecord& record);
   // The printer named, or when none is, the default one; empty without printers.
   QString PrinterOrDefault(const QString& name) const;
   // Why a printer cannot be used, in the user's words.

@@ -336,6 +336,10 @@ bool TForm1::StartPrint(PrintWhich which) {
     FileList()->scrollToItem(runItems_[i]);
   };
   runObserver_ = std::make_unique<WindowRunObserver>(showFile, status_, progress_, [this] { return stop_.load(); });
+  // Each drawing's state as soon as it is done with.
+  runObserver_->FileDone = [this](size_t i, const FileRecord& record) {
+    if (i < runItems_.size()) ShowOutcome(runItems_[i], record);
+  };
   runForwarder_ = std::make_unique<ForwardingRunObserver>(this, runObserver_.get(), &stop_);
   runDevice_ = std::move(device);
   progress_->setRange(0, static_cast<int>(files.size()));
@@ -352,58 +356,24 @@ bool TForm1::StartPrint(PrintWhich which) {
         *result = run.Run(files);
         *finished = runDevice_->Finish();
       },
-      [this, files, result, finished] {
+      [this, result, finished] {
         lastResult_ = *result;
-        RunEnded(files, *finished);
+        RunEnded(*finished);
       });
   return true;
 }
 
-void TForm1::RunEnded(const std::vector<std::string>& files, const util::Status& finished) {
+void TForm1::RunEnded(const util::Status& finished) {
   const PrintRunResult& result = lastResult_;
-  runObserver_->Finish(files, result.Stopped);
-  problems_ = runObserver_->Problems;
+  if (!finished) MarkOutputLost(lastResult_.Files);  // the PDF was never put in place
+  problems_ = RunProblems(result.Files, result.Stopped);
   QString outputError;
   if (!finished || result.OutputFailed)
     outputError = output_.Pdf && !MakeDevice
                       ? QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(output_.PdfPath)
                       : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(result.Error.empty() ? finished.Why() : result.Error));
-  // Each drawing's state in the list, from what the run said of it.
-  const int stoppedInside = runObserver_->StoppedInside(result.Stopped);
-  for (size_t i = 0; i < runItems_.size() && i < files.size(); ++i) {
-    const std::string& path = files[i];
-    const QString qpath = QString::fromStdString(path);
-    const int pages = runObserver_->Pages.count(path) ? runObserver_->Pages.at(path) : 0;
-    bool passedOver = false, warned = false, notReached = false;
-    QStringList why;
-    for (const RunProblem& p : problems_) {
-      if (p.Path != qpath) continue;
-      why << p.Reason;
-      switch (p.What) {
-        case RunProblem::PassedOver:
-        case RunProblem::Blank:
-          passedOver = true;
-          break;
-        case RunProblem::NotReached:
-          notReached = true;
-          break;
-        case RunProblem::Damaged:
-        case RunProblem::CutShort:
-        case RunProblem::PageWarning:
-          warned = true;
-          break;
-        case RunProblem::PageNote:
-          break;
-      }
-    }
-    const DrawingState state = !outputError.isEmpty() || notReached || static_cast<int>(i) == stoppedInside
-                                   ? DrawingState::NotPrinted
-                               : passedOver ? DrawingState::PassedOver
-                               : pages == 0 ? DrawingState::NotPrinted
-                               : warned     ? DrawingState::Warned
-                                            : DrawingState::Printed;
-    FilePage::SetState(runItems_[i], state, pages, why.join("\n"));
-  }
+  // Each drawing's state in the list, from the run's record of it.
+  for (size_t i = 0; i < runItems_.size() && i < result.Files.size(); ++i) ShowOutcome(runItems_[i], result.Files[i]);
   runItems_.clear();
   runDevice_.reset();
   runForwarder_.reset();
@@ -422,6 +392,12 @@ void TForm1::RunEnded(const std::vector<std::string>& files, const util::Status&
   emit RunFinished();
 }
 
+void TForm1::ShowOutcome(QTreeWidgetItem* item, const FileRecord& record) {
+  QStringList why;
+  for (const RunProblem& p : RunProblems({record}, true)) why << p.Reason;
+  FilePage::SetState(item, DrawingStateOf(record), static_cast<int>(record.Pages.size()), why.join("\n"));
+}
+
 void TForm1::StopRun() {
   if (!running_ || stop_.exchange(true)) return;
   SetStatus(QStringLiteral("印刷を中止しています…"));
@@ -430,36 +406,6 @@ void TForm1::StopRun() {
 // Fine enough to read texts when zoomed in, small enough for A0.
 constexpr int kPreviewDpi = 100;
 
-
-namespace {
-
-// Each page's warnings, in the user's words, as the preview shows them.
-class PreviewWarnings : public PrintRunObserver {
- public:
-  void PageFinished(const std::string&, const PageReport& page) override {
-    QStringList lines;
-    for (const PageWarning& w : page.Warnings) {
-      const QString text = PageWarningText(w);
-      if (!text.isEmpty()) lines << (LosesContent(w) ? QStringLiteral("【警告】") : QStringLiteral("【注記】")) + text;
-    }
-    Pages.push_back(lines);
-  }
-  void ImagesMissing(const std::string&, const std::vector<std::string>& names) override {
-    QStringList list;
-    for (const std::string& n : names) list << Q(n);
-    File << QStringLiteral("【警告】画像が見つからないか読めません：") + list.join(QStringLiteral("、"));
-  }
-  void FileWarning(const std::string&, const std::string&) override {
-    File << QStringLiteral("【警告】ブロックの入れ子や図形の数が多すぎるため一部を省いて印刷");
-  }
-  void FileDamaged(const std::string&, const std::string&) override {
-    File << QStringLiteral("【警告】ファイルが壊れています（読めた所まで印刷）");
-  }
-  std::vector<QStringList> Pages;
-  QStringList File;
-};
-
-}  // namespace
 
 std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out) {
   ReadControls();
@@ -476,17 +422,30 @@ std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out)
   settings.OneDocument = 0;
   return [page, settings, mode = settingsPage_->GetPaperMode(), file = path.toStdString(), out] {
     std::vector<QImage> images;
-    PreviewWarnings warnings;
+    PrintRunResult result;
     {
       auto device = platform::MakeImagePrintService(page, &images);
       TJwwData drawing;
-      PrintRun preview(drawing, *device, settings, warnings);
+      PrintRunObserver quiet;
+      PrintRun preview(drawing, *device, settings, quiet);
       preview.SetPaperMode(mode);
-      preview.Run({file});
+      result = preview.Run({file});
     }
+    // Under each page: what the drawing lost as a whole, then the page's own warnings and notes.
+    QStringList whole;
+    for (const RunProblem& p : RunProblems(result.Files, false))
+      if (p.What != RunProblem::PageWarning && p.What != RunProblem::PageNote) whole << QStringLiteral("【警告】") + p.Reason;
+    const std::vector<PageReport> reports = result.Files.empty() ? std::vector<PageReport>() : result.Files[0].Pages;
     out->clear();
-    for (size_t i = 0; i < images.size(); ++i)
-      out->push_back({images[i], (i < warnings.Pages.size() ? warnings.Pages[i] : QStringList()) + warnings.File});
+    for (size_t i = 0; i < images.size(); ++i) {
+      QStringList lines = whole;
+      if (i < reports.size())
+        for (const PageWarning& w : reports[i].Warnings) {
+          const QString text = PageWarningText(w);
+          if (!text.isEmpty()) lines << (LosesContent(w) ? QStringLiteral("【警告】") : QStringLiteral("【注記】")) + text;
+        }
+      out->push_back({images[i], lines});
+    }
   };
 }
 

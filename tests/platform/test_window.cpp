@@ -292,6 +292,17 @@ TEST(Window, RunSummaryNamesEveryProblem) {
                                 .arg(r.Pages)
                                 .arg(r.FilesPrinted));
   EXPECT_EQ(r.FilesPrinted, 3);
+  // The words come from the run's own record of why, not from a look at the disk afterwards: a drawing
+  // passed over for want of memory says so, though it is a drawing file.
+  FileRecord big;
+  big.Path = dir + "layers.jww";
+  big.Status = FileStatus::PassedOver;
+  big.Problems.emplace_back();
+  big.Problems.back().What = FileProblem::Kind::OutOfMemory;
+  const std::vector<RunProblem> told = RunProblems({big}, false);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].What, RunProblem::PassedOver);
+  EXPECT_EQ(told[0].Reason, QStringLiteral("メモリが足りないため読めません"));
   // A PDF folder that cannot be written is said before anything runs, in Japanese.
   TForm1 nowhere({Sample("site-plan.jww")}, QString(), false, NoPrinters());
   OutputChoice out;
@@ -541,16 +552,23 @@ TEST(Window, StatusColumnAndPrintingWhatIsLeft) {
     // A run stopped after the second drawing printed: ✓ for the printed, 読み飛ばし for what is no drawing,
     // 未印刷 for the rest.
     ASSERT_TRUE(w.Files()[1].endsWith("notes.jww"));
+    auto state = [&w](int row) { return w.FileList()->topLevelItem(row)->text(FilePage::StateColumn); };
     int ends = 0;
+    QStringList whileRunning;  // the list as the second drawing ends: each state shown as soon as it is known
     w.MakeDevice = [&](std::string&) {
       auto d = std::make_unique<RecordingDevice>(&log);
       d->onEnd = [&] {
-        if (++ends == 2) OnWindowThread(w, [&w] { QTest::keyClick(w.FileList(), Qt::Key_Escape); });
+        if (++ends == 2)
+          OnWindowThread(w, [&] {
+            QCoreApplication::processEvents();
+            whileRunning << state(0) << state(1) << state(2);
+            QTest::keyClick(w.FileList(), Qt::Key_Escape);
+          });
       };
       return d;
     };
     EXPECT_TRUE(PrintAndWait(w).Stopped);
-    auto state = [&w](int row) { return w.FileList()->topLevelItem(row)->text(FilePage::StateColumn); };
+    EXPECT_EQ(whileRunning, (QStringList{QStringLiteral("✓ 1ページ"), QStringLiteral("読み飛ばし"), QStringLiteral("印刷中…")}));
     EXPECT_EQ(state(0), QStringLiteral("✓ 1ページ")) << w.FileList()->topLevelItem(0)->toolTip(FilePage::StateColumn).toStdString();
     EXPECT_EQ(state(1), QStringLiteral("読み飛ばし"));
     EXPECT_EQ(w.FileList()->topLevelItem(1)->toolTip(FilePage::StateColumn), QStringLiteral("図面ファイルではありません"));
