@@ -288,10 +288,20 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   // says whether it is a warning (counted below) or a note.
   EXPECT_TRUE(page["site-plan.jww"].startsWith(QStringLiteral("3ページ目【警告】用紙からはみ出しています"))) << page["site-plan.jww"].toStdString();
   EXPECT_EQ(why["layers.jww"], QStringLiteral("2ページ目【注記】印刷しないレイヤ：非表示レイヤ 1（1要素）"));
-  EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、白紙 1、警告 1。")
+  EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、印刷するものなし 1、警告 1。")
                                 .arg(r.Pages)
                                 .arg(r.FilesPrinted));
   EXPECT_EQ(r.FilesPrinted, 3);
+  // Sheets beyond A0 are named with their size, as not every user knows the CAD program's "2A".
+  PageWarning off;
+  off.What = PageWarning::Kind::OffPage;
+  off.OffShare = 0.5;
+  off.NeededWidthMm = 1500;
+  off.NeededHeightMm = 1000;
+  off.HoldingSheet = "2A";
+  EXPECT_TRUE(PageWarningText(off).endsWith(QStringLiteral("、2A（1682×1189mm）に入ります）"))) << PageWarningText(off).toStdString();
+  off.HoldingSheet = "A1";
+  EXPECT_TRUE(PageWarningText(off).endsWith(QStringLiteral("、A1に入ります）")));
   // The words come from the run's own record of why, not from a look at the disk afterwards: a drawing
   // passed over for want of memory says so, though it is a drawing file.
   FileRecord big;
