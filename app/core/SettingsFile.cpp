@@ -79,12 +79,13 @@ void ReadKeptListLine(const std::string& line, std::vector<SettingsFileExtras::L
 // Looked for after the layout's last line; a missing or short section leaves
 // the choice not present and the file still opened.
 // The lines after the output marker.
-void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
+// False when the section is cut short (the choice then stays not present).
+bool ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
   SettingsFileExtras::Output o;
   std::string kind, landscape, dpi;
   if (!r.Next(kind) || !r.Next(o.Printer) || !r.Next(o.PdfPath) || !r.Next(o.Paper) || !r.Next(landscape) ||
       !r.Next(dpi))
-    return;
+    return false;
   o.Pdf = kind != "printer";
   o.Landscape = landscape != "portrait";
   o.Dpi = Clamp(SettingsTextToInt(dpi), 72, 2400);
@@ -103,6 +104,7 @@ void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
   }
   o.Present = true;
   out = o;
+  return true;
 }
 
 }  // namespace
@@ -304,11 +306,12 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
     // Options of our own follow the fixed layout as "Name=value" lines,
     // which a reader of that layout never reaches; the window's kept output
     // comes last, behind its marker.
-    bool inList = false;
+    bool inList = false, cut = false;
     if (form == SettingsForm::Window) extras.KeptList.clear();
     while (r.Next(last)) {
       if (last == kOutputMarker) {
-        if (form == SettingsForm::Window) ReadKeptOutput(r, extras.KeptOutput);
+        if (form == SettingsForm::Window) cut = !ReadKeptOutput(r, extras.KeptOutput);
+        inList = false;
         break;
       }
       if (last == kListMarker) {
@@ -324,6 +327,10 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
       const std::string name = last.substr(0, eq), value = last.substr(eq + 1);
       if (name == "FollowDrawing") s.FollowDrawing = SettingsTextToInt(value);
     }
+    // The window's own file always ends with a whole line, and its list is
+    // always followed by the output choice: a file cut inside either is damaged.
+    if (form == SettingsForm::Window && (cut || inList || (!text.empty() && text.back() != '\n')))
+      return SettingsReadResult::Damaged;
   } catch (const std::exception&) {
     return SettingsReadResult::Damaged;
   }
