@@ -626,8 +626,11 @@ void TForm1::closeEvent(QCloseEvent* e) {
     StopRun();
     return;
   }
-  jwwtype::ClearImages();
-  drawing_.ClearDrawing();
+  // After any preview still being drawn: the images' folder is the drawing code's.
+  worker_->RunAndWait([this] {
+    jwwtype::ClearImages();
+    drawing_.ClearDrawing();
+  });
   ReadControls();
   if (!settingsFile_.isEmpty()) {
     QDir().mkpath(QFileInfo(settingsFile_).absolutePath());
