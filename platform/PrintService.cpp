@@ -396,7 +396,8 @@ class RasterPrintService : public FilePrintServiceBase {
 
 class CupsPrintService : public PrintService {
  public:
-  CupsPrintService(const QPrinterInfo& info, bool chosen, const PageSetup* request)
+  CupsPrintService(const QPrinterInfo& info, bool chosen, const PageSetup* request,
+                   const std::function<void(QPrinter&)>& adjust)
       : printer_(info, QPrinter::HighResolution), chosen_(chosen) {
     if (request) {
       printer_.setResolution(request->Dpi);
@@ -407,6 +408,7 @@ class CupsPrintService : public PrintService {
       printer_.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     }
     printer_.setFullPage(false);
+    if (adjust) adjust(printer_);
   }
   ~CupsPrintService() override { (void)EndPrintDocument(); }
 
@@ -511,7 +513,8 @@ std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std:
 }
 
 util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::string& name,
-                                                                 const PageSetup* request) {
+                                                                 const PageSetup* request,
+                                                                 const std::function<void(QPrinter&)>& adjust) {
   QPrinterInfo info;
   if (name.empty()) {
     info = QPrinterInfo::defaultPrinter();
@@ -521,7 +524,7 @@ util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::stri
     info = QPrinterInfo::printerInfo(QString::fromUtf8(name.c_str()));
     if (info.isNull()) return util::Status::Failure("there is no printer called " + name);
   }
-  return std::unique_ptr<PrintService>(std::make_unique<CupsPrintService>(info, !name.empty(), request));
+  return std::unique_ptr<PrintService>(std::make_unique<CupsPrintService>(info, !name.empty(), request, adjust));
 }
 
 }  // namespace platform

@@ -3,10 +3,13 @@
 // pages). Three kinds of page: a CUPS printer, one PDF file, PNG files.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include <QImage>
+
+class QPrinter;
 #include <vector>
 
 #include "render/PrintDevice.h"
@@ -38,8 +41,10 @@ std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup);
 // Pages kept in memory (for a preview); every page is appended to `pages`.
 std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages);
 // A CUPS queue by name, or the default printer when the name is empty;
-// fails when there is no such printer.
+// fails when there is no such printer. `adjust`, when given, sets the
+// printer's own choices (copies, duplex, tray) on its QPrinter.
 util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::string& name,
-                                                                 const PageSetup* request);
+                                                                 const PageSetup* request,
+                                                                 const std::function<void(QPrinter&)>& adjust = {});
 
 }  // namespace platform
