@@ -1,5 +1,7 @@
 #include "jww/jwwtype.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -45,12 +48,47 @@ std::string LastComponent(const std::string& s) {
 
 namespace {
 
-// The folder made under `base`, or an empty name (errno says why).
+int g_lockFd = -1;  // held locked while this process's folder exists
+
+// A folder of ours under `base` whose run is over (killed, say, so its
+// folder was never removed): its lock file is no longer held by anyone.
+void RemoveFoldersOfEndedRuns(const std::string& base) {
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(base, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() != 16 || name.compare(0, 10, "kestrovan-") != 0) continue;
+    struct stat st;
+    if (::lstat(e.path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
+    const int fd = ::open((e.path() / ".lock").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;  // not one this program made, or made before runs kept a lock
+    // A lock made a moment ago may not be taken yet by the run that made it.
+    struct stat lock;
+    const bool settled = ::fstat(fd, &lock) == 0 && lock.st_mtime + 10 < std::time(nullptr);
+    const bool ended = settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (ended) {
+      std::error_code ignored;
+      fs::remove_all(e.path(), ignored);
+    }
+    ::close(fd);
+  }
+}
+
+// Makes a folder from `pattern` and locks it as this run's; false when it cannot be made.
+bool MakeLockedFolder(std::vector<char>& pattern) {
+  if (::mkdtemp(pattern.data()) == nullptr) return false;
+  const std::string lock = std::string(pattern.data()) + "/.lock";
+  g_lockFd = ::open(lock.c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (g_lockFd >= 0) ::flock(g_lockFd, LOCK_EX);
+  return true;
+}
+
+// The folder made and locked under `base`, or an empty name (errno says why).
 std::string MakeFolderUnder(const std::string& base) {
+  RemoveFoldersOfEndedRuns(base);
   std::string pattern = base + "/kestrovan-XXXXXX";
   std::vector<char> buf(pattern.begin(), pattern.end());
   buf.push_back('\0');
-  return ::mkdtemp(buf.data()) == nullptr ? std::string() : std::string(buf.data()) + "/";
+  return MakeLockedFolder(buf) ? std::string(buf.data()) + "/" : std::string();
 }
 
 // The file of a stored image name in the folder already made, or empty:
@@ -71,7 +109,6 @@ util::Result<std::string> TempFolder() {
     // Fall back on /tmp when TMPDIR is unusable.
     if (made.empty() && base != "/tmp") made = MakeFolderUnder("/tmp");
     if (made.empty()) {
-      if (base == "/tmp") why = errno;
       return util::Status::Failure("cannot make a temporary folder in " + base +
                                    (base == "/tmp" ? "" : " nor in /tmp") + ": " + std::strerror(why));
     }
@@ -90,6 +127,8 @@ void RemoveTempFolder() {
   std::error_code ec;
   fs::remove_all(g_tempFolder, ec);
   g_tempFolder.clear();
+  if (g_lockFd >= 0) ::close(g_lockFd);
+  g_lockFd = -1;
 }
 
 std::string PlainFileName(const std::string& sjisName) {

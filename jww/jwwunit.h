@@ -158,6 +158,13 @@ class TJwwData {
   // and against trees that multiply instances beyond what memory holds.
   static constexpr int kMaxBlockDepth = 64;
   static constexpr size_t kMaxBlockInstances = 1000000;
+  // The most entities all placed blocks draw together, each placement's
+  // counted: it bounds the work of every walk over a page (extents, counts,
+  // the draw itself), so a small file of nested blocks ends in seconds.
+  static constexpr size_t kMaxBlockContents = 5000000;
+  // The largest file read as a drawing: far beyond any drawing; keeps a
+  // device or pipe that never ends from filling the memory.
+  static constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
   TJwwData() { ResetDrawing(); }
   ~TJwwData() { ClearDrawing(); }
@@ -216,7 +223,7 @@ class TJwwData {
   double PenWidthUnit(const UnitGraAtt::PrinterResolution* printer) const;
   double LineTypeUnit(double lineTypePitch) const;
 
-  bool BlockInstancesCut = false;  // the guards above cut BuildBlockInstances short
+  bool BlockInstancesCut = false;  // the guards above cut BuildBlockInstances short (or a stop)
   // How far the header was read: a damaged file may lack its tables.
   bool HasPenTable = false;
   bool HasLineTypeTable = false;

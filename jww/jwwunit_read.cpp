@@ -24,9 +24,6 @@ constexpr size_t kMaxTextBytes = 255;
 // The smallest object an entity list can hold: a class tag and an old-layout point.
 constexpr size_t kMinEntityBytes = 2 + 33;
 
-// Far beyond any drawing; keeps a file that grows while it is read from
-// filling the memory.
-constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
 enum ClassKind : int {
   kUnknownClass = 0,  // 1..7 are the entity kinds
@@ -606,7 +603,7 @@ bool TJwwData::IsJwwFile(const std::string& path) {
 // The file read whole into memory (not mapped: a file that shrinks while it
 // is read would kill the program with SIGBUS), then loaded from there.
 LoadOutcome TJwwData::LoadForPrint(const std::string& path) {
-  const util::Result<std::string> bytes = util::ReadSmallFile(path, kMaxFileBytes);
+  const util::Result<std::string> bytes = util::ReadSmallFile(path, TJwwData::kMaxFileBytes);
   if (!bytes) {
     ResetDrawing();
     UnitGval::CurrentFileName = path;
@@ -616,7 +613,7 @@ LoadOutcome TJwwData::LoadForPrint(const std::string& path) {
 }
 
 LoadOutcome TJwwData::LoadHeaderAndPens(const std::string& path, int objectLimit) {
-  const util::Result<std::string> bytes = util::ReadSmallFile(path, kMaxFileBytes);
+  const util::Result<std::string> bytes = util::ReadSmallFile(path, TJwwData::kMaxFileBytes);
   if (!bytes) {
     ResetDrawing();
     UnitGval::CurrentFileName = path;

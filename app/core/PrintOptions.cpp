@@ -48,8 +48,12 @@ const PrintOption kOptions[] = {
     {"method", true, [](S& s, Str f, Str v) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod); }},
     {"scale", true,
      [](S& s, Str f, Str v) {
-       if (Status read = Real(f, v, s.PrintScale); !read) return read;
-       if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
+       double m;
+       if (Status read = Real(f, v, m); !read) return read;
+       // A magnification of nothing, below nothing or past any paper prints nothing worth having.
+       if (!(m >= 1e-6 && m <= 1e6))
+         return Status::Failure(f + " takes a magnification from 0.000001 to 1000000, not \"" + v + "\"");
+       s.PrintScale = m;
        s.PrintMethod = PrintMethod::GivenScale;
        return Status();
      }},

@@ -46,6 +46,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   // drawing's paper, and a run that prints nothing writes nothing (no blank
   // PDF over an earlier one, no blank sheet from a printer).
   documentBegun_ = false;
+  givenDpi_ = device_.PrinterDpiX();
   file_ = nullptr;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
@@ -144,9 +145,15 @@ bool PrintRun::Load(const std::string& path) {
     Found(::stat(path.c_str(), &st) == 0 && st.st_size == 0 ? Kind::Empty : Kind::NotDrawing);
     return false;
   }
-  observer_.Status(util::Utf8ToCp932(msg::kPrinting + path + msg::kEscHint));
   struct stat st;
-  UnitGval::CurrentFileDate = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
+  const bool known = ::stat(path.c_str(), &st) == 0;
+  // Told from its size, before a byte of it is read.
+  if (known && static_cast<uint64_t>(st.st_size) > TJwwData::kMaxFileBytes) {
+    Found(Kind::TooLarge, std::string(), static_cast<int64_t>(st.st_size));
+    return false;
+  }
+  observer_.Status(util::Utf8ToCp932(msg::kPrinting + path + msg::kEscHint));
+  UnitGval::CurrentFileDate = known ? st.st_mtime : 0;
   jwwtype::ClearImages();
   d_.ClearDrawing();
   LoadOutcome loaded;
@@ -274,7 +281,7 @@ void PrintRun::EndPage(uint32_t groups) {
   page_.PaperWidthMm = device_.PaperWidthMm();
   page_.PaperHeightMm = device_.PaperHeightMm();
   page_.Warnings =
-      InspectPage(d_, UnitGraAtt::GraAttribute(), drawing_, groups, ink_, UnitGval::ImagesNotDrawn, device_);
+      InspectPage(d_, UnitGraAtt::GraAttribute(), drawing_, groups, ink_, UnitGval::ImagesNotDrawn, device_, givenDpi_);
   for (const std::string& image : UnitGval::ImagesNotDrawn)
     if (std::find(fileImages_.begin(), fileImages_.end(), image) == fileImages_.end()) fileImages_.push_back(image);
   UnitGval::ImagesNotDrawn.clear();

@@ -85,6 +85,7 @@ class PrintRun {
   PaperMode paperMode_ = PaperMode::Given;
   PrintRunResult result_;
   bool documentBegun_ = false;  // the run's one document (begun with its first page)
+  int givenDpi_ = 0;            // the device's resolution as the run began
 
   // The file being printed: its record, the drawing made ready, and what
   // its pages lost.
