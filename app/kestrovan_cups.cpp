@@ -13,7 +13,6 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,13 +26,11 @@
 #include "jww/jwwtype.h"
 #include "platform/CupsJob.h"
 #include "platform/PrintService.h"
+#include "platform/StopSignals.h"
 #include "render/UnitGval.h"
 
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
-bool StopPoll() { return g_stop != 0; }
 
 // Job messages one per line, as the scheduler reads them.
 void Message(const char* level, const std::string& text) {
@@ -95,7 +92,7 @@ class JobObserver : public PrintRunObserver {
         break;
     }
   }
-  bool StopRequested() override { return g_stop != 0; }
+  bool StopRequested() override { return platform::StopSignalled(); }
   bool failed = false;
 
  private:
@@ -161,12 +158,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Usage: kestrovan-cups job-id user title copies options [file]\n");
     return 1;
   }
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
+  // A cancelled job (SIGTERM from the scheduler), and the other stops too.
+  platform::CatchStopSignals();
 
   cups_option_t* options = nullptr;
   const int optionCount = cupsParseOptions(argv[5], 0, &options);
@@ -202,7 +195,7 @@ int main(int argc, char** argv) {
   int status = 1;
   {
     QGuiApplication app(argc, argv);
-    const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
+    const UnitGval::AbortCheckScope stopOnSignal(platform::StopSignalled);
     // A job prints what it carries: images are read only from the folder its
     // own images are unpacked into, never from elsewhere on the server.
     const util::Result<std::string> images = jwwtype::TempFolder();

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cmath>
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <new>
 #include <cstdio>
@@ -28,6 +27,7 @@
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
 #include "platform/PrintService.h"
+#include "platform/StopSignals.h"
 #include "render/UnitGval.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
@@ -83,9 +83,6 @@ const char kUsage[] =
     "or not printed whole, nothing printed, or the run stopped; 2 usage error or no\n"
     "output could be written. Ctrl-C stops the run and keeps the pages drawn.\n";
 
-volatile std::sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
-bool StopPoll() { return g_stop != 0; }
 
 class ConsoleObserver : public PrintRunObserver {
  public:
@@ -153,7 +150,7 @@ class ConsoleObserver : public PrintRunObserver {
       std::fprintf(stderr, "kestrovan-print: %s: %s, page %d: %s\n", LosesContent(w) ? "warning" : "note",
                    path.c_str(), page.Number, DescribeWarning(w).c_str());
   }
-  bool StopRequested() override { return g_stop != 0; }
+  bool StopRequested() override { return platform::StopSignalled(); }
   std::vector<std::string> problems;
   // Told of each file as it is done with (its index in the run, its record).
   std::function<void(size_t, const FileRecord&)> fileSettled;
@@ -496,15 +493,8 @@ int main(int argc, char** argv) {
   }
   QGuiApplication app(argc, argv);
 
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  // Every way a terminal or a script ends a run stops it the same way, so
-  // the unpacked images are removed and the pages drawn are kept.
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(sig, &sa, nullptr);
-  // A reader of stderr that goes away (`… 2>&1 | head`) is no reason to stop.
-  std::signal(SIGPIPE, SIG_IGN);
-  const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
+  platform::CatchStopSignals();
+  const UnitGval::AbortCheckScope stopOnSignal(platform::StopSignalled);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);
 

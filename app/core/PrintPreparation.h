@@ -24,8 +24,9 @@ TColor ClampColorCode(int64_t code);
 enum class ImportKind { None, Drawing, Environment };  // .jww, .jwf (any letter case)
 ImportKind ImportKindOf(const std::string& path);
 
-// The pen or line-type import for the file's kind; Done is false for any
-// other kind. `printer` sets the pen widths of a drawing's pens.
+// The pen or line-type import for the file's kind (.jww or .jwf); fails,
+// saying so, for a file of any other kind. `printer` sets the pen widths of
+// a drawing's pens.
 ImportResult ImportPensFrom(const std::string& path, PrintSettings& s, TgraAttribute& attr,
                             const UnitGraAtt::PrinterResolution* printer);
 ImportResult ImportLineTypesFrom(const std::string& path, PrintSettings& s, TgraAttribute& attr);
