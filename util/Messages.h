@@ -33,6 +33,21 @@ inline constexpr char kImportedLineTypes[] = " から線種設定を読み取り
 // was chosen.
 inline constexpr char kDefaultPrinter[] = "<標準プリンタ>";
 
+// The choices of the settings page, each beside its stored number and
+// command-line word in app/core/PrintChoices.h.
+inline constexpr char kMethodDrawing[] = "図面データ倍率取得印刷";
+inline constexpr char kMethodFit[] = "フィット印刷(図形範囲による自動倍率印刷)";
+inline constexpr char kMethodScale[] = "倍率指定印刷";
+inline constexpr char kSourceDrawing[] = "図面データから取得";
+inline constexpr char kSourceTable[] = "下記で手動設定";
+inline constexpr char kDisplayOnlyNotPrinted[] = "印刷しない";
+inline constexpr char kDisplayOnlyGrey[] = "グレー色で印刷";
+inline constexpr char kDisplayOnlyGivenColor[] = "設定色で印刷";
+inline constexpr char kDisplayOnlyAsUsual[] = "そのまま印刷";
+inline constexpr char kOrderNormal[] = "通常";
+inline constexpr char kOrderByLayer[] = "レイヤ順";
+inline constexpr char kOrderByLayerReverse[] = "レイヤ逆順";
+
 // What became of a file of a print run, as the window lists it after the
 // file's name.
 inline constexpr char kNoSuchFile[] = "ファイルがありません";

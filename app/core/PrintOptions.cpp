@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "app/core/PrintChoices.h"
 #include "util/Numeric.h"
 
 namespace {
@@ -23,19 +24,16 @@ Status Threshold(const std::string& flag, const std::string& value, int32_t& out
   return Status();
 }
 
-// `out` takes the position of the name given (an enum: its stored number).
-template <typename T>
-Status Choice(const std::string& flag, const std::string& value, std::initializer_list<const char*> names, T& out) {
-  int32_t i = 0;
-  for (const char* n : names) {
-    if (value == n) {
-      out = static_cast<T>(i);
+// `out` takes the value of the word given, from the choice's table.
+template <typename T, size_t N>
+Status Choice(const std::string& flag, const std::string& value, const ChoiceRow<T> (&rows)[N], T& out) {
+  for (const ChoiceRow<T>& row : rows)
+    if (value == row.Word) {
+      out = row.Value;
       return Status();
     }
-    ++i;
-  }
   std::string all;
-  for (const char* n : names) all += std::string(all.empty() ? "" : "|") + n;
+  for (const ChoiceRow<T>& row : rows) all += std::string(all.empty() ? "" : "|") + row.Word;
   return Status::Failure(flag + " takes " + all);
 }
 
@@ -45,7 +43,7 @@ using Str = const std::string&;
 // Each entry is a flag of kestrovan-print (--NAME) and a job option of the
 // CUPS filter (kestrovan-NAME): a new option added here reaches both.
 const PrintOption kOptions[] = {
-    {"method", true, [](S& s, Str f, Str v) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod); }},
+    {"method", true, [](S& s, Str f, Str v) { return Choice(f, v, kPrintMethods, s.PrintMethod); }},
     {"scale", true,
      [](S& s, Str f, Str v) {
        double m;
@@ -65,8 +63,8 @@ const PrintOption kOptions[] = {
        return Real(f, v.substr(comma + 1), s.OffsetY);
      }},
     {"rotate", true, [](S& s, Str f, Str v) { return Real(f, v, s.RotationAngle); }},
-    {"pens", true, [](S& s, Str f, Str v) { return Choice(f, v, {"drawing", "table"}, s.PenSource); }},
-    {"line-types", true, [](S& s, Str f, Str v) { return Choice(f, v, {"drawing", "table"}, s.LineTypeSource); }},
+    {"pens", true, [](S& s, Str f, Str v) { return Choice(f, v, kTableSources, s.PenSource); }},
+    {"line-types", true, [](S& s, Str f, Str v) { return Choice(f, v, kTableSources, s.LineTypeSource); }},
     {"line-type-pitch", true,
      [](S& s, Str f, Str v) {
        double pitch;
@@ -95,7 +93,7 @@ const PrintOption kOptions[] = {
     {"display-only", true,
      [](S& s, Str f, Str v) {
        s.DisplayOnlyGiven = true;
-       return Choice(f, v, {"0", "1", "2", "3"}, s.DisplayOnlyMode);
+       return Choice(f, v, kDisplayOnlyModes, s.DisplayOnlyMode);
      }},
     {"follow-drawing", false, [](S& s, Str, Str) { s.FollowDrawing = 1; return Status(); }},
     {"display-only-color", true,
@@ -107,7 +105,7 @@ const PrintOption kOptions[] = {
        s.DisplayOnlyColor = static_cast<TColor>(c);
        return Status();
      }},
-    {"order", true, [](S& s, Str f, Str v) { return Choice(f, v, {"normal", "layer", "reverse"}, s.PrintOrder); }},
+    {"order", true, [](S& s, Str f, Str v) { return Choice(f, v, kPrintOrders, s.PrintOrder); }},
     {"one-document", false, [](S& s, Str, Str) { s.OneDocument = 1; return Status(); }},
     {"per-layer-group", false, [](S& s, Str, Str) { s.PerLayerGroup = 1; return Status(); }},
     {"common-group", true,

@@ -16,21 +16,38 @@
 #include <algorithm>
 
 #include "app/window/NumberInput.h"
+#include "app/core/PrintChoices.h"
 #include "app/window/WindowCommon.h"
 
 using namespace window;
 
 namespace {
 
-QButtonGroup* Choices(QWidget* owner, QBoxLayout* into, std::initializer_list<const char*> texts) {
+// One radio button per row of a choice's table, its id the stored number.
+template <typename T, size_t N>
+QButtonGroup* Choices(QWidget* owner, QBoxLayout* into, const ChoiceRow<T> (&rows)[N]) {
   auto* group = new QButtonGroup(owner);
-  int id = 0;
-  for (const char* text : texts) {
-    auto* r = new QRadioButton(QString::fromUtf8(text));
-    group->addButton(r, id++);
+  for (const ChoiceRow<T>& row : rows) {
+    auto* r = new QRadioButton(QString::fromUtf8(row.Label));
+    group->addButton(r, static_cast<int>(row.Value));
     if (into) into->addWidget(r);
   }
   return group;
+}
+
+// The button of a stored value; the table's first for a value it lacks.
+template <typename T, size_t N>
+void Check(QButtonGroup* group, const ChoiceRow<T> (&rows)[N], T value) {
+  QAbstractButton* b = group->button(static_cast<int>(value));
+  (b ? b : group->button(static_cast<int>(rows[0].Value)))->setChecked(true);
+}
+
+// The stored value of the button checked; the table's first when none is.
+template <typename T, size_t N>
+T Checked(const QButtonGroup* group, const ChoiceRow<T> (&rows)[N]) {
+  for (const ChoiceRow<T>& row : rows)
+    if (group->checkedId() == static_cast<int>(row.Value)) return row.Value;
+  return rows[0].Value;
 }
 
 }  // namespace
@@ -66,8 +83,9 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
 
   auto* placementBox = new QGroupBox(QStringLiteral("印刷方法"));
   auto* m = new QGridLayout(placementBox);
-  placement_ = Choices(this, nullptr, {"図面データ倍率取得印刷", "フィット印刷(図形範囲による自動倍率印刷)", "倍率指定印刷"});
-  for (int i = 0; i < 3; ++i) m->addWidget(placement_->button(i), i, 0, 1, 6);
+  placement_ = Choices(this, nullptr, kPrintMethods);
+  int row = 0;
+  for (QAbstractButton* b : placement_->buttons()) m->addWidget(b, row++, 0, 1, 6);
   scale_ = new QLineEdit;
   offsetX_ = new QLineEdit;
   offsetY_ = new QLineEdit;
@@ -119,7 +137,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
 
   auto* displayBox = new QGroupBox(QStringLiteral("表示のみレイヤ・レイヤグループ"));
   displayOnlyMode_ =
-      Choices(this, new QHBoxLayout(displayBox), {"印刷しない", "グレー色で印刷", "設定色で印刷", "そのまま印刷"});
+      Choices(this, new QHBoxLayout(displayBox), kDisplayOnlyModes);
   v->addWidget(displayBox);
 
   auto* misc = new QHBoxLayout;
@@ -144,12 +162,12 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
   v->addLayout(misc);
 
   auto* orderBox = new QGroupBox(QStringLiteral("図面データの印刷順序"));
-  printOrder_ = Choices(this, new QHBoxLayout(orderBox), {"通常", "レイヤ順", "レイヤ逆順"});
+  printOrder_ = Choices(this, new QHBoxLayout(orderBox), kPrintOrders);
   v->addWidget(orderBox);
 }
 
 void SettingsPage::Show(const PrintSettings& s) {
-  placement_->button(std::clamp(static_cast<int>(s.PrintMethod), 0, 2))->setChecked(true);
+  Check(placement_, kPrintMethods, s.PrintMethod);
   scale_->setText(RealText(s.PrintScale));
   offsetX_->setText(RealText(s.OffsetX));
   offsetY_->setText(RealText(s.OffsetY));
@@ -165,13 +183,13 @@ void SettingsPage::Show(const PrintSettings& s) {
   normalWhiteThreshold_->setValue(s.NormalWhiteThreshold);
   sxfWhiteThreshold_->setValue(s.SxfWhiteThreshold);
   commonLayerGroup_->setCurrentIndex(s.CommonLayerGroup);
-  displayOnlyMode_->button(std::clamp(static_cast<int>(s.DisplayOnlyMode), 0, 3))->setChecked(true);
+  Check(displayOnlyMode_, kDisplayOnlyModes, s.DisplayOnlyMode);
   Paint(displayOnlyColorSwatch_, ToQColor(s.DisplayOnlyColor));
-  printOrder_->button(std::clamp(static_cast<int>(s.PrintOrder), 0, 2))->setChecked(true);
+  Check(printOrder_, kPrintOrders, s.PrintOrder);
 }
 
 void SettingsPage::Read(PrintSettings& s) const {
-  s.PrintMethod = static_cast<PrintMethod>(std::max(0, placement_->checkedId()));
+  s.PrintMethod = Checked(placement_, kPrintMethods);
   // A field left as no number in its range keeps the setting as it was.
   auto real = [](const QLineEdit* edit, double& into) {
     if (edit->hasAcceptableInput()) into = RealOf(HalfWidthNumber(edit->text()).trimmed());
@@ -191,9 +209,9 @@ void SettingsPage::Read(PrintSettings& s) const {
   s.CommonLayerGroup = commonLayerGroup_->currentIndex();
   s.PrintAuxLines = auxLines_->isChecked();
   s.FollowDrawing = followDrawing_->isChecked();
-  s.DisplayOnlyMode = static_cast<DisplayOnlyMode>(std::max(0, displayOnlyMode_->checkedId()));
+  s.DisplayOnlyMode = Checked(displayOnlyMode_, kDisplayOnlyModes);
   s.DisplayOnlyColor = FromQColor(displayOnlyColorSwatch_->palette().color(QPalette::Window));
-  s.PrintOrder = static_cast<PrintOrder>(std::max(0, printOrder_->checkedId()));
+  s.PrintOrder = Checked(printOrder_, kPrintOrders);
 }
 
 void SettingsPage::SetPaperMode(PaperMode mode) { paperMode_->setCurrentIndex(static_cast<int>(mode)); }

@@ -1,5 +1,7 @@
 #include "app/window/TableSourceRow.h"
 
+#include "app/core/PrintChoices.h"
+
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -20,10 +22,10 @@ QVBoxLayout* TableSourceRow::LayOutPage(QWidget* page, TableSourceRow* row, QWid
 TableSourceRow::TableSourceRow(QWidget* parent) : QWidget(parent), source_(new QButtonGroup(this)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
-  auto* fromDrawing = new QRadioButton(QStringLiteral("図面データから取得"));
-  auto* byHand = new QRadioButton(QStringLiteral("下記で手動設定"));
-  source_->addButton(fromDrawing, 0);
-  source_->addButton(byHand, 1);
+  auto* fromDrawing = new QRadioButton(QString::fromUtf8(kTableSources[0].Label));
+  auto* byHand = new QRadioButton(QString::fromUtf8(kTableSources[1].Label));
+  source_->addButton(fromDrawing, static_cast<int>(kTableSources[0].Value));
+  source_->addButton(byHand, static_cast<int>(kTableSources[1].Value));
   auto* importJww = new QPushButton(QStringLiteral("JWW形式ファイル設定内容を流用"));
   auto* importJwf = new QPushButton(QStringLiteral("JWF環境設定ファイル設定内容を流用"));
   for (QWidget* w : std::initializer_list<QWidget*>{fromDrawing, byHand, importJww, importJwf}) row->addWidget(w);
