@@ -24,6 +24,13 @@ Status Threshold(const std::string& flag, const std::string& value, int32_t& out
   return Status();
 }
 
+template <typename T, size_t N>
+std::string Words(const ChoiceRow<T> (&rows)[N]) {
+  std::string all;
+  for (const ChoiceRow<T>& row : rows) all += std::string(all.empty() ? "" : "|") + row.Word;
+  return all;
+}
+
 // `out` takes the value of the word given, from the choice's table.
 template <typename T, size_t N>
 Status Choice(const std::string& flag, const std::string& value, const ChoiceRow<T> (&rows)[N], T& out) {
@@ -32,9 +39,7 @@ Status Choice(const std::string& flag, const std::string& value, const ChoiceRow
       out = row.Value;
       return Status();
     }
-  std::string all;
-  for (const ChoiceRow<T>& row : rows) all += std::string(all.empty() ? "" : "|") + row.Word;
-  return Status::Failure(flag + " takes " + all);
+  return Status::Failure(flag + " takes " + Words(rows));
 }
 
 using S = PrintSettings;
@@ -43,7 +48,9 @@ using Str = const std::string&;
 // Each entry is a flag of kestrovan-print (--NAME) and a job option of the
 // CUPS filter (kestrovan-NAME): a new option added here reaches both.
 const PrintOption kOptions[] = {
-    {"method", true, [](S& s, Str f, Str v) { return Choice(f, v, kPrintMethods, s.PrintMethod); }},
+    {"method", true, [](S& s, Str f, Str v) { return Choice(f, v, kPrintMethods, s.PrintMethod); },
+     [] { return Words(kPrintMethods); },
+     "the drawing's print settings (default), fit to page,\nor a given magnification"},
     {"scale", true,
      [](S& s, Str f, Str v) {
        double m;
@@ -54,48 +61,72 @@ const PrintOption kOptions[] = {
        s.PrintScale = m;
        s.PrintMethod = PrintMethod::GivenScale;
        return Status();
-     }},
+     },
+     [] { return std::string("M"); },
+     "that magnification (0.000001 to 1000000)"},
     {"offset", true,
      [](S& s, Str f, Str v) {
        const size_t comma = v.find(',');
        if (comma == std::string::npos) return Status::Failure(f + " takes X,Y in mm");
        if (Status read = Real(f, v.substr(0, comma), s.OffsetX); !read) return read;
        return Real(f, v.substr(comma + 1), s.OffsetY);
-     }},
-    {"rotate", true, [](S& s, Str f, Str v) { return Real(f, v, s.RotationAngle); }},
-    {"pens", true, [](S& s, Str f, Str v) { return Choice(f, v, kTableSources, s.PenSource); }},
-    {"line-types", true, [](S& s, Str f, Str v) { return Choice(f, v, kTableSources, s.LineTypeSource); }},
+     },
+     [] { return std::string("X,Y"); },
+     "the offset in mm, with --method scale"},
+    {"rotate", true, [](S& s, Str f, Str v) { return Real(f, v, s.RotationAngle); },
+     [] { return std::string("DEG"); },
+     "a clockwise turn, with --method fit or scale"},
+    {"pens", true, [](S& s, Str f, Str v) { return Choice(f, v, kTableSources, s.PenSource); },
+     [] { return Words(kTableSources); },
+     "pens from each drawing (default) or the table"},
+    {"line-types", true, [](S& s, Str f, Str v) { return Choice(f, v, kTableSources, s.LineTypeSource); },
+     [] { return Words(kTableSources); },
+     "line types from each drawing (default) or the table"},
     {"line-type-pitch", true,
      [](S& s, Str f, Str v) {
        double pitch;
        if (Status read = Real(f, v, pitch); !read) return read;
        s.LineTypePitch = std::min(500.0, std::max(0.0001, pitch));
        return Status();
-     }},
+     },
+     [] { return std::string("MM"); },
+     "mm per dot of a line-type pattern"},
     {"mono", true,
      [](S& s, Str f, Str v) {
        s.Monochrome = 1;
        s.MonochromeGiven = true;
        return Threshold(f, v, s.MonoThreshold);
-     }},
+     },
+     [] { return std::string("T"); },
+     "print in black; threshold 0..255"},
     {"white-to-black", true,
      [](S& s, Str f, Str v) {
        s.WhiteToBlackNormal = 1;
        return Threshold(f, v, s.NormalWhiteThreshold);
-     }},
+     },
+     [] { return std::string("T"); },
+     "white printed black; threshold 0..255"},
     {"sxf-white-to-black", true,
      [](S& s, Str f, Str v) {
        s.WhiteToBlackSxf = 1;
        s.SxfWhiteGiven = true;
        return Threshold(f, v, s.SxfWhiteThreshold);
-     }},
-    {"aux-lines", false, [](S& s, Str, Str) { s.PrintAuxLines = 1; return Status(); }},
+     },
+     [] { return std::string("T"); },
+     "SXF white printed black; threshold 0..255"},
+    {"aux-lines", false, [](S& s, Str, Str) { s.PrintAuxLines = 1; return Status(); },
+     nullptr,
+     "print auxiliary lines"},
     {"display-only", true,
      [](S& s, Str f, Str v) {
        s.DisplayOnlyGiven = true;
        return Choice(f, v, kDisplayOnlyModes, s.DisplayOnlyMode);
-     }},
-    {"follow-drawing", false, [](S& s, Str, Str) { s.FollowDrawing = 1; return Status(); }},
+     },
+     [] { return Words(kDisplayOnlyModes); },
+     "display-only layers: 0 not printed, 1 grey, 2 in\n--display-only-color RGB, 3 as usual"},
+    {"follow-drawing", false, [](S& s, Str, Str) { s.FollowDrawing = 1; return Status(); },
+     nullptr,
+     "colour or black, display-only layers (grey) and SXF white\nas each drawing's own print settings say; --mono,\n--display-only and --sxf-white-to-black given still win"},
     {"display-only-color", true,
      [](S& s, Str f, Str v) {
        double c;
@@ -104,10 +135,18 @@ const PrintOption kOptions[] = {
          return Status::Failure(f + " takes an RGB number 0..16777215 (red in the low byte)");
        s.DisplayOnlyColor = static_cast<TColor>(c);
        return Status();
-     }},
-    {"order", true, [](S& s, Str f, Str v) { return Choice(f, v, kPrintOrders, s.PrintOrder); }},
-    {"one-document", false, [](S& s, Str, Str) { s.OneDocument = 1; return Status(); }},
-    {"per-layer-group", false, [](S& s, Str, Str) { s.PerLayerGroup = 1; return Status(); }},
+     },
+     [] { return std::string("RGB"); },
+     "the colour of --display-only 2 (red in the low byte)"},
+    {"order", true, [](S& s, Str f, Str v) { return Choice(f, v, kPrintOrders, s.PrintOrder); },
+     [] { return Words(kPrintOrders); },
+     "print order: as stored, by layer, by layer reversed"},
+    {"one-document", false, [](S& s, Str, Str) { s.OneDocument = 1; return Status(); },
+     nullptr,
+     "the whole run as one print document"},
+    {"per-layer-group", false, [](S& s, Str, Str) { s.PerLayerGroup = 1; return Status(); },
+     nullptr,
+     "one page per layer group"},
     {"common-group", true,
      [](S& s, Str f, Str v) {
        double g;
@@ -116,7 +155,9 @@ const PrintOption kOptions[] = {
          return Status::Failure(f + " takes 0.." + std::to_string(kCommonDisplayOnlyGroups));
        s.CommonLayerGroup = static_cast<int32_t>(g);
        return Status();
-     }},
+     },
+     [] { return std::string("N"); },
+     "a group also on every group's page: 1..16 = group\n0..F, 17 = the display-only groups; 0 none"},
 };
 
 }  // namespace
@@ -125,4 +166,17 @@ const PrintOption* FindPrintOption(const std::string& name) {
   for (const PrintOption& o : kOptions)
     if (name == o.Name) return &o;
   return nullptr;
+}
+
+std::string PrintOptionsUsage(const char* prefix) {
+  constexpr size_t kHelpColumn = 25;
+  std::string out;
+  for (const PrintOption& o : kOptions) {
+    std::string line = std::string("  ") + prefix + o.Name;
+    if (o.ValueShown) line += " " + o.ValueShown();
+    line += line.size() + 1 < kHelpColumn ? std::string(kHelpColumn - line.size(), ' ') : "\n" + std::string(kHelpColumn, ' ');
+    for (const char* c = o.Help; *c; ++c) line += *c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, *c);
+    out += line + "\n";
+  }
+  return out;
 }

@@ -15,7 +15,15 @@ struct PrintOption {
   // the option takes, saying why and naming the option as `shownAs`
   // ("--mono", "kestrovan-mono").
   util::Status (*Apply)(PrintSettings& s, const std::string& shownAs, const std::string& value);
+  // For the usage text: what the value looks like (null for a flag), and
+  // what the option does (lines after the first begin with "\n").
+  std::string (*ValueShown)();
+  const char* Help;
 };
 
 // The option of that name, or null.
 const PrintOption* FindPrintOption(const std::string& name);
+
+// Every option a line (or more), "  " + prefix + name + value + help, for a
+// program's usage text; prefix "--" for kestrovan-print.
+std::string PrintOptionsUsage(const char* prefix);
