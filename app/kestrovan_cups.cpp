@@ -18,9 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/core/DrawingPaper.h"
+#include "app/core/PageWarnings.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/SettingsFile.h"
@@ -35,45 +38,70 @@ volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 bool StopPoll() { return g_stop != 0; }
 
-// Job messages one per line, as the scheduler reads them.
+// Job messages one per line, as the scheduler reads them: nothing a title
+// or a drawing carries (line breaks, CR, ESC) reaches its log as such.
 void Message(const char* level, const std::string& text) {
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "%s: %s\n", level, line.c_str());
+  std::fprintf(stderr, "%s: %s\n", level, platform::SchedulerText(text).c_str());
 }
 
+// "A3 (297 x 420 mm)", "500 x 300 mm".
+std::string PaperWords(double widthMm, double heightMm) {
+  const std::string name = PaperName(widthMm, heightMm);
+  const std::string size = DescribePaper(widthMm, heightMm);
+  return name.empty() ? size : name + " (" + size.substr(size.rfind(", ") + 2) + ")";
+}
+
+// What a page whose content goes beyond the paper does to the job.
+enum class OffPaper { Warn, Fail, Fit };
+
+// One print run of the job, its messages held until the job knows which
+// run it sends on (a run fitted to the paper replaces one that was not).
 class JobObserver : public PrintRunObserver {
  public:
   explicit JobObserver(std::string name) : name_(std::move(name)) {}
-  void FileStarted(size_t, size_t, const std::string&) override {
-    Message("INFO", "Printing " + name_);
-  }
   void FilePassedOver(const std::string&, const std::string& why) override {
-    Message("ERROR", name_ + " cannot be printed: " + why);
+    Say("ERROR", name_ + " cannot be printed: " + why);
     failed = true;
   }
   void FileDamaged(const std::string&, const std::string& why) override {
-    Message("ERROR", name_ + " is damaged: " + why);
+    Say("ERROR", name_ + " is damaged: " + why);
     failed = true;
   }
-  void FileWarning(const std::string&, const std::string& what) override {
-    Message("WARNING", name_ + ": " + what);
-  }
+  void FileWarning(const std::string&, const std::string& what) override { Say("WARNING", name_ + ": " + what); }
   void FileHasNothingToPrint(const std::string&) override {
-    Message("ERROR", name_ + " has nothing to print");
+    Say("ERROR", name_ + " has nothing to print");
     failed = true;
+  }
+  // Each page's warnings as WARNING lines (the note of layers left out as
+  // the drawing asks is only INFO).
+  void PageFinished(const std::string&, const PageReport& page) override {
+    for (const PageWarning& w : page.Warnings) {
+      const bool note = w.What == PageWarning::Kind::LayersLeftOut;
+      Say(note ? "INFO" : "WARNING", name_ + ", page " + std::to_string(page.Number) + ": " + DescribeWarning(w));
+      if (!note) ++warnings;
+      if (w.What == PageWarning::Kind::OffPage) ++pagesOffPaper;
+    }
   }
   bool StopRequested() override { return g_stop != 0; }
+  void Send() const {
+    for (const auto& [level, text] : lines_) Message(level, text);
+  }
+
   bool failed = false;
+  int warnings = 0;
+  int pagesOffPaper = 0;
 
  private:
+  void Say(const char* level, const std::string& text) { lines_.emplace_back(level, text); }
   std::string name_;
+  std::vector<std::pair<const char*, std::string>> lines_;
 };
 
-// The job's kestrovan-… options into the settings. False (after an ERROR
-// line) when one has a value it does not take; unknown ones are passed over
-// with a WARNING line.
-bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s) {
+// The job's kestrovan-… options (its own over the queue's PPD defaults)
+// into the settings and the off-paper policy. False (after an ERROR line)
+// when one has a value it does not take; unknown ones are passed over with
+// a WARNING line.
+bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s, OffPaper& offPaper) {
   const std::string prefix = "kestrovan-";
   for (int i = 0; i < count; ++i) {
     std::string name = options[i].name;
@@ -81,6 +109,16 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s) {
     // A boolean option set false arrives as "noNAME".
     if (name.compare(0, 2 + prefix.size(), "no" + prefix) == 0) continue;
     if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (name == "kestrovan-off-paper") {
+      if (value == "warn") offPaper = OffPaper::Warn;
+      else if (value == "fail") offPaper = OffPaper::Fail;
+      else if (value == "fit") offPaper = OffPaper::Fit;
+      else {
+        Message("ERROR", name + " takes warn|fail|fit, not \"" + value + "\"");
+        return false;
+      }
+      continue;
+    }
     const PrintOption* option = FindPrintOption(name.substr(prefix.size()));
     if (!option) {
       Message("WARNING", "the option " + name + " is not known; passed over");
@@ -101,6 +139,47 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s) {
   }
   ClampSettings(s);
   return true;
+}
+
+// The job options as PPD options, for a queue's PPD: then `lpoptions -l`
+// and print dialogs offer them, and `lpadmin -o NAME=VALUE` sets a queue's
+// default. The options with a few values (and the off-paper policy) only;
+// "None" leaves an option as the drawing says.
+void PrintPpdOptions() {
+  std::puts("*% Kestrovan's job options (kestrovan-cups --ppd-options): append to a queue's PPD.");
+  std::puts("*OpenGroup: Kestrovan/Kestrovan (Jw_cad drawings)");
+  auto open = [](const std::string& keyword, const char* ui, const char* fallback) {
+    std::printf("*OpenUI *%s/%s: %s\n*OrderDependency: 100 AnySetup *%s\n*Default%s: %s\n", keyword.c_str(),
+                keyword.c_str(), ui, keyword.c_str(), keyword.c_str(), fallback);
+  };
+  auto choice = [](const std::string& keyword, const std::string& value) {
+    std::printf("*%s %s/%s: \"\"\n", keyword.c_str(), value.c_str(), value.c_str());
+  };
+  auto close = [](const std::string& keyword) { std::printf("*CloseUI: *%s\n", keyword.c_str()); };
+  const std::string offPaper = "kestrovan-off-paper";
+  open(offPaper, "PickOne", "warn");
+  for (const char* v : {"warn", "fail", "fit"}) choice(offPaper, v);
+  close(offPaper);
+  for (const PrintOption* o = PrintOptionsBegin(); o != PrintOptionsEnd(); ++o) {
+    const std::string keyword = std::string("kestrovan-") + o->Name;
+    if (!o->TakesValue) {
+      open(keyword, "Boolean", "False");
+      choice(keyword, "True");
+      choice(keyword, "False");
+      close(keyword);
+    } else if (o->Choices) {
+      open(keyword, "PickOne", "None");
+      choice(keyword, "None");
+      const std::string all = o->Choices;
+      for (size_t start = 0; start < all.size();) {
+        const size_t bar = std::min(all.find('|', start), all.size());
+        choice(keyword, all.substr(start, bar - start));
+        start = bar + 1;
+      }
+      close(keyword);
+    }
+  }
+  std::puts("*CloseGroup: Kestrovan");
 }
 
 bool CopyStream(FILE* from, FILE* to) {
@@ -126,8 +205,15 @@ int main(int argc, char** argv) {
     std::printf("kestrovan-cups %s\n", KESTROVAN_VERSION);
     return 0;
   }
+  if (argc == 2 && std::strcmp(argv[1], "--ppd-options") == 0) {
+    PrintPpdOptions();
+    return 0;
+  }
   if (argc < 6 || argc > 7) {
-    std::fprintf(stderr, "Usage: kestrovan-cups job-id user title copies options [file]\n");
+    std::fprintf(stderr,
+                 "Usage: kestrovan-cups job-id user title copies options [file]\n"
+                 "       kestrovan-cups --ppd-options   (the job options as PPD options)\n"
+                 "       kestrovan-cups --version\n");
     return 1;
   }
   struct sigaction sa {};
@@ -139,19 +225,44 @@ int main(int argc, char** argv) {
 
   cups_option_t* options = nullptr;
   const int optionCount = cupsParseOptions(argv[5], 0, &options);
+  const char* ppd = std::getenv("PPD");
+  cups_option_t* ours = nullptr;
+  const int ourCount = platform::KestrovanOptions(ppd, optionCount, options, &ours);
   PrintSettings settings;
-  if (!ApplyJobOptions(optionCount, options, settings)) {
-    cupsFreeOptions(optionCount, options);
-    return 1;
-  }
+  OffPaper offPaper = OffPaper::Warn;
+  const bool optionsTaken = ApplyJobOptions(ourCount, ours, settings, offPaper);
+  cupsFreeOptions(ourCount, ours);
   std::string pageError;
-  PageSetup setup;
-  const bool pageKnown = platform::JobPage(std::getenv("PPD"), optionCount, options, setup, pageError);
+  platform::JobPaper paper;
+  const bool pageKnown = optionsTaken && platform::JobPage(ppd, optionCount, options, paper, pageError);
   cupsFreeOptions(optionCount, options);
+  if (!optionsTaken) return 1;
   if (!pageKnown) {
     Message("ERROR", pageError);
     return 1;
   }
+  PageSetup setup = paper.Page;
+  std::string paperName = paper.Name;
+  if (settings.Paper == PaperMode::ReducedToGiven) {
+    // The paper every drawing is reduced onto, turned as the job's page.
+    const bool landscape = setup.PaperWidthMm > setup.PaperHeightMm;
+    const double lo = std::min(settings.FitPaperWidthMm, settings.FitPaperHeightMm);
+    const double hi = std::max(settings.FitPaperWidthMm, settings.FitPaperHeightMm);
+    if (!paper.Queue.AnyPaper() && !paper.Queue.Find(lo, hi, paperName)) {
+      Message("ERROR", "the printer of this queue takes no " + PaperWords(lo, hi) +
+                           " paper to reduce drawings onto (kestrovan-fit-paper); it takes " + paper.Queue.List());
+      return 1;
+    }
+    if (paper.Queue.AnyPaper()) paperName = PaperName(lo, hi).empty() ? "custom" : PaperName(lo, hi);
+    setup.PaperWidthMm = landscape ? hi : lo;
+    setup.PaperHeightMm = landscape ? lo : hi;
+  }
+  // The job shows the paper it prints on; a warning of the job before
+  // this one is no longer the queue's.
+  Message("INFO", "Paper " + paperName + " (" + DescribePaper(setup.PaperWidthMm, setup.PaperHeightMm) + "), " +
+                      std::to_string(setup.Dpi) + " dpi" +
+                      (settings.Paper == PaperMode::ReducedToGiven ? ", each drawing reduced onto it" : ""));
+  std::fprintf(stderr, "STATE: -kestrovan-off-paper-warning\n");
 
   // Our own folder under $TMPDIR (CUPS's temporary folder) for the drawing
   // read from standard input, the PDF before it is sent, and Qt's files.
@@ -184,25 +295,70 @@ int main(int argc, char** argv) {
       if (f && std::fclose(f) != 0) ready = false;
       if (!ready) Message("ERROR", "cannot keep the drawing from standard input in " + work);
     }
-    const std::string title = argv[3][0] ? argv[3] : drawing;
+    const std::string title = platform::SchedulerText(argv[3][0] ? argv[3] : drawing);
     if (ready) {
       const std::string pdf = work + "/job.pdf";
-      // The PDF is called as the job is (else after its drawing).
-      std::unique_ptr<PrintDevice> device = platform::MakePdfPrintService(pdf, setup, argv[3]);
-      TJwwData model;
-      JobObserver observer(title);
-      PrintRun run(model, *device, settings, observer);
-      const PrintRunResult r = run.Run({drawing});
-      const util::Status finished = device->Finish();
-      jwwtype::RemoveTempFolder();
+      struct Printed {
+        PrintRunResult Result;
+        util::Status Finished;
+        std::unique_ptr<JobObserver> Observer;
+        double RefusedWidthMm = 0, RefusedHeightMm = 0;
+      };
+      auto print = [&](const PrintSettings& s) {
+        Printed p;
+        // The PDF is called as the job is (else after its drawing); a
+        // drawing's own sheet only where the queue has that paper.
+        platform::QueuePaperDevice device(platform::MakePdfPrintService(pdf, setup, platform::SchedulerText(argv[3])), paper.Queue);
+        TJwwData model;
+        p.Observer = std::make_unique<JobObserver>(title);
+        PrintRun run(model, device, s, *p.Observer);
+        run.SetPaperMode(s.Paper);
+        p.Result = run.Run({drawing});
+        p.Finished = device.Finish();
+        p.RefusedWidthMm = device.RefusedWidthMm();
+        p.RefusedHeightMm = device.RefusedHeightMm();
+        jwwtype::RemoveTempFolder();
+        return p;
+      };
+      Printed done = print(settings);
+      const bool printed = !done.Result.Stopped && !done.Result.OutputFailed && done.Finished &&
+                           !done.Observer->failed && done.Result.Pages > 0;
+      bool fitted = false;
+      if (printed && offPaper == OffPaper::Fit && done.Observer->pagesOffPaper > 0 &&
+          settings.PrintMethod != PrintMethod::FitToPage) {
+        PrintSettings fit = settings;
+        fit.PrintMethod = PrintMethod::FitToPage;
+        done = print(fit);
+        fitted = true;
+      }
+      done.Observer->Send();
+      const PrintRunResult& r = done.Result;
+      const int offPages = done.Observer->pagesOffPaper;
+      if (done.RefusedWidthMm > 0)
+        Message("WARNING", title + ": the printer of this queue takes no " +
+                               PaperWords(done.RefusedWidthMm, done.RefusedHeightMm) +
+                               " paper for the drawing's own sheet; printed on " +
+                               PaperWords(setup.PaperWidthMm, setup.PaperHeightMm));
+      if (fitted) Message("WARNING", title + ": content went beyond the paper; fitted to it (kestrovan-off-paper=fit)");
       if (r.Stopped) {
         Message("INFO", "the job was stopped");
-      } else if (r.OutputFailed || !finished) {
-        Message("ERROR", "the PDF could not be written: " + (r.Error.empty() ? finished.Why() : r.Error));
-      } else if (!observer.failed && r.Pages > 0) {
+      } else if (r.OutputFailed || !done.Finished) {
+        Message("ERROR", "the PDF could not be written: " + (r.Error.empty() ? done.Finished.Why() : r.Error));
+      } else if (offPages > 0 && offPaper == OffPaper::Fail) {
+        Message("ERROR", title + ": " + std::to_string(offPages) + (offPages == 1 ? " page goes" : " pages go") +
+                             " beyond the paper; the job fails (kestrovan-off-paper=fail)");
+      } else if (!done.Observer->failed && r.Pages > 0) {
         FILE* f = std::fopen(pdf.c_str(), "rb");
         if (f && CopyStream(f, stdout)) {
-          Message("INFO", "Printed " + std::to_string(r.Pages) + (r.Pages == 1 ? " page" : " pages"));
+          const std::string pages = std::to_string(r.Pages) + (r.Pages == 1 ? " page" : " pages");
+          if (offPages > 0) std::fprintf(stderr, "STATE: +kestrovan-off-paper-warning\n");
+          // A job with warnings ends on one, so its state message keeps it.
+          if (done.Observer->warnings > 0)
+            Message("WARNING", "Printed " + pages + " with " + std::to_string(done.Observer->warnings) +
+                                   (done.Observer->warnings == 1 ? " warning" : " warnings") +
+                                   (offPages > 0 ? ", content beyond the paper" : "") + " (see above)");
+          else
+            Message("INFO", "Printed " + pages);
           status = 0;
         } else {
           Message("ERROR", "the PDF could not be sent on");
