@@ -51,6 +51,19 @@ std::string PaperWords(double widthMm, double heightMm) {
   return name.empty() ? size : name + " (" + size.substr(size.rfind(", ") + 2) + ")";
 }
 
+// The media option that asks for a paper: "media=A3", "media=Custom.500x300mm".
+std::string MediaFor(double w, double h) {
+  const std::string name = PaperName(w, h);
+  if (!name.empty()) return "media=" + name;
+  return "media=Custom." + std::to_string(std::lround(std::min(w, h))) + "x" +
+         std::to_string(std::lround(std::max(w, h))) + "mm";
+}
+
+// The same paper in either orientation, to a point.
+bool SameSize(double w1, double h1, double w2, double h2) {
+  return std::fabs(std::min(w1, h1) - std::min(w2, h2)) < 0.4 && std::fabs(std::max(w1, h1) - std::max(w2, h2)) < 0.4;
+}
+
 // What a page whose content goes beyond the paper does to the job.
 enum class OffPaper { Warn, Fail, Fit };
 
@@ -75,10 +88,12 @@ class JobObserver : public PrintRunObserver {
   // Each page's warnings as WARNING lines (the note of layers left out as
   // the drawing asks is only INFO).
   void PageFinished(const std::string&, const PageReport& page) override {
+    pages.push_back(page);
     for (const PageWarning& w : page.Warnings) {
       const bool note = w.What == PageWarning::Kind::LayersLeftOut;
-      Say(note ? "INFO" : "WARNING", name_ + ", page " + std::to_string(page.Number) + ": " + DescribeWarning(w));
-      if (!note) ++warnings;
+      const std::string text = "page " + std::to_string(page.Number) + ": " + DescribeWarning(w);
+      Say(note ? "INFO" : "WARNING", name_ + ", " + text);
+      if (!note && warnings++ == 0) firstWarning = text;
       if (w.What == PageWarning::Kind::OffPage) ++pagesOffPaper;
     }
   }
@@ -88,7 +103,9 @@ class JobObserver : public PrintRunObserver {
   }
 
   bool failed = false;
+  std::vector<PageReport> pages;
   int warnings = 0;
+  std::string firstWarning;  // "page 1: content off the page: …"
   int pagesOffPaper = 0;
 
  private:
@@ -243,19 +260,14 @@ int main(int argc, char** argv) {
   }
   PageSetup setup = paper.Page;
   std::string paperName = paper.Name;
-  if (settings.Paper == PaperMode::ReducedToGiven) {
-    // The paper every drawing is reduced onto, turned as the job's page.
-    const bool landscape = setup.PaperWidthMm > setup.PaperHeightMm;
-    const double lo = std::min(settings.FitPaperWidthMm, settings.FitPaperHeightMm);
-    const double hi = std::max(settings.FitPaperWidthMm, settings.FitPaperHeightMm);
-    if (!paper.Queue.AnyPaper() && !paper.Queue.Find(lo, hi, paperName)) {
-      Message("ERROR", "the printer of this queue takes no " + PaperWords(lo, hi) +
-                           " paper to reduce drawings onto (kestrovan-fit-paper); it takes " + paper.Queue.List());
-      return 1;
-    }
-    if (paper.Queue.AnyPaper()) paperName = PaperName(lo, hi).empty() ? "custom" : PaperName(lo, hi);
-    setup.PaperWidthMm = landscape ? hi : lo;
-    setup.PaperHeightMm = landscape ? lo : hi;
+  if (settings.Paper == PaperMode::ReducedToGiven && !SameSize(settings.FitPaperWidthMm, settings.FitPaperHeightMm,
+                                                               setup.PaperWidthMm, setup.PaperHeightMm)) {
+    // The scheduler's later filters print every page on the job's paper:
+    // a drawing reduced onto another paper would be scaled again.
+    const double w = settings.FitPaperWidthMm, h = settings.FitPaperHeightMm;
+    Message("ERROR", "kestrovan-fit-paper reduces drawings onto " + PaperWords(w, h) + " paper, but the job's paper is " +
+                         PaperWords(setup.PaperWidthMm, setup.PaperHeightMm) + ": ask for that paper too (-o " + MediaFor(w, h) + ")");
+    return 1;
   }
   // The job shows the paper it prints on; a warning of the job before
   // this one is no longer the queue's.
@@ -339,6 +351,16 @@ int main(int argc, char** argv) {
                                PaperWords(done.RefusedWidthMm, done.RefusedHeightMm) +
                                " paper for the drawing's own sheet; printed on " +
                                PaperWords(setup.PaperWidthMm, setup.PaperHeightMm));
+      // A page on the drawing's own sheet is printed on the job's paper by
+      // the scheduler's later filters: the whole sheet, scaled to it.
+      for (const PageReport& page : done.Observer->pages)
+        if (settings.Paper == PaperMode::Drawing &&
+            !SameSize(page.PaperWidthMm, page.PaperHeightMm, setup.PaperWidthMm, setup.PaperHeightMm))
+          Message("WARNING", title + ", page " + std::to_string(page.Number) + ": the drawing's own sheet, " +
+                                 PaperWords(page.PaperWidthMm, page.PaperHeightMm) + ", is scaled onto the job's " +
+                                 PaperWords(setup.PaperWidthMm, setup.PaperHeightMm) +
+                                 " paper; ask for its paper (-o " + MediaFor(page.PaperWidthMm, page.PaperHeightMm) +
+                                 ") to print it at its own size");
       if (fitted) Message("WARNING", title + ": content went beyond the paper; fitted to it (kestrovan-off-paper=fit)");
       if (r.Stopped) {
         Message("INFO", "the job was stopped");
@@ -352,11 +374,12 @@ int main(int argc, char** argv) {
         if (f && CopyStream(f, stdout)) {
           const std::string pages = std::to_string(r.Pages) + (r.Pages == 1 ? " page" : " pages");
           if (offPages > 0) std::fprintf(stderr, "STATE: +kestrovan-off-paper-warning\n");
-          // A job with warnings ends on one, so its state message keeps it.
-          if (done.Observer->warnings > 0)
-            Message("WARNING", "Printed " + pages + " with " + std::to_string(done.Observer->warnings) +
-                                   (done.Observer->warnings == 1 ? " warning" : " warnings") +
-                                   (offPages > 0 ? ", content beyond the paper" : "") + " (see above)");
+          // A job with warnings ends on one, so its state message (lpstat -l)
+          // keeps the first of them.
+          const int more = done.Observer->warnings - 1;
+          if (more >= 0)
+            Message("WARNING", "Printed " + pages + "; " + done.Observer->firstWarning +
+                                   (more > 0 ? " (and " + std::to_string(more) + " more warnings)" : ""));
           else
             Message("INFO", "Printed " + pages);
           status = 0;

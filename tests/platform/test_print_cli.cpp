@@ -415,7 +415,8 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   EXPECT_EQ(j.status, 0) << j.err;
   EXPECT_TRUE(has(j, "WARNING: plan, page 1: content off the page: ")) << j.err;
   EXPECT_TRUE(has(j, "STATE: +kestrovan-off-paper-warning")) << j.err;
-  EXPECT_EQ(j.err.substr(j.err.rfind("\n", j.err.size() - 2) + 1).compare(0, 16, "WARNING: Printed"), 0) << j.err;
+  const std::string last = j.err.substr(j.err.rfind('\n', j.err.size() - 2) + 1);
+  EXPECT_EQ(last.rfind("WARNING: Printed 1 page; page 1: content off the page", 0), 0u) << j.err;
   // Under kestrovan-off-paper=fail it fails; under fit it is fitted and loses nothing.
   j = job(laser, "media=A4 kestrovan-off-paper=fail", t2);
   EXPECT_EQ(j.status, 1);
@@ -427,15 +428,21 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   EXPECT_TRUE(has(j, "fitted to it")) << j.err;
   EXPECT_EQ(job(laser, "kestrovan-off-paper=maybe", t2).status, 1);
 
-  // The A1 drawing reduced onto A3 (on a queue that has A3), whatever the job's media; the
-  // laser has no A3 to reduce onto.
-  j = job(a3Ppd, "media=A4 kestrovan-fit-paper=A3", t5);
+  // The A1 drawing reduced onto A3; the job's paper must be that A3 (the
+  // scheduler prints every page on the job's paper), and the laser has none.
+  j = job(a3Ppd, "media=A3 kestrovan-fit-paper=A3", t5);
   EXPECT_EQ(j.status, 0) << j.err;
   EXPECT_EQ(j.size, "1191x842\n");
   EXPECT_FALSE(has(j, "content off the page")) << j.err;
+  j = job(a3Ppd, "media=A4 kestrovan-fit-paper=A3", t5);
+  EXPECT_EQ(j.status, 1);
+  EXPECT_TRUE(has(j, "but the job's paper is A4 (297 x 210 mm): ask for that paper too (-o media=A3)")) << j.err;
   EXPECT_EQ(job(laser, "kestrovan-fit-paper=A3", t5).status, 1);
-  // The drawing's own sheet where the queue has it; else the job's paper, saying so.
-  EXPECT_EQ(job(a3Ppd, "kestrovan-paper=drawing", t2).size, "1684x1191\n");
+  // The drawing's own sheet where the queue has it (said when the job's
+  // paper is another); else the job's paper, saying so.
+  j = job(a3Ppd, "kestrovan-paper=drawing", t2);
+  EXPECT_EQ(j.size, "1684x1191\n");
+  EXPECT_TRUE(has(j, "is scaled onto the job's A4 (297 x 210 mm) paper; ask for its paper (-o media=A2)")) << j.err;
   j = job(laser, "media=A4 kestrovan-paper=drawing", t2);
   EXPECT_EQ(j.size, "842x595\n");
   EXPECT_TRUE(has(j, "takes no A2 (594 x 420 mm) paper for the drawing's own sheet")) << j.err;
