@@ -224,4 +224,13 @@ job_log "$job"
 stopped || fail "kestrovan-off-paper=fail did not stop the job: $joblog"
 echo "$joblog" | grep -q "page goes beyond the paper; the job fails" || fail "no ERROR line: $joblog"
 echo "job $job (laser, kestrovan-off-paper=fail): stopped with an ERROR line"
+
+# 6. As after the package's removal: the filter and its conversion gone, the
+#    type rule kept. The scheduler refuses drawings instead of sending them
+#    raw to the printer.
+rm -f "$filterdir/kestrovan-cups" "$mimedir/kestrovan.convs"
+reload || fail "the scheduler did not come back after a reload"
+if r=$(lp -d "$laser" "$plain" 2>&1); then fail "a drawing was taken without its filter: $r"; fi
+echo "$r" | grep -qi "unsupported document-format\|document-format" || fail "lp said: $r"
+echo "without the filter: refused ($r)"
 echo "PASSED"

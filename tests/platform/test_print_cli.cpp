@@ -14,6 +14,7 @@
 
 #include "PdfContents.h"
 #include "TestSupport.h"
+#include "app/core/PrintOptions.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
 #include "util/Files.h"
@@ -465,4 +466,25 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   EXPECT_EQ(job(dir + "laser.ppd", "media=A4", t2).status, 1);
   EXPECT_EQ(job(dir + "laser.ppd", "media=A4 kestrovan-off-paper=warn", t2).status, 0);
   EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+}
+
+// The manual keeps up with the option table: every option is in
+// kestrovan-print(1) as a flag and in kestrovan-cups(7) as a job option.
+TEST(Manual, EveryPrintOptionIsInTheManualPages) {
+  auto page = [](const std::string& name) {
+    std::ifstream f(std::string(KESTROVAN_SOURCE_DIR) + "/docs/man/" + name);
+    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::string plain;  // roff's "\-" is a plain hyphen
+    for (size_t i = 0; i < text.size(); ++i)
+      if (!(text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '-')) plain += text[i];
+    return plain;
+  };
+  const std::string print = page("kestrovan-print.1"), cups = page("kestrovan-cups.7");
+  ASSERT_FALSE(print.empty());
+  ASSERT_FALSE(cups.empty());
+  for (const PrintOption* o = PrintOptionsBegin(); o != PrintOptionsEnd(); ++o) {
+    EXPECT_NE(print.find(std::string("--") + o->Name), std::string::npos) << o->Name;
+    EXPECT_NE(cups.find(std::string("kestrovan-") + o->Name), std::string::npos) << o->Name;
+  }
+  EXPECT_NE(cups.find("kestrovan-off-paper"), std::string::npos);
 }
