@@ -72,29 +72,29 @@ enum class OffPaper { Warn, Fail, Fit };
 class JobObserver : public PrintRunObserver {
  public:
   explicit JobObserver(std::string name) : name_(std::move(name)) {}
-  void FilePassedOver(const std::string&, const std::string& why) override {
-    Say("ERROR", name_ + " cannot be printed: " + why);
-    failed = true;
-  }
-  void FileDamaged(const std::string&, const std::string& why) override {
-    Say("ERROR", name_ + " is damaged: " + why);
-    failed = true;
-  }
-  void FileWarning(const std::string&, const std::string& what) override { Say("WARNING", name_ + ": " + what); }
-  void FileHasNothingToPrint(const std::string&) override {
-    Say("ERROR", name_ + " has nothing to print");
-    failed = true;
-  }
-  // Each page's warnings as WARNING lines (the note of layers left out as
-  // the drawing asks is only INFO).
-  void PageFinished(const std::string&, const PageReport& page) override {
-    pages.push_back(page);
-    for (const PageWarning& w : page.Warnings) {
-      const bool note = w.What == PageWarning::Kind::LayersLeftOut;
-      const std::string text = "page " + std::to_string(page.Number) + ": " + DescribeWarning(w);
-      Say(note ? "INFO" : "WARNING", name_ + ", " + text);
-      if (!note && warnings++ == 0) firstWarning = text;
-      if (w.What == PageWarning::Kind::OffPage) ++pagesOffPaper;
+  void FileStarted(size_t, size_t, const std::string&) override { Message("INFO", "Printing " + name_); }
+  // The drawing's record in words: its problems, its pages' warnings and
+  // what its status makes of the job.
+  void FileFinished(const FileRecord& file) override {
+    for (const FileProblem& problem : file.Problems) Tell(problem);
+    for (const PageReport& page : file.Pages) {
+      pages.push_back(page);
+      for (const PageWarning& w : page.Warnings) Tell(page, w);
+    }
+    switch (file.Status) {
+      case FileStatus::Blank:
+      case FileStatus::Damaged:
+        if (file.Pages.empty()) {
+          Say("ERROR", name_ + " has nothing to print");
+          failed = true;
+        }
+        break;
+      case FileStatus::Printed:
+      case FileStatus::PassedOver:
+      case FileStatus::Stopped:
+      case FileStatus::NotReached:
+      case FileStatus::NotWritten:
+        break;
     }
   }
   bool StopRequested() override { return g_stop != 0; }
@@ -109,6 +109,51 @@ class JobObserver : public PrintRunObserver {
   int pagesOffPaper = 0;
 
  private:
+  void Tell(const FileProblem& problem) {
+    const std::string what = DescribeFileProblem(problem);
+    switch (problem.What) {
+      case FileProblem::Kind::NoSuchFile:
+      case FileProblem::Kind::NotAFile:
+      case FileProblem::Kind::Empty:
+      case FileProblem::Kind::NotDrawing:
+      case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::Unreadable:
+        Say("ERROR", name_ + " cannot be printed: " + what);
+        failed = true;
+        break;
+      case FileProblem::Kind::Damaged:
+      case FileProblem::Kind::ImagesNotUnpacked:
+        Say("ERROR", name_ + " is damaged: " + what);
+        failed = true;
+        break;
+      case FileProblem::Kind::BlocksCut:
+      case FileProblem::Kind::PageCut:
+      case FileProblem::Kind::ImagesMissing:
+        Say("WARNING", name_ + ": " + what);
+        break;
+    }
+  }
+  // Each page warning is a WARNING line naming the page; the note of layers
+  // left out as the drawing asks is only INFO.
+  void Tell(const PageReport& page, const PageWarning& w) {
+    const std::string text = "page " + std::to_string(page.Number) + ": " + DescribeWarning(w);
+    switch (w.What) {
+      case PageWarning::Kind::LayersLeftOut:
+        Say("INFO", name_ + ", " + text);
+        return;
+      case PageWarning::Kind::OffPage:
+        ++pagesOffPaper;
+        break;
+      case PageWarning::Kind::Blank:
+      case PageWarning::Kind::BackgroundOnly:
+      case PageWarning::Kind::ImageMissing:
+      case PageWarning::Kind::FontReplaced:
+      case PageWarning::Kind::SheetUnknown:
+        break;
+    }
+    Say("WARNING", name_ + ", " + text);
+    if (warnings++ == 0) firstWarning = text;
+  }
   void Say(const char* level, const std::string& text) { lines_.emplace_back(level, text); }
   std::string name_;
   std::vector<std::pair<const char*, std::string>> lines_;
