@@ -215,7 +215,9 @@ bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, JobPa
       ppd_size_t* size = ppdPageSize(ppd.file, nullptr);
       if (size && size->width > 0 && size->length > 0) asked = size->name;
     }
-    cupsMarkOptions(ppd.file, optionCount, options);
+    // The job's own resolution is read below: only the PPD's default is
+    // marked (marking the job's options makes libcups build, and leak, its
+    // PWG cache of the PPD).
     if (ppd_choice_t* res = ppdFindMarkedChoice(ppd.file, "Resolution")) dpi = ParseResolution(res->choice);
     else if (ppd_attr_t* attr = ppdFindAttr(ppd.file, "DefaultResolution", nullptr)) dpi = ParseResolution(attr->value);
   }
@@ -260,7 +262,6 @@ int KestrovanOptions(const char* ppdPath, int optionCount, cups_option_t* option
   const Ppd ppd(ppdPath);
   if (ppd.file) {
     ppdMarkDefaults(ppd.file);
-    cupsMarkOptions(ppd.file, optionCount, options);
     for (ppd_option_t* o = ppdFirstOption(ppd.file); o; o = ppdNextOption(ppd.file)) {
       if (strncmp(o->keyword, "kestrovan-", 10) != 0) continue;
       const ppd_choice_t* c = ppdFindMarkedChoice(ppd.file, o->keyword);
