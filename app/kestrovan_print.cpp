@@ -169,7 +169,6 @@ struct Options {
   std::string saveSettings;
   bool list = false;
   std::string report, resume;
-  PaperMode paperMode = PaperMode::Given;
   std::vector<std::string> files;
   std::string pdf, pngDir, printer;
   bool printerGiven = false;
@@ -248,20 +247,10 @@ util::Result<Options> Parse(int argc, char** argv) {
     } else if (a == "--printer") {
       o.printer = value();
       o.printerGiven = true;
-    } else if (a == "--paper") {
+    } else if (a == "--paper" && std::strcmp(argv[i + 1], "drawing") != 0) {
+      // A paper by name or size; "--paper drawing" is the option table's.
       const std::string v = value();
-      if (v == "drawing") {
-        if (o.paperMode == PaperMode::ReducedToGiven) return Usage("--paper drawing and --fit-paper exclude each other");
-        o.paperMode = PaperMode::Drawing;
-        continue;
-      }
       if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
-      o.pageGiven = true;
-    } else if (a == "--fit-paper") {
-      const std::string v = value();
-      if (o.paperMode == PaperMode::Drawing) return Usage("--paper drawing and --fit-paper exclude each other");
-      if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
-      o.paperMode = PaperMode::ReducedToGiven;
       o.pageGiven = true;
     } else if (a == "--report") {
       o.report = value();
@@ -282,10 +271,20 @@ util::Result<Options> Parse(int argc, char** argv) {
       std::string error;
       if (!option->Apply(s, a, v, error)) return Usage(error);
       if (a == "--rotate") o.rotateGiven = true;
+      if (a == "--fit-paper") {
+        o.paper = {s.FitPaperWidthMm, s.FitPaperHeightMm};
+        o.pageGiven = true;
+      }
     } else if (a == "--settings") {
       const std::string file = value();
       o.settingsFiles.push_back(file);
+      // A settings file holds no paper: the paper options given before it stay.
+      const PaperMode paper = s.Paper;
+      const double fitWidth = s.FitPaperWidthMm, fitHeight = s.FitPaperHeightMm;
       const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);
+      s.Paper = paper;
+      s.FitPaperWidthMm = fitWidth;
+      s.FitPaperHeightMm = fitHeight;
       if (r == SettingsReadResult::NoFile) return Usage("there is no settings file " + file);
       if (r == SettingsReadResult::NotSettings) return Usage(file + " is not a Kestrovan settings file");
       if (r == SettingsReadResult::Damaged)
@@ -334,7 +333,7 @@ util::Result<Options> Parse(int argc, char** argv) {
     std::fprintf(stderr,
                  "kestrovan-print: warning: --rotate is not used with --method drawing (each drawing's own "
                  "print settings give its turn); use --method fit or --method scale to turn the print\n");
-  if (o.paperMode == PaperMode::Drawing && o.printerGiven)
+  if (o.settings.Paper == PaperMode::Drawing && o.printerGiven)
     std::fprintf(stderr,
                  "kestrovan-print: warning: --paper drawing applies to PDF and PNG output; the printer prints "
                  "every page on its own paper (--fit-paper reduces each drawing onto it)\n");
@@ -544,7 +543,7 @@ int main(int argc, char** argv) {
     live.Update(settled);
   };
   PrintRun run(drawing, *device, o.settings, observer);
-  run.SetPaperMode(o.paperMode);
+  run.SetPaperMode(o.settings.Paper);
   PrintRunResult r;
   util::Status finished;
   try {
