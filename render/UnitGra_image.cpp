@@ -21,7 +21,25 @@ namespace fs = std::filesystem;
 namespace UnitGra {
 namespace {
 
-bool IsFile(const std::string& path) { return util::IsRegularFile(path); }
+// A regular file, and inside one of the folders images may come from (its
+// real path, so neither ".." nor a link leads out of them).
+bool IsFile(const std::string& path) {
+  if (!util::IsRegularFile(path)) return false;
+  if (UnitGval::ImageFolders.empty()) return true;
+  std::error_code ec;
+  const fs::path real = fs::canonical(path, ec);
+  if (ec) return false;
+  for (const std::string& folder : UnitGval::ImageFolders) {
+    const fs::path root = fs::canonical(folder, ec);
+    if (ec) continue;
+    auto r = root.begin();
+    auto p = real.begin();
+    for (; r != root.end() && p != real.end() && *r == *p; ++r, ++p) {
+    }
+    if (r == root.end() && p != real.end()) return true;
+  }
+  return false;
+}
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -16,6 +16,7 @@
 //   DrawTimeText, MemoLine1, MemoLine2, HeaderPrintScale
 //   CurrentFileDate        the print run, per drawing               text variables
 //   ImagesNotDrawn         DrawImage                                the print run (reads and empties)
+//   ImageFolders           the programs, once before a run          FindImageFile
 //   CurrentGroupScale      the draw pass and ComputeExtents         text variables
 //   TextTurn               DrawTextChar (its angle cache)           DrawTextChar
 //   the abort check        AbortCheckScope (the programs)           AbortRequested: the draw pass
@@ -122,6 +123,12 @@ extern int64_t CurrentFileDate;      // the drawing file's time (Unix seconds), 
 // the drawing names them (Shift-JIS): written by the image drawing, read and
 // emptied by the print run for each drawing.
 extern std::vector<std::string> ImagesNotDrawn;
+
+// When not empty, the only folders images placed in drawings are read from
+// (a file there, or below; links followed before the test): a server
+// printing drawings from others reads none of its own files. Empty: images
+// are read wherever the drawing names them.
+extern std::vector<std::string> ImageFolders;
 
 // Scale of the layer group of the text being drawn.
 extern double CurrentGroupScale;

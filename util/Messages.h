@@ -33,4 +33,16 @@ inline constexpr char kImportedLineTypes[] = " から線種設定を読み取り
 // was chosen.
 inline constexpr char kDefaultPrinter[] = "<標準プリンタ>";
 
+// A file's outcome in kestrovan-web's result table, as the window's list
+// after a run words it (a passed-over file's reason comes from the window).
+inline constexpr char kWebDamaged[] = "ファイルが壊れています（読めた所まで印刷）";
+inline constexpr char kWebImageDamaged[] = "図面に埋め込まれた画像を展開できませんでした（画像なしで印刷）";
+inline constexpr char kWebBlank[] = "印刷するものがありません（ページなし）";
+inline constexpr char kWebCutShort[] = "ブロックの入れ子や図形の数が多すぎるため一部を省いて印刷";
+inline constexpr char kWebImagesMissing[] = "画像が見つからないか読めないため省いて印刷：";
+inline constexpr char kWebStopped[] = "中止したため途中まで印刷";
+inline constexpr char kWebNotReached[] = "中止したため印刷していません";
+inline constexpr char kWebNotWritten[] = "PDFを書き出せなかったため印刷されていません";
+inline constexpr char kWebDied[] = "この図面で印刷が異常終了したため、この図面を除いて印刷しました";
+
 }  // namespace msg
