@@ -280,7 +280,15 @@ std::string Megabytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " M
 void ReceiveJob(web::JobTable& table, const httplib::Request& req, httplib::Response& res,
                 const httplib::ContentReader& reader) {
   const web::WebLimits& limits = table.Limits();
-  auto drain = [&] { reader([](const char*, size_t) { return true; }); };
+  // Read and dropped, so the client hears the answer (a multipart body
+  // through the multipart reader: the plain one takes no parts).
+  auto drain = [&] {
+    const auto skip = [](const char*, size_t) { return true; };
+    if (req.is_multipart_form_data())
+      reader([](const httplib::MultipartFormData&) { return true; }, skip);
+    else
+      reader(skip);
+  };
   if (!req.is_multipart_form_data()) {
     drain();
     return Fail(res, 400, "send the drawings as multipart/form-data, one part named \"files\" per drawing");
