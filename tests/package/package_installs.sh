@@ -19,7 +19,7 @@ echo "built $(basename "$deb")"
   fail "the file is not named kestrovan_VERSION_ARCH.deb"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in fonts-ipafont qt6-qpa-plugins libqt6gui6 libqt6printsupport6 libcups2 libwmf-0.2-7 libqpdf29; do
+for p in fonts-ipafont qt6-qpa-plugins libqt6gui6 libqt6printsupport6 libcups2 libwmf-0.2-7 libqpdf29 libcpp-httplib0.11; do
   echo "$depends" | grep -q "\b$p\b" || fail "Depends does not name $p: $depends"
 done
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q 'postinst$' || fail "no postinst"
@@ -27,10 +27,14 @@ dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q 'postrm$' || fail "no postrm"
 
 root="$work/root"
 dpkg -x "$deb" "$root" || fail "dpkg -x"
-for f in usr/bin/kestrovan usr/bin/kestrovan-print usr/bin/kestrovan-dump usr/lib/cups/filter/kestrovan-cups; do
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q 'prerm$' || fail "no prerm"
+for f in usr/bin/kestrovan usr/bin/kestrovan-print usr/bin/kestrovan-dump usr/bin/kestrovan-web \
+    usr/lib/cups/filter/kestrovan-cups; do
   [ -x "$root/$f" ] || fail "$f is not in the package"
 done
-for f in usr/share/cups/mime/kestrovan.types usr/share/cups/mime/kestrovan.convs; do
+for f in usr/share/cups/mime/kestrovan.types usr/share/cups/mime/kestrovan.convs \
+    usr/lib/systemd/system/kestrovan-web.service usr/share/kestrovan/web/index.html usr/share/kestrovan/web/app.js \
+    usr/share/kestrovan/web/style.css; do
   [ -f "$root/$f" ] || fail "$f is not in the package"
 done
 # CUPS runs only filters that root owns and nobody else may change.
@@ -40,4 +44,15 @@ version=$("$root/usr/bin/kestrovan-print" --version) || fail "kestrovan-print --
 [ "$version" = "kestrovan-print $(dpkg-deb -f "$deb" Version)" ] || fail "kestrovan-print --version said: $version"
 echo "$version"
 "$root/usr/lib/cups/filter/kestrovan-cups" --version || fail "kestrovan-cups --version"
+# The service's unit is installed, not enabled; the service runs from the
+# package's own files: its page beside it, kestrovan-print beside it.
+grep -q '^ExecStart=/usr/bin/kestrovan-web ' "$root/usr/lib/systemd/system/kestrovan-web.service" || fail "the unit"
+mkdir -p "$work/webtemp"
+"$root/usr/bin/kestrovan-web" --listen 127.0.0.1:0 --temp "$work/webtemp" >"$work/web.out" 2>&1 &
+web=$!
+for _ in $(seq 1 100); do grep -q listening "$work/web.out" && break; sleep 0.05; done
+url=$(sed -n 's/.*listening on \(http:[^ ]*\)/\1/p' "$work/web.out")
+page=$(curl -sf "${url}index.html")
+kill "$web"; wait "$web"
+echo "$page" | grep -q '図面' || fail "kestrovan-web from the package did not serve its page: $(cat "$work/web.out")"
 echo "PASSED"
