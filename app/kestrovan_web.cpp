@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <httplib.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -434,6 +435,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kestrovan-web: the print program %s cannot be run\n", config.print.c_str());
     return 2;
   }
+  // Everything the service and its children write is theirs alone.
+  umask(077);
   const std::string pattern = config.temp + "/kestrovan-web-XXXXXX";
   std::vector<char> root(pattern.begin(), pattern.end());
   root.push_back('\0');

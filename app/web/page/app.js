@@ -190,10 +190,10 @@ function showResult(job) {
   for (const f of job.files) {
     const row = document.createElement('tr');
     const papers = [...new Set((f.pages || []).map((p) => paperText(p.paper)))];
-    cell(row, f.path);
+    cell(row, f.path, 'file');
     cell(row, String((f.pages || []).length), 'pages');
-    cell(row, papers.join('、'));
-    cell(row, statusNames[f.status] || f.status);
+    cell(row, papers.join('、'), 'paper');
+    cell(row, statusNames[f.status] || f.status, 'status');
     const notes = cell(row, '');
     if (f.shown) {
       const line = document.createElement('div');
