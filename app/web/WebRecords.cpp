@@ -4,7 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <algorithm>
 
+#include "app/core/FileOutcome.h"
 #include "app/core/PageWarnings.h"
 #include "app/window/RunReport.h"
 #include "util/CodePage.h"
@@ -46,29 +48,58 @@ PageWarning WarningOf(const QJsonObject& o) {
   return w;
 }
 
-// The file's outcome as the window's list tells it; empty when it printed whole.
-QString ShownStatus(const QJsonObject& record, const std::string& keptPath) {
-  const QString status = record.value("status").toString();
-  const QString reason = record.value("reason").toString();
-  if (status == "passed_over") return PassedOverReason(QString::fromStdString(keptPath));
-  if (status == "damaged")
-    return Q(reason.contains("embedded image") ? msg::kWebImageDamaged : msg::kWebDamaged);
-  if (status == "blank") return Q(msg::kWebBlank);
-  if (status == "stopped") return Q(msg::kWebStopped);
-  if (status == "not_reached") return Q(msg::kWebNotReached);
-  if (status == "not_written") return Q(msg::kWebNotWritten);
-  QStringList shown;
-  QStringList images;
-  for (const QJsonValue& page : record.value("pages").toArray())
-    for (const QJsonValue& w : page.toObject().value("warnings").toArray())
-      if (w.toObject().value("kind").toString() == "image_missing" && !images.contains(w.toObject().value("image").toString()))
-        images << w.toObject().value("image").toString();
-  if (!images.isEmpty()) shown << Q(msg::kWebImagesMissing) + images.join(QStringLiteral("、"));
-  for (const QJsonValue& w : record.value("warnings").toArray())
-    if (!w.toString().contains("image(s) it places")) {
-      shown << Q(msg::kWebCutShort);
-      break;
+// The report's record back as the print run's own: its status, the problem
+// its reason tells (each text is DescribeFileProblem's), the blocks or pages
+// cut its warnings tell, the images its pages could not place.
+FileRecord RecordOf(const QJsonObject& o) {
+  FileRecord f;
+  FileStatusFromKey(o.value("status").toString().toStdString(), f.Status);
+  using K = FileProblem::Kind;
+  const std::string reason = o.value("reason").toString().toStdString();
+  auto said = [](K kind) {
+    FileProblem p;
+    p.What = kind;
+    return DescribeFileProblem(p);
+  };
+  if (!reason.empty()) {
+    FileProblem p;
+    p.What = K::Damaged;
+    for (K kind : {K::NoSuchFile, K::NotAFile, K::Empty, K::NotDrawing, K::OutOfMemory})
+      if (reason == said(kind)) p.What = kind;
+    if (reason.rfind(said(K::Unreadable), 0) == 0) p.What = K::Unreadable;
+    const std::string unpacked = said(K::ImagesNotUnpacked).substr(1);  // after its count
+    if (reason.size() > unpacked.size() && reason.compare(reason.size() - unpacked.size(), unpacked.size(), unpacked) == 0)
+      p.What = K::ImagesNotUnpacked;
+    f.Problems.push_back(p);
+  }
+  if (!o.value("warnings").toArray().isEmpty()) {
+    FileProblem cut;
+    cut.What = K::BlocksCut;
+    f.Problems.push_back(cut);
+  }
+  FileProblem images;
+  images.What = K::ImagesMissing;
+  for (const QJsonValue& page : o.value("pages").toArray()) {
+    f.Pages.emplace_back();
+    for (const QJsonValue& w : page.toObject().value("warnings").toArray()) {
+      const PageWarning parsed = WarningOf(w.toObject());
+      if (parsed.What == PageWarning::Kind::ImageMissing &&
+          std::find(images.Names.begin(), images.Names.end(), parsed.Name) == images.Names.end())
+        images.Names.push_back(parsed.Name);
     }
+  }
+  if (!images.Names.empty()) f.Problems.push_back(images);
+  return f;
+}
+
+// The file's outcome as the window's list tells it; empty when it printed whole.
+QString ShownStatus(const QJsonObject& record) {
+  const FileRecord file = RecordOf(record);
+  if (file.Status == FileStatus::NotWritten) return Q(msg::kWebNotWritten);
+  QStringList shown;
+  const bool ended = file.Status == FileStatus::Stopped || file.Status == FileStatus::NotReached;
+  for (const RunProblem& p : RunProblems({file}, ended))
+    if (p.What != RunProblem::PageWarning && p.What != RunProblem::PageNote) shown << p.Reason;
   return shown.join(QStringLiteral("。"));
 }
 
@@ -147,7 +178,7 @@ bool ClientRecords(const std::string& report, const Job& job, const std::vector<
       pageList.append(page);
     }
     record["pages"] = pageList;
-    record["shown"] = ShownStatus(record, job.Paths[i]);
+    record["shown"] = ShownStatus(record);
     out.append(record);
   }
   files = QJsonDocument(out).toJson(QJsonDocument::Compact).toStdString();

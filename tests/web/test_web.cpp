@@ -140,6 +140,8 @@ TEST(WebService, UploadProgressResultAndPdf) {
       Drawing("project/1F/house-plan.jww", Bytes(Sample("house-plan.jww"))),
       Drawing("project/notes.jww", "not a drawing"),
       Drawing("../../site-plan.jww", Bytes(Sample("site-plan.jww"))),
+      Drawing("empty.jww", ""),
+      Drawing("cut.jww", Bytes(Sample("house-plan.jww")).substr(0, 3000)),
       Field("paper", "A4"), Field("orientation", "portrait"), Field("method", "fit"),
       Field("follow-drawing", "1"), Field("per-layer-group", "0")};
   const auto posted = c.Post("/api/jobs", items);
@@ -151,14 +153,20 @@ TEST(WebService, UploadProgressResultAndPdf) {
   const QJsonObject job = WaitForJob(c, id, &seen);
   ASSERT_EQ(job.value("state").toString(), "done");
   EXPECT_TRUE(seen.count("queued") || seen.count("running"));
-  EXPECT_EQ(job.value("total").toInt(), 3);
-  EXPECT_EQ(job.value("done").toInt(), 3);
+  EXPECT_EQ(job.value("total").toInt(), 5);
+  EXPECT_EQ(job.value("done").toInt(), 5);
   EXPECT_EQ(job.value("pages").toInt(), 2);
 
   // The report's records, named as the client named them, the one that is
   // not a drawing passed over alone, with the window's Japanese words.
   const QJsonArray files = job.value("files").toArray();
-  ASSERT_EQ(files.size(), 3);
+  ASSERT_EQ(files.size(), 5);
+  EXPECT_EQ(files[3].toObject().value("status").toString(), "passed_over");
+  EXPECT_EQ(files[3].toObject().value("shown").toString(), QStringLiteral("空のファイルです"));
+  EXPECT_EQ(files[4].toObject().value("status").toString(), "damaged");
+  // Cut off before anything printable: damaged, and no page, as the window lists it.
+  EXPECT_EQ(files[4].toObject().value("shown").toString().toStdString(),
+            "ファイルが壊れています（読めた所まで印刷）。印刷するものがありません（ページなし）");
   EXPECT_EQ(files[0].toObject().value("path").toString(), "project/1F/house-plan.jww");
   EXPECT_EQ(files[0].toObject().value("status").toString(), "printed");
   EXPECT_EQ(files[1].toObject().value("status").toString(), "passed_over");
