@@ -522,10 +522,11 @@ int main(int argc, char** argv) {
     server.Get(R"(/api/jobs/([0-9a-f]{32})/pdf)", [&](const httplib::Request& req, httplib::Response& res) {
       const auto job = table.Find(req.matches[1]);
       if (!job) return Fail(res, 404, "there is no such job (a result is kept for a while only)");
-      const web::JobState state = job->State;
+      bool hasPdf = false;
+      const web::JobState state = table.StateOf(*job, hasPdf);
       if (state != web::JobState::Done && state != web::JobState::Failed)
         return Fail(res, 409, "the job has not finished yet");
-      if (!job->HasPdf) return Fail(res, 404, "the job printed no page, so it has no PDF");
+      if (!hasPdf) return Fail(res, 404, "the job printed no page, so it has no PDF");
       SendPdf(table, job, res);
     });
     server.Post(R"(/api/jobs/([0-9a-f]{32})/print)", [&](const httplib::Request& req, httplib::Response& res) {
@@ -534,14 +535,18 @@ int main(int argc, char** argv) {
       std::string queue = req.get_param_value("queue");
       if (queue.empty() && req.has_file("queue")) queue = req.get_file_value("queue").content;
       if (queue.empty()) return Fail(res, 400, "name the print queue: queue=NAME (GET /api/queues lists them)");
-      const web::JobState state = job->State;
+      bool hasPdf = false;
+      const web::JobState state = table.StateOf(*job, hasPdf);
       if (state != web::JobState::Done && state != web::JobState::Failed)
         return Fail(res, 409, "the job has not finished yet");
-      if (!job->HasPdf) return Fail(res, 404, "the job printed no page, so there is nothing to send");
+      if (!hasPdf) return Fail(res, 404, "the job printed no page, so there is nothing to send");
       bool known = false;
       for (const auto& [name, isDefault] : Queues(nullptr)) known = known || name == queue;
       if (!known) return Fail(res, 400, "this server has no print queue \"" + queue + "\"");
-      const std::string title = "Kestrovan " + (job->Names.empty() ? std::string() : job->Names.front());
+      // The job's title in the queue: its first drawing, and how many more.
+      const size_t more = job->Names.size() - 1;
+      const std::string title = "Kestrovan " + job->Names.front() +
+                                (more > 0 ? " +" + std::to_string(more) : std::string());
       const int cupsJob = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.c_str(), (job->Folder + "/kestrovan.pdf").c_str(),
                                          title.c_str(), 0, nullptr);
       if (cupsJob <= 0) return Fail(res, 502, std::string("the print queue did not take the job: ") + cupsLastErrorString());

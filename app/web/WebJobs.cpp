@@ -216,6 +216,12 @@ std::string JobTable::Describe(const Job& job) {
   return JobJson(job, job.State == JobState::Queued ? static_cast<int>(ahead) : -1);
 }
 
+JobState JobTable::StateOf(const Job& job, bool& hasPdf) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  hasPdf = job.HasPdf;
+  return job.State;
+}
+
 void JobTable::Fetched(const std::string& id) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = jobs_.find(id);

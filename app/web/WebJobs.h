@@ -65,6 +65,8 @@ class JobTable {
   std::shared_ptr<Job> Find(const std::string& id);
   // The job as its GET answers, under the table's lock.
   std::string Describe(const Job& job);
+  // Its state and whether it has a PDF, under the table's lock.
+  JobState StateOf(const Job& job, bool& hasPdf);
   // The result was fetched: it is kept a little longer, then removed.
   void Fetched(const std::string& id);
   size_t Count(JobState state);
