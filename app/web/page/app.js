@@ -82,7 +82,7 @@ function fields() {
   if (mode === 'drawing') form.append('paper', 'drawing');
   else if (mode === 'fit') form.append('fit-paper', paper);
   else form.append('paper', paper);
-  form.append('orientation', $('orientation').value);
+  if (mode !== 'drawing') form.append('orientation', $('orientation').value);
   const method = document.querySelector('input[name=method]:checked').value;
   form.append('method', method);
   if (method === 'scale') form.append('scale', $('scale').value || '1');
@@ -301,6 +301,14 @@ function setUp() {
       const method = document.querySelector('input[name=method]:checked').value;
       $('scale').disabled = method !== 'scale';
       $('rotate').disabled = method === 'drawing';
+    });
+  }
+  // Each drawing on its own sheet: no size or orientation to choose.
+  for (const r of document.querySelectorAll('input[name=paper-mode]')) {
+    r.addEventListener('change', () => {
+      const own = document.querySelector('input[name=paper-mode]:checked').value === 'drawing';
+      $('paper').disabled = own;
+      $('orientation').disabled = own;
     });
   }
   $('start').addEventListener('click', upload);
