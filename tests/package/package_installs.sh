@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a built tree (scripts/package --from), unpacks
 # it into a throwaway root and runs its programs from there: the package holds
-# the three programs, the filter and its MIME files, declares the packages it
-# needs and carries the scripts that make CUPS reload its MIME types.
+# the three programs, the filter and its MIME files, kestrovan-web with its
+# page and systemd unit, declares the packages it needs and carries the
+# scripts that make CUPS reload its MIME types.
 # Usage: package_installs.sh SOURCE_DIR BUILD_DIR
 set -u
 source=$1 build=$2
