@@ -182,12 +182,14 @@ void Fail(httplib::Response& res, int status, const std::string& message) {
 }
 
 std::string Base64Decode(const std::string& in) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
-  int bits = 0, value = 0;
+  int bits = 0;
+  uint32_t value = 0;  // the bits not yet written, at most 14 of them
   for (const char c : in) {
-    const char* p = std::strchr("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/", c);
-    if (c == '=' || !p || !c) break;
-    value = (value << 6) | static_cast<int>(p - "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/");
+    const char* p = c ? std::strchr(kDigits, c) : nullptr;
+    if (!p) break;
+    value = ((value << 6) | static_cast<uint32_t>(p - kDigits)) & 0x3FFF;
     bits += 6;
     if (bits >= 8) {
       bits -= 8;
