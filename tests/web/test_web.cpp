@@ -169,6 +169,8 @@ TEST(WebService, UploadProgressResultAndPdf) {
             "ファイルが壊れています（読めた所まで印刷）。印刷するものがありません（ページなし）");
   EXPECT_EQ(files[0].toObject().value("path").toString(), "project/1F/house-plan.jww");
   EXPECT_EQ(files[0].toObject().value("status").toString(), "printed");
+  // Its image, carried inside the drawing, is read from the job's own folders.
+  EXPECT_EQ(files[0].toObject().value("shown").toString(), "");
   EXPECT_EQ(files[1].toObject().value("status").toString(), "passed_over");
   EXPECT_EQ(files[1].toObject().value("shown").toString(), QStringLiteral("図面ファイルではありません"));
   EXPECT_EQ(files[2].toObject().value("path").toString(), "../../site-plan.jww");
