@@ -270,7 +270,10 @@ void PrintRun::PrintOneFile(const std::string& path) {
       pageGroups_ = 0xFFFF;
       if (!StartPage(title)) return Settle();
       device_.PageShows(path, -1, std::string());
-      const bool complete = d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation});
+      DrawDrawingArgs page;
+      page.Order = s_.PrintOrder;
+      page.Rotation = rotation;
+      const bool complete = d_.DrawDrawing(PageCanvas(), page);
       pageCut_ = pageCut_ || d_.DrawCut;
       EndPage();
       if (!complete) result_.Stopped = true;
@@ -289,8 +292,11 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
   auto drawGroup = [&](int g) {
     // The draw pass turns position p back into group 15 - p in reverse order.
-    const bool done =
-        d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(reverse ? 15 - g : g)});
+    DrawDrawingArgs page;
+    page.Order = s_.PrintOrder;
+    page.Rotation = rotation;
+    page.Layers = LayerFilter::OfGroup(reverse ? 15 - g : g);
+    const bool done = d_.DrawDrawing(PageCanvas(), page);
     pageCut_ = pageCut_ || d_.DrawCut;
     return done;
   };
@@ -301,7 +307,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
     if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
     int64_t sum = 0;
     for (int l = 0; l < 16; ++l)
-      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities({g, l}).Printable();
+      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(LayerFilter::OfLayer(g * 16 + l)).Printable();
     if (sum == 0) continue;
     pageGroups_ = PageGroups(g);
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
