@@ -356,9 +356,9 @@ int main(int argc, char** argv) {
     // A job prints what it carries: images are read only from the folder its
     // own images are unpacked into, never from elsewhere on the server.
     try {
-      UnitGval::ImagesOnlyFrom = jwwtype::TempFolder();
+      UnitGval::ImageFolders = {jwwtype::TempFolder()};
     } catch (const std::exception&) {
-      UnitGval::ImagesOnlyFrom = work + "/no-images/";
+      UnitGval::ImageFolders = {work + "/no-images/"};
     }
     std::string drawing;
     bool ready = true;

@@ -15,6 +15,7 @@
 #include <new>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,8 @@ const char kUsage[] =
     "  --resume REPORT.json   print only the files that report's run did not print\n"
     "  --import-pens FILE, --import-line-types FILE   take the pen or line-type table over\n"
     "                         from a .jww or .jwf file (and print with it)\n"
+    "  --image-folder DIR     read images placed in drawings only from inside DIR (and\n"
+    "                         those carried in the drawings); may be given again\n"
     "\n"
     "Progress and warnings go to stderr, each warning naming its page: content off the\n"
     "paper, a blank page, a page only in white, images not found, fonts replaced, and\n"
@@ -170,6 +173,7 @@ struct Options {
   bool list = false;
   std::string report, resume;
   std::vector<std::string> files;
+  std::vector<std::string> imageFolders;
   std::string pdf, pngDir, printer;
   bool printerGiven = false;
   PaperSize paper{297, 420};
@@ -222,7 +226,7 @@ util::Result<Options> Parse(int argc, char** argv) {
   PrintSettings& s = o.settings;
   static const char* const kTakesValue[] = {"--pdf", "--png", "--printer", "--paper", "--fit-paper", "--report",
                                             "--resume", "--dpi", "--settings", "--import-pens",
-                                            "--import-line-types", "--save-settings"};
+                                            "--import-line-types", "--save-settings", "--image-folder"};
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const PrintOption* option = a.compare(0, 2, "--") == 0 ? FindPrintOption(a.substr(2)) : nullptr;
@@ -304,6 +308,11 @@ util::Result<Options> Parse(int argc, char** argv) {
       o.saveSettings = value();
     } else if (a == "--list") {
       o.list = true;
+    } else if (a == "--image-folder") {
+      const std::string dir = value();
+      std::error_code ec;
+      if (!std::filesystem::is_directory(dir, ec)) return Usage("--image-folder: there is no folder " + dir);
+      o.imageFolders.push_back(dir);
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option " + a);
     } else {
@@ -509,6 +518,12 @@ int main(int argc, char** argv) {
   const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);
+  // Images carried inside the drawings are unpacked into the temporary
+  // folder, so it is one of the folders images may come from.
+  if (!o.imageFolders.empty()) {
+    UnitGval::ImageFolders = o.imageFolders;
+    UnitGval::ImageFolders.push_back(jwwtype::TempFolder());
+  }
 
   std::unique_ptr<PrintDevice> device;
   std::string where;

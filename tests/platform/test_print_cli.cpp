@@ -126,6 +126,28 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   r = Print("--pdf " + dir + "img.pdf " + dir + "image.jww");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("could not be found or read: nowhere.bmp"), std::string::npos) << r.err;
+  // --image-folder: an image named by its full path is read only from
+  // inside the folders given (a server reads none of its own files).
+  {
+    fs::create_directories(dir + "pictures");
+    fs::create_directories(dir + "drawings");
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir + "pictures/red.bmp")));
+    TJwwData d;
+    InitTestDrawing(d, 700);
+    Add(d.Entities, MakeLine(0, 0, 100, 100));
+    Add(d.Entities, MakeText(10, 10, 60, 10, "^@BM" + dir + "pictures/red.bmp,50,40"));
+    WriteFile(dir + "drawings/placed.jww", WriteJww(d));
+  }
+  r = Print("--pdf " + dir + "placed.pdf " + dir + "drawings/placed.jww");
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Print("--image-folder " + dir + "pictures --pdf " + dir + "placed.pdf " + dir + "drawings/placed.jww");
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Print("--image-folder " + dir + "drawings --pdf " + dir + "placed.pdf " + dir + "drawings/placed.jww");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("could not be found or read: "), std::string::npos) << r.err;
+  EXPECT_EQ(Print("--image-folder " + dir + "nowhere " + dir + "drawings/placed.jww").status, 2);
   r = Print("--pdf " + dir + "none.pdf " + dir + "blank.jww");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("nothing was printed"), std::string::npos) << r.err;
