@@ -14,6 +14,7 @@
 #include <new>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@
 
 namespace {
 
-const char kUsageStart[] =
+const char kUsage[] =
     "usage: kestrovan-print [options] FILE.jww...\n"
     "Prints drawings, one page per drawing, as the drawing's own print settings say.\n"
     "\n"
@@ -50,9 +51,21 @@ const char kUsageStart[] =
     "                         upright when the drawing prints turned a quarter\n"
     "  --fit-paper A3         each drawing reduced (or enlarged) by the ratio of its sheet\n"
     "                         to that paper, as offices copy drawings (A1 on A3: 50 %)\n"
-    ;
-// The print options come from their table; the rest of the usage follows them.
-const char kUsageEnd[] =
+    "Placement:\n"
+    "  --method drawing|fit|scale   the drawing's print settings (default), fit to page,\n"
+    "                         or --scale M with --offset X,Y (mm) and --rotate DEG (clockwise)\n"
+    "Pens and colours:\n"
+    "  --pens drawing|table, --line-types drawing|table, --line-type-pitch MM\n"
+    "  --mono T, --white-to-black T, --sxf-white-to-black T   thresholds 0..255\n"
+    "  --follow-drawing       colour or black, display-only layers (grey) and SXF white\n"
+    "                         as each drawing's own print settings say; --mono,\n"
+    "                         --display-only and --sxf-white-to-black given still win\n"
+    "  --aux-lines            print auxiliary lines\n"
+    "  --display-only 0..3    display-only layers: 0 not printed, 1 grey, 2 in\n"
+    "                         --display-only-color RGB, 3 as usual\n"
+    "  --order normal|layer|reverse, --one-document\n"
+    "  --per-layer-group      one page per layer group; --common-group N (1..16 = group\n"
+    "                         0..F, 17 = the display-only groups) printed on every page\n"
     "Settings:\n"
     "  --settings FILE.dat    options, tables and (when no files are named) the file list\n"
     "                         of a settings file; options given after it override it\n"
@@ -63,6 +76,8 @@ const char kUsageEnd[] =
     "  --resume REPORT.json   print only the files that report's run did not print\n"
     "  --import-pens FILE, --import-line-types FILE   take the pen or line-type table over\n"
     "                         from a .jww or .jwf file (and print with it)\n"
+    "  --image-folder DIR     read images placed in drawings only from inside DIR (and\n"
+    "                         those carried in the drawings); may be given again\n"
     "\n"
     "Progress and warnings go to stderr, each warning naming its page: content off the\n"
     "paper, a blank page, a page only in white, images not found, fonts replaced, and\n"
@@ -70,11 +85,6 @@ const char kUsageEnd[] =
     "(content off the paper chosen is a warning only), 1 some file passed over, damaged\n"
     "or not printed whole, nothing printed, or the run stopped; 2 usage error or no\n"
     "output could be written. Ctrl-C stops the run and keeps the pages drawn.\n";
-
-std::string UsageText() {
-  return std::string(kUsageStart) + "Placement, pens, colours and pages (also the CUPS filter's job options,\n" +
-         "as kestrovan-NAME=VALUE):\n" + PrintOptionsUsage("--") + kUsageEnd;
-}
 
 
 class ConsoleObserver : public PrintRunObserver {
@@ -159,8 +169,8 @@ struct Options {
   std::string saveSettings;
   bool list = false;
   std::string report, resume;
-  PaperMode paperMode = PaperMode::Given;
   std::vector<std::string> files;
+  std::vector<std::string> imageFolders;
   std::string pdf, pngDir, printer;
   bool printerGiven = false;
   PaperSize paper{297, 420};
@@ -213,7 +223,7 @@ util::Result<Options> Parse(int argc, char** argv) {
   PrintSettings& s = o.settings;
   static const char* const kTakesValue[] = {"--pdf", "--png", "--printer", "--paper", "--fit-paper", "--report",
                                             "--resume", "--dpi", "--settings", "--import-pens",
-                                            "--import-line-types", "--save-settings"};
+                                            "--import-line-types", "--save-settings", "--image-folder"};
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const PrintOption* option = a.compare(0, 2, "--") == 0 ? FindPrintOption(a.substr(2)) : nullptr;
@@ -222,7 +232,7 @@ util::Result<Options> Parse(int argc, char** argv) {
     if (takesValue && i + 1 >= argc) return Usage(a + " needs a value");
     auto value = [&]() -> const char* { return argv[++i]; };
     if (a == "--help" || a == "-h") {
-      std::fputs(UsageText().c_str(), stdout);
+      std::fputs(kUsage, stdout);
       o.answered = true;
       return o;
     } else if (a == "--version") {
@@ -238,20 +248,10 @@ util::Result<Options> Parse(int argc, char** argv) {
     } else if (a == "--printer") {
       o.printer = value();
       o.printerGiven = true;
-    } else if (a == "--paper") {
+    } else if (a == "--paper" && std::strcmp(argv[i + 1], "drawing") != 0) {
+      // A paper by name or size; "--paper drawing" is the option table's.
       const std::string v = value();
-      if (v == "drawing") {
-        if (o.paperMode == PaperMode::ReducedToGiven) return Usage("--paper drawing and --fit-paper exclude each other");
-        o.paperMode = PaperMode::Drawing;
-        continue;
-      }
       if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
-      o.pageGiven = true;
-    } else if (a == "--fit-paper") {
-      const std::string v = value();
-      if (o.paperMode == PaperMode::Drawing) return Usage("--paper drawing and --fit-paper exclude each other");
-      if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
-      o.paperMode = PaperMode::ReducedToGiven;
       o.pageGiven = true;
     } else if (a == "--report") {
       o.report = value();
@@ -269,12 +269,23 @@ util::Result<Options> Parse(int argc, char** argv) {
       o.pageGiven = true;
     } else if (option) {
       const std::string v = option->TakesValue ? value() : "";
-      if (util::Status applied = option->Apply(s, a, v); !applied) return applied;
+      std::string error;
+      if (!option->Apply(s, a, v, error)) return Usage(error);
       if (a == "--rotate") o.rotateGiven = true;
+      if (a == "--fit-paper") {
+        o.paper = {s.FitPaperWidthMm, s.FitPaperHeightMm};
+        o.pageGiven = true;
+      }
     } else if (a == "--settings") {
       const std::string file = value();
       o.settingsFiles.push_back(file);
+      // A settings file holds no paper: the paper options given before it stay.
+      const PaperMode paper = s.Paper;
+      const double fitWidth = s.FitPaperWidthMm, fitHeight = s.FitPaperHeightMm;
       const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);
+      s.Paper = paper;
+      s.FitPaperWidthMm = fitWidth;
+      s.FitPaperHeightMm = fitHeight;
       if (r == SettingsReadResult::NoFile) return Usage("there is no settings file " + file);
       if (r == SettingsReadResult::NotSettings) return Usage(file + " is not a Kestrovan settings file");
       if (r == SettingsReadResult::Damaged)
@@ -294,6 +305,11 @@ util::Result<Options> Parse(int argc, char** argv) {
       o.saveSettings = value();
     } else if (a == "--list") {
       o.list = true;
+    } else if (a == "--image-folder") {
+      const std::string dir = value();
+      std::error_code ec;
+      if (!std::filesystem::is_directory(dir, ec)) return Usage("--image-folder: there is no folder " + dir);
+      o.imageFolders.push_back(dir);
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option " + a);
     } else {
@@ -323,7 +339,7 @@ util::Result<Options> Parse(int argc, char** argv) {
     std::fprintf(stderr,
                  "kestrovan-print: warning: --rotate is not used with --method drawing (each drawing's own "
                  "print settings give its turn); use --method fit or --method scale to turn the print\n");
-  if (o.paperMode == PaperMode::Drawing && o.printerGiven)
+  if (o.settings.Paper == PaperMode::Drawing && o.printerGiven)
     std::fprintf(stderr,
                  "kestrovan-print: warning: --paper drawing applies to PDF and PNG output; the printer prints "
                  "every page on its own paper (--fit-paper reduces each drawing onto it)\n");
@@ -443,7 +459,7 @@ class LiveReport {
 int main(int argc, char** argv) {
   util::Result<Options> parsed = Parse(argc, argv);
   if (!parsed) {
-    std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), UsageText().c_str());
+    std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), kUsage);
     if (!g_outputsRefused) ReportRefused(argc, argv, parsed.Why());
     return 2;
   }
@@ -490,6 +506,13 @@ int main(int argc, char** argv) {
   const UnitGval::AbortCheckScope stopOnSignal(platform::StopSignalled);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);
+  // Images carried inside the drawings are unpacked into the temporary
+  // folder, so it is one of the folders images may come from.
+  if (!o.imageFolders.empty()) {
+    UnitGval::ImageFolders = o.imageFolders;
+    // (Without one the run itself says so and prints nothing.)
+    if (const util::Result<std::string> temp = jwwtype::TempFolder()) UnitGval::ImageFolders.push_back(temp.Value());
+  }
 
   std::unique_ptr<PrintDevice> device;
   std::string where;
@@ -524,7 +547,7 @@ int main(int argc, char** argv) {
     live.Update(settled);
   };
   PrintRun run(drawing, *device, o.settings, observer);
-  run.SetPaperMode(o.paperMode);
+  run.SetPaperMode(o.settings.Paper);
   PrintRunResult r;
   util::Status finished;
   try {

@@ -6,24 +6,22 @@
 #include <string>
 
 #include "app/core/PrintSettings.h"
-#include "util/Status.h"
 
 struct PrintOption {
   const char* Name;  // without "--" or "kestrovan-": "method", "mono", …
   bool TakesValue;
-  // Sets the option in the settings record; fails when the value is not one
-  // the option takes, saying why and naming the option as `shownAs`
-  // ("--mono", "kestrovan-mono").
-  util::Status (*Apply)(PrintSettings& s, const std::string& shownAs, const std::string& value);
-  // For the usage text: what the value looks like (null for a flag), and
-  // what the option does (lines after the first begin with "\n").
-  std::string (*ValueShown)();
-  const char* Help;
+  // Sets the option in the settings record; false when the value is not one
+  // the option takes, with the reason in `error`, naming the option as
+  // `shownAs` ("--mono", "kestrovan-mono").
+  bool (*Apply)(PrintSettings& s, const std::string& shownAs, const std::string& value, std::string& error);
+  // The values a print dialog offers, "drawing|fit" (the first is the
+  // default); null for an option that takes any number, or none.
+  const char* Choices = nullptr;
 };
+
+// Every option, in the table's order.
+const PrintOption* PrintOptionsBegin();
+const PrintOption* PrintOptionsEnd();
 
 // The option of that name, or null.
 const PrintOption* FindPrintOption(const std::string& name);
-
-// Every option a line (or more), "  " + prefix + name + value + help, for a
-// program's usage text; prefix "--" for kestrovan-print.
-std::string PrintOptionsUsage(const char* prefix);
