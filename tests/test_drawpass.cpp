@@ -126,6 +126,25 @@ TEST_F(DrawPassTest, HiddenLayersAlsoThroughBlockInstances) {
   canvas.calls.clear();
   Draw();
   EXPECT_EQ(Pens(), (std::vector<int>{1}));
+  // Nested blocks follow the outermost insertion (probe nested-blocks): a
+  // block of insertions on shown layers, inserted on a hidden layer, prints
+  // nothing; on a display-only layer all of it prints grey.
+  TJwwBlockDef outer;
+  outer.Number = 2;
+  Add(outer.Entities, MakeInsert(1, 0, 0));  // on layer 0-0, shown
+  d.BlockDefs.push_back(outer);
+  d.Entities.Blocks[0].BlockNumber = 2;
+  Attr().SetLayerState(0x25, 3);
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(Pens(), (std::vector<int>{}));
+  Attr().SetLayerState(0x25, 2);
+  Attr().SetLayerState(0x00, 3);  // the inner insertion's own layer, hidden, changes nothing
+  Attr().SetGreyColor(Mark(9));
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(Pens(), (std::vector<int>{9, 9}));
+  Attr().SetLayerState(0x00, 1);
 }
 
 TEST_F(DrawPassTest, AuxiliaryLinesAndTemporaryPoints) {
