@@ -48,20 +48,46 @@ class JobObserver : public PrintRunObserver {
   void FileStarted(size_t, size_t, const std::string&) override {
     Message("INFO", "Printing " + name_);
   }
-  void FilePassedOver(const std::string&, const std::string& why) override {
-    Message("ERROR", name_ + " cannot be printed: " + why);
-    failed = true;
+  void FileProblemFound(const FileRecord&, const FileProblem& problem) override {
+    const std::string what = DescribeFileProblem(problem);
+    switch (problem.What) {
+      case FileProblem::Kind::NoSuchFile:
+      case FileProblem::Kind::NotAFile:
+      case FileProblem::Kind::Empty:
+      case FileProblem::Kind::NotDrawing:
+      case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::Unreadable:
+        Message("ERROR", name_ + " cannot be printed: " + what);
+        failed = true;
+        break;
+      case FileProblem::Kind::Damaged:
+      case FileProblem::Kind::ImagesNotUnpacked:
+        Message("ERROR", name_ + " is damaged: " + what);
+        failed = true;
+        break;
+      case FileProblem::Kind::BlocksCut:
+      case FileProblem::Kind::PageCut:
+      case FileProblem::Kind::ImagesMissing:
+        Message("WARNING", name_ + ": " + what);
+        break;
+    }
   }
-  void FileDamaged(const std::string&, const std::string& why) override {
-    Message("ERROR", name_ + " is damaged: " + why);
-    failed = true;
-  }
-  void FileWarning(const std::string&, const std::string& what) override {
-    Message("WARNING", name_ + ": " + what);
-  }
-  void FileHasNothingToPrint(const std::string&) override {
-    Message("ERROR", name_ + " has nothing to print");
-    failed = true;
+  void FileFinished(const FileRecord& file) override {
+    switch (file.Status) {
+      case FileStatus::Blank:
+      case FileStatus::Damaged:
+        if (file.Pages.empty()) {
+          Message("ERROR", name_ + " has nothing to print");
+          failed = true;
+        }
+        break;
+      case FileStatus::Printed:
+      case FileStatus::PassedOver:
+      case FileStatus::Stopped:
+      case FileStatus::NotReached:
+      case FileStatus::NotWritten:
+        break;
+    }
   }
   bool StopRequested() override { return g_stop != 0; }
   bool failed = false;

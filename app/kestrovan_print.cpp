@@ -84,37 +84,53 @@ class ConsoleObserver : public PrintRunObserver {
   explicit ConsoleObserver(bool listing) : listing_(listing) {}
   void FileStarted(size_t index, size_t count, const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: [%zu/%zu] %s\n", index + 1, count, path.c_str());
-    record.FileStarted(index);
   }
-  void FilePassedOver(const std::string& path, const std::string& why) override {
-    std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path.c_str(), why.c_str());
-    problems.push_back(path + ": passed over, " + why);
-    record.PassedOver(why);
+  void FileProblemFound(const FileRecord& file, const FileProblem& problem) override {
+    const char* path = file.Path.c_str();
+    const std::string what = DescribeFileProblem(problem);
+    switch (problem.What) {
+      case FileProblem::Kind::NoSuchFile:
+      case FileProblem::Kind::NotAFile:
+      case FileProblem::Kind::Empty:
+      case FileProblem::Kind::NotDrawing:
+      case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::Unreadable:
+        std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path, what.c_str());
+        problems.push_back(file.Path + ": passed over, " + what);
+        break;
+      case FileProblem::Kind::Damaged:
+      case FileProblem::Kind::ImagesNotUnpacked:
+        std::fprintf(stderr, "kestrovan-print: warning: %s is damaged (%s); printed what could be read\n", path,
+                     what.c_str());
+        problems.push_back(file.Path + ": damaged, " + what);
+        break;
+      case FileProblem::Kind::BlocksCut:
+      case FileProblem::Kind::PageCut:
+        std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path, what.c_str());
+        problems.push_back(file.Path + ": " + what);
+        break;
+      case FileProblem::Kind::ImagesMissing:
+        // Each page already named its images; the summary names them once more.
+        problems.push_back(file.Path + ": " + what);
+        break;
+    }
   }
-  void FileDamaged(const std::string& path, const std::string& why) override {
-    std::fprintf(stderr, "kestrovan-print: warning: %s is damaged (%s); printed what could be read\n",
-                 path.c_str(), why.c_str());
-    problems.push_back(path + ": damaged, " + why);
-    record.Damaged(why);
-  }
-  void FileWarning(const std::string& path, const std::string& what) override {
-    std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path.c_str(), what.c_str());
-    problems.push_back(path + ": " + what);
-    record.Warning(what);
-  }
-  // Each page already named its images; the summary names them once more.
-  void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override {
-    std::string list;
-    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + util::Cp932ToUtf8(n);
-    problems.push_back(path + ": " + std::to_string(names.size()) + " image(s) it places could not be found or read: " +
-                       list);
-  }
-  void FileHasNothingToPrint(const std::string& path) override {
-    std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", path.c_str());
-    record.NothingToPrint();
+  void FileFinished(const FileRecord& file) override {
+    switch (file.Status) {
+      case FileStatus::Blank:
+      case FileStatus::Damaged:
+        if (file.Pages.empty())
+          std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", file.Path.c_str());
+        break;
+      case FileStatus::Printed:
+      case FileStatus::PassedOver:
+      case FileStatus::Stopped:
+      case FileStatus::NotReached:
+      case FileStatus::NotWritten:
+        break;
+    }
   }
   void PageFinished(const std::string& path, const PageReport& page) override {
-    record.Page(page);
     if (listing_) {
       std::printf("page %d: %s\n  file: %s\n  paper: %s\n", page.Number, util::Cp932ToUtf8(page.Title).c_str(),
                   path.c_str(), DescribePaper(page.PaperWidthMm, page.PaperHeightMm).c_str());
@@ -126,14 +142,8 @@ class ConsoleObserver : public PrintRunObserver {
       std::fprintf(stderr, "kestrovan-print: %s: %s, page %d: %s\n", LosesContent(w) ? "warning" : "note",
                    path.c_str(), page.Number, DescribeWarning(w).c_str());
   }
-  bool StopRequested() override {
-    if (g_stop == 0) return false;
-    stoppedBetweenFiles = true;
-    return true;
-  }
+  bool StopRequested() override { return g_stop != 0; }
   std::vector<std::string> problems;
-  RunRecorder record;
-  bool stoppedBetweenFiles = false;
 
  private:
   bool listing_;
@@ -176,8 +186,9 @@ util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
     const QByteArray hex = f.toObject().value("path_hex").toString().toLatin1();
     const std::string path = hex.isEmpty() ? f.toObject().value("path").toString().toStdString()
                                            : QByteArray::fromHex(hex).toStdString();
-    if (!path.empty() && (listing || PrintAgain(f.toObject().value("status").toString().toStdString())))
-      out.push_back(path);
+    FileStatus status;
+    const bool known = FileStatusFromKey(f.toObject().value("status").toString().toStdString(), status);
+    if (!path.empty() && (listing || (known && PrintAgain(status)))) out.push_back(path);
   }
   return out;
 }
@@ -308,12 +319,12 @@ util::Result<Options> Parse(int argc, char** argv) {
 // not reached, so an earlier run's report at that path cannot stand in for it.
 void ReportNoneReached(const Options& o) {
   if (o.report.empty()) return;
-  RunRecorder record;
-  record.Start(o.files);
+  std::vector<FileRecord> files(o.files.size());
+  for (size_t i = 0; i < files.size(); ++i) files[i].Path = o.files[i];
   RunSummaryFields fields;
   fields.Listing = o.list;
   fields.ExitStatus = 2;
-  const util::Status written = WriteRunReport(o.report, record.Files(), fields);
+  const util::Status written = WriteRunReport(o.report, files, fields);
   if (!written) std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
 }
 
@@ -378,7 +389,6 @@ int main(int argc, char** argv) {
 
   TJwwData drawing;
   ConsoleObserver observer(o.list);
-  observer.record.Start(o.files);
   PrintRun run(drawing, *device, o.settings, observer);
   run.SetPaperMode(o.paperMode);
   const PrintRunResult r = run.Run(o.files);
@@ -388,7 +398,8 @@ int main(int argc, char** argv) {
   // The report, whatever the outcome; one PDF not written loses every page.
   const bool failed = r.OutputFailed || !finished;
   const bool onePdf = !o.list && o.pngDir.empty() && !o.printerGiven;
-  observer.record.Finish(r, r.Stopped && !observer.stoppedBetweenFiles, (failed && onePdf) || (r.Pages == 0 && onePdf));
+  std::vector<FileRecord> files = r.Files;
+  if ((failed || r.Pages == 0) && onePdf) MarkOutputLost(files);
   const int status = failed ? 2
                      : (r.Pages == 0 && !o.list) || r.Stopped ? 1
                      : (r.FilesPassedOver > 0 || r.FilesDamaged > 0 || r.FilesIncomplete > 0) ? 1
@@ -401,7 +412,7 @@ int main(int argc, char** argv) {
     fields.Stopped = r.Stopped;
     fields.Pages = r.Pages;
     fields.ExitStatus = status;
-    const util::Status written = WriteRunReport(o.report, observer.record.Files(), fields);
+    const util::Status written = WriteRunReport(o.report, files, fields);
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
       reportFailed = true;

@@ -230,7 +230,9 @@ BENCHMARK(BM_DeviceReplay_Raster)->Unit(benchmark::kMillisecond);
 void BM_DrawPass_ByLayer_NullCanvas(benchmark::State& state) {
   Prepare();
   NoDrawCanvas canvas;
-  for (auto _ : state) LargeDrawing().DrawDrawing(canvas, {PrintOrder::ByLayer});
+  DrawDrawingArgs byLayer;
+  byLayer.Order = PrintOrder::ByLayer;
+  for (auto _ : state) LargeDrawing().DrawDrawing(canvas, byLayer);
   Report(state);
 }
 BENCHMARK(BM_DrawPass_ByLayer_NullCanvas)->Unit(benchmark::kMillisecond);

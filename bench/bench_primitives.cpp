@@ -70,7 +70,7 @@ void DrawAll(Canvas& canvas, int lineType, benchmark::State& state, Finish finis
   UnitGra::SetLinePen(canvas, 0, 2, 0, lineType);
   for (auto _ : state) {
     UnitGra::ResetPatternContinuation();
-    for (const Segment& s : Segments()) UnitGra::DrawPatternLine(0, lineType, canvas, s.x1, s.y1, s.x2, s.y2);
+    for (const Segment& s : Segments()) UnitGra::DrawPatternLine(canvas, 0, lineType, s.x1, s.y1, s.x2, s.y2);
     finish();
   }
   state.SetItemsProcessed(state.iterations() * kLines);

@@ -47,7 +47,7 @@ void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e) {
   const double x1 = c.T.MapX(e.StartX, e.StartY), y1 = c.T.MapY(e.StartX, e.StartY);
   const double x2 = c.T.MapX(e.EndX, e.EndY), y2 = c.T.MapY(e.EndX, e.EndY);
   if (c.printMode)
-    UnitGra::DrawPatternLine(LayerOf(c, e), e.PenStyle, *c.canvas, x1, y1, x2, y2);
+    UnitGra::DrawPatternLine(*c.canvas, LayerOf(c, e), e.PenStyle, x1, y1, x2, y2);
   else
     UnitGra::DrawClippedLine(*c.canvas, x1, y1, x2, y2);
 }
@@ -55,17 +55,20 @@ void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e) {
 void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e) {
   SetPenFor(c, e);
   const bool full = e.FullCircle != 0;
-  const double start = full ? 0.0 : e.StartAngle;
-  const double sweep = full ? 2 * util::kPi : e.ArcAngle;
-  if (c.printMode) {
-    UnitGra::DrawPatternArc(LayerOf(c, e), e.PenStyle, *c.canvas, e.CenterX, e.CenterY, e.Radius,
-                            e.Flatness, e.TiltAngle, start, sweep, c.T);
-  } else if (full) {
-    UnitGra::DrawEllipseT(*c.canvas, e.CenterX, e.CenterY, e.Radius, e.Flatness, e.TiltAngle, c.T);
-  } else {
-    UnitGra::DrawEllipseArcT(*c.canvas, e.CenterX, e.CenterY, e.Radius, e.Flatness, e.TiltAngle, start,
-                             sweep, c.T);
-  }
+  UnitGra::EllipseArc arc;
+  arc.CenterX = e.CenterX;
+  arc.CenterY = e.CenterY;
+  arc.Radius = e.Radius;
+  arc.Flatness = e.Flatness;
+  arc.Tilt = e.TiltAngle;
+  arc.Start = full ? 0.0 : e.StartAngle;
+  arc.Sweep = full ? 2 * util::kPi : e.ArcAngle;
+  if (c.printMode)
+    UnitGra::DrawPatternArc(*c.canvas, LayerOf(c, e), e.PenStyle, arc, c.T);
+  else if (full)
+    UnitGra::DrawEllipseT(*c.canvas, arc, c.T);
+  else
+    UnitGra::DrawEllipseArcT(*c.canvas, arc, c.T);
 }
 
 PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T) {
@@ -118,7 +121,16 @@ void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
     canvas.SetBrushColor(static_cast<TColor>(c.colorOverride));
   }
   if (e.PenStyle > 100) {
-    UnitGra::DrawArcSolid(canvas, e.PenStyle, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4, c.T);
+    // An arc-shaped solid keeps its ellipse in the corner fields.
+    UnitGra::EllipseArc arc;
+    arc.CenterX = e.X1;
+    arc.CenterY = e.Y1;
+    arc.Radius = e.X2;
+    arc.Flatness = e.Y2;
+    arc.Tilt = e.X3;
+    arc.Start = e.Y3;
+    arc.Sweep = e.X4;
+    UnitGra::DrawArcSolid(canvas, e.PenStyle, arc, e.Y4, c.T);
     return;
   }
   UnitGval::PointListScope scope;
@@ -134,9 +146,14 @@ int TextStyleFlags(int32_t kind) {
   return 0;
 }
 
-TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double x2, double y2, double width,
-                           double height, double spacing) {
-  TextPlacement p{T.MapX(x1, y1), T.MapY(x1, y1), T.MapX(x2, y2), T.MapY(x2, y2), width, height, spacing};
+UnitGra::TextPlacement TextGeometry(const BlockTransform& T, const UnitGra::TextPlacement& local) {
+  const double x1 = local.X1, y1 = local.Y1, x2 = local.X2, y2 = local.Y2;
+  const double width = local.Width, height = local.Height, spacing = local.Spacing;
+  UnitGra::TextPlacement p;
+  p.X1 = T.MapX(x1, y1);
+  p.Y1 = T.MapY(x1, y1);
+  p.X2 = T.MapX(x2, y2);
+  p.Y2 = T.MapY(x2, y2);
   const bool identity = T.HasIdentityMatrix();
   if (identity) {
     p.Width = width / T.W;
@@ -170,7 +187,7 @@ namespace {
 // What texts and dimension texts share: the pen (with the colour override),
 // the mapped geometry with vertical writing's swapped sizes, and the face.
 struct TextSetUp {
-  TextPlacement p;
+  UnitGra::TextPlacement p;
   std::string font;
 };
 
@@ -178,10 +195,16 @@ TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e) {
   UnitGra::SetLinePen(*c.canvas, LayerOf(c, e), e.PenColor, 0, 1);
   if (c.colorOverride >= 0) c.canvas->SetPenColor(static_cast<TColor>(c.colorOverride));
   const bool vertical = (e.Flags & 0x0020) != 0;
-  double width = e.SizeX, height = e.SizeY;
-  if (vertical) std::swap(width, height);
-  return {TextGeometry(c.T, e.StartX, e.StartY, e.EndX, e.EndY, width, height, e.CharSpacing),
-          vertical ? "@" + e.FontName : e.FontName};
+  UnitGra::TextPlacement local;
+  local.X1 = e.StartX;
+  local.Y1 = e.StartY;
+  local.X2 = e.EndX;
+  local.Y2 = e.EndY;
+  // Vertical writing sets its characters turned: a cell's width runs up the page.
+  local.Width = vertical ? e.SizeY : e.SizeX;
+  local.Height = vertical ? e.SizeX : e.SizeY;
+  local.Spacing = e.CharSpacing;
+  return {TextGeometry(c.T, local), vertical ? "@" + e.FontName : e.FontName};
 }
 
 }  // namespace
@@ -190,8 +213,7 @@ void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   if (IsImageReference(e.Text) || IsEmptyBaseLineText(e)) return;
   Canvas& canvas = *c.canvas;
   const auto [p, font] = SetUpText(c, e);
-  UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, p.X1, p.Y1, p.X2, p.Y2, p.Height, p.Width,
-                       p.Spacing, e.Text);
+  UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, p, e.Text);
 }
 
 void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
@@ -229,7 +251,15 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   while (angle < 0) angle += 360;
   Canvas& canvas = *c.canvas;
   if (c.printMode) {
-    UnitGra::DrawImage(canvas, path, angle, ref.Crop, x0, y0, x0 + w, y0 + h);
+    UnitGra::PlacedImage image;
+    image.Path = path;
+    image.X1 = x0;
+    image.Y1 = y0;
+    image.X2 = x0 + w;
+    image.Y2 = y0 + h;
+    image.AngleDegrees = angle;
+    image.Crop = ref.Crop;
+    UnitGra::DrawImage(canvas, image);
     return;
   }
   UnitGra::SetLinePen(canvas, LayerOf(c, e), e.PenColor, 0, 1);
@@ -241,8 +271,10 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   UnitGra::FillRotatedRect(canvas, x0, y0, x0 + w, y0 + h, angle * util::kPi / 180);
 }
 
-std::string DimensionValueText(uint16_t flags, uint16_t textFlags, double x1, double y1, double x2, double y2,
-                               double groupScale, const BlockTransform& T) {
+std::string DimensionValueText(const TJwwSunpou& dimension, double groupScale, const BlockTransform& T) {
+  const uint16_t flags = dimension.DimText.PenWidth, textFlags = dimension.DimText.Flags;
+  const TJwwSen& line = dimension.DimLine;
+  const double x1 = line.StartX, y1 = line.StartY, x2 = line.EndX, y2 = line.EndY;
   const double scale = groupScale > 0 ? groupScale : 1.0;
   double length = util::Distance(T.MapX(x1, y1), T.MapY(x1, y1), T.MapX(x2, y2), T.MapY(x2, y2)) * scale;
   if (flags & 0x0010) length /= 1000;
@@ -278,7 +310,7 @@ void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std:
   if (IsImageReference(e.Text)) return;
   Canvas& canvas = *c.canvas;
   TextSetUp setUp = SetUpText(c, e);
-  TextPlacement& p = setUp.p;
+  UnitGra::TextPlacement& p = setUp.p;
   const std::string& font = setUp.font;
   p.Width = util::RoundToDecimals(4, 2, p.Width);
   p.Height = util::RoundToDecimals(4, 2, p.Height);
@@ -308,8 +340,12 @@ void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std:
     dx = 1;
     dy = 0;
   }
-  UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, mx - length / 2 * dx, my - length / 2 * dy,
-                       mx + length / 2 * dx, my + length / 2 * dy, p.Height, p.Width, p.Spacing, value);
+  // The sizes stay as rounded above; the base line is the value's own.
+  p.X1 = mx - length / 2 * dx;
+  p.Y1 = my - length / 2 * dy;
+  p.X2 = mx + length / 2 * dx;
+  p.Y2 = my + length / 2 * dy;
+  UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, p, value);
 }
 
 void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
@@ -331,9 +367,7 @@ void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
     return;
   }
   const double groupScale = c.layerGroups ? (*c.layerGroups)[d.DimLine.LayerGroup & 15].Scale : 1.0;
-  DrawDimensionText(c, d.DimText,
-                    DimensionValueText(flags, d.DimText.Flags, d.DimLine.StartX, d.DimLine.StartY, d.DimLine.EndX,
-                                       d.DimLine.EndY, groupScale, T));
+  DrawDimensionText(c, d.DimText, DimensionValueText(d, groupScale, T));
 }
 
 // ---------------------------------------------------------------------------
@@ -343,16 +377,16 @@ namespace {
 
 class DrawPass {
  public:
-  DrawPass(const TJwwData& d, Canvas& canvas, double rotation, bool includeTemporary, bool skipAux,
-           int64_t maxDrawn)
-      : d_(d), includeTemporary_(includeTemporary), maxDrawn_(maxDrawn) {
+  DrawPass(const TJwwData& d, Canvas& canvas, const DrawDrawingArgs& args)
+      : d_(d), includeTemporary_(args.IncludeTemporaryPoints), maxDrawn_(args.MaxDrawn) {
+    const TgraAttribute& attr = GraAttribute();
     ctx_.canvas = &canvas;
     ctx_.layerGroups = &d.LayerGroups;
-    ctx_.printMode = GraAttribute().GetPrintMode();
-    ctx_.skipAuxiliary = skipAux;
+    ctx_.printMode = attr.GetPrintMode();
+    ctx_.skipAuxiliary = args.FilterAuxiliary && !attr.GetPrintAuxLines();
     ctx_.entityWidths = d.MaxDrawWidth < 0;
-    c_ = std::cos(rotation);
-    s_ = std::sin(rotation);
+    c_ = std::cos(args.Rotation);
+    s_ = std::sin(args.Rotation);
     top_.A11 = c_;
     top_.A12 = -s_;
     top_.A21 = s_;
@@ -536,8 +570,7 @@ bool TJwwData::DrawDrawing(Canvas& canvas, const DrawDrawingArgs& args) {
   const bool skipHiddenLayers = args.SkipHiddenLayers;
   const TgraAttribute& attr = GraAttribute();
   if (attr.GetPrintMode()) UnitGra::ResetPatternContinuation();
-  const bool skipAux = args.FilterAuxiliary && !attr.GetPrintAuxLines();
-  DrawPass pass(*this, canvas, args.Rotation, args.IncludeTemporaryPoints, skipAux, args.MaxDrawn);
+  DrawPass pass(*this, canvas, args);
   DrawCut = false;
   // A page cut at the guard ends as a finished one: the print run reports it.
   auto finished = [&](bool done) {

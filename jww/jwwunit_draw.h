@@ -9,6 +9,7 @@
 #include "jww/JwwRecords.h"
 #include "jww/jwwunit.h"
 #include "render/Canvas.h"
+#include "render/UnitGra.h"
 #include "render/UnitGval.h"
 
 // The per-entity drawing operations, for top-level entities (T = the page
@@ -41,19 +42,13 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e);
 void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& e);
 
 // A text's base line and sizes through T (mirroring swaps start and end).
-struct TextPlacement {
-  double X1, Y1, X2, Y2;
-  double Width, Height, Spacing;
-};
-TextPlacement TextGeometry(const BlockTransform& T, double x1, double y1, double x2, double y2, double width,
-                           double height, double spacing);
+UnitGra::TextPlacement TextGeometry(const BlockTransform& T, const UnitGra::TextPlacement& local);
 // Text style flags from a text kind: 1 bold, 2 italic (30000+ both).
 int TextStyleFlags(int32_t textKind);
 
-// A dimension's value measured anew through T and formatted by its flag word
-// (Shift-JIS).
-std::string DimensionValueText(uint16_t dimensionFlags, uint16_t textFlags, double x1, double y1, double x2,
-                               double y2, double groupScale, const BlockTransform& T);
+// A dimension's value: its line measured anew through T at its group's
+// scale, formatted by the flag word its text keeps in PenWidth (Shift-JIS).
+std::string DimensionValueText(const TJwwSunpou& dimension, double groupScale, const BlockTransform& T);
 // The dimension text drawn with `value` in place of its stored text,
 // centred on its mapped base line.
 void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& text, const std::string& value);

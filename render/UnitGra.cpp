@@ -114,8 +114,7 @@ bool DrawnSolid(int lineType) {
   return attr.GetLineTypeCount(lineType) == 0 || !(attr.GetLineTypePeriod(lineType) * PageWindow.Scale > 2);
 }
 
-void DrawPatternLine(int layerIndex, int lineType, Canvas& canvas, double x1, double y1, double x2,
-                     double y2) {
+void DrawPatternLine(Canvas& canvas, int layerIndex, int lineType, double x1, double y1, double x2, double y2) {
   if (DrawnSolid(lineType)) {
     DrawClippedLine(canvas, x1, y1, x2, y2);
     return;

@@ -15,9 +15,11 @@ constexpr int kSteps = 72;
 // curves larger still keep this many steps.
 constexpr int kMaxSteps = 16384;
 
+// The ellipse of an EllipseArc, with the sine and cosine of its tilt.
 struct Ellipse {
-  Ellipse(double xc_, double yc_, double r_, double k_, double tilt_)
-      : xc(xc_), yc(yc_), r(r_), k(k_), tilt(tilt_), ct(std::cos(tilt_)), st(std::sin(tilt_)) {}
+  explicit Ellipse(const EllipseArc& a)
+      : xc(a.CenterX), yc(a.CenterY), r(a.Radius), k(a.Flatness), tilt(a.Tilt), ct(std::cos(a.Tilt)),
+        st(std::sin(a.Tilt)) {}
   double xc, yc, r, k, tilt;
   double ct, st;  // the tilt's cosine and sine, worked out once per curve
 
@@ -156,37 +158,35 @@ bool WithinPage(const Ellipse& e, const BlockTransform& t) {
 
 }  // namespace
 
-void FillEllipse(Canvas& canvas, double xc, double yc, double r, double k, double tilt) {
+void FillEllipse(Canvas& canvas, const EllipseArc& ellipse) {
   UnitGval::PointListScope scope;
-  FullRing({xc, yc, r, k, tilt}, nullptr);
+  FullRing(Ellipse(ellipse), nullptr);
   DrawPointListClosed(canvas);
 }
 
-void DrawEllipseArc(Canvas& canvas, double xc, double yc, double r, double k, double tilt, double start,
-                    double sweep) {
+void DrawEllipseArc(Canvas& canvas, const EllipseArc& arc) {
   UnitGval::PointListScope scope;
-  Arc({xc, yc, r, k, tilt}, start, sweep, nullptr);
+  Arc(Ellipse(arc), arc.Start, arc.Sweep, nullptr);
   DrawPointListOpen(canvas);
 }
 
-void DrawEllipseT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
-                  const BlockTransform& t) {
+void DrawEllipseT(Canvas& canvas, const EllipseArc& ellipse, const BlockTransform& t) {
   UnitGval::PointListScope scope;
-  FullRing({xc, yc, r, k, tilt}, &t);
+  FullRing(Ellipse(ellipse), &t);
   DrawPointListClosed(canvas);
 }
 
-void DrawEllipseArcT(Canvas& canvas, double xc, double yc, double r, double k, double tilt,
-                     double start, double sweep, const BlockTransform& t) {
+void DrawEllipseArcT(Canvas& canvas, const EllipseArc& arc, const BlockTransform& t) {
   UnitGval::PointListScope scope;
-  Arc({xc, yc, r, k, tilt}, start, sweep, &t);
+  Arc(Ellipse(arc), arc.Start, arc.Sweep, &t);
   DrawPointListOpen(canvas);
 }
 
-void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, double k, double tilt,
-                  double start, double sweep, double h, const BlockTransform& t) {
+void DrawArcSolid(Canvas& canvas, int code, const EllipseArc& arc, double h, const BlockTransform& t) {
   UnitGval::PointListScope scope;
-  const Ellipse e{xc, yc, r, k, tilt};
+  const Ellipse e(arc);
+  const double xc = arc.CenterX, yc = arc.CenterY, r = arc.Radius, k = arc.Flatness;
+  const double start = arc.Start, sweep = arc.Sweep;
   switch (code) {
     case 101:
       if (Equal(h, 100)) {
@@ -214,7 +214,10 @@ void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, doub
       // ellipse (with no inner radius the inner edge is the centre either way).
       double inner = k;
       if (code == 106 && h != 0) inner = (k * r - r) / h + 1;
-      Arc({xc, yc, h, inner, tilt}, start + sweep, -sweep, &t);
+      EllipseArc innerEdge = arc;
+      innerEdge.Radius = h;
+      innerEdge.Flatness = inner;
+      Arc(Ellipse(innerEdge), start + sweep, -sweep, &t);
       DrawPointListClosed(canvas);
       break;
     }
@@ -223,9 +226,9 @@ void DrawArcSolid(Canvas& canvas, int code, double xc, double yc, double r, doub
   }
 }
 
-void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, double yc, double r,
-                    double k, double tilt, double start, double sweep, const BlockTransform& t) {
-  const Ellipse e{xc, yc, r, k, tilt};
+void DrawPatternArc(Canvas& canvas, int layerIndex, int lineType, const EllipseArc& arc, const BlockTransform& t) {
+  const Ellipse e(arc);
+  const double start = arc.Start, sweep = arc.Sweep;
   const int steps = CurveSteps(e, sweep, &t);
   ParameterWalk w(start, sweep / steps);
   const auto next = [&] {  // the next point, through the block transform
@@ -252,7 +255,7 @@ void DrawPatternArc(int layerIndex, int lineType, Canvas& canvas, double xc, dou
   PointD prev = next();
   for (int i = 1; i <= steps; ++i) {
     const PointD p = next();
-    DrawPatternLine(layerIndex, lineType, canvas, prev.x, prev.y, p.x, p.y);
+    DrawPatternLine(canvas, layerIndex, lineType, prev.x, prev.y, p.x, p.y);
     prev = p;
   }
 }

@@ -83,8 +83,11 @@ std::string FindImageFile(const std::string& sjisPath) {
   return std::string();
 }
 
-void DrawImage(Canvas& canvas, const std::string& path, double angleDegrees, const ImageCrop& crop, double x1,
-               double y1, double x2, double y2) {
+void DrawImage(Canvas& canvas, const PlacedImage& image) {
+  const std::string& path = image.Path;
+  const double x1 = image.X1, y1 = image.Y1, x2 = image.X2, y2 = image.Y2;
+  const double angleDegrees = image.AngleDegrees;
+  const ImageCrop& crop = image.Crop;
   const UnitGval::TPageWindow& w = UnitGval::PageWindow;
   if (!IsAcceptedImageKind(path)) return;
   const double cropWidth = crop.Width > 1e-14 ? crop.Width : 1;

@@ -67,9 +67,19 @@ void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
     if (override) canvas.SetBrushColor(overrideColor);
   };
 
+  // A disc round the point, turned by `turn` (it matters only to the flattening).
+  auto disc = [&](double radius, double turn) {
+    EllipseArc e;
+    e.CenterX = x;
+    e.CenterY = y;
+    e.Radius = radius;
+    e.Tilt = turn;
+    FillEllipse(canvas, e);
+  };
+
   if (point.Temporary) {
     pen(0);
-    FillEllipse(canvas, x, y, 3 * pixel, 1, 0);
+    disc(3 * pixel, 0);
     return;
   }
   const double width = point.Width100 != 0 ? point.Width100 * 0.01 : attr.GetPenWidth(penNumber);
@@ -83,22 +93,32 @@ void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
       pen(0);
       const double radius = std::max(width / 2 + attr.GetPointRadius(penNumber), pixel);
       fill(true);
-      FillEllipse(canvas, x, y, radius, 1, 0);
+      disc(radius, 0);
       return;
     }
     case 1: fill(false); Triangle(canvas, f); return;
     case 2: fill(false); Square(canvas, f); return;
-    case 3: fill(false); FillEllipse(canvas, x, y, 1.25 * s, 1, markAngle); return;
+    case 3: fill(false); disc(1.25 * s, markAngle); return;
     case 4:
-    case -2: FillEllipse(canvas, x, y, 1.25 * s, 1, markAngle); return;
+    case -2: disc(1.25 * s, markAngle); return;
     case 5: pen(penWidth); fill(true); Square(canvas, f); return;
     case 6: pen(penWidth); fill(true); Triangle(canvas, f); return;
-    case 7: pen(penWidth); fill(true); FillEllipse(canvas, x, y, 1.25 * s, 1, markAngle); return;
+    case 7: pen(penWidth); fill(true); disc(1.25 * s, markAngle); return;
     case 8: {
       const double r = 1.25 * std::sqrt(2.0);
       const PointD c1 = f.At(r, 0), c2 = f.At(-r, 0);
-      DrawEllipseArc(canvas, c1.x, c1.y, r * s, 1, markAngle, 90 * kDeg, 90 * kDeg);
-      DrawEllipseArc(canvas, c2.x, c2.y, r * s, 1, markAngle, 270 * kDeg, 90 * kDeg);
+      EllipseArc arc;
+      arc.Radius = r * s;
+      arc.Tilt = markAngle;
+      arc.Sweep = 90 * kDeg;
+      arc.CenterX = c1.x;
+      arc.CenterY = c1.y;
+      arc.Start = 90 * kDeg;
+      DrawEllipseArc(canvas, arc);
+      arc.CenterX = c2.x;
+      arc.CenterY = c2.y;
+      arc.Start = 270 * kDeg;
+      DrawEllipseArc(canvas, arc);
       return;
     }
     case 9:
@@ -115,7 +135,7 @@ void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
     case -3:
       pen(penWidth);
       fill(true);
-      FillEllipse(canvas, x, y, std::max(penWidth * s, pixel), 1, markAngle);
+      disc(std::max(penWidth * s, pixel), markAngle);
       return;
     case -4:
       Segment(canvas, f.At(0, 1.25), f.At(0, -1.25));
@@ -138,7 +158,7 @@ void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
     default:
       pen(penWidth);
       fill(true);
-      FillEllipse(canvas, x, y, 1.25 * s, 1, 0);
+      disc(1.25 * s, 0);
       return;
   }
 }

@@ -24,11 +24,6 @@ double Advance(bool doubleByte, double width, double spacing) {
   return doubleByte ? width + spacing : (width + spacing) / 2;
 }
 
-struct Run {
-  int flags;
-  std::string text;
-};
-
 // The sines and cosines a character cell needs at one angle, kept in
 // UnitGval::TextTurn for the next character.
 const UnitGval::TTextTurn& TurnAt(double angle) {
@@ -40,9 +35,10 @@ const UnitGval::TTextTurn& TurnAt(double angle) {
 
 }  // namespace
 
-void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, double w, double angle,
-                  const std::string& ch) {
+void DrawTextChar(Canvas& canvas, int align, const TextRun& cell, const std::string& ch) {
   if (ch.empty()) return;
+  const double x = cell.X, y = cell.Y, w = cell.Width, angle = cell.Angle;
+  double h = cell.Height;
   if (h < 0) {
     h = -h;
     if (align <= 2)
@@ -73,8 +69,10 @@ void DrawTextChar(Canvas& canvas, int align, double x, double y, double h, doubl
                  PageWindow.PageHeight - util::RoundHalfEven((cy - PageWindow.Ymin) * PageWindow.Scale), ch);
 }
 
-void DrawTextString(Canvas& canvas, int flags, const std::string& fontName, double x, double y, double angle,
-                    double height, double width, double spacing, const std::string& text) {
+void DrawTextString(Canvas& canvas, int flags, const std::string& fontName, const TextRun& run,
+                    const std::string& text) {
+  double x = run.X, y = run.Y;
+  const double angle = run.Angle, height = run.Height, width = run.Width, spacing = run.Spacing;
   FontSpec f;
   f.Height = util::RoundHalfEven(std::fabs(height) * PageWindow.Scale);
   f.Width = util::RoundHalfEven(std::fabs(width) * PageWindow.Scale / 2);
@@ -97,7 +95,10 @@ void DrawTextString(Canvas& canvas, int flags, const std::string& fontName, doub
   const double ux = std::cos(angle), uy = std::sin(angle);
   for (size_t i = 0; i < text.size();) {
     const size_t n = util::SjisCharLength(text, i);
-    DrawTextChar(canvas, 0, x, y, height, width, angle, text.substr(i, n));
+    TextRun cell = run;
+    cell.X = x;
+    cell.Y = y;
+    DrawTextChar(canvas, 0, cell, text.substr(i, n));
     const double a = Advance(n == 2, width, spacing);
     x += a * ux;
     y += a * uy;
@@ -107,9 +108,18 @@ void DrawTextString(Canvas& canvas, int flags, const std::string& fontName, doub
 
 namespace {
 
-// Draws a text with "^" escapes run by run from (x, y) along angle.
-void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, double x, double y, double angle,
-                     double h, double w, double s, const std::string& text) {
+// Draws a text with "^" escapes run by run from the start of `at`.
+void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, const TextRun& at,
+                     const std::string& text) {
+  double x = at.X, y = at.Y;
+  const double angle = at.Angle, h = at.Height, w = at.Width, s = at.Spacing;
+  // The text's run moved to start at (px, py).
+  auto runFrom = [&](double px, double py) {
+    TextRun r = at;
+    r.X = px;
+    r.Y = py;
+    return r;
+  };
   const double ux = std::cos(angle), uy = std::sin(angle);
   const double nx = std::cos(angle + util::kPi / 2), ny = std::sin(angle + util::kPi / 2);
   int flags = ownFlags;
@@ -117,7 +127,7 @@ void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, doub
   int k = 0;  // 2 after a double-byte character, 1 after a single-byte one, 0 at the start
   auto flush = [&]() {
     if (run.empty()) return;
-    DrawTextString(canvas, flags, font, x, y, angle, h, w, s, run);
+    DrawTextString(canvas, flags, font, runFrom(x, y), run);
     for (size_t i = 0; i < run.size();) {
       const size_t n = util::SjisCharLength(run, i);
       const double a = Advance(n == 2, w, s);
@@ -199,7 +209,10 @@ void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, doub
             advance = w + s;
             break;
         }
-        DrawTextString(canvas, flags, font, px, py, angle, ch_h, ch_w, s, ch);
+        TextRun cell = runFrom(px, py);
+        cell.Width = ch_w;
+        cell.Height = ch_h;
+        DrawTextString(canvas, flags, font, cell, ch);
         x += advance * ux;
         y += advance * uy;
         k = dbl ? 2 : 1;
@@ -216,9 +229,12 @@ void DrawEscapedText(Canvas& canvas, int ownFlags, const std::string& font, doub
 
 }  // namespace
 
-void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, double x1, double y1, double x2,
-                 double y2, double height, double width, double spacing, const std::string& textIn) {
+void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, const TextPlacement& at,
+                 const std::string& textIn) {
   if (textIn.empty()) return;
+  double x1 = at.X1, y1 = at.Y1, x2 = at.X2, y2 = at.Y2;
+  const double height = at.Height;
+  double width = at.Width, spacing = at.Spacing;
   const double scale = PageWindow.Scale;
   const double length = util::Distance(x1, y1, x2, y2);
   if (!(std::fabs(height) >= 1e-14) || std::fabs(height) * scale < 6 || std::fabs(height) * scale > 1000 ||
@@ -291,6 +307,14 @@ void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, double 
   }
   if (text.empty()) return;
 
+  TextRun run;
+  run.X = x1;
+  run.Y = y1;
+  run.Angle = angle;
+  run.Width = width;
+  run.Height = height;
+  run.Spacing = spacing;
+
   // Whole-text variables and user variables: drawn without escapes.
   if (auto value = TextVariableValue(text, CurrentTextVariableSources())) {
     // A memo of megabytes in every text would take minutes a page: a value
@@ -305,18 +329,18 @@ void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, double 
       }
       value->resize(cut);
     }
-    DrawTextString(canvas, flags, fontName, x1, y1, angle, height, width, spacing, *value);
+    DrawTextString(canvas, flags, fontName, run, *value);
     return;
   }
   if (text.compare(0, 2, "%%") == 0) {  // no user variables are kept: drawn as written
-    DrawTextString(canvas, flags, fontName, x1, y1, angle, height, width, spacing, text);
+    DrawTextString(canvas, flags, fontName, run, text);
     return;
   }
   if (text.find('^') == std::string::npos) {
-    DrawTextString(canvas, flags, fontName, x1, y1, angle, height, width, spacing, text);
+    DrawTextString(canvas, flags, fontName, run, text);
     return;
   }
-  DrawEscapedText(canvas, flags, fontName, x1, y1, angle, height, width, spacing, text);
+  DrawEscapedText(canvas, flags, fontName, run, text);
 }
 
 }  // namespace UnitGra

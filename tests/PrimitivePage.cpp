@@ -26,30 +26,50 @@ void DrawPrimitivePage(Canvas& canvas, const std::string& imagePath) {
   }
   for (int t = 1; t <= 9; ++t) {
     SetLinePen(canvas, 0, t <= 8 ? t : 9, a.GetPenWidth(t <= 8 ? t : 2), t);
-    DrawPatternLine(0, t, canvas, X(20), Y(270 - t * 8), X(150), Y(270 - t * 8));
+    DrawPatternLine(canvas, 0, t, X(20), Y(270 - t * 8), X(150), Y(270 - t * 8));
   }
   // Random lines and double-length types, a joined polyline of dashes.
   for (int t = 11; t <= 19; ++t) {
     SetLinePen(canvas, 0, 2, 0.18, t);
-    DrawPatternLine(0, t, canvas, X(20), Y(185 - (t - 11) * 8), X(150), Y(185 - (t - 11) * 8));
+    DrawPatternLine(canvas, 0, t, X(20), Y(185 - (t - 11) * 8), X(150), Y(185 - (t - 11) * 8));
   }
   SetLinePen(canvas, 0, 6, 0.3, 5);
-  DrawPatternLine(0, 5, canvas, X(20), Y(100), X(60), Y(120));
-  DrawPatternLine(0, 5, canvas, X(60), Y(120), X(100), Y(100));
-  DrawPatternLine(0, 5, canvas, X(100), Y(100), X(150), Y(120));
+  DrawPatternLine(canvas, 0, 5, X(20), Y(100), X(60), Y(120));
+  DrawPatternLine(canvas, 0, 5, X(60), Y(120), X(100), Y(100));
+  DrawPatternLine(canvas, 0, 5, X(100), Y(100), X(150), Y(120));
 
   // Curves.
   SetLinePen(canvas, 0, 1, 0.3, 1);
-  DrawEllipseArc(canvas, X(190), Y(250), 15 * sx, 1, 0, 0, 3 * M_PI / 2);
-  DrawEllipseT(canvas, X(230), Y(250), 15 * sx, 0.5, M_PI / 6, id);
+  EllipseArc curve;
+  curve.CenterX = X(190);
+  curve.CenterY = Y(250);
+  curve.Radius = 15 * sx;
+  curve.Sweep = 3 * M_PI / 2;
+  DrawEllipseArc(canvas, curve);
+  curve.CenterX = X(230);
+  curve.Flatness = 0.5;
+  curve.Tilt = M_PI / 6;
+  DrawEllipseT(canvas, curve, id);
   SetLinePen(canvas, 0, 3, 0.25, 6);
-  DrawPatternArc(0, 6, canvas, X(270), Y(250), 15 * sx, 1, 0, 0, 2 * M_PI, id);
+  curve.CenterX = X(270);
+  curve.Flatness = 1;
+  curve.Tilt = 0;
+  curve.Sweep = 2 * M_PI;
+  DrawPatternArc(canvas, 0, 6, curve, id);
   const int codes[4] = {101, 105, 106, 111};
   const double hs[4] = {0, 8 * sx, 8 * sx, 3};
   for (int i = 0; i < 4; ++i) {
     SetLinePen(canvas, 0, 5, 0.2, 1);
     SetFillBrush(canvas, 0, 4 + i, 1);
-    DrawArcSolid(canvas, codes[i], X(190 + i * 40), Y(205), 15 * sx, 0.7, 0.2, 0.3, 4.5, hs[i], id);
+    EllipseArc band;
+    band.CenterX = X(190 + i * 40);
+    band.CenterY = Y(205);
+    band.Radius = 15 * sx;
+    band.Flatness = 0.7;
+    band.Tilt = 0.2;
+    band.Start = 0.3;
+    band.Sweep = 4.5;
+    DrawArcSolid(canvas, codes[i], band, hs[i], id);
   }
 
   // The seven fill kinds.
@@ -82,10 +102,26 @@ void DrawPrimitivePage(Canvas& canvas, const std::string& imagePath) {
 
   // Images: upright, cropped, turned, and one too small to show.
   if (!imagePath.empty()) {
-    DrawImage(canvas, imagePath, 0, ImageCrop(), X(20), Y(20), X(80), Y(65));
-    DrawImage(canvas, imagePath, 0, ImageCrop{0.25, 0.25, 0.5}, X(90), Y(20), X(150), Y(65));
-    DrawImage(canvas, imagePath, 30, ImageCrop(), X(190), Y(20), X(250), Y(65));
-    DrawImage(canvas, imagePath, 15, ImageCrop(), X(300), Y(30), X(300.4), Y(40));
+    auto image = [&](double x1, double y1, double x2, double y2) {
+      PlacedImage placed;
+      placed.Path = imagePath;
+      placed.X1 = X(x1);
+      placed.Y1 = Y(y1);
+      placed.X2 = X(x2);
+      placed.Y2 = Y(y2);
+      return placed;
+    };
+    DrawImage(canvas, image(20, 20, 80, 65));
+    PlacedImage cropped = image(90, 20, 150, 65);
+    cropped.Crop.Left = cropped.Crop.Bottom = 0.25;
+    cropped.Crop.Width = 0.5;
+    DrawImage(canvas, cropped);
+    PlacedImage turned = image(190, 20, 250, 65);
+    turned.AngleDegrees = 30;
+    DrawImage(canvas, turned);
+    PlacedImage small = image(300, 30, 300.4, 40);
+    small.AngleDegrees = 15;
+    DrawImage(canvas, small);
   }
   // Text in the device font, until texts are laid out in full.
   FontSpec f;

@@ -33,7 +33,16 @@ class DrawPassTest : public RenderTest {
   }
   bool Draw(PrintOrder order = PrintOrder::AsStored, LayerFilter layers = LayerFilter()) {
     d.BuildBlockInstances();
-    return d.DrawDrawing(canvas, {order, 0, layers});
+    DrawDrawingArgs args;
+    args.Order = order;
+    args.Layers = layers;
+    return d.DrawDrawing(canvas, args);
+  }
+  // The whole drawing on a page turned by `rotation` radians.
+  void DrawTurned(double rotation) {
+    DrawDrawingArgs args;
+    args.Rotation = rotation;
+    d.DrawDrawing(canvas, args);
   }
   TJwwData d;
 };
@@ -58,7 +67,9 @@ TEST_F(DrawPassTest, LayerGroupFilterAndOrders) {
   Draw(PrintOrder::ByLayerReverse, LayerFilter::OfGroup(15 - 3));
   EXPECT_EQ(Pens(), (std::vector<int>{2, 4}));
   canvas.calls.clear();
-  Draw(PrintOrder::AsStored, {-1, 1});
+  LayerFilter layerOneOfEveryGroup;
+  layerOneOfEveryGroup.Layer = 1;
+  Draw(PrintOrder::AsStored, layerOneOfEveryGroup);
   EXPECT_EQ(Pens(), (std::vector<int>{2}));
   // A damaged record's group beyond F is no layer of the by-layer passes
   // (and writes nothing outside their tables).
@@ -203,7 +214,7 @@ TEST_F(DrawPassTest, EntityTransformsAndPens) {
   Add(d.Entities, l);
   d.MaxDrawWidth = -300;
   d.BuildBlockInstances();
-  d.DrawDrawing(canvas, {PrintOrder::AsStored, -M_PI / 2});
+  DrawTurned(-M_PI / 2);
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].points[0].x, 500);
   EXPECT_EQ(canvas.calls[0].points[1].x, 500);
@@ -367,7 +378,7 @@ TEST_F(DrawPassTest, RotationNinetyDegreesClockwise) {
   UnitGval::PageWindow.Xmax = UnitGval::PageWindow.Ymax = 50;
   Add(d.Entities, MakeLine(0, 0, 1, 0));
   d.BuildBlockInstances();
-  d.DrawDrawing(canvas, {PrintOrder::AsStored, -90 * M_PI / 180});
+  DrawTurned(-90 * M_PI / 180);
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].points[1].x, 500);
   EXPECT_EQ(canvas.calls[0].points[1].y, 510);

@@ -222,16 +222,16 @@ TEST(CountEntities, LayersTemporaryPointsAndBlockInstances) {
   EXPECT_EQ(all.BlockLines, 2);
   EXPECT_EQ(all.BlockTemporaryPoints, 2);
 
-  const TJwwEntityCounts g3 = d.CountEntities({3, -1});
+  const TJwwEntityCounts g3 = d.CountEntities(LayerFilter::OfGroup(3));
   EXPECT_EQ(g3.Lines, 2);
   EXPECT_EQ(g3.Blocks, 1);
   EXPECT_EQ(g3.BlockLines, 1);  // through the plain instance on group 3
 
-  const TJwwEntityCounts g4 = d.CountEntities({4, 0});
+  const TJwwEntityCounts g4 = d.CountEntities(LayerFilter::OfLayer(4 * 16 + 0));
   EXPECT_EQ(g4.Lines, 0);
   EXPECT_EQ(g4.BlockLines, 1);  // the own-layers instance's line on 4-0
   EXPECT_EQ(g4.Printable(), 1);
 
-  EXPECT_EQ(d.CountEntities({3, 2}).Lines, 1);
-  EXPECT_EQ(d.CountEntities({9, -1}).Printable(), 0);
+  EXPECT_EQ(d.CountEntities(LayerFilter::OfLayer(3 * 16 + 2)).Lines, 1);
+  EXPECT_EQ(d.CountEntities(LayerFilter::OfGroup(9)).Printable(), 0);
 }

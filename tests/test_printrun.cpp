@@ -218,34 +218,25 @@ TEST(PrintRunPages, RunawayBlocksAreReported) {
   src.BlockDefs = {a, b};
   const std::string path = jwwtype::TempFolder() + "loop.jww";
   WriteFile(path, WriteJww(src));
-  struct Warned : PrintRunObserver {
-    std::string what;
-    void FileWarning(const std::string&, const std::string& w) override { what = w; }
-  } observer;
+  PrintRunObserver observer;
   RecordingDevice device;
   TJwwData d;
   PrintSettings s;
   s.PrintMethod = PrintMethod::FitToPage;
   const PrintRunResult r = PrintRun(d, device, s, observer).Run({path});
   EXPECT_EQ(r.Pages, 1);  // printed as far as the guard allows
-  EXPECT_NE(observer.what.find("placed blocks"), std::string::npos);
+  ASSERT_EQ(r.Files.at(0).Problems.size(), 1u);
+  EXPECT_EQ(r.Files[0].Problems[0].What, FileProblem::Kind::BlocksCut);
+  EXPECT_NE(DescribeFileProblem(r.Files[0].Problems[0]).find("placed blocks"), std::string::npos);
 }
 
 namespace {
 
-// Hears a run as the report does.
-class Reporting : public PrintRunObserver {
+class StopAfterFiles : public PrintRunObserver {
  public:
-  explicit Reporting(int stopAfter) : stopAfter_(stopAfter) {}
-  void FileStarted(size_t index, size_t, const std::string&) override {
-    ++started_;
-    record.FileStarted(index);
-  }
-  void FilePassedOver(const std::string&, const std::string& why) override { record.PassedOver(why); }
-  void FileHasNothingToPrint(const std::string&) override { record.NothingToPrint(); }
-  void PageFinished(const std::string&, const PageReport& page) override { record.Page(page); }
+  explicit StopAfterFiles(int stopAfter) : stopAfter_(stopAfter) {}
+  void FileStarted(size_t, size_t, const std::string&) override { ++started_; }
   bool StopRequested() override { return stopAfter_ >= 0 && started_ >= stopAfter_; }
-  RunRecorder record;
 
  private:
   int stopAfter_;
@@ -275,11 +266,10 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
     std::string FaceUsedInstead(const std::string& face) override { return face == "NoSuchFace" ? "IPAGothic" : ""; }
   } device;
   TJwwData d;
-  Reporting observer(-1);
-  observer.record.Start({wide, hidden});
+  PrintRunObserver observer;
   const PrintRunResult r = PrintRun(d, device, PrintSettings(), observer).Run({wide, hidden});
   EXPECT_EQ(r.PagesLosingContent, 2);
-  const std::vector<PageWarning>& first = observer.record.Files()[0].Pages.at(0).Warnings;
+  const std::vector<PageWarning>& first = r.Files[0].Pages.at(0).Warnings;
   ASSERT_EQ(first.size(), 3u);
   EXPECT_EQ(first[0].What, PageWarning::Kind::OffPage);
   EXPECT_NEAR(first[0].OffShare, 1 - 254.0 / 600, 0.01);
@@ -288,7 +278,7 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
   EXPECT_EQ(first[1].UsedInstead, "IPAGothic");
   EXPECT_EQ(first[2].What, PageWarning::Kind::LayersLeftOut);
   EXPECT_EQ(first[2].HiddenLayers, 1);
-  const std::vector<PageWarning>& second = observer.record.Files()[1].Pages.at(0).Warnings;
+  const std::vector<PageWarning>& second = r.Files[1].Pages.at(0).Warnings;
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(second[0].What, PageWarning::Kind::Blank);
 }
@@ -299,15 +289,13 @@ TEST(PrintRunPages, TheReportKnowsWhatAStoppedRunLeft) {
   const std::vector<std::string> files{a, gone, b, c};
   RecordingDevice device;
   TJwwData d;
-  Reporting observer(3);  // stops once the third file has printed
-  observer.record.Start(files);
+  StopAfterFiles observer(3);  // stops once the third file has printed
   PrintSettings s;
   s.PrintMethod = PrintMethod::FitToPage;
   const PrintRunResult r = PrintRun(d, device, s, observer).Run(files);
-  observer.record.Finish(r, false, false);
   std::vector<std::string> status, again;
-  for (const FileRecord& f : observer.record.Files()) {
-    status.push_back(f.Status);
+  for (const FileRecord& f : r.Files) {
+    status.push_back(FileStatusKey(f.Status));
     if (PrintAgain(f.Status)) again.push_back(f.Path);
   }
   EXPECT_EQ(status, (Log{"printed", "passed_over", "printed", "not_reached"}));
@@ -315,7 +303,7 @@ TEST(PrintRunPages, TheReportKnowsWhatAStoppedRunLeft) {
   // The report names each file with its status and each page with its paper.
   RunSummaryFields run;
   run.Stopped = true;
-  const std::string json = RunReportJson(observer.record.Files(), run);
+  const std::string json = RunReportJson(r.Files, run);
   EXPECT_NE(json.find("\"status\":\"not_reached\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"title\":\"Kestrovan_r1.jww\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"paper\":{\"name\":null,\"width_mm\":254,\"height_mm\":203.2"), std::string::npos) << json;

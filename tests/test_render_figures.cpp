@@ -13,14 +13,14 @@ const double kPi = M_PI;
 }  // namespace
 
 TEST_F(RenderTest, CurvesHaveFixedPointCounts) {
-  FillEllipse(canvas, 50, 50, 10, 1, 0);
+  FillEllipse(canvas, Circle(50, 50, 10));
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].op, "polygon");
   EXPECT_EQ(canvas.calls[0].points.size(), 72u);
   EXPECT_TRUE(UnitGval::PointList.empty());
 
   canvas.calls.clear();
-  DrawEllipseArc(canvas, 50, 50, 10, 1, 0, 0, kPi / 2);
+  DrawEllipseArc(canvas, Arc(Circle(50, 50, 10), 0, kPi / 2));
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].points.size(), 73u);
   EXPECT_EQ(canvas.calls[0].points.front().x, 600);
@@ -28,23 +28,25 @@ TEST_F(RenderTest, CurvesHaveFixedPointCounts) {
 
   // A negative sweep runs clockwise.
   canvas.calls.clear();
-  DrawEllipseArc(canvas, 50, 50, 10, 1, 0, 0, -kPi / 2);
+  DrawEllipseArc(canvas, Arc(Circle(50, 50, 10), 0, -kPi / 2));
   EXPECT_EQ(canvas.calls[0].points.back().y, 600);
 
   // Through a block transform: scaled 2 in x.
   canvas.calls.clear();
   BlockTransform t;
   t.A11 = 2;
-  DrawEllipseArcT(canvas, 20, 50, 10, 1, 0, 0, kPi, t);
+  DrawEllipseArcT(canvas, Arc(Circle(20, 50, 10), 0, kPi), t);
   EXPECT_EQ(canvas.calls[0].points.front().x, 600);  // (30, 50) -> (60, 50)
-  DrawEllipseT(canvas, 20, 50, 10, 0.5, 0, t);
+  EllipseArc flat = Circle(20, 50, 10);
+  flat.Flatness = 0.5;
+  DrawEllipseT(canvas, flat, t);
   EXPECT_EQ(canvas.calls.back().points.size(), 72u);
 
   // A large circle takes more steps, so that no chord strays more than half a
   // pixel from the curve: 100 mm at 10 px per mm.
   canvas.calls.clear();
   Page(1000, 1000, 10);
-  DrawEllipseArc(canvas, 500, 500, 100, 1, 0, 0, 2 * kPi);
+  DrawEllipseArc(canvas, Arc(Circle(500, 500, 100), 0, 2 * kPi));
   const auto& ring = canvas.calls[0].points;
   ASSERT_GT(ring.size(), 73u);
   const double chordAngle = 2 * kPi / static_cast<double>(ring.size() - 1);
@@ -60,7 +62,10 @@ TEST_F(RenderTest, ArcPointsMatchTheDirectFormula) {
   for (double start : {0.0, 1.0, -2.5, 7.0}) {
     for (double sweep : {kPi / 3, -kPi / 2, 2 * kPi, 9.0}) {
       canvas.calls.clear();
-      DrawEllipseArc(canvas, xc, yc, r, k, tilt, start, sweep);
+      EllipseArc arc = Arc(Circle(xc, yc, r), start, sweep);
+      arc.Flatness = k;
+      arc.Tilt = tilt;
+      DrawEllipseArc(canvas, arc);
       ASSERT_EQ(canvas.calls.size(), 1u);
       const auto& points = canvas.calls[0].points;
       ASSERT_GT(points.size(), 73u);  // far more than 72 steps at this size
@@ -80,7 +85,7 @@ TEST_F(RenderTest, ArcPointsMatchTheDirectFormula) {
 TEST_F(RenderTest, ArcSolidCodes) {
   auto count = [&](int code, double h, double sweep) {
     canvas.calls.clear();
-    DrawArcSolid(canvas, code, 50, 50, 10, 1, 0, 0, sweep, h, kId);
+    DrawArcSolid(canvas, code, Arc(Circle(50, 50, 10), 0, sweep), h, kId);
     return canvas.calls.empty() ? 0u : canvas.calls[0].points.size();
   };
   EXPECT_EQ(count(101, 100, kPi / 2), 72u);
@@ -100,17 +105,19 @@ TEST_F(RenderTest, ArcSolidCodes) {
   EXPECT_EQ(count(99, 3, kPi), 0u);
 
   // Ring bands: the inner edge runs back from the end; radii 8 x 3 (106) or 8 x 4 (105).
+  EllipseArc band = Arc(Circle(50, 50, 10), 0, kPi / 2);
+  band.Flatness = 0.5;
   canvas.calls.clear();
-  DrawArcSolid(canvas, 106, 50, 50, 10, 0.5, 0, 0, kPi / 2, 8, kId);
+  DrawArcSolid(canvas, 106, band, 8, kId);
   ASSERT_EQ(canvas.calls[0].points.size(), 146u);
   EXPECT_EQ(canvas.calls[0].points[73].x, 500);
   EXPECT_EQ(canvas.calls[0].points[73].y, 500 - 30);
   EXPECT_EQ(canvas.calls[0].points[145].x, 500 + 80);
   canvas.calls.clear();
-  DrawArcSolid(canvas, 105, 50, 50, 10, 0.5, 0, 0, kPi / 2, 8, kId);
+  DrawArcSolid(canvas, 105, band, 8, kId);
   EXPECT_EQ(canvas.calls[0].points[73].y, 500 - 40);
   canvas.calls.clear();
-  DrawArcSolid(canvas, 106, 50, 50, 10, 0.5, 0, 0, kPi / 2, 0, kId);  // no inner radius
+  DrawArcSolid(canvas, 106, band, 0, kId);  // no inner radius
   ASSERT_EQ(canvas.calls[0].points.size(), 146u);
   EXPECT_EQ(canvas.calls[0].points[100].x, 500);
 }
@@ -121,7 +128,7 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
   Attr().SetLineTypeElement(row, 0, 1.0);
   Attr().SetLineTypeElement(row, 1, -1.0);
   Attr().UpdateLineTypePeriod(row);
-  DrawPatternArc(0, 2, canvas, 50, 50, 10, 1, 0, 0, 2 * kPi, kId);
+  DrawPatternArc(canvas, 0, 2, Circle(50, 50, 10), kId);
   // About 62.8 mm of line at 2 mm per period: some 31 dashes (joints split a few).
   const size_t dashes = canvas.Of("line").size();
   EXPECT_GE(dashes, 31u);
@@ -129,12 +136,12 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
   EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 60, 1e-9);
   // Without a pattern it is 72 chords, clipped where they cross the page's edge.
   canvas.calls.clear();
-  DrawPatternArc(0, 1, canvas, 50, 50, 10, 1, 0, 0, 2 * kPi, kId);
+  DrawPatternArc(canvas, 0, 1, Circle(50, 50, 10), kId);
   EXPECT_EQ(canvas.Of("line").size(), 72u);
   EXPECT_EQ(canvas.calls.front().points[0].x, 600);
   EXPECT_EQ(canvas.calls.back().points[1].x, 600);
   canvas.calls.clear();
-  DrawPatternArc(0, 1, canvas, 95, 50, 10, 1, 0, 0, 2 * kPi, kId);
+  DrawPatternArc(canvas, 0, 1, Circle(95, 50, 10), kId);
   const auto chords = canvas.Of("line");
   EXPECT_EQ(chords.size(), canvas.calls.size());
   EXPECT_GT(chords.size(), 30u);
@@ -262,7 +269,10 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
   EXPECT_EQ(FindImageFile("missing.png"), "");
 
   // Crop width 0.5, left 0.25, bottom 0 at a 40 x 20 mm placement.
-  DrawImage(canvas, "photo.jpeg", 0, ImageCrop{0.25, 0, 0.5}, 10, 10, 50, 30);
+  PlacedImage cropped = ImageAt("photo.jpeg", 10, 10, 50, 30);
+  cropped.Crop.Left = 0.25;
+  cropped.Crop.Width = 0.5;
+  DrawImage(canvas, cropped);
   ASSERT_EQ(canvas.Of("image").size(), 1u);
   const ImagePlacement p = canvas.Of("image")[0].image;
   EXPECT_EQ(p.SrcLeft, 100);
@@ -276,10 +286,14 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
   EXPECT_EQ(p.AngleDegrees, 0);
 
   canvas.calls.clear();
-  DrawImage(canvas, "photo.jpeg", 360, ImageCrop{0, 0, 0}, 10, 10, 50, 30);
+  PlacedImage turned = ImageAt("photo.jpeg", 10, 10, 50, 30);
+  turned.Crop.Width = 0;
+  turned.AngleDegrees = 360;
+  DrawImage(canvas, turned);
   EXPECT_EQ(canvas.Of("image")[0].image.AngleDegrees, 0);  // 360 is upright
   EXPECT_EQ(canvas.Of("image")[0].image.SrcWidth, 400);    // crop width 0 means all
-  DrawImage(canvas, "photo.jpeg", 30, ImageCrop{0, 0, 0}, 10, 10, 50, 30);
+  turned.AngleDegrees = 30;
+  DrawImage(canvas, turned);
   EXPECT_EQ(canvas.Of("image")[1].image.AngleDegrees, 30);
   EXPECT_EQ(canvas.Of("image")[1].image.PivotX, 100);
   EXPECT_EQ(canvas.Of("image")[1].image.PivotY, 900);
@@ -287,7 +301,9 @@ TEST_F(ImageTest, KindsFolderRetryAndCrop) {
 
 TEST_F(ImageTest, SmallOffPageAndUnreadableImages) {
   // 4 px wide: a white box with a 0.5 mm outline instead of the picture.
-  DrawImage(canvas, "photo.jpeg", 30, ImageCrop(), 10, 10, 10.4, 30);
+  PlacedImage narrow = ImageAt("photo.jpeg", 10, 10, 10.4, 30);
+  narrow.AngleDegrees = 30;
+  DrawImage(canvas, narrow);
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].op, "polygon");
   EXPECT_EQ(canvas.calls[0].brush, Rgb(255, 255, 255));
@@ -296,17 +312,19 @@ TEST_F(ImageTest, SmallOffPageAndUnreadableImages) {
   // 1.5 px wide, off the page, or of another kind: nothing, and no file is opened.
   canvas.calls.clear();
   canvas.imageSizeQueries = 0;
-  DrawImage(canvas, "photo.jpeg", 0, ImageCrop(), 10, 10, 10.15, 30);
-  DrawImage(canvas, "photo.jpeg", 0, ImageCrop(), 200, 200, 240, 230);
-  DrawImage(canvas, "photo.bmp2", 0, ImageCrop(), 10, 10, 50, 30);
+  DrawImage(canvas, ImageAt("photo.jpeg", 10, 10, 10.15, 30));
+  DrawImage(canvas, ImageAt("photo.jpeg", 200, 200, 240, 230));
+  DrawImage(canvas, ImageAt("photo.bmp2", 10, 10, 50, 30));
   EXPECT_TRUE(canvas.calls.empty());
   EXPECT_EQ(canvas.imageSizeQueries, 0);
   // Missing or unreadable files draw nothing.
   std::ofstream(dir + "broken.png") << "x";
-  DrawImage(canvas, "broken.png", 0, ImageCrop(), 10, 10, 50, 30);
-  DrawImage(canvas, "none.png", 0, ImageCrop(), 10, 10, 50, 30);
+  DrawImage(canvas, ImageAt("broken.png", 10, 10, 50, 30));
+  DrawImage(canvas, ImageAt("none.png", 10, 10, 50, 30));
   EXPECT_TRUE(canvas.calls.empty());
   // Hostile crop values saturate instead of overflowing.
-  DrawImage(canvas, "photo.jpeg", 0, ImageCrop{1e300, 1e300, 1e300}, 10, 10, 50, 30);
+  PlacedImage hostile = ImageAt("photo.jpeg", 10, 10, 50, 30);
+  hostile.Crop.Left = hostile.Crop.Bottom = hostile.Crop.Width = 1e300;
+  DrawImage(canvas, hostile);
   EXPECT_EQ(canvas.Of("image").size(), 1u);
 }

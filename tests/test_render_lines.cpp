@@ -70,12 +70,12 @@ TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
   DashType(Attr());
   {
     UnitGra::PatternChainScope chain(2, 15);  // 15 mm hold five 3 mm periods: not stretched
-    DrawPatternLine(0, 2, canvas, 10, 50, 17.5, 50);
-    DrawPatternLine(0, 2, canvas, 17.5, 50, 25, 50);
+    DrawPatternLine(canvas, 0, 2, 10, 50, 17.5, 50);
+    DrawPatternLine(canvas, 0, 2, 17.5, 50, 25, 50);
   }
   RecordingCanvas whole;
   ResetPatternContinuation();
-  DrawPatternLine(0, 2, whole, 10, 50, 25, 50);
+  DrawPatternLine(whole, 0, 2, 10, 50, 25, 50);
   // Dashes of the joined pair: 10-12, 13-15, 16-17.5 + 17.5-18, 19-21, 22-24.
   auto xs = [](const RecordingCanvas& c) {
     std::vector<std::pair<int, int>> out;
@@ -100,8 +100,8 @@ TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
 // and ending at the pattern's start; joined lines do not carry the phase over.
 TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   DashType(Attr());  // 2 mm dash, 1 mm gap
-  DrawPatternLine(0, 2, canvas, 10, 50, 20, 50);  // 10 mm: three repeats of 3.33 mm
-  DrawPatternLine(0, 2, canvas, 20, 50, 21, 50);  // under one repeat: as the pattern goes
+  DrawPatternLine(canvas, 0, 2, 10, 50, 20, 50);  // 10 mm: three repeats of 3.33 mm
+  DrawPatternLine(canvas, 0, 2, 20, 50, 21, 50);  // under one repeat: as the pattern goes
   const auto lines = canvas.Of("line");
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].points[1].x, 122);  // 2 x 10/9 mm
@@ -118,9 +118,9 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
 TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
   DashType(Attr());
   UnitGra::PatternChainScope chain(2, 0);
-  DrawPatternLine(0, 2, canvas, 10, 50, 11, 50);   // ends inside the first dash
-  DrawPatternLine(1, 2, canvas, 11, 50, 20, 50);   // another layer: restarts
-  DrawPatternLine(1, 2, canvas, 30, 50, 40, 50);   // not joined: restarts
+  DrawPatternLine(canvas, 0, 2, 10, 50, 11, 50);   // ends inside the first dash
+  DrawPatternLine(canvas, 1, 2, 11, 50, 20, 50);   // another layer: restarts
+  DrawPatternLine(canvas, 1, 2, 30, 50, 40, 50);   // not joined: restarts
   const auto lines = canvas.Of("line");
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines[1].points[0].x, 110);
@@ -133,7 +133,7 @@ TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
 
 TEST_F(RenderTest, PatternStartsAtThePageEdgeAndFinePatternsAreSolid) {
   DashType(Attr());
-  DrawPatternLine(0, 2, canvas, -0.5, 50, 6, 50);  // enters from outside: 6 mm on the page
+  DrawPatternLine(canvas, 0, 2, -0.5, 50, 6, 50);  // enters from outside: 6 mm on the page
   ASSERT_FALSE(canvas.calls.empty());
   EXPECT_EQ(canvas.calls[0].points[0].x, 0);
   EXPECT_EQ(canvas.calls[0].points[1].x, 20);  // a whole dash from the edge
@@ -146,7 +146,7 @@ TEST_F(RenderTest, PatternStartsAtThePageEdgeAndFinePatternsAreSolid) {
   Attr().SetLineTypeElement(row, 1, -0.025);
   Attr().UpdateLineTypePeriod(row);  // 0.05 mm = 1.2 px per period
   UnitGval::PatternContinuation.LineType = 77;
-  DrawPatternLine(0, 3, canvas, 10, 10, 20, 10);
+  DrawPatternLine(canvas, 0, 3, 10, 10, 20, 10);
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(UnitGval::PatternContinuation.LineType, 77);  // left unchanged
 }
@@ -159,7 +159,7 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   Attr().SetLineTypeElement(row, 1, 0.0);
   Attr().SetLineTypeElement(row, 2, -2.0);
   Attr().UpdateLineTypePeriod(row);
-  DrawPatternLine(0, 11, canvas, 10, 50, 16, 50);
+  DrawPatternLine(canvas, 0, 11, 10, 50, 16, 50);
   const auto lines = canvas.Of("line");
   ASSERT_EQ(lines.size(), 4u);  // vertices at 12 (left), 12 (zero: on the line), 14 (right), 16
   EXPECT_EQ(lines[0].points[0].x, 100);

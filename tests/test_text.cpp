@@ -135,11 +135,25 @@ TEST(TextVariables, Scales) {
   EXPECT_EQ(Var("%SS", s), "3.3/1");
 }
 
-class TextTest : public RenderTest {};
+class TextTest : public RenderTest {
+ protected:
+  // The base line from (10, 10) to (x2, 10) with cells 3 mm high and 4 mm
+  // wide and no gap; a test sets by name what it is about.
+  static TextPlacement BaseLineTo(double x2) {
+    TextPlacement p;
+    p.X1 = p.Y1 = p.Y2 = 10;
+    p.X2 = x2;
+    p.Height = 3;
+    p.Width = 4;
+    return p;
+  }
+};
 
 TEST_F(TextTest, CharactersInCellsAlongTheBaseLine) {
   // 10 px/mm: height 3 mm = 30 px, full width 4 mm; "A" takes half a cell.
-  DrawJwwText(canvas, 0, "F", 10, 10, 30, 10, 3, 4, 1, "A\x82\xa0" "B");
+  TextPlacement at = BaseLineTo(30);
+  at.Spacing = 1;
+  DrawJwwText(canvas, 0, "F", at, "A\x82\xa0" "B");
   const auto t = canvas.Of("text");
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t[0].points[0].x, 100);
@@ -152,22 +166,30 @@ TEST_F(TextTest, CharactersInCellsAlongTheBaseLine) {
 }
 
 TEST_F(TextTest, SizeLimitsDrawAThreePixelLine) {
-  DrawJwwText(canvas, 0, "F", 10, 10, 30, 10, 0.1, 4, 0, "tiny");  // 1 px high
+  TextPlacement at = BaseLineTo(30);
+  at.Height = 0.1;
+  DrawJwwText(canvas, 0, "F", at, "tiny");  // 1 px high
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].op, "line");
   EXPECT_EQ(canvas.calls[0].penWidth, 3);
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 30, 10, 101, 4, 0, "huge");  // 1010 px
-  DrawJwwText(canvas, 0, "F", 10, 10, 10.4, 10, 3, 4, 0, "short");  // base line 4 px
+  at = BaseLineTo(30);
+  at.Height = 101;
+  DrawJwwText(canvas, 0, "F", at, "huge");  // 1010 px
+  at = BaseLineTo(10.4);
+  DrawJwwText(canvas, 0, "F", at, "short");  // base line 4 px
   EXPECT_EQ(canvas.Of("text").size(), 0u);
   EXPECT_EQ(canvas.Of("line").size(), 2u);
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 30, 10, 3, 4, 0, "");
+  at = BaseLineTo(30);
+  DrawJwwText(canvas, 0, "F", at, "");
   EXPECT_TRUE(canvas.calls.empty());
 }
 
 TEST_F(TextTest, BackwardTextRunsFromTheEndTurned) {
-  DrawJwwText(canvas, 0, "F", 10, 10, 30, 10, 3, -4, 0, "AB");
+  TextPlacement at = BaseLineTo(30);
+  at.Width = -4;
+  DrawJwwText(canvas, 0, "F", at, "AB");
   const auto t = canvas.Of("text");
   ASSERT_EQ(t.size(), 2u);
   EXPECT_EQ(canvas.Font().Escapement, 1800);
@@ -178,21 +200,27 @@ TEST_F(TextTest, BackwardTextRunsFromTheEndTurned) {
 
 TEST_F(TextTest, TrailingMarkers) {
   // "^2" narrows six letters by two half-width characters: 4/6.
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 3, 6, 0, "ABCDEF^2");
+  TextPlacement at = BaseLineTo(50);
+  at.Width = 6;
+  DrawJwwText(canvas, 0, "F", at, "ABCDEF^2");
   EXPECT_EQ(Texts(canvas).size(), 6u);
   EXPECT_EQ(canvas.Font().Width, 20);  // 6 mm x 4/6 / 2 = 2 mm = 20 px
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 3, 6, 0, "AB^2");
+  at = BaseLineTo(50);
+  at.Width = 6;
+  DrawJwwText(canvas, 0, "F", at, "AB^2");
   EXPECT_EQ(canvas.Font().Width, 30);  // 2 - 2 is not above 1: full width
   // A trailing "･" is dropped and its room spread over the gaps.
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 3, 4, 0, "ABC\xa5");
+  at = BaseLineTo(50);
+  DrawJwwText(canvas, 0, "F", at, "ABC\xa5");
   auto t = canvas.Of("text");
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t[1].points[0].x - t[0].points[0].x, 20 + 10);  // (4 + 2) / 2 mm: spacing 2 x (2 + 0) / 2
   // Trailing "・"s likewise.
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 3, 4, 0, "AB\x81\x45");
+  at = BaseLineTo(50);
+  DrawJwwText(canvas, 0, "F", at, "AB\x81\x45");
   t = canvas.Of("text");
   ASSERT_EQ(t.size(), 2u);
   EXPECT_EQ(t[1].points[0].x - t[0].points[0].x, 20 + 40);  // spacing 2 x 4 / 1 = 8 mm, half of it
@@ -200,21 +228,25 @@ TEST_F(TextTest, TrailingMarkers) {
 
 TEST_F(TextTest, EscapesChangeStyleColourAndPlacement) {
   Attr().SetPen(3, Rgb(0, 192, 0), 0.1, 0.1);
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 3, 4, 0, "^!Bold^#plain");
+  TextPlacement at = BaseLineTo(50);
+  DrawJwwText(canvas, 0, "F", at, "^!Bold^#plain");
   auto t = canvas.Of("text");
   ASSERT_EQ(t.size(), 9u);
   EXPECT_EQ(t[0].text, "B");
   EXPECT_EQ(t[4].text, "p");
   EXPECT_EQ(t[4].points[0].x, 100 + 4 * 20);  // runs continue where the last ended
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 3, 4, 0, "a^$3b^*^!c");
+  at = BaseLineTo(50);
+  DrawJwwText(canvas, 0, "F", at, "a^$3b^*^!c");
   t = canvas.Of("text");
   ASSERT_EQ(t.size(), 5u);
   EXPECT_EQ(t[1].pen, Rgb(0, 192, 0));
   EXPECT_EQ(t[2].text, "^");  // after "^*" everything is drawn as written
   // "^u": half height, raised by h/2, then half an advance.
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 4, 4, 0, "x^u2y");
+  at = BaseLineTo(50);
+  at.Height = 4;
+  DrawJwwText(canvas, 0, "F", at, "x^u2y");
   t = canvas.Of("text");
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t[1].points[0].x, 120);
@@ -222,19 +254,23 @@ TEST_F(TextTest, EscapesChangeStyleColourAndPlacement) {
   EXPECT_EQ(t[2].points[0].x, 140);
   // "^n" overstrikes the previous character, centred on it.
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 4, 4, 0, "A^n/B");
+  at = BaseLineTo(50);
+  at.Height = 4;
+  DrawJwwText(canvas, 0, "F", at, "A^n/B");
   t = canvas.Of("text");
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t[1].points[0].x, 100);  // moved back by 1 x (0 + 1) + 1 = 2 mm
   EXPECT_EQ(t[2].points[0].x, 120);
   // Variables are whole texts: "%f" inside a longer text is drawn as written.
   canvas.calls.clear();
-  DrawJwwText(canvas, 0, "F", 10, 10, 50, 10, 3, 4, 0, "x%f");
+  at = BaseLineTo(50);
+  DrawJwwText(canvas, 0, "F", at, "x%f");
   EXPECT_EQ(Texts(canvas).size(), 3u);
 }
 
 TEST_F(TextTest, TurnedCharactersAndCornerTest) {
-  DrawJwwText(canvas, 0, "@@F", 10, 10, 30, 10, 3, 4, 0, "\x82\xa0");
+  TextPlacement at = BaseLineTo(30);
+  DrawJwwText(canvas, 0, "@@F", at, "\x82\xa0");
   auto t = canvas.Of("text");
   ASSERT_EQ(t.size(), 1u);
   EXPECT_EQ(canvas.Font().Escapement, 1800);
@@ -243,8 +279,14 @@ TEST_F(TextTest, TurnedCharactersAndCornerTest) {
   EXPECT_EQ(t[0].points[0].y, 1000 - 70 - 30);
   // A cell wholly off the page is not written; one with a corner inside is.
   canvas.calls.clear();
-  DrawTextChar(canvas, 0, -5, 50, 3, 4, 0, "A");    // spans -5..-3 mm: outside
-  DrawTextChar(canvas, 0, -1.5, 50, 3, 4, 0, "B");  // reaches 0.5 mm inside
+  TextRun cell;
+  cell.Y = 50;
+  cell.Height = 3;
+  cell.Width = 4;
+  cell.X = -5;
+  DrawTextChar(canvas, 0, cell, "A");  // spans -5..-3 mm: outside
+  cell.X = -1.5;
+  DrawTextChar(canvas, 0, cell, "B");  // reaches 0.5 mm inside
   t = canvas.Of("text");
   ASSERT_EQ(t.size(), 1u);
   EXPECT_EQ(t[0].text, "B");
@@ -264,17 +306,22 @@ TEST_F(TextTest, TextEntitiesThroughTransforms) {
   const BlockTransform id;
   BlockTransform twice;
   twice.A11 = twice.A22 = 2;
-  TextPlacement p = TextGeometry(twice, 0, 0, 10, 0, 4, 3, 1);
+  TextPlacement local;
+  local.X2 = 10;
+  local.Width = 4;
+  local.Height = 3;
+  local.Spacing = 1;
+  TextPlacement p = TextGeometry(twice, local);
   EXPECT_DOUBLE_EQ(p.Width, 8);
   EXPECT_DOUBLE_EQ(p.Height, 6);
   EXPECT_DOUBLE_EQ(p.Spacing, 2);
   // Mirrored: start and end swap so it still reads left to right.
   BlockTransform mirror;
   mirror.A11 = -1;
-  p = TextGeometry(mirror, 0, 0, 10, 0, 4, 3, 1);
+  p = TextGeometry(mirror, local);
   EXPECT_DOUBLE_EQ(p.X1, -10);
   EXPECT_DOUBLE_EQ(p.X2, 0);
-  p = TextGeometry(id, 0, 0, 10, 0, 4, 3, 1);
+  p = TextGeometry(id, local);
   EXPECT_DOUBLE_EQ(p.Width, 4);
   EXPECT_EQ(TextStyleFlags(30001), 3);
   EXPECT_EQ(TextStyleFlags(10000), 2);
@@ -323,8 +370,16 @@ BlockTransform QuarterTurn() {
   t.A22 = 0;
   return t;
 }
+// A dimension along x from the origin, its flag word and text flags as given.
+TJwwSunpou Dimension(uint16_t flags, uint16_t textFlags, double length) {
+  TJwwSunpou d;
+  d.DimLine.EndX = length;
+  d.DimText.PenWidth = flags;
+  d.DimText.Flags = textFlags;
+  return d;
+}
 std::string Value(uint16_t flags, uint16_t textFlags, double length = 1234.5) {
-  return util::Cp932ToUtf8(DimensionValueText(flags, textFlags, 0, 0, length, 0, 1, QuarterTurn()));
+  return util::Cp932ToUtf8(DimensionValueText(Dimension(flags, textFlags, length), 1, QuarterTurn()));
 }
 }  // namespace
 
@@ -343,8 +398,8 @@ TEST(DimensionValues, TheFlagTableRowByRow) {
   EXPECT_EQ(Value(0x0002, 0, 0), "0");
   EXPECT_EQ(Value(0xF002, 0), "1234.5");  // decimal digit 15 wraps to 5
   // The group scale multiplies the measured length.
-  EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(0x0002, 0, 0, 0, 12.345, 0, 100, QuarterTurn())), "1235");
-  EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(0x0002, 0, 0, 0, 10, 0, -5, QuarterTurn())), "10");
+  EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(Dimension(0x0002, 0, 12.345), 100, QuarterTurn())), "1235");
+  EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(Dimension(0x0002, 0, 10), -5, QuarterTurn())), "10");
 }
 
 TEST_F(TextTest, DimensionsKeepOrRecomputeTheirText) {

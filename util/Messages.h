@@ -33,4 +33,20 @@ inline constexpr char kImportedLineTypes[] = " から線種設定を読み取り
 // was chosen.
 inline constexpr char kDefaultPrinter[] = "<標準プリンタ>";
 
+// What became of a file of a print run, as the window lists it after the
+// file's name.
+inline constexpr char kNoSuchFile[] = "ファイルがありません";
+inline constexpr char kNotAFile[] = "ファイルではありません";
+inline constexpr char kEmptyFile[] = "空のファイルです";
+inline constexpr char kNotDrawing[] = "図面ファイルではありません";
+inline constexpr char kOutOfMemory[] = "メモリが足りないため読めません";
+inline constexpr char kUnreadable[] = "ファイルを読めません";
+inline constexpr char kDamaged[] = "ファイルが壊れています（読めた所まで印刷）";
+inline constexpr char kImagesNotUnpacked[] = "図面に埋め込まれた画像を展開できませんでした（画像なしで印刷）";
+inline constexpr char kCutShort[] = "ブロックの入れ子や図形の数が多すぎるため一部を省いて印刷";
+inline constexpr char kImagesMissing[] = "画像が見つからないか読めないため省いて印刷：";
+inline constexpr char kNothingToPrint[] = "印刷するものがありません（ページなし）";
+inline constexpr char kStoppedInside[] = "中止したため途中まで印刷";
+inline constexpr char kNotReached[] = "中止したため印刷していません";
+
 }  // namespace msg

@@ -58,12 +58,17 @@ void PrintRun::HandTablesToAttributes() {
 
 PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   result_ = PrintRunResult();
+  for (const std::string& path : files) {
+    result_.Files.emplace_back();
+    result_.Files.back().Path = path;
+  }
   s_ = run_;
   HandTablesToAttributes();
   // The one document begins with its first page: that page has its
   // drawing's paper, and a run that prints nothing writes nothing (no blank
   // PDF over an earlier one, no blank sheet from a printer).
   documentBegun_ = false;
+  file_ = nullptr;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
     if (observer_.StopRequested()) {
@@ -71,18 +76,9 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
       break;
     }
     const std::string& path = files[i];
+    file_ = &result_.Files[i];
+    file_->Status = FileStatus::Printed;
     observer_.FileStarted(i, files.size(), path);
-    if (path.empty() || !util::IsRegularFile(path)) {
-      ++result_.FilesPassedOver;
-      observer_.FilePassedOver(path, "no such file");
-      continue;
-    }
-    if (!TJwwData::IsJwwFile(path)) {
-      ++result_.FilesPassedOver;
-      observer_.FilePassedOver(path, "not a drawing file (it does not begin with \"JwwData.\")");
-      continue;
-    }
-    observer_.Status(util::Utf8ToCp932(msg::kPrinting + path + msg::kEscHint));
     PrintOneFile(path);
     if (result_.OutputFailed || result_.Stopped) break;
     if (observer_.StopRequested()) {
@@ -94,10 +90,57 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     const util::Status ended = device_.EndPrintDocument();
     if (!result_.OutputFailed) (void)Succeeded(ended);
   }
+  // The one document that could not be ended holds the last file's pages.
+  if (result_.OutputFailed && file_ && !file_->Pages.empty()) file_->Status = FileStatus::NotWritten;
   jwwtype::ClearImages();
   d_.ClearDrawing();
   observer_.Status(util::Utf8ToCp932(result_.Stopped ? msg::kStopped : msg::kFinished));
   return result_;
+}
+
+void PrintRun::Found(FileProblem::Kind what, std::string why, int64_t count, std::vector<std::string> names) {
+  FileProblem problem;
+  problem.What = what;
+  problem.Why = std::move(why);
+  problem.Count = count;
+  problem.Names = std::move(names);
+  switch (WeightOf(what)) {
+    case ProblemWeight::PassesOver:
+      ++result_.FilesPassedOver;
+      break;
+    case ProblemWeight::Damages:
+      ++result_.FilesDamaged;
+      break;
+    case ProblemWeight::CutsShort:
+      break;
+  }
+  file_->Problems.push_back(std::move(problem));
+  observer_.FileProblemFound(*file_, file_->Problems.back());
+}
+
+void PrintRun::Settle() {
+  FileRecord& f = *file_;
+  const FileProblem* main = MainProblem(f);
+  if (main && WeightOf(main->What) == ProblemWeight::PassesOver) {
+    f.Status = FileStatus::PassedOver;
+  } else if (result_.OutputFailed) {
+    f.Status = FileStatus::NotWritten;
+  } else {
+    f.Status = main ? FileStatus::Damaged : FileStatus::Printed;
+    for (const FileProblem& p : f.Problems)
+      if (WeightOf(p.What) == ProblemWeight::CutsShort) {
+        ++result_.FilesIncomplete;
+        break;
+      }
+    if (f.Pages.empty()) {
+      ++result_.FilesWithNothingToPrint;
+      if (!main) f.Status = FileStatus::Blank;
+    } else {
+      ++result_.FilesPrinted;
+      if (result_.Stopped) f.Status = FileStatus::Stopped;
+    }
+  }
+  observer_.FileFinished(f);
 }
 
 void PrintRun::ApplyDisplayOnlyMode() {
@@ -159,6 +202,17 @@ void PrintRun::EndPage() {
 }
 
 void PrintRun::PrintOneFile(const std::string& path) {
+  using Kind = FileProblem::Kind;
+  if (path.empty() || !util::IsRegularFile(path)) {
+    Found(util::IsOtherThanRegularFile(path) ? Kind::NotAFile : Kind::NoSuchFile);
+    return Settle();
+  }
+  if (!TJwwData::IsJwwFile(path)) {
+    struct stat st;
+    Found(::stat(path.c_str(), &st) == 0 && st.st_size == 0 ? Kind::Empty : Kind::NotDrawing);
+    return Settle();
+  }
+  observer_.Status(util::Utf8ToCp932(msg::kPrinting + path + msg::kEscHint));
   path_ = path;
   fileImages_.clear();
   struct stat st;
@@ -174,33 +228,22 @@ void PrintRun::PrintOneFile(const std::string& path) {
     // Too big for the memory there is: this file fails, the run goes on.
     jwwtype::ClearImages();
     d_.ClearDrawing();
-    ++result_.FilesPassedOver;
-    observer_.FilePassedOver(path, "there is not enough memory to read it");
-    return;
+    Found(Kind::OutOfMemory);
+    return Settle();
   } catch (const std::exception& e) {
     // No temporary folder for its images, say: this file fails, the run goes on.
     jwwtype::ClearImages();
     d_.ClearDrawing();
-    ++result_.FilesPassedOver;
-    observer_.FilePassedOver(path, std::string("it could not be read: ") + e.what());
-    return;
+    Found(Kind::Unreadable, e.what());
+    return Settle();
   }
-  if (!loaded) {
-    ++result_.FilesDamaged;
-    observer_.FileDamaged(path, d_.LoadError + " at byte " + std::to_string(d_.LoadStoppedAt));
-  } else if (unpackFailures > 0) {
-    ++result_.FilesDamaged;
-    observer_.FileDamaged(path, std::to_string(unpackFailures) + " embedded image(s) could not be unpacked");
-  }
+  if (!loaded)
+    Found(Kind::Damaged, d_.LoadError, static_cast<int64_t>(d_.LoadStoppedAt));
+  else if (unpackFailures > 0)
+    Found(Kind::ImagesNotUnpacked, std::string(), unpackFailures);
 
   s_ = SettingsForDrawing(run_, d_);
-  bool incomplete = false;
-  if (d_.BlockInstancesCut) {
-    incomplete = true;
-    observer_.FileWarning(path, "its blocks insert themselves or multiply past " +
-                                    std::to_string(TJwwData::kMaxBlockInstances) +
-                                    " placed blocks; only those within the limits are printed");
-  }
+  if (d_.BlockInstancesCut) Found(Kind::BlocksCut, std::string(), TJwwData::kMaxBlockInstances);
   UnitGval::ImagesNotDrawn.clear();
   pageCut_ = false;
   TgraAttribute& a = UnitGraAtt::GraAttribute();
@@ -232,13 +275,15 @@ void PrintRun::PrintOneFile(const std::string& path) {
 
   const std::string fileName = std::filesystem::path(path).filename().string();
   const std::string title = "Kestrovan_" + util::Utf8ToCp932(fileName);
-  const int pagesBefore = result_.Pages;
   if (!s_.PerLayerGroup) {
     if (d_.CountEntities().Printable() > 0) {
       pageGroups_ = 0xFFFF;
-      if (!StartPage(title)) return;
+      if (!StartPage(title)) return Settle();
       device_.PageShows(path, -1, std::string());
-      const bool complete = d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation});
+      DrawDrawingArgs page;
+      page.Order = s_.PrintOrder;
+      page.Rotation = rotation;
+      const bool complete = d_.DrawDrawing(PageCanvas(), page);
       pageCut_ = pageCut_ || d_.DrawCut;
       EndPage();
       if (!complete) result_.Stopped = true;
@@ -246,22 +291,9 @@ void PrintRun::PrintOneFile(const std::string& path) {
   } else {
     PrintLayerGroupPages(path, title, rotation);
   }
-  if (pageCut_) {
-    incomplete = true;
-    observer_.FileWarning(path, "a page asks for more than " + std::to_string(DrawDrawingArgs::kDefaultMaxDrawn) +
-                                    " strokes, texts and figures (its blocks multiply); only those were printed");
-  }
-  if (!fileImages_.empty()) {
-    incomplete = true;
-    observer_.ImagesMissing(path, fileImages_);
-  }
-  if (incomplete) ++result_.FilesIncomplete;
-  if (result_.Pages == pagesBefore) {
-    ++result_.FilesWithNothingToPrint;
-    observer_.FileHasNothingToPrint(path);
-  } else {
-    ++result_.FilesPrinted;
-  }
+  if (pageCut_) Found(Kind::PageCut, std::string(), DrawDrawingArgs::kDefaultMaxDrawn);
+  if (!fileImages_.empty()) Found(Kind::ImagesMissing, std::string(), 0, fileImages_);
+  Settle();
 }
 
 void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation) {
@@ -270,8 +302,11 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
   auto state = [&](int g) { return d_.LayerGroups[g].State; };
   auto drawGroup = [&](int g) {
     // The draw pass turns position p back into group 15 - p in reverse order.
-    const bool done =
-        d_.DrawDrawing(PageCanvas(), {s_.PrintOrder, rotation, LayerFilter::OfGroup(reverse ? 15 - g : g)});
+    DrawDrawingArgs page;
+    page.Order = s_.PrintOrder;
+    page.Rotation = rotation;
+    page.Layers = LayerFilter::OfGroup(reverse ? 15 - g : g);
+    const bool done = d_.DrawDrawing(PageCanvas(), page);
     pageCut_ = pageCut_ || d_.DrawCut;
     return done;
   };
@@ -282,7 +317,7 @@ void PrintRun::PrintLayerGroupPages(const std::string& path, const std::string& 
     if (state(g) == 0 || (state(g) == 1 && s_.DisplayOnlyMode == DisplayOnlyMode::NotPrinted)) continue;
     int64_t sum = 0;
     for (int l = 0; l < 16; ++l)
-      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities({g, l}).Printable();
+      if (a.GetLayerState(g * 16 + l) != 3) sum += d_.CountEntities(LayerFilter::OfLayer(g * 16 + l)).Printable();
     if (sum == 0) continue;
     pageGroups_ = PageGroups(g);
     if (!StartPage("[" + std::to_string(g) + "]" + baseTitle)) return;
@@ -394,5 +429,6 @@ void PrintRun::ReportPage() {
       ++result_.PagesLosingContent;
       break;
     }
+  file_->Pages.push_back(page_);
   observer_.PageFinished(path_, page_);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/core/DrawingPaper.h"
+#include "app/core/FileOutcome.h"
 #include "app/core/PageWarnings.h"
 #include "app/core/PrintSettings.h"
 #include "jww/jwwunit.h"
@@ -18,21 +19,13 @@ class PrintRunObserver {
   // A status line (Shift-JIS), as the window's status bar shows it.
   virtual void Status(const std::string& /*sjisText*/) {}
   virtual void FileStarted(size_t /*index*/, size_t /*count*/, const std::string& /*path*/) {}
-  // Not printed: missing, or not a drawing file.
-  virtual void FilePassedOver(const std::string& /*path*/, const std::string& /*why*/) {}
-  // Printed as far as it could be read.
-  virtual void FileDamaged(const std::string& /*path*/, const std::string& /*why*/) {}
-  virtual void FileHasNothingToPrint(const std::string& /*path*/) {}
-  // Printed, but not all of it: e.g. blocks nested too deep or too many.
-  virtual void FileWarning(const std::string& /*path*/, const std::string& /*what*/) {}
-  // Printed without images it places: not found, or unreadable (names in Shift-JIS).
-  virtual void ImagesMissing(const std::string& path, const std::vector<std::string>& names) {
-    std::string list;
-    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
-    FileWarning(path, std::to_string(names.size()) + " image(s) it places could not be found or read: " + list);
-  }
+  // A problem of the file being printed, as it is found (file: its record so far).
+  virtual void FileProblemFound(const FileRecord& /*file*/, const FileProblem& /*problem*/) {}
   // A page ended: its title, paper and what it lost (path: its drawing).
   virtual void PageFinished(const std::string& /*path*/, const PageReport& /*page*/) {}
+  // The file is done with, its status settled (only an output lost at the
+  // run's end changes it still).
+  virtual void FileFinished(const FileRecord& /*file*/) {}
   // Lets the caller keep its window alive between files.
   virtual void ProcessMessages() {}
   // Asked between files: stop the run here.
@@ -50,6 +43,7 @@ struct PrintRunResult {
   bool Stopped = false;       // Esc, or a signal
   bool OutputFailed = false;  // the device refused a document or page
   std::string Error;
+  std::vector<FileRecord> Files;  // one per file named, in the run's order
 };
 
 // The options one drawing prints with: with FollowDrawing, colour or black,
@@ -70,6 +64,11 @@ class PrintRun {
  private:
   void HandTablesToAttributes();
   void PrintOneFile(const std::string& path);
+  // A problem of the file being printed: recorded, counted and told.
+  void Found(FileProblem::Kind what, std::string why = std::string(), int64_t count = 0,
+             std::vector<std::string> names = {});
+  // The file's status from what became of it, then told.
+  void Settle();
   void ApplyDisplayOnlyMode();
   void PrintLayerGroupPages(const std::string& path, const std::string& baseTitle, double rotation);
   bool StartPage(const std::string& sjisTitle);
@@ -90,6 +89,7 @@ class PrintRun {
   PrintRunResult result_;
   bool documentBegun_ = false;  // the run's one document (begun with its first page)
   bool pageCut_ = false;  // a page of this file stopped at the draw pass's limit
+  FileRecord* file_ = nullptr;  // the record of the file being printed
 
   // What each page lost: the page's canvas watched, the file's printed
   // extents and layer counts, and the groups the page prints.

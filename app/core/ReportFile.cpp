@@ -28,67 +28,6 @@ std::string Hex(const std::string& bytes) {
 
 }  // namespace
 
-void RunRecorder::Start(const std::vector<std::string>& files) {
-  files_.assign(files.size(), FileRecord());
-  settled_.assign(files.size(), false);
-  for (size_t i = 0; i < files.size(); ++i) files_[i].Path = files[i];
-  started_ = false;
-}
-
-FileRecord* RunRecorder::Current() { return started_ && current_ < files_.size() ? &files_[current_] : nullptr; }
-
-void RunRecorder::FileStarted(size_t index) {
-  current_ = index;
-  started_ = true;
-  if (FileRecord* f = Current()) f->Status = "printed";
-}
-
-void RunRecorder::PassedOver(const std::string& why) {
-  if (FileRecord* f = Current()) {
-    f->Status = "passed_over";
-    f->Reason = why;
-    settled_[current_] = true;
-  }
-}
-
-void RunRecorder::Damaged(const std::string& why) {
-  if (FileRecord* f = Current()) {
-    f->Status = "damaged";
-    f->Reason = why;
-  }
-}
-
-void RunRecorder::Warning(const std::string& what) {
-  if (FileRecord* f = Current()) f->Warnings.push_back(what);
-}
-
-void RunRecorder::NothingToPrint() {
-  if (FileRecord* f = Current()) {
-    if (f->Status == "printed") f->Status = "blank";
-    settled_[current_] = true;
-  }
-}
-
-void RunRecorder::Page(const PageReport& page) {
-  if (FileRecord* f = Current()) f->Pages.push_back(page);
-}
-
-void RunRecorder::Finish(const PrintRunResult& result, bool stoppedInside, bool outputLost) {
-  if (FileRecord* f = Current()) {
-    if (result.OutputFailed && !settled_[current_])
-      f->Status = "not_written";
-    else if (result.Stopped && stoppedInside && !settled_[current_])
-      f->Status = "stopped";
-  }
-  if (!outputLost) return;
-  for (FileRecord& f : files_)
-    if (f.Status == "printed" || f.Status == "damaged" || f.Status == "stopped") f.Status = "not_written";
-}
-
-bool PrintAgain(const std::string& status) {
-  return status == "passed_over" || status == "stopped" || status == "not_reached" || status == "not_written";
-}
-
 namespace {
 
 void WriteWarning(JsonWriter& j, const PageWarning& w) {
@@ -123,6 +62,27 @@ void WriteWarning(JsonWriter& j, const PageWarning& w) {
   j.EndObject();
 }
 
+// The problems that cut a file short, told beside its status; the images
+// it could not place are told by each page.
+void WriteFileWarning(JsonWriter& j, const FileProblem& p) {
+  switch (p.What) {
+    case FileProblem::Kind::BlocksCut:
+    case FileProblem::Kind::PageCut:
+      j.String(DescribeFileProblem(p));
+      break;
+    case FileProblem::Kind::ImagesMissing:
+    case FileProblem::Kind::NoSuchFile:
+    case FileProblem::Kind::NotAFile:
+    case FileProblem::Kind::Empty:
+    case FileProblem::Kind::NotDrawing:
+    case FileProblem::Kind::OutOfMemory:
+    case FileProblem::Kind::Unreadable:
+    case FileProblem::Kind::Damaged:
+    case FileProblem::Kind::ImagesNotUnpacked:
+      break;  // told by the pages, or as the reason
+  }
+}
+
 }  // namespace
 
 std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummaryFields& run) {
@@ -141,10 +101,10 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
     const std::string path = AbsolutePath(f.Path);
     j.BeginObject().Key("path").String(path);
     if (!IsUtf8(path)) j.Key("path_hex").String(Hex(path));
-    j.Key("status").String(f.Status);
-    if (!f.Reason.empty()) j.Key("reason").String(f.Reason);
+    j.Key("status").String(FileStatusKey(f.Status));
+    if (const FileProblem* main = MainProblem(f)) j.Key("reason").String(DescribeFileProblem(*main));
     j.Key("warnings").BeginArray();
-    for (const std::string& w : f.Warnings) j.String(w);
+    for (const FileProblem& p : f.Problems) WriteFileWarning(j, p);
     j.EndArray();
     j.Key("pages").BeginArray();
     for (const PageReport& p : f.Pages) {

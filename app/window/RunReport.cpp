@@ -9,14 +9,7 @@
 #include <QProgressBar>
 
 #include "app/window/WindowCommon.h"
-
-QString PassedOverReason(const QString& path) {
-  const QFileInfo info(path);
-  if (!info.exists()) return QStringLiteral("ファイルがありません");
-  if (!info.isFile()) return QStringLiteral("ファイルではありません");
-  if (info.size() == 0) return QStringLiteral("空のファイルです");
-  return QStringLiteral("図面ファイルではありません");
-}
+#include "util/Messages.h"
 
 QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems) {
   int count[5] = {};
@@ -86,7 +79,6 @@ void WindowRunObserver::Status(const std::string& sjis) {
 }
 
 void WindowRunObserver::FileStarted(size_t index, size_t count, const std::string&) {
-  started_ = index + 1;
   list_->clearSelection();
   if (auto* item = list_->item(static_cast<int>(index))) {
     item->setSelected(true);
@@ -98,62 +90,90 @@ void WindowRunObserver::FileStarted(size_t index, size_t count, const std::strin
   progress_->repaint();
 }
 
-void WindowRunObserver::Add(RunProblem::Kind what, const std::string& path, const QString& reason) {
-  Problems.push_back({what, QString::fromStdString(path), reason});
-}
-
-void WindowRunObserver::FilePassedOver(const std::string& path, const std::string&) {
-  Add(RunProblem::PassedOver, path, PassedOverReason(QString::fromStdString(path)));
-}
-
-void WindowRunObserver::FileDamaged(const std::string& path, const std::string& why) {
-  Add(RunProblem::Damaged, path,
-      why.find("embedded image") != std::string::npos
-          ? QStringLiteral("図面に埋め込まれた画像を展開できませんでした（画像なしで印刷）")
-          : QStringLiteral("ファイルが壊れています（読めた所まで印刷）"));
-}
-
-void WindowRunObserver::FileHasNothingToPrint(const std::string& path) {
-  Add(RunProblem::Blank, path, QStringLiteral("印刷するものがありません（ページなし）"));
-}
-
-void WindowRunObserver::FileWarning(const std::string& path, const std::string&) {
-  // Both guards the run reports this way: blocks nested or multiplied past
-  // their limits, and a page asking for more entities than one page draws.
-  Add(RunProblem::CutShort, path, QStringLiteral("ブロックの入れ子や図形の数が多すぎるため一部を省いて印刷"));
-}
-
-void WindowRunObserver::ImagesMissing(const std::string& path, const std::vector<std::string>& names) {
-  QStringList list;
-  for (const std::string& n : names) list << QString::fromStdString(util::Cp932ToUtf8(n));
-  Add(RunProblem::CutShort, path, QStringLiteral("画像が見つからないか読めないため省いて印刷：") + list.join(QStringLiteral("、")));
-}
-
-void WindowRunObserver::PageFinished(const std::string& path, const PageReport& page) {
-  for (const PageWarning& w : page.Warnings) {
-    const QString text = PageWarningText(w);
-    if (text.isEmpty()) continue;
-    // Marked, so the list tells the warnings the summary counts from the notes.
-    const bool loses = LosesContent(w);
-    Add(loses ? RunProblem::PageWarning : RunProblem::PageNote, path,
-        QStringLiteral("%1ページ目").arg(page.Number) + (loses ? QStringLiteral("【警告】") : QStringLiteral("【注記】")) +
-            text);
-  }
-}
-
 void WindowRunObserver::ProcessMessages() { QApplication::processEvents(); }
 
 bool WindowRunObserver::StopRequested() {
   if (!stop_()) return false;
   QApplication::beep();
-  stoppedBetweenFiles_ = true;
   return true;
 }
 
-void WindowRunObserver::Finish(const std::vector<std::string>& files, bool stopped) {
-  if (!stopped) return;
-  if (!stoppedBetweenFiles_ && started_ > 0 && started_ <= files.size())
-    Add(RunProblem::CutShort, files[started_ - 1], QStringLiteral("中止したため途中まで印刷"));
-  for (size_t i = started_; i < files.size(); ++i)
-    Add(RunProblem::NotReached, files[i], QStringLiteral("中止したため印刷していません"));
+namespace {
+
+QString Words(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// One problem of a file in the user's words, and the list it goes in.
+RunProblem Told(const FileRecord& file, const FileProblem& p) {
+  const QString path = QString::fromStdString(file.Path);
+  switch (p.What) {
+    case FileProblem::Kind::NoSuchFile:
+      return {RunProblem::PassedOver, path, Words(msg::kNoSuchFile)};
+    case FileProblem::Kind::NotAFile:
+      return {RunProblem::PassedOver, path, Words(msg::kNotAFile)};
+    case FileProblem::Kind::Empty:
+      return {RunProblem::PassedOver, path, Words(msg::kEmptyFile)};
+    case FileProblem::Kind::NotDrawing:
+      return {RunProblem::PassedOver, path, Words(msg::kNotDrawing)};
+    case FileProblem::Kind::OutOfMemory:
+      return {RunProblem::PassedOver, path, Words(msg::kOutOfMemory)};
+    case FileProblem::Kind::Unreadable:
+      return {RunProblem::PassedOver, path, Words(msg::kUnreadable)};
+    case FileProblem::Kind::Damaged:
+      return {RunProblem::Damaged, path, Words(msg::kDamaged)};
+    case FileProblem::Kind::ImagesNotUnpacked:
+      return {RunProblem::Damaged, path, Words(msg::kImagesNotUnpacked)};
+    case FileProblem::Kind::BlocksCut:
+    case FileProblem::Kind::PageCut:
+      return {RunProblem::CutShort, path, Words(msg::kCutShort)};
+    case FileProblem::Kind::ImagesMissing: {
+      QStringList names;
+      for (const std::string& n : p.Names) names << QString::fromStdString(util::Cp932ToUtf8(n));
+      return {RunProblem::CutShort, path, Words(msg::kImagesMissing) + names.join(QStringLiteral("、"))};
+    }
+  }
+  return {RunProblem::CutShort, path, QString()};
+}
+
+}  // namespace
+
+std::vector<RunProblem> RunProblems(const std::vector<FileRecord>& files, bool stopped) {
+  std::vector<RunProblem> out;
+  for (const FileRecord& file : files) {
+    const QString path = QString::fromStdString(file.Path);
+    // What the reading found, then each page, then what the pages lost.
+    for (const FileProblem& p : file.Problems)
+      if (p.What != FileProblem::Kind::PageCut && p.What != FileProblem::Kind::ImagesMissing)
+        out.push_back(Told(file, p));
+    for (const PageReport& page : file.Pages)
+      for (const PageWarning& w : page.Warnings) {
+        const QString text = PageWarningText(w);
+        if (text.isEmpty()) continue;
+        // Marked, so the list tells the warnings the summary counts from the notes.
+        const bool loses = LosesContent(w);
+        out.push_back({loses ? RunProblem::PageWarning : RunProblem::PageNote, path,
+                       QStringLiteral("%1ページ目").arg(page.Number) +
+                           (loses ? QStringLiteral("【警告】") : QStringLiteral("【注記】")) + text});
+      }
+    for (const FileProblem& p : file.Problems)
+      if (p.What == FileProblem::Kind::PageCut || p.What == FileProblem::Kind::ImagesMissing)
+        out.push_back(Told(file, p));
+    switch (file.Status) {
+      case FileStatus::Blank:
+      case FileStatus::Damaged:
+        if (file.Pages.empty()) out.push_back({RunProblem::Blank, path, Words(msg::kNothingToPrint)});
+        break;
+      case FileStatus::Stopped:
+        out.push_back({RunProblem::CutShort, path, Words(msg::kStoppedInside)});
+        break;
+      case FileStatus::NotReached:
+        // A run whose output failed says so once, above the list.
+        if (stopped) out.push_back({RunProblem::NotReached, path, Words(msg::kNotReached)});
+        break;
+      case FileStatus::Printed:
+      case FileStatus::PassedOver:
+      case FileStatus::NotWritten:
+        break;
+    }
+  }
+  return out;
 }

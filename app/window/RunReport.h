@@ -22,8 +22,9 @@ struct RunProblem {
   QString Reason;  // Japanese, for the list
 };
 
-// Why a file was passed over, in the user's words: missing, empty, or not a drawing.
-QString PassedOverReason(const QString& path);
+// What went wrong in each file of a run, in the user's words, file by file
+// (stopped: the files never reached are listed too).
+std::vector<RunProblem> RunProblems(const std::vector<FileRecord>& files, bool stopped);
 
 // The one-line summary of a run for the status bar ("印刷終了しました。…").
 QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems);
@@ -40,26 +41,12 @@ class WindowRunObserver : public PrintRunObserver {
   WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop);
   void Status(const std::string& sjis) override;
   void FileStarted(size_t index, size_t count, const std::string& path) override;
-  void FilePassedOver(const std::string& path, const std::string& why) override;
-  void FileDamaged(const std::string& path, const std::string& why) override;
-  void FileHasNothingToPrint(const std::string& path) override;
-  void FileWarning(const std::string& path, const std::string& what) override;
-  void ImagesMissing(const std::string& path, const std::vector<std::string>& names) override;
-  void PageFinished(const std::string& path, const PageReport& page) override;
   void ProcessMessages() override;
   bool StopRequested() override;
-  // After a stopped run: the files it never reached become problems too.
-  void Finish(const std::vector<std::string>& files, bool stopped);
-
-  std::vector<RunProblem> Problems;
 
  private:
-  void Add(RunProblem::Kind what, const std::string& path, const QString& reason);
-
   QListWidget* list_;
   QLabel* status_;
   QProgressBar* progress_;
   StopPoll stop_;
-  size_t started_ = 0;  // files started so far
-  bool stoppedBetweenFiles_ = false;  // else a stop came inside a page
 };

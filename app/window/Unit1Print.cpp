@@ -241,8 +241,7 @@ PrintRunResult TForm1::StartPrint() {
   run.SetPaperMode(settingsPage_->GetPaperMode());
   result = run.Run(files);
   const util::Status finished = device->Finish();
-  observer.Finish(files, result.Stopped);
-  problems_ = observer.Problems;
+  problems_ = RunProblems(result.Files, result.Stopped);
   QString outputError;
   if (!finished || result.OutputFailed)
     outputError = output_.Pdf && !MakeDevice

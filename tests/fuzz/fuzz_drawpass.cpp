@@ -55,9 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (d.PrintedExtents(a, printed)) r.FitExtents = &printed;
       const double rotation = ComputePageWindow(d, r);
       for (PrintOrder order : {PrintOrder::AsStored, PrintOrder::ByLayer, PrintOrder::ByLayerReverse}) {
-        d.DrawDrawing(canvas, {order, rotation});
+        DrawDrawingArgs page;
+        page.Order = order;
+        page.Rotation = rotation;
+        d.DrawDrawing(canvas, page);
         const int group = order == PrintOrder::ByLayerReverse ? 15 - 3 : 3;
-        DrawDrawingArgs everything(order, rotation, LayerFilter::OfGroup(group));
+        DrawDrawingArgs everything = page;
+        everything.Layers = LayerFilter::OfGroup(group);
         everything.IncludeTemporaryPoints = true;
         everything.FilterAuxiliary = everything.SkipHiddenLayers = false;
         d.DrawDrawing(canvas, everything);

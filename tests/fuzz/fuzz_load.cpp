@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   jwwtype::GunzipImages();
   d.ComputeExtents();
   d.CountEntities();
-  d.CountEntities({3, 1});
+  d.CountEntities(LayerFilter::OfLayer(3 * 16 + 1));
   jwwtype::ClearImages();
   d.LoadFromMemory(data, size, "fuzz.jww", false, 100);
   return 0;

@@ -335,13 +335,25 @@ TEST(Texts, GlyphsFillTheirCellsOnPaper) {
   const std::string gothic = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
   const std::string mincho = "\x82\x6c\x82\x72 \x96\xbe\x92\xa9";                 // ＭＳ 明朝
   UnitGra::SetLinePen(canvas, 0, 2, 0, 1);
+  // The base line from (x1, y1) to (x2, y2), square cells of `size` mm, no gap.
+  auto baseLine = [](double x1, double y1, double x2, double y2, double size) {
+    UnitGra::TextPlacement p;
+    p.X1 = x1;
+    p.Y1 = y1;
+    p.X2 = x2;
+    p.Y2 = y2;
+    p.Width = p.Height = size;
+    return p;
+  };
   // "あA漢字": cells 10 x 10 mm, 5 x 10 for "A", from (20, 150).
-  UnitGra::DrawJwwText(canvas, 0, gothic, 20, 150, 60, 150, 10, 10, 0, "\x82\xa0" "A\x8a\xbf\x8e\x9a");
+  UnitGra::DrawJwwText(canvas, 0, gothic, baseLine(20, 150, 60, 150, 10), "\x82\xa0" "A\x8a\xbf\x8e\x9a");
   // Bold Mincho with spacing, and a small Latin line.
-  UnitGra::DrawJwwText(canvas, 1, mincho, 20, 120, 100, 120, 8, 8, 2, "\x90\x7d\x96\xca Plan-01");
-  UnitGra::DrawJwwText(canvas, 0, gothic, 20, 100, 100, 100, 4, 4, 0, "Kestrovan 1:100");
+  UnitGra::TextPlacement spaced = baseLine(20, 120, 100, 120, 8);
+  spaced.Spacing = 2;
+  UnitGra::DrawJwwText(canvas, 1, mincho, spaced, "\x90\x7d\x96\xca Plan-01");
+  UnitGra::DrawJwwText(canvas, 0, gothic, baseLine(20, 100, 100, 100, 4), "Kestrovan 1:100");
   // Vertical: "縦書き" down a line from (100, 80); cells 10 x 10 at x 100..110.
-  UnitGra::DrawJwwText(canvas, 0, "@" + gothic, 100, 80, 100, 20, 10, 10, 0, "\x8f\x63\x8f\x91\x82\xab");
+  UnitGra::DrawJwwText(canvas, 0, "@" + gothic, baseLine(100, 80, 100, 20, 10), "\x8f\x63\x8f\x91\x82\xab");
   // A dimension of 40 mm with its value text.
   TJwwSunpou dim;
   dim.DimLine.StartX = 20;

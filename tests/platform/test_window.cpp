@@ -241,6 +241,17 @@ TEST(Window, RunSummaryNamesEveryProblem) {
                                 .arg(r.Pages)
                                 .arg(r.FilesPrinted));
   EXPECT_EQ(r.FilesPrinted, 3);
+  // The words come from the run's own record of why, not from a look at the disk afterwards: a drawing
+  // passed over for want of memory says so, though it is a drawing file.
+  FileRecord big;
+  big.Path = dir + "layers.jww";
+  big.Status = FileStatus::PassedOver;
+  big.Problems.emplace_back();
+  big.Problems.back().What = FileProblem::Kind::OutOfMemory;
+  const std::vector<RunProblem> told = RunProblems({big}, false);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].What, RunProblem::PassedOver);
+  EXPECT_EQ(told[0].Reason, QStringLiteral("メモリが足りないため読めません"));
   // A PDF folder that cannot be written is said before anything runs, in Japanese.
   TForm1 nowhere({Sample("site-plan.jww")}, QString(), false);
   OutputChoice out;
