@@ -193,6 +193,14 @@ ProbeDrawing DashEdge() {
   }
   Add(e, Line(-150, -300, -150, -148.5 + 6.5 * RepeatMm(2), 2, 2));
   Rect(e, -100, -50, 100, 50, 1);
+  // The same counts with a wide pen (pen 5: 10 px) and a thin one (pen 1: 2 px).
+  y = -60;
+  for (int pen : {5, 1}) {
+    for (double r : {2.99, 3.0, 8.97, 8.98, 8.99}) {
+      Add(e, Line(-400, y, -210 + r * RepeatMm(2), y, pen, 2));
+      y -= 5;
+    }
+  }
   return Probe("dash-edge", "patterned lines that cross the sheet's edge", d);
 }
 
