@@ -363,16 +363,18 @@ ProbeDrawing WidthsHundredths() {
 }
 
 // Dimensions inside blocks, and point marks in mirrored, turned insertions.
+// Coordinates are paper mm; the group's scale 1/100 makes the 30 mm
+// dimension 3000.
 ProbeDrawing DimensionsInBlocks() {
   TJwwData d = BaseDrawing();
   d.LayerGroups[0].Scale = 100;
   TJwwBlockDef dim;
   dim.Number = 1;
   dim.Name = "dim";
-  TJwwSunpou s = MakeDimension(0, 0, 3000, 0, "3000");
+  TJwwSunpou s = MakeDimension(0, 0, 30, 0, "3000");
   s.DimLine.PenColor = s.DimText.PenColor = 2;
-  s.DimText.StartX = 1300;
-  s.DimText.EndX = 1700;
+  s.DimText.StartX = 13;
+  s.DimText.EndX = 17;
   s.DimText.SizeX = s.DimText.SizeY = 3;
   Add(dim.Entities, s);
   TJwwTen arrow = MakePoint(0, 0);
@@ -381,7 +383,7 @@ ProbeDrawing DimensionsInBlocks() {
   arrow.PenColor = 2;
   Add(dim.Entities, arrow);
   TJwwTen arrow2 = arrow;
-  arrow2.X = 3000;
+  arrow2.X = 30;
   arrow2.Angle = kPi;
   Add(dim.Entities, arrow2);
   TJwwBlockDef outer;
@@ -390,12 +392,16 @@ ProbeDrawing DimensionsInBlocks() {
   Add(outer.Entities, MakeInsert(1, 0, 0, -1, 1, 0.5));
   d.BlockDefs = {dim, outer};
   TJwwEntityLists& e = d.Entities;
-  Add(e, s);
-  Add(e, MakeInsert(1, -15000, 8000));
-  Add(e, MakeInsert(1, 0, 8000, 1, 1, 0.3));
-  Add(e, MakeInsert(1, -15000, 0, -1, 1, 0));
-  Add(e, MakeInsert(2, 5000, 0));
-  Add(e, MakeInsert(2, 10000, -5000, 1, -1, 1.0));
+  TJwwSunpou top = s;
+  for (TJwwSen* l : {&top.DimLine, &top.AuxLine1, &top.AuxLine2}) l->StartY += 100, l->EndY += 100;
+  top.DimText.StartY += 100;
+  top.DimText.EndY += 100;
+  Add(e, top);
+  Add(e, MakeInsert(1, -150, 80));
+  Add(e, MakeInsert(1, 0, 80, 1, 1, 0.3));
+  Add(e, MakeInsert(1, -150, 0, -1, 1, 0));
+  Add(e, MakeInsert(2, 50, 0));
+  Add(e, MakeInsert(2, 100, -50, 1, -1, 1.0));
   return Probe("dim-blocks", "dimensions inside unscaled, turned and mirrored insertions at 1/100", d);
 }
 
