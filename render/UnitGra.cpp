@@ -72,7 +72,7 @@ int Clip(double& x1, double& y1, double& x2, double& y2) {
 // A patterned line is cut at the page grown by this many device pixels, as
 // the CAD program's printer cuts it: the part it fits its repeats to and
 // starts its pattern at reaches that far past the sheet's edge.
-constexpr double kPatternClipPx = 2;
+constexpr double kPatternClipPx = 2.5;
 
 int ClipPatterned(double& x1, double& y1, double& x2, double& y2) {
   const double m = PageWindow.Scale > 0 ? kPatternClipPx / PageWindow.Scale : 0;

@@ -142,13 +142,13 @@ TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
 
 TEST_F(RenderTest, PatternStartsAtThePageEdgeAndFinePatternsAreSolid) {
   DashType(Attr());
-  // A line entering from outside starts its pattern 2 px past the page's
+  // A line entering from outside starts its pattern 2.5 px past the page's
   // edge and holds whole repeats from there (probe dash-edge: type 2 with
-  // 8.98 repeats on the sheet holds 9, at 3.0 three).
-  DrawPatternLine(canvas, 0, 2, -0.5, 50, 5.8, 50);  // 5.8 mm on the page, 6.0 from -2 px
+  // 8.97 repeats on the sheet holds 9, at 3.0 three, whatever the pen).
+  DrawPatternLine(canvas, 0, 2, -0.5, 50, 5.8, 50);  // 5.8 mm on the page, 6.05 from -2.5 px
   ASSERT_FALSE(canvas.calls.empty());
   EXPECT_EQ(canvas.calls[0].points[0].x, 0);
-  EXPECT_EQ(canvas.calls[0].points[1].x, 18);  // the first dash from -2 px, cut at the edge
+  EXPECT_EQ(canvas.calls[0].points[1].x, 18);  // the first dash from -2.5 px, cut at the edge
   EXPECT_EQ(canvas.Of("line").size(), 2u);  // two whole repeats
   EXPECT_EQ(canvas.calls[1].points[0].x, 28);
 
