@@ -1,12 +1,15 @@
 // Every drawing users gave us must load, to its last byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
 
+#include "ProbeDrawings.h"
 #include "SampleDrawings.h"
 #include "TestSupport.h"
 
@@ -140,6 +143,19 @@ TEST(Corpus, ForeignWritersLoadAsFarAsTheyCan) {
     jwwtype::ClearImages();
   }
   EXPECT_EQ(failed, 1);
+}
+
+// The probe drawings are whole drawings that load to their end and print
+// something on an A3 sheet (scripts/probe-jwcad compares them with Jw_cad's).
+TEST(Samples, ProbeDrawingsLoadWhole) {
+  for (const ProbeDrawing& p : BuildProbeDrawings()) {
+    SCOPED_TRACE(p.Name);
+    TJwwData d;
+    ASSERT_TRUE(d.LoadFromMemory(p.Bytes.data(), p.Bytes.size(), p.Name + ".jww", true)) << d.LoadError;
+    EXPECT_EQ(d.LoadStoppedAt, p.Bytes.size());
+    ASSERT_TRUE(d.ComputeExtents());
+    EXPECT_LT(std::max(std::fabs(d.ExtentMinX), std::fabs(d.ExtentMaxX)), 500.0);
+  }
 }
 
 TEST(Samples, BundledDrawingsAreCurrentAndLoad) {
