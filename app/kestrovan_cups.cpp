@@ -56,6 +56,7 @@ class JobObserver : public PrintRunObserver {
       case FileProblem::Kind::Empty:
       case FileProblem::Kind::NotDrawing:
       case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::TooLarge:
       case FileProblem::Kind::Unreadable:
         Message("ERROR", name_ + " cannot be printed: " + what);
         failed = true;
@@ -67,8 +68,13 @@ class JobObserver : public PrintRunObserver {
         break;
       case FileProblem::Kind::BlocksCut:
       case FileProblem::Kind::PageCut:
-      case FileProblem::Kind::ImagesMissing:
         Message("WARNING", name_ + ": " + what);
+        break;
+      case FileProblem::Kind::ImagesMissing:
+        // Counted, not named: a job learns nothing of the server's files.
+        Message("WARNING", name_ + ": " + std::to_string(problem.Names.size()) +
+                               " image(s) it places are not printed; a drawing sent to print prints only the "
+                               "images it carries inside it");
         break;
     }
   }
@@ -199,6 +205,13 @@ int main(int argc, char** argv) {
   {
     QGuiApplication app(argc, argv);
     const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
+    // A job prints what it carries: images are read only from the folder its
+    // own images are unpacked into, never from elsewhere on the server.
+    try {
+      UnitGval::ImagesOnlyFrom = jwwtype::TempFolder();
+    } catch (const std::exception&) {
+      UnitGval::ImagesOnlyFrom = work + "/no-images/";
+    }
     std::string drawing;
     bool ready = true;
     if (argc == 7) {

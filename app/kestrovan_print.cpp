@@ -1,11 +1,18 @@
 // kestrovan-print: the print run without a window, for scripts and servers.
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
+#include <chrono>
 #include <csignal>
+#include <functional>
+#include <new>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +20,7 @@
 
 #include "app/core/PaperSize.h"
 #include "app/core/Imports.h"
+#include "app/core/OutputPaths.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/PrintPreparation.h"
@@ -84,6 +92,7 @@ class ConsoleObserver : public PrintRunObserver {
   explicit ConsoleObserver(bool listing) : listing_(listing) {}
   void FileStarted(size_t index, size_t count, const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: [%zu/%zu] %s\n", index + 1, count, path.c_str());
+    current_ = index;
   }
   void FileProblemFound(const FileRecord& file, const FileProblem& problem) override {
     const char* path = file.Path.c_str();
@@ -94,6 +103,7 @@ class ConsoleObserver : public PrintRunObserver {
       case FileProblem::Kind::Empty:
       case FileProblem::Kind::NotDrawing:
       case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::TooLarge:
       case FileProblem::Kind::Unreadable:
         std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path, what.c_str());
         problems.push_back(file.Path + ": passed over, " + what);
@@ -116,6 +126,7 @@ class ConsoleObserver : public PrintRunObserver {
     }
   }
   void FileFinished(const FileRecord& file) override {
+    if (fileSettled) fileSettled(current_, file);
     switch (file.Status) {
       case FileStatus::Blank:
       case FileStatus::Damaged:
@@ -144,9 +155,12 @@ class ConsoleObserver : public PrintRunObserver {
   }
   bool StopRequested() override { return g_stop != 0; }
   std::vector<std::string> problems;
+  // Told of each file as it is done with (its index in the run, its record).
+  std::function<void(size_t, const FileRecord&)> fileSettled;
 
  private:
   bool listing_;
+  size_t current_ = 0;
 };
 
 struct Options {
@@ -165,19 +179,30 @@ struct Options {
   bool pageGiven = false;
   bool rotateGiven = false;
   bool answered = false;  // --help, --version, or nothing to resume: nothing to print
+  std::vector<std::string> settingsFiles, importFiles;  // read, never written over
 };
+
+// Set when an output would overwrite an input or another output.
+bool g_outputsRefused = false;
 
 // A command line that cannot be run: main says why, with the usage, and exits 2.
 util::Status Usage(const std::string& message) { return util::Status::Failure(message); }
 
 // The files a reported run did not print, in the report's order.
 util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
-  QFile file(QString::fromStdString(report));
-  if (!file.open(QIODevice::ReadOnly)) return Usage("cannot read the report " + report);
+  // Read as settings files are: a regular file of bounded size, so a FIFO
+  // or a device named by mistake is refused rather than waited on.
+  const util::Result<std::string> text = util::ReadSmallFile(report);
+  if (!text) return Usage("cannot read the report: " + text.Why());
   QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(file.read(64 << 20), &error);
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text.Value()), &error);
   const QJsonValue files = doc.object().value("files");
   if (doc.isNull() || !files.isArray()) return Usage(report + " is not a kestrovan-print report");
+  // A run refused before it began knows nothing of its files.
+  const QString refused = doc.object().value("error").toString();
+  if (!refused.isEmpty() && files.toArray().isEmpty())
+    return Usage("the run of " + report + " never began (" + refused.toStdString() +
+                 "); nothing of it can be resumed: run it again");
   // A --list run printed none of its files, whatever their status says.
   const bool listing = doc.object().value("list_only").toBool();
   std::vector<std::string> out;
@@ -216,8 +241,10 @@ util::Result<Options> Parse(int argc, char** argv) {
       return o;
     } else if (a == "--pdf") {
       o.pdf = value();
+      if (o.pdf.empty()) return Usage("--pdf needs a file name");
     } else if (a == "--png") {
       o.pngDir = value();
+      if (o.pngDir.empty()) return Usage("--png needs a folder");
     } else if (a == "--printer") {
       o.printer = value();
       o.printerGiven = true;
@@ -257,6 +284,7 @@ util::Result<Options> Parse(int argc, char** argv) {
       if (a == "--rotate") o.rotateGiven = true;
     } else if (a == "--settings") {
       const std::string file = value();
+      o.settingsFiles.push_back(file);
       const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);
       if (r == SettingsReadResult::NoFile) return Usage("there is no settings file " + file);
       if (r == SettingsReadResult::NotSettings) return Usage(file + " is not a Kestrovan settings file");
@@ -265,6 +293,7 @@ util::Result<Options> Parse(int argc, char** argv) {
       ClampSettings(s);
     } else if (a == "--import-pens" || a == "--import-line-types") {
       const std::string file = value();
+      o.importFiles.push_back(file);
       const bool pens = a == "--import-pens";
       TgraAttribute& attr = UnitGraAtt::GraAttribute();
       const UnitGraAtt::FixedResolution dpi600(600);
@@ -309,7 +338,24 @@ util::Result<Options> Parse(int argc, char** argv) {
     std::fprintf(stderr,
                  "kestrovan-print: warning: --paper drawing applies to PDF and PNG output; the printer prints "
                  "every page on its own paper (--fit-paper reduces each drawing onto it)\n");
-  if (outputs == 0) o.pdf = "kestrovan.pdf";
+  if (outputs == 0 && !o.list) o.pdf = "kestrovan.pdf";
+  // Nothing is written over a drawing, an input of the run or another output.
+  std::vector<NamedPath> inputs;
+  for (const std::string& f : o.files) inputs.push_back({"drawing", f, ""});
+  for (const std::string& f : o.settingsFiles) inputs.push_back({"--settings", f, ""});
+  for (const std::string& f : o.importFiles) inputs.push_back({"import", f, ""});
+  if (!o.resume.empty()) inputs.push_back({"--resume", o.resume, ""});
+  std::vector<NamedPath> written;
+  if (!o.list && !o.pdf.empty()) written.push_back({"--pdf", o.pdf, ""});
+  if (!o.report.empty()) written.push_back({"--report", o.report, o.resume});
+  if (!o.saveSettings.empty())
+    written.push_back({"--save-settings", o.saveSettings, o.settingsFiles.empty() ? "" : o.settingsFiles.back()});
+  if (!o.list && !o.pngDir.empty()) written.push_back({"--png", o.pngDir, ""});
+  const util::Status distinct = CheckOutputs(written, inputs);
+  if (!distinct) {
+    g_outputsRefused = true;  // nothing at all is written, not even the report
+    return distinct;
+  }
   return o;
 }
 
@@ -317,10 +363,31 @@ util::Result<Options> Parse(int argc, char** argv) {
 
 // A run that ends before its first file still leaves its report, every file
 // not reached, so an earlier run's report at that path cannot stand in for it.
+// Pages of an earlier run left in a PNG folder past this run's last page
+// are not this run's: said, never removed (they may be all that is left of it).
+void NoteEarlierPages(const std::string& dir, int pages) {
+  const QStringList names = QDir(QString::fromStdString(dir)).entryList({"page-*.png"}, QDir::Files, QDir::Name);
+  QStringList earlier;
+  for (const QString& name : names) {
+    bool number = false;
+    const int n = name.mid(5, name.size() - 9).toInt(&number);
+    if (number && n > pages) earlier << name;
+  }
+  if (earlier.isEmpty()) return;
+  std::fprintf(stderr, "kestrovan-print: note: %s also holds %lld page%s of an earlier run (%s%s), not this run's\n",
+               dir.c_str(), static_cast<long long>(earlier.size()), earlier.size() == 1 ? "" : "s",
+               earlier.first().toStdString().c_str(), earlier.size() > 1 ? " ..." : "");
+}
+
+std::vector<FileRecord> NotReached(const std::vector<std::string>& paths) {
+  std::vector<FileRecord> files(paths.size());
+  for (size_t i = 0; i < files.size(); ++i) files[i].Path = paths[i];
+  return files;
+}
+
 void ReportNoneReached(const Options& o) {
   if (o.report.empty()) return;
-  std::vector<FileRecord> files(o.files.size());
-  for (size_t i = 0; i < files.size(); ++i) files[i].Path = o.files[i];
+  const std::vector<FileRecord> files = NotReached(o.files);
   RunSummaryFields fields;
   fields.Listing = o.list;
   fields.ExitStatus = 2;
@@ -328,14 +395,82 @@ void ReportNoneReached(const Options& o) {
   if (!written) std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
 }
 
+// A command line refused: its --report, when it names no other word of the
+// line and no drawing, says so, so an earlier run's report cannot be resumed
+// as if it were this run's.
+void ReportRefused(int argc, char** argv, const std::string& why) {
+  std::string report, resume;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--report") == 0) report = argv[i + 1];
+    if (std::strcmp(argv[i], "--resume") == 0) resume = argv[i + 1];
+  }
+  if (report.empty()) return;
+  std::vector<NamedPath> words;
+  bool skipped = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!skipped && report == argv[i] && i > 1 && std::strcmp(argv[i - 1], "--report") == 0) {
+      skipped = true;  // the report's own name, once
+      continue;
+    }
+    if (argv[i][0] != '-') words.push_back({"word", argv[i], ""});
+  }
+  if (!CheckOutputs({{"--report", report, resume}}, words)) return;
+  RunSummaryFields fields;
+  fields.ExitStatus = 2;
+  fields.Error = why;
+  (void)WriteRunReport(report, {}, fields);
+}
+
+// The report kept current while the run goes: written when the run starts
+// and again as files finish (at most once a second), each time whole
+// through a temporary file, so a run killed at any moment leaves a report
+// that resumes it. Pages not yet on the output (one PDF, one document) are
+// reported not written until the output is complete.
+class LiveReport {
+ public:
+  LiveReport(const Options& o, bool outputAtEnd) : o_(o), outputAtEnd_(outputAtEnd) {}
+  util::Status Write(const std::vector<FileRecord>& files) {
+    if (o_.report.empty()) return util::Status();
+    std::vector<FileRecord> now = files;
+    if (outputAtEnd_) MarkOutputLost(now);
+    RunSummaryFields fields;
+    fields.Listing = o_.list;
+    fields.Finished = false;
+    fields.ExitStatus = -1;
+    last_ = std::chrono::steady_clock::now();
+    return WriteRunReport(o_.report, now, fields);
+  }
+  void Update(const std::vector<FileRecord>& files) {
+    if (o_.report.empty() || std::chrono::steady_clock::now() - last_ < std::chrono::seconds(1)) return;
+    (void)Write(files);
+  }
+
+ private:
+  const Options& o_;
+  bool outputAtEnd_;
+  std::chrono::steady_clock::time_point last_;
+};
+
 int main(int argc, char** argv) {
   util::Result<Options> parsed = Parse(argc, argv);
   if (!parsed) {
     std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), kUsage);
+    if (!g_outputsRefused) ReportRefused(argc, argv, parsed.Why());
     return 2;
   }
   Options& o = parsed.Value();
   if (o.answered) return 0;
+  // The report first: every file not reached, so a run killed from here on
+  // leaves a report that resumes it, and a report that cannot be written is
+  // known before anything is printed.
+  {
+    const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
+    const util::Status written = LiveReport(o, outputAtEnd).Write(NotReached(o.files));
+    if (!written) {
+      std::fprintf(stderr, "kestrovan-print: cannot write the report: %s\n", written.Why().c_str());
+      return 2;
+    }
+  }
   if (!o.saveSettings.empty()) {
     SettingsFileExtras extras = o.extras;
     extras.Files.clear();
@@ -351,6 +486,17 @@ int main(int argc, char** argv) {
   }
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Without a runtime folder of the session, Qt would make one in the
+  // temporary folder and leave it there: it gets one inside ours instead.
+  // Making our temporary folder also clears those of runs that were killed.
+  try {
+    const std::string& temp = jwwtype::TempFolder();
+    const std::string runtime = temp + "runtime";
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && (::mkdir(runtime.c_str(), 0700) == 0 || errno == EEXIST))
+      qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+  } catch (const std::exception&) {
+    // No temporary folder: Qt chooses its own, and the drawings' images are passed over.
+  }
   QGuiApplication app(argc, argv);
 
   struct sigaction sa {};
@@ -389,10 +535,29 @@ int main(int argc, char** argv) {
 
   TJwwData drawing;
   ConsoleObserver observer(o.list);
+  // Pages reach one PDF, and one document, only when the run ends.
+  const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
+  LiveReport live(o, outputAtEnd);
+  std::vector<FileRecord> settled = NotReached(o.files);
+  observer.fileSettled = [&](size_t index, const FileRecord& file) {
+    if (index < settled.size()) settled[index] = file;
+    live.Update(settled);
+  };
   PrintRun run(drawing, *device, o.settings, observer);
   run.SetPaperMode(o.paperMode);
-  const PrintRunResult r = run.Run(o.files);
-  const util::Status finished = device->Finish();
+  PrintRunResult r;
+  util::Status finished;
+  try {
+    r = run.Run(o.files);
+    finished = device->Finish();
+  } catch (const std::bad_alloc&) {
+    // Out of memory beyond what one file's load can catch: the run ends
+    // here, its output unwritten (an earlier file stays), and says so.
+    platform::AbandonOutput(*device);
+    r.OutputFailed = true;
+    r.Error = "there was not enough memory to go on";
+    finished = util::Status::Failure(r.Error);
+  }
   jwwtype::RemoveTempFolder();
 
   // The report, whatever the outcome; one PDF not written loses every page.
@@ -412,6 +577,7 @@ int main(int argc, char** argv) {
     fields.Stopped = r.Stopped;
     fields.Pages = r.Pages;
     fields.ExitStatus = status;
+    fields.Finished = true;
     const util::Status written = WriteRunReport(o.report, files, fields);
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
@@ -434,6 +600,7 @@ int main(int argc, char** argv) {
   if (r.FilesWithNothingToPrint > 0)
     std::fprintf(stderr, "  %d file%s had nothing to print\n", r.FilesWithNothingToPrint,
                  r.FilesWithNothingToPrint == 1 ? "" : "s");
+  if (!o.pngDir.empty() && !o.list) NoteEarlierPages(o.pngDir, r.Pages);
   if (r.Pages == 0 && !o.list)
     std::fprintf(stderr, "kestrovan-print: nothing was printed, so %s was not written%s\n", where.c_str(),
                  o.pngDir.empty() && !o.printerGiven ? " (an earlier file there is not this run's)" : "");

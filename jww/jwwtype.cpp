@@ -1,5 +1,7 @@
 #include "jww/jwwtype.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -43,18 +46,58 @@ std::string LastComponent(const std::string& s) {
 
 }  // namespace
 
+namespace {
+
+int g_lockFd = -1;  // held locked while this process's folder exists
+
+// A folder of ours under `base` whose run is over (killed, say, so its
+// folder was never removed): its lock file is no longer held by anyone.
+void RemoveFoldersOfEndedRuns(const std::string& base) {
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(base, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() != 16 || name.compare(0, 10, "kestrovan-") != 0) continue;
+    struct stat st;
+    if (::lstat(e.path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
+    const int fd = ::open((e.path() / ".lock").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;  // not one this program made, or made before runs kept a lock
+    // A lock made a moment ago may not be taken yet by the run that made it.
+    struct stat lock;
+    const bool settled = ::fstat(fd, &lock) == 0 && lock.st_mtime + 10 < std::time(nullptr);
+    const bool ended = settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (ended) {
+      std::error_code ignored;
+      fs::remove_all(e.path(), ignored);
+    }
+    ::close(fd);
+  }
+}
+
+// Makes a folder from `pattern` and locks it as this run's; false when it cannot be made.
+bool MakeLockedFolder(std::vector<char>& pattern) {
+  if (::mkdtemp(pattern.data()) == nullptr) return false;
+  const std::string lock = std::string(pattern.data()) + "/.lock";
+  g_lockFd = ::open(lock.c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (g_lockFd >= 0) ::flock(g_lockFd, LOCK_EX);
+  return true;
+}
+
+}  // namespace
+
 const std::string& TempFolder() {
   if (g_tempFolder.empty()) {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kestrovan-XXXXXX";
+    const char* env = std::getenv("TMPDIR");
+    const std::string base = env && *env ? env : "/tmp";
+    RemoveFoldersOfEndedRuns(base);
+    std::string pattern = base + "/kestrovan-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
-    if (::mkdtemp(buf.data()) == nullptr) {
+    if (!MakeLockedFolder(buf)) {
       // Fall back on /tmp when TMPDIR is unusable.
       std::string fallback = "/tmp/kestrovan-XXXXXX";
       buf.assign(fallback.begin(), fallback.end());
       buf.push_back('\0');
-      if (::mkdtemp(buf.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+      if (!MakeLockedFolder(buf)) throw std::runtime_error("cannot create a temporary folder");
     }
     g_tempFolder = std::string(buf.data()) + "/";
     static bool registered = false;
@@ -71,6 +114,8 @@ void RemoveTempFolder() {
   std::error_code ec;
   fs::remove_all(g_tempFolder, ec);
   g_tempFolder.clear();
+  if (g_lockFd >= 0) ::close(g_lockFd);
+  g_lockFd = -1;
 }
 
 std::string PlainFileName(const std::string& sjisName) {

@@ -75,13 +75,23 @@ void TJwwData::BuildBlockInstances() {
   // Definitions looked up by number once; the first with a number wins.
   std::unordered_map<int32_t, int> byNumber;
   for (size_t i = 0; i < BlockDefs.size(); ++i) byNumber.emplace(BlockDefs[i].Number, static_cast<int>(i));
+  // What the placements draw so far, against kMaxBlockContents.
+  size_t contents = 0;
   auto lookUp = [&](TJwwBlockInstance& inst) {
     const auto it = byNumber.find(inst.BlockNumber);
-    if (it == byNumber.end()) return;
+    if (it == byNumber.end()) return true;
+    const TJwwEntityLists& lists = BlockDefs[static_cast<size_t>(it->second)].Entities;
+    const size_t drawn = lists.EntityTotal() - lists.Blocks.size();
+    if (contents + drawn > kMaxBlockContents) return false;
+    contents += drawn;
     inst.DefIndex = it->second;
     inst.DefName = BlockDefs[static_cast<size_t>(it->second)].Name;
     BlockDefs[static_cast<size_t>(it->second)].Used = true;
+    return true;
   };
+  // A stop asked for while a tree of placements is built ends it there.
+  bool halted = false;
+  auto stopped = [&] { return halted = (BlockInstances.size() & 4095) == 0 && UnitGval::AbortRequested(); };
 
   for (const TJwwBlock& b : Entities.Blocks) {
     if (BlockInstances.size() >= kMaxBlockInstances) {
@@ -100,11 +110,16 @@ void TJwwData::BuildBlockInstances() {
     inst.M12 = -b.ScaleY * s;
     inst.M21 = b.ScaleX * s;
     inst.M22 = b.ScaleY * c;
-    lookUp(inst);
+    if (stopped()) break;
+    if (!lookUp(inst)) {
+      BlockInstancesCut = true;
+      break;
+    }
     BlockInstances.push_back(std::move(inst));
   }
 
-  for (size_t k = 0; k < BlockInstances.size(); ++k) {
+  bool contentsFull = BlockInstancesCut || halted;
+  for (size_t k = 0; k < BlockInstances.size() && !contentsFull; ++k) {
     if (BlockInstances[k].DefIndex < 0) continue;
     const TJwwBlockDef& def = BlockDefs[static_cast<size_t>(BlockInstances[k].DefIndex)];
     if (def.Entities.Blocks.empty()) continue;
@@ -139,10 +154,17 @@ void TJwwData::BuildBlockInstances() {
       inst.M12 = parent.M11 * b12 + parent.M12 * b22;
       inst.M21 = parent.M21 * b11 + parent.M22 * b21;
       inst.M22 = parent.M21 * b12 + parent.M22 * b22;
-      lookUp(inst);
+      if (stopped()) {
+        contentsFull = true;  // (no more is built; the draw pass stops at once)
+        break;
+      }
+      if (!lookUp(inst)) {
+        BlockInstancesCut = contentsFull = true;
+        break;
+      }
       BlockInstances.push_back(std::move(inst));
     }
-    if (BlockInstancesCut && BlockInstances.size() >= kMaxBlockInstances) break;
+    if (contentsFull || (BlockInstancesCut && BlockInstances.size() >= kMaxBlockInstances)) break;
   }
 
   for (TJwwBlockDef& def : BlockDefs)

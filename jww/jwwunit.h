@@ -145,6 +145,13 @@ class TJwwData {
   // and against trees that multiply instances beyond what memory holds.
   static constexpr int kMaxBlockDepth = 64;
   static constexpr size_t kMaxBlockInstances = 1000000;
+  // The most entities all placed blocks draw together, each placement's
+  // counted: it bounds the work of every walk over a page (extents, counts,
+  // the draw itself), so a small file of nested blocks ends in seconds.
+  static constexpr size_t kMaxBlockContents = 5000000;
+  // The largest file read as a drawing: far beyond any drawing; keeps a
+  // device or pipe that never ends from filling the memory.
+  static constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
   TJwwData() { ResetDrawing(); }
   ~TJwwData() { ClearDrawing(); }
@@ -205,7 +212,7 @@ class TJwwData {
   // Where the last load stopped and why (empty after a complete load).
   size_t LoadStoppedAt = 0;
   std::string LoadError;
-  bool BlockInstancesCut = false;  // the guards above cut BuildBlockInstances short
+  bool BlockInstancesCut = false;  // the guards above cut BuildBlockInstances short (or a stop)
   bool DrawCut = false;            // the last DrawDrawing stopped at its MaxDrawn
   // How far the header was read: a damaged file may lack its tables.
   bool HasPenTable = false;

@@ -29,7 +29,7 @@ class FileBytes {
  public:
   // Far beyond any drawing; keeps a device or pipe that never ends from
   // filling the memory.
-  static constexpr size_t kMaxBytes = size_t{1} << 30;
+  static constexpr size_t kMaxBytes = TJwwData::kMaxFileBytes;
 
   explicit FileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -1,5 +1,8 @@
 #include "platform/PdfOutline.h"
 
+#include <functional>
+#include <new>
+
 #include <QIODevice>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/Pl_Discard.hh>
@@ -118,8 +121,11 @@ void AddPageLabels(QPDF& pdf, const std::vector<PdfPageNote>& notes, size_t page
 
 }  // namespace
 
-bool WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPageNote>& notes,
-                         const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
+namespace {
+
+// `read` hands the PDF to libqpdf: from memory, or from a file read as needed.
+bool WriteWithOutline(const std::function<void(QPDF&)>& read, const std::vector<PdfPageNote>& notes,
+                      const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
   try {
     QPDF pdf;
     // Nothing of libqpdf's reaches our standard streams (the CUPS filter's
@@ -131,7 +137,7 @@ bool WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPag
     quiet->setError(discard);
     pdf.setLogger(quiet);
     pdf.setSuppressWarnings(true);
-    pdf.processMemoryFile("PDF", data, size);
+    read(pdf);
 
     const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
     const std::vector<Bookmark> bookmarks = BookmarksOf(notes, pages.size());
@@ -164,10 +170,25 @@ bool WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPag
     if (!sink.Failed()) return true;
     error = "a write failed";
     return false;
+  } catch (const std::bad_alloc&) {
+    error = "there is not enough memory to finish the PDF";
+    return false;
   } catch (const std::exception& e) {
     error = e.what();
     return false;
   }
+}
+
+}  // namespace
+
+bool WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPageNote>& notes,
+                         const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
+  return WriteWithOutline([&](QPDF& pdf) { pdf.processMemoryFile("PDF", data, size); }, notes, info, out, error);
+}
+
+bool WritePdfFileWithOutline(const std::string& path, const std::vector<PdfPageNote>& notes,
+                             const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
+  return WriteWithOutline([&](QPDF& pdf) { pdf.processFile(path.c_str()); }, notes, info, out, error);
 }
 
 }  // namespace platform

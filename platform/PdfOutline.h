@@ -33,5 +33,8 @@ struct PdfDocumentInfo {
 // be read or `out` refuses a write.
 bool WritePdfWithOutline(const char* pdf, size_t size, const std::vector<PdfPageNote>& pages,
                          const PdfDocumentInfo& info, QIODevice& out, std::string& error);
+// The same for the PDF in the file at `path`, read as needed rather than held whole.
+bool WritePdfFileWithOutline(const std::string& path, const std::vector<PdfPageNote>& pages,
+                             const PdfDocumentInfo& info, QIODevice& out, std::string& error);
 
 }  // namespace platform

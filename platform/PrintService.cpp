@@ -1,5 +1,7 @@
 #include "platform/PrintService.h"
 
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 #include "platform/Fonts.h"
@@ -57,6 +60,15 @@ class FilePrintServiceBase : public PrintService {
     }
     setup_.PaperWidthMm = widthMm;
     setup_.PaperHeightMm = heightMm;
+    // A page held in memory whole gets the resolution given, or the highest
+    // below it that keeps the page within what a page may take.
+    setup_.Dpi = given_.Dpi;
+    const double most = MostPagePixels();
+    while (most > 0 && setup_.Dpi > 72 &&
+           static_cast<double>(MmToPx(widthMm, setup_.Dpi)) * MmToPx(heightMm, setup_.Dpi) > most)
+      setup_.Dpi = std::max(72, static_cast<int>(setup_.Dpi * std::sqrt(most / (static_cast<double>(
+                                                              MmToPx(widthMm, setup_.Dpi)) *
+                                                          MmToPx(heightMm, setup_.Dpi)))));
     widthPx_ = MmToPx(widthMm, setup_.Dpi);
     heightPx_ = MmToPx(heightMm, setup_.Dpi);
     return true;
@@ -64,6 +76,8 @@ class FilePrintServiceBase : public PrintService {
   std::string FaceUsedInstead(const std::string& sjisFace) override { return FontInstead(sjisFace); }
 
  protected:
+  // The most pixels a page of another paper may have (0: no limit).
+  virtual double MostPagePixels() const { return 0; }
   PageSetup setup_;
   const PageSetup given_ = setup_;
   int widthPx_, heightPx_;
@@ -136,29 +150,20 @@ class PdfPrintService : public FilePrintServiceBase {
     // A device, a FIFO or a folder at the path (or behind a link) is never replaced.
     if (util::IsOtherThanRegularFile(path_))
       return util::Status::Failure("cannot write " + path_ + ": it is not a regular file");
-    // Written beside the target and put in its place only when complete, so
-    // a failed run never leaves a broken file where a good one was.
-    file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
-    // Unbuffered, so a write the disk refuses fails at once.
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-      const util::Status failed =
-          util::Status::Failure("cannot write " + path_ + ": " + file_->errorString().toStdString());
-      file_.reset();
-      return failed;
-    }
-    checked_ = std::make_unique<CheckedWrites>(file_.get());
-    pdf_ = std::make_unique<QBuffer>();
-    pdf_->open(QIODevice::WriteOnly);
-    writer_ = std::make_unique<QPdfWriter>(pdf_.get());
+    // Qt's pages go to a draft beside the target as they are drawn, not
+    // into memory (a run of many drawings holds one page at a time); the
+    // finished file is written from it and put in place only when complete,
+    // so a failed run never leaves a broken file where a good one was.
+    const util::Status drafted = OpenDraft();
+    if (!drafted) return drafted;
+    writer_ = std::make_unique<QPdfWriter>(draftChecked_.get());
     writer_->setResolution(setup_.Dpi);
     SetWriterPaper();
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(writer_.get())) {
       painter_.reset();
       writer_.reset();
-      pdf_.reset();
-      checked_.reset();
-      file_.reset();
+      CloseDraft();
       return util::Status::Failure("cannot write " + path_);
     }
     open_ = true;
@@ -201,6 +206,18 @@ class PdfPrintService : public FilePrintServiceBase {
     }
   }
 
+  // Ends the file unwritten: an earlier file at its path stays as it was.
+  void Abandon() {
+    if (!open_) return;
+    open_ = false;
+    canvas_.reset();
+    if (painter_) painter_->end();
+    painter_.reset();
+    writer_.reset();
+    CloseDraft();
+    notes_.clear();
+  }
+
   util::Status Finish() override {
     if (!open_) return util::Status();
     open_ = false;
@@ -209,23 +226,38 @@ class PdfPrintService : public FilePrintServiceBase {
     painter_.reset();
     writer_.reset();
     std::string why = "the PDF writer failed";
+    const bool draftFailed = draftChecked_->Failed() || !draft_->flush();
+    if (draftFailed) ok = false;
+    draftChecked_.reset();
+    draft_->close();
+    // Read back from the disk as libqpdf needs it, and written again beside
+    // the target. Unbuffered, so a write the disk refuses fails at once.
+    file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
+    if (ok && !file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+      ok = false;
+      why = file_->errorString().toStdString();
+    }
+    checked_ = std::make_unique<CheckedWrites>(file_.get());
     if (ok)
-      ok = WritePdfWithOutline(pdf_->data().constData(), static_cast<size_t>(pdf_->data().size()), notes_,
-                               {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_, why);
+      ok = WritePdfFileWithOutline(draftPath_, notes_, {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION},
+                                   *checked_, why);
+    CloseDraft();
     util::Status done;
     if (!ok || checked_->Failed()) {
       // Cut short, or not made: the earlier file stays where it was.
       done = util::Status::Failure("cannot write " + path_ + ": " +
-                                   (checked_->Failed() ? std::string("a write failed (is the disk full?)") : why) +
+                                   (checked_->Failed() || draftFailed ? std::string("a write failed (is the disk full?)")
+                                                                      : why) +
                                    "; an earlier file there is kept");
-      file_->cancelWriting();
-      file_->commit();
+      if (file_->isOpen()) {
+        file_->cancelWriting();
+        file_->commit();
+      }
     } else if (!file_->commit()) {
       done = util::Status::Failure("cannot write " + path_ + ": " + file_->errorString().toStdString());
     }
     checked_.reset();
     file_.reset();
-    pdf_.reset();
     notes_.clear();
     return done;
   }
@@ -260,12 +292,39 @@ class PdfPrintService : public FilePrintServiceBase {
     return drawing.empty() ? QFileInfo(QString::fromUtf8(path_.c_str())).completeBaseName().toStdString() : drawing;
   }
 
+  // The Qt writer's file: beside the target, of a unique name, removed when
+  // the PDF is finished or fails.
+  util::Status OpenDraft() {
+    const util::Result<util::Draft> made = util::MakeDraftBeside(path_);
+    if (!made) return made.GetStatus();
+    draftPath_ = made.Value().Path;
+    draftLock_ = made.Value().LockFd;
+    draft_ = std::make_unique<QFile>(QString::fromStdString(draftPath_));
+    if (!draft_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+      CloseDraft();
+      return util::Status::Failure("cannot write in the folder of " + path_);
+    }
+    draftChecked_ = std::make_unique<CheckedWrites>(draft_.get());
+    return util::Status();
+  }
+  void CloseDraft() {
+    draftChecked_.reset();
+    draft_.reset();
+    if (!draftPath_.empty()) std::remove(draftPath_.c_str());
+    draftPath_.clear();
+    if (draftLock_ >= 0) ::close(draftLock_);
+    draftLock_ = -1;
+  }
+
   std::string path_;
   std::string title_;
   std::vector<PdfPageNote> notes_;  // what each page shows
   std::unique_ptr<QSaveFile> file_;
   std::unique_ptr<CheckedWrites> checked_;
-  std::unique_ptr<QBuffer> pdf_;  // the Qt writer's output
+  std::string draftPath_;
+  int draftLock_ = -1;  // held while the draft is ours
+  std::unique_ptr<QFile> draft_;                  // the Qt writer's output
+  std::unique_ptr<CheckedWrites> draftChecked_;
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
@@ -298,6 +357,10 @@ class RasterPrintService : public FilePrintServiceBase {
   }
   util::Status EndPrintDocument() override { return FlushPage(); }
   Canvas& PageCanvas() override { return *canvas_; }
+
+ protected:
+  // A page is an image of 4 bytes a pixel: at most 1 GiB.
+  double MostPagePixels() const override { return static_cast<double>(kMostRasterPageBytes / 4); }
 
  private:
   util::Status StartPage() {
@@ -333,7 +396,8 @@ class RasterPrintService : public FilePrintServiceBase {
 
 class CupsPrintService : public PrintService {
  public:
-  CupsPrintService(const QPrinterInfo& info, bool chosen, const PageSetup* request)
+  CupsPrintService(const QPrinterInfo& info, bool chosen, const PageSetup* request,
+                   const std::function<void(QPrinter&)>& adjust)
       : printer_(info, QPrinter::HighResolution), chosen_(chosen) {
     if (request) {
       printer_.setResolution(request->Dpi);
@@ -344,6 +408,7 @@ class CupsPrintService : public PrintService {
       printer_.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     }
     printer_.setFullPage(false);
+    if (adjust) adjust(printer_);
   }
   ~CupsPrintService() override { (void)EndPrintDocument(); }
 
@@ -406,6 +471,10 @@ std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const
   return std::make_unique<PdfPrintService>(path, setup, title);
 }
 
+void AbandonOutput(PrintService& service) {
+  if (auto* pdf = dynamic_cast<PdfPrintService*>(&service)) pdf->Abandon();
+}
+
 std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup) {
   return std::make_unique<ListingPrintService>(setup);
 }
@@ -444,7 +513,8 @@ std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std:
 }
 
 util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::string& name,
-                                                                 const PageSetup* request) {
+                                                                 const PageSetup* request,
+                                                                 const std::function<void(QPrinter&)>& adjust) {
   QPrinterInfo info;
   if (name.empty()) {
     info = QPrinterInfo::defaultPrinter();
@@ -454,7 +524,7 @@ util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::stri
     info = QPrinterInfo::printerInfo(QString::fromUtf8(name.c_str()));
     if (info.isNull()) return util::Status::Failure("there is no printer called " + name);
   }
-  return std::unique_ptr<PrintService>(std::make_unique<CupsPrintService>(info, !name.empty(), request));
+  return std::unique_ptr<PrintService>(std::make_unique<CupsPrintService>(info, !name.empty(), request, adjust));
 }
 
 }  // namespace platform

@@ -3,10 +3,13 @@
 // pages). Three kinds of page: a CUPS printer, one PDF file, PNG files.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include <QImage>
+
+class QPrinter;
 #include <vector>
 
 #include "render/PrintDevice.h"
@@ -23,6 +26,14 @@ using PrintService = PrintDevice;
 // the drawing's name when it holds one drawing, else the file's own name.
 std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
                                                   const std::string& title = std::string());
+// Ends a PDF service's file unwritten (after a run that failed midway, as
+// for want of memory): an earlier file at its path stays. Other services
+// keep what they already wrote.
+void AbandonOutput(PrintService& service);
+// A PNG or preview page is drawn whole in memory, 4 bytes a pixel: a page of
+// a drawing's own paper (SelectPaper) that would take more than this is
+// drawn at the highest lower resolution that keeps it within.
+constexpr uint64_t kMostRasterPageBytes = uint64_t{1} << 30;
 // One PNG file per page: dir/page-0001.png, …
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup);
 // Pages that draw nothing (for listing what a run would print).
@@ -30,8 +41,10 @@ std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup);
 // Pages kept in memory (for a preview); every page is appended to `pages`.
 std::unique_ptr<PrintService> MakeImagePrintService(const PageSetup& setup, std::vector<QImage>* pages);
 // A CUPS queue by name, or the default printer when the name is empty;
-// fails when there is no such printer.
+// fails when there is no such printer. `adjust`, when given, sets the
+// printer's own choices (copies, duplex, tray) on its QPrinter.
 util::Result<std::unique_ptr<PrintService>> MakeCupsPrintService(const std::string& name,
-                                                                 const PageSetup* request);
+                                                                 const PageSetup* request,
+                                                                 const std::function<void(QPrinter&)>& adjust = {});
 
 }  // namespace platform

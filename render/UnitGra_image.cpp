@@ -59,8 +59,27 @@ bool IsAcceptedImageKind(const std::string& path) {
   return false;
 }
 
+namespace {
+
+// True when `path` names a file directly inside `folder`, by its words and
+// with links resolved; a path elsewhere is not looked at.
+bool InsideFolder(const std::string& path, const std::string& folder) {
+  const fs::path named = fs::path(path).lexically_normal();
+  if (named.parent_path() != (fs::path(folder) / "x").lexically_normal().parent_path()) return false;
+  std::error_code ec;
+  const fs::path file = fs::canonical(named, ec);
+  if (ec) return false;
+  const fs::path root = fs::canonical(folder, ec);
+  return !ec && file.parent_path() == root && IsFile(file.string());
+}
+
+}  // namespace
+
 std::string FindImageFile(const std::string& sjisPath) {
   const std::string path = FileSystemPath(sjisPath);
+  // Held to one folder, nothing outside it is looked at, not even whether it exists.
+  if (!UnitGval::ImagesOnlyFrom.empty())
+    return InsideFolder(path, UnitGval::ImagesOnlyFrom) ? path : std::string();
   if (IsFile(path)) return path;
   const fs::path folder = fs::path(UnitGval::CurrentFileName).parent_path();
   const fs::path stored(path);

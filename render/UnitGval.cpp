@@ -12,6 +12,7 @@ std::vector<DevicePoint> DevicePointList;
 TPatternContinuation PatternContinuation;
 TPatternChain PatternChain;
 std::vector<std::string> ImagesNotDrawn;
+std::string ImagesOnlyFrom;
 
 std::string CurrentFileName;
 std::string DrawTimeText;

@@ -16,6 +16,7 @@
 //   DrawTimeText, MemoLine1, MemoLine2, HeaderPrintScale
 //   CurrentFileDate        the print run, per drawing               text variables
 //   ImagesNotDrawn         DrawImage                                the print run (reads and empties)
+//   ImagesOnlyFrom         the CUPS filter, once at its start       FindImageFile
 //   CurrentGroupScale      the draw pass and ComputeExtents         text variables
 //   TextTurn               DrawTextChar (its angle cache)           DrawTextChar
 //   the abort check        AbortCheckScope (the programs)           AbortRequested: the draw pass
@@ -122,6 +123,12 @@ extern int64_t CurrentFileDate;      // the drawing file's time (Unix seconds), 
 // the drawing names them (Shift-JIS): written by the image drawing, read and
 // emptied by the print run for each drawing.
 extern std::vector<std::string> ImagesNotDrawn;
+
+// When not empty, the one folder images are read from (the folder the
+// drawing's own carried images were unpacked into): the CUPS filter prints a
+// job with what the job carries and reads no other file of the server. Set
+// once by the program; ResetSharedValues leaves it.
+extern std::string ImagesOnlyFrom;
 
 // Scale of the layer group of the text being drawn.
 extern double CurrentGroupScale;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "TestSupport.h"
+#include "render/UnitGval.h"
 
 namespace {
 
@@ -113,6 +114,36 @@ TEST(BlockInstances, MultiplyingTreesStopAtTheInstanceGuard) {
   d.BuildBlockInstances();
   EXPECT_TRUE(d.BlockInstancesCut);
   EXPECT_EQ(d.BlockInstances.size(), TJwwData::kMaxBlockInstances);
+}
+
+// A small file whose blocks multiply their contents (ten levels of ten
+// placements of 1000 lines: a billion lines) is bounded by what the
+// placements draw, so every walk over the page ends in seconds; and a stop
+// asked for while the tree is built ends the building at once.
+TEST(BlockInstances, WhatPlacementsDrawIsBoundedAndAStopIsHeard) {
+  TJwwData d;
+  InitTestDrawing(d, 600);
+  Add(d.Entities, MakeInsert(0, 0, 0));
+  for (int level = 0; level < 6; ++level) {
+    TJwwBlockDef def = Def(level, "L");
+    if (level < 5)
+      for (int i = 0; i < 10; ++i) Add(def.Entities, MakeInsert(level + 1, i, 0));
+    else
+      for (int i = 0; i < 1000; ++i) Add(def.Entities, MakeLine(i, 0, i, 1));
+    d.BlockDefs.push_back(def);
+  }
+  d.BuildBlockInstances();
+  EXPECT_TRUE(d.BlockInstancesCut);
+  EXPECT_LT(d.BlockInstances.size(), TJwwData::kMaxBlockInstances);
+  const TJwwEntityCounts counts = d.CountEntities();
+  EXPECT_LE(counts.BlockLines, static_cast<int64_t>(TJwwData::kMaxBlockContents));
+  EXPECT_GT(counts.BlockLines, static_cast<int64_t>(TJwwData::kMaxBlockContents) - 1000);
+  {
+    const UnitGval::AbortCheckScope stop([] { return true; });
+    d.BuildBlockInstances();
+  }
+  EXPECT_FALSE(d.BlockInstancesCut);  // stopped, not cut at a guard
+  EXPECT_LE(d.BlockInstances.size(), 1u);
 }
 
 TEST(BlockInstances, RebuiltOnEveryLoadEvenAFailedOne) {

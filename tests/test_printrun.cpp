@@ -60,6 +60,16 @@ TEST(PrintRunPages, AMissingFileInTheMiddle) {
             (Log{"begin Kestrovan_a.jww", "end", "begin Kestrovan_c.jww", "end"}));
   EXPECT_EQ(r.Pages, 2);
   EXPECT_EQ(r.FilesPassedOver, 1);
+  // A file past the reader's limit (here sparse) is passed over from its
+  // size, never read to the limit and then called damaged.
+  const std::string huge = jwwtype::TempFolder() + "huge.jww";
+  WriteFile(huge, std::string("JwwData."));
+  std::filesystem::resize_file(huge, TJwwData::kMaxFileBytes + 1);
+  EXPECT_EQ(RunFiles(PrintSettings(), {huge, a}, -1, &r), (Log{"begin Kestrovan_a.jww", "end"}));
+  ASSERT_EQ(r.Files[0].Problems.size(), 1u);
+  EXPECT_EQ(r.Files[0].Status, FileStatus::PassedOver);
+  EXPECT_EQ(r.Files[0].Problems[0].What, FileProblem::Kind::TooLarge);
+  std::filesystem::remove(huge);
 }
 
 TEST(PrintRunPages, PerGroupReverseWithTheCommonGroup) {
@@ -281,6 +291,26 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
   const std::vector<PageWarning>& second = r.Files[1].Pages.at(0).Warnings;
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(second[0].What, PageWarning::Kind::Blank);
+
+  // A text in another face loses nothing; a drawing reaching 1e300 mm needs
+  // more than any sheet, said in words, not as an overflowed number.
+  TJwwData fontOnly;
+  InitTestDrawing(fontOnly, 600);
+  Add(fontOnly.Entities, text);
+  const std::string face = jwwtype::TempFolder() + "face.jww";
+  WriteFile(face, WriteJww(fontOnly));
+  PrintRunResult more = PrintRun(d, device, PrintSettings(), observer).Run({face});
+  EXPECT_EQ(more.PagesLosingContent, 0);
+  EXPECT_EQ(more.Files[0].Pages.at(0).Warnings.at(0).What, PageWarning::Kind::FontReplaced);
+  PageWarning off;
+  off.OffShare = 1;
+  off.NeededWidthMm = 1e300;
+  off.NeededHeightMm = 10;
+  more.Files[0].Pages[0].Warnings = {off};
+  EXPECT_NE(DescribeWarning(off).find("needs more than any sheet holds"), std::string::npos) << DescribeWarning(off);
+  EXPECT_GT(NeededWholeMm(1e300), 0);
+  const std::string json = RunReportJson(more.Files, RunSummaryFields());
+  EXPECT_EQ(json.find("\"needed_width_mm\":-"), std::string::npos) << json;
 }
 
 TEST(PrintRunPages, TheReportKnowsWhatAStoppedRunLeft) {

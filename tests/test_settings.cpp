@@ -1,5 +1,7 @@
 // Settings files: both forms round trip, header check, clamps, damage.
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <sys/stat.h>
 
 #include <cmath>
@@ -191,6 +193,31 @@ TEST(SettingsFile, DamagedFilesAndHugeCounts) {
   EXPECT_EQ(ReadSettingsFile(path, SettingsForm::User, s, e), SettingsReadResult::Opened);
   EXPECT_EQ(s.LineTypeTable[49].Count, 32);
   EXPECT_EQ(s.RotationAngle, big.RotationAngle);
+
+  // The window's own file, with its list and output choice after the layout: cut anywhere in them it is damaged,
+  // keeping what was read.
+  SettingsFileExtras window;
+  window.KeptList = {{"/d/a.jww", "printed", 2}, {"/d/b.jww", "", 0}};
+  window.KeptOutput.Present = true;
+  window.KeptOutput.Pdf = false;
+  window.KeptOutput.Printer = "Plotter";
+  window.KeptOutput.Copies = 3;
+  ASSERT_TRUE(WriteSettingsFile(path, SettingsForm::Window, big, window));
+  const std::string whole = Slurp(path);
+  e = SettingsFileExtras();
+  EXPECT_EQ(ReadSettingsFile(path, SettingsForm::Window, s, e), SettingsReadResult::Opened);
+  ASSERT_EQ(e.KeptList.size(), 2u);
+  EXPECT_EQ(e.KeptList[0].State, "printed");
+  EXPECT_EQ(e.KeptList[0].Pages, 2);
+  EXPECT_EQ(e.KeptOutput.Printer, "Plotter");
+  EXPECT_EQ(e.KeptOutput.Copies, 3);
+  for (const char* cutAfter : {"/d/a.jww\r\n", "[kestrovan-output]\r\nprinter\r\n", "Plot"}) {
+    std::ofstream(path, std::ios::binary) << whole.substr(0, whole.find(cutAfter) + std::strlen(cutAfter));
+    e = SettingsFileExtras();
+    EXPECT_EQ(ReadSettingsFile(path, SettingsForm::Window, s, e), SettingsReadResult::Damaged) << cutAfter;
+    EXPECT_EQ(s.RotationAngle, big.RotationAngle);  // the layout before the cut was read
+    EXPECT_FALSE(e.KeptList.empty());
+  }
 
   // A device that never ends is no settings file; the lowest hexadecimal
   // value reads without overflow.

@@ -1,6 +1,8 @@
 #include "util/Files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace util {
@@ -46,6 +49,48 @@ Result<std::string> ReadSmallFile(const std::string& path, size_t maxBytes) {
   if (n < 0) return Status::Failure("cannot read " + path + ": " + std::strerror(readErrno));
   if (n > 0) return Status::Failure(path + " grew too large while it was read");
   return out;
+}
+
+namespace {
+
+const char kDraftStem[] = ".kestrovan-draft-";
+
+// Drafts in `folder` no run holds any more (and not made a moment ago, before
+// their run could lock them).
+void RemoveEndedDrafts(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() != sizeof kDraftStem - 1 + 6 || name.compare(0, sizeof kDraftStem - 1, kDraftStem) != 0) continue;
+    const std::string path = folder + name;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        st.st_mtime + 10 < std::time(nullptr) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(path.c_str());
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+}  // namespace
+
+Result<Draft> MakeDraftBeside(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  RemoveEndedDrafts(folder);
+  const std::string name = folder + kDraftStem + "XXXXXX";
+  std::vector<char> buffer(name.begin(), name.end());
+  buffer.push_back('\0');
+  const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+  if (fd < 0) return Status::Failure("cannot write in the folder of " + path + ": " + std::strerror(errno));
+  ::flock(fd, LOCK_EX);
+  Draft draft;
+  draft.Path = buffer.data();
+  draft.LockFd = fd;
+  return draft;
 }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes) {

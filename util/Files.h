@@ -24,4 +24,15 @@ Result<std::string> ReadSmallFile(const std::string& path, size_t maxBytes = siz
 // the temporary file is removed.
 Status ReplaceFile(const std::string& path, const std::string& bytes);
 
+// A draft: an empty file of a unique name (mode 0600) in the folder of
+// `path`, for a large output written there before it is put in place. It
+// stays locked through `LockFd` (close it when the draft is gone); drafts in
+// that folder left by runs that ended without removing theirs (killed, say)
+// are removed first.
+struct Draft {
+  std::string Path;
+  int LockFd = -1;
+};
+Result<Draft> MakeDraftBeside(const std::string& path);
+
 }  // namespace util

@@ -40,6 +40,7 @@ inline constexpr char kNotAFile[] = "ファイルではありません";
 inline constexpr char kEmptyFile[] = "空のファイルです";
 inline constexpr char kNotDrawing[] = "図面ファイルではありません";
 inline constexpr char kOutOfMemory[] = "メモリが足りないため読めません";
+inline constexpr char kTooLarge[] = "図面としては大きすぎるため読みません（1 GiB まで）";
 inline constexpr char kUnreadable[] = "ファイルを読めません";
 inline constexpr char kDamaged[] = "ファイルが壊れています（読めた所まで印刷）";
 inline constexpr char kImagesNotUnpacked[] = "図面に埋め込まれた画像を展開できませんでした（画像なしで印刷）";

@@ -1,5 +1,7 @@
 #include "app/core/FileOutcome.h"
 
+#include "jww/jwwunit.h"
+
 #include "util/CodePage.h"
 
 namespace {
@@ -47,6 +49,7 @@ ProblemWeight WeightOf(FileProblem::Kind kind) {
     case K::Empty:
     case K::NotDrawing:
     case K::OutOfMemory:
+    case K::TooLarge:
     case K::Unreadable:
       return ProblemWeight::PassesOver;
     case K::Damaged:
@@ -73,6 +76,9 @@ std::string DescribeFileProblem(const FileProblem& p) {
       return "not a drawing file (it does not begin with \"JwwData.\")";
     case K::OutOfMemory:
       return "there is not enough memory to read it";
+    case K::TooLarge:
+      return "it is too large for a drawing (" + std::to_string(p.Count >> 20) + " MB; a drawing is read up to " +
+             std::to_string(TJwwData::kMaxFileBytes >> 20) + " MB)";
     case K::Unreadable:
       return "it could not be read: " + p.Why;
     case K::Damaged:
@@ -80,8 +86,9 @@ std::string DescribeFileProblem(const FileProblem& p) {
     case K::ImagesNotUnpacked:
       return std::to_string(p.Count) + " embedded image(s) could not be unpacked";
     case K::BlocksCut:
-      return "its blocks insert themselves or multiply past " + std::to_string(p.Count) +
-             " placed blocks; only those within the limits are printed";
+      return "its blocks insert themselves or multiply past " + std::to_string(p.Count) + " placed blocks or " +
+             std::to_string(TJwwData::kMaxBlockContents) +
+             " entities drawn in them; only those within the limits are printed";
     case K::PageCut:
       return "a page asks for more than " + std::to_string(p.Count) +
              " strokes, texts and figures (its blocks multiply); only those were printed";

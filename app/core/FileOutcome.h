@@ -37,6 +37,7 @@ struct FileProblem {
     Empty,        // a file of no bytes
     NotDrawing,   // it does not begin with "JwwData."
     OutOfMemory,  // too big for the memory there is
+    TooLarge,     // Count bytes: larger than any drawing the reader takes
     Unreadable,   // Why: it could not be read at all (no temporary folder for its images, say)
     // Damaged, printed as far as it could be read:
     Damaged,            // Why, and the byte the reading stopped at (Count)

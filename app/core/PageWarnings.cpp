@@ -27,14 +27,32 @@ const char* WarningKey(PageWarning::Kind kind) {
     case PageWarning::Kind::FontReplaced: return "font_replaced";
     case PageWarning::Kind::LayersLeftOut: return "layers_left_out";
     case PageWarning::Kind::SheetUnknown: return "sheet_unknown";
+    case PageWarning::Kind::ResolutionLowered: return "resolution_lowered";
   }
   return "";
 }
 
-int64_t NeededWholeMm(double mm) { return static_cast<int64_t>(std::ceil(mm - 1e-6)); }
+int64_t NeededWholeMm(double mm) {
+  // Beyond any sheet by far (a drawing at 1e300 mm, say), the number is held
+  // where a whole number can say it.
+  if (!(mm < kBeyondAnySheetMm)) return static_cast<int64_t>(kBeyondAnySheetMm);
+  return static_cast<int64_t>(std::ceil(mm - 1e-6));
+}
 
 bool LosesContent(const PageWarning& w) {
-  return w.What != PageWarning::Kind::LayersLeftOut && w.What != PageWarning::Kind::SheetUnknown;
+  switch (w.What) {
+    case PageWarning::Kind::OffPage:
+    case PageWarning::Kind::Blank:
+    case PageWarning::Kind::BackgroundOnly:
+    case PageWarning::Kind::ImageMissing:
+      return true;
+    case PageWarning::Kind::FontReplaced:  // every text is there, in another face
+    case PageWarning::Kind::LayersLeftOut:
+    case PageWarning::Kind::SheetUnknown:
+    case PageWarning::Kind::ResolutionLowered:
+      return false;
+  }
+  return true;
 }
 
 std::string DescribePaper(double widthMm, double heightMm) {
@@ -50,10 +68,12 @@ std::string DescribeWarning(const PageWarning& w) {
       const double percent = w.OffShare * 100;
       const std::string share = percent < 0.5 ? "under 1 %" : std::to_string(std::lround(percent)) + " %";
       return "content off the page: " + share + " of the area of what it prints lies beyond the paper; " +
-             "centred as printed it needs " + std::to_string(NeededWholeMm(w.NeededWidthMm)) + " x " +
-             std::to_string(NeededWholeMm(w.NeededHeightMm)) + " mm" +
-             (w.HoldingSheet.empty() ? std::string(", more than any sheet holds")
-                                     : ", which " + w.HoldingSheet + " holds");
+             (!(w.NeededWidthMm < kBeyondAnySheetMm && w.NeededHeightMm < kBeyondAnySheetMm)
+                  ? std::string("centred as printed it needs more than any sheet holds")
+                  : "centred as printed it needs " + std::to_string(NeededWholeMm(w.NeededWidthMm)) + " x " +
+                        std::to_string(NeededWholeMm(w.NeededHeightMm)) + " mm" +
+                        (w.HoldingSheet.empty() ? std::string(", more than any sheet holds")
+                                                : ", which " + w.HoldingSheet + " holds"));
     }
     case PageWarning::Kind::Blank:
       return "nothing prints on the page: what it holds is hidden, left out or off the paper";
@@ -78,6 +98,9 @@ std::string DescribeWarning(const PageWarning& w) {
     case PageWarning::Kind::SheetUnknown:
       return "the drawing's paper code " + std::to_string(w.PaperCode) +
              " names no sheet that can be printed; printed on the paper given";
+    case PageWarning::Kind::ResolutionLowered:
+      return "the page is drawn at " + std::to_string(w.Dpi) + " dpi, not " + std::to_string(w.GivenDpi) +
+             ": at that resolution its sheet would take more memory than a page may (1 GiB)";
   }
   return std::string();
 }

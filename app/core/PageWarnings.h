@@ -14,7 +14,16 @@
 #include "render/UnitGval.h"
 
 struct PageWarning {
-  enum class Kind { OffPage, Blank, BackgroundOnly, ImageMissing, FontReplaced, LayersLeftOut, SheetUnknown };
+  enum class Kind {
+    OffPage,
+    Blank,
+    BackgroundOnly,
+    ImageMissing,
+    FontReplaced,
+    LayersLeftOut,
+    SheetUnknown,
+    ResolutionLowered,
+  };
   Kind What = Kind::OffPage;
   // OffPage: the part of the printed extents' area beyond the page (0..1),
   // the paper it needs centred as printed, and the smallest sheet of that
@@ -28,6 +37,9 @@ struct PageWarning {
   std::string UsedInstead;
   // SheetUnknown: the header's paper code, which names no sheet we print.
   int32_t PaperCode = 0;
+  // ResolutionLowered: the page, too big for memory at the resolution
+  // given (GivenDpi), was drawn at Dpi.
+  int32_t Dpi = 0, GivenDpi = 0;
   // LayersLeftOut: hidden layers, and display-only layers not printed, with
   // what they hold.
   int HiddenLayers = 0, DisplayOnlyLayers = 0;
@@ -47,11 +59,14 @@ const char* WarningKey(PageWarning::Kind kind);
 // A warning in words, for stderr and the listing (UTF-8).
 std::string DescribeWarning(const PageWarning& w);
 // A warning that tells of content that does not reach the paper (not a
-// note of layers left out as the drawing asks, nor of the paper).
+// note of layers left out as the drawing asks, nor of the paper, nor of a
+// face or a resolution printed in place of another).
 bool LosesContent(const PageWarning& w);
 // A size needed, in whole mm rounded up, as every warning shows it: 594.3 mm
 // is 595, which an A2 sheet (594) does not hold, as the sheet named beside it says.
 int64_t NeededWholeMm(double mm);
+// A size no sheet comes near (a thousand kilometres): told as such, not in numbers.
+constexpr double kBeyondAnySheetMm = 1e9;
 // "A3 landscape, 420 x 297 mm", "500 x 300 mm".
 std::string DescribePaper(double widthMm, double heightMm);
 

@@ -52,8 +52,14 @@ const PrintOption kOptions[] = {
     {"method", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod, e); }},
     {"scale", true,
      [](S& s, Str f, Str v, std::string& e) {
-       if (!Real(f, v, s.PrintScale, e)) return false;
-       if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
+       double m;
+       if (!Real(f, v, m, e)) return false;
+       // A magnification of nothing, below nothing or past any paper prints nothing worth having.
+       if (!(m >= 1e-6 && m <= 1e6)) {
+         e = f + " takes a magnification from 0.000001 to 1000000, not \"" + v + "\"";
+         return false;
+       }
+       s.PrintScale = m;
        s.PrintMethod = PrintMethod::GivenScale;
        return true;
      }},

@@ -68,6 +68,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   // drawing's paper, and a run that prints nothing writes nothing (no blank
   // PDF over an earlier one, no blank sheet from a printer).
   documentBegun_ = false;
+  givenDpi_ = device_.PrinterDpiX();
   file_ = nullptr;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
@@ -212,11 +213,17 @@ void PrintRun::PrintOneFile(const std::string& path) {
     Found(::stat(path.c_str(), &st) == 0 && st.st_size == 0 ? Kind::Empty : Kind::NotDrawing);
     return Settle();
   }
+  struct stat st;
+  const bool known = ::stat(path.c_str(), &st) == 0;
+  // Told from its size, before a byte of it is read.
+  if (known && static_cast<uint64_t>(st.st_size) > TJwwData::kMaxFileBytes) {
+    Found(Kind::TooLarge, std::string(), static_cast<int64_t>(st.st_size));
+    return Settle();
+  }
   observer_.Status(util::Utf8ToCp932(msg::kPrinting + path + msg::kEscHint));
   path_ = path;
   fileImages_.clear();
-  struct stat st;
-  UnitGval::CurrentFileDate = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
+  UnitGval::CurrentFileDate = known ? st.st_mtime : 0;
   jwwtype::ClearImages();
   d_.ClearDrawing();
   bool loaded = false;
@@ -422,6 +429,14 @@ void PrintRun::ReportPage() {
     w = PageWarning();
     w.What = PageWarning::Kind::SheetUnknown;
     w.PaperCode = d_.PaperSize;
+    page_.Warnings.push_back(w);
+  }
+  // A sheet too big for memory at the resolution given is drawn at a lower one.
+  if (device_.PrinterDpiX() < givenDpi_) {
+    w = PageWarning();
+    w.What = PageWarning::Kind::ResolutionLowered;
+    w.Dpi = device_.PrinterDpiX();
+    w.GivenDpi = givenDpi_;
     page_.Warnings.push_back(w);
   }
   for (const PageWarning& x : page_.Warnings)

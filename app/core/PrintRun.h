@@ -88,6 +88,7 @@ class PrintRun {
   PrintRunObserver& observer_;
   PrintRunResult result_;
   bool documentBegun_ = false;  // the run's one document (begun with its first page)
+  int givenDpi_ = 0;            // the device's resolution as the run began
   bool pageCut_ = false;  // a page of this file stopped at the draw pass's limit
   FileRecord* file_ = nullptr;  // the record of the file being printed
 

@@ -55,6 +55,9 @@ void WriteWarning(JsonWriter& j, const PageWarning& w) {
     case PageWarning::Kind::SheetUnknown:
       j.Key("paper_code").Int(w.PaperCode);
       break;
+    case PageWarning::Kind::ResolutionLowered:
+      j.Key("dpi").Int(w.Dpi).Key("given_dpi").Int(w.GivenDpi);
+      break;
     case PageWarning::Kind::Blank:
     case PageWarning::Kind::BackgroundOnly:
       break;
@@ -76,6 +79,7 @@ void WriteFileWarning(JsonWriter& j, const FileProblem& p) {
     case FileProblem::Kind::Empty:
     case FileProblem::Kind::NotDrawing:
     case FileProblem::Kind::OutOfMemory:
+    case FileProblem::Kind::TooLarge:
     case FileProblem::Kind::Unreadable:
     case FileProblem::Kind::Damaged:
     case FileProblem::Kind::ImagesNotUnpacked:
@@ -93,7 +97,9 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
   j.Key("list_only").Bool(run.Listing);
   j.Key("stopped").Bool(run.Stopped);
   j.Key("pages").Int(run.Pages);
-  j.Key("exit_status").Int(run.ExitStatus);
+  j.Key("finished").Bool(run.Finished);
+  if (run.ExitStatus >= 0) j.Key("exit_status").Int(run.ExitStatus);
+  if (!run.Error.empty()) j.Key("error").String(run.Error);
   j.Key("files").BeginArray();
   for (const FileRecord& f : files) {
     // The path from the root, so a resume works from any folder; a name

@@ -15,7 +15,9 @@ struct RunSummaryFields {
   bool Listing = false;
   bool Stopped = false;
   int Pages = 0;
-  int ExitStatus = 0;
+  int ExitStatus = 0;      // -1 while the run goes on
+  bool Finished = true;    // false: written while the run went on (or it was killed)
+  std::string Error;       // the run was refused before it began: why
 };
 std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummaryFields& run);
 // Written whole through a temporary file.

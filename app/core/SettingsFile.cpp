@@ -62,23 +62,49 @@ class LineReader {
 
 // The marker before the window form's kept output choice.
 const char kOutputMarker[] = "[kestrovan-output]";
+// The marker before the window form's kept list: a line per drawing,
+// "state TAB pages TAB path".
+const char kListMarker[] = "[kestrovan-list]";
+
+void ReadKeptListLine(const std::string& line, std::vector<SettingsFileExtras::Listed>& list) {
+  const size_t a = line.find('\t'), b = a == std::string::npos ? a : line.find('\t', a + 1);
+  if (b == std::string::npos || b + 1 >= line.size()) return;
+  SettingsFileExtras::Listed l;
+  l.State = line.substr(0, a);
+  l.Pages = Clamp(SettingsTextToInt(line.substr(a + 1, b - a - 1)), 0, 1000000);
+  l.Path = line.substr(b + 1);
+  list.push_back(l);
+}
 
 // Looked for after the layout's last line; a missing or short section leaves
 // the choice not present and the file still opened.
 // The lines after the output marker.
-void ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
+// False when the section is cut short (the choice then stays not present).
+bool ReadKeptOutput(LineReader& r, SettingsFileExtras::Output& out) {
   SettingsFileExtras::Output o;
   std::string kind, landscape, dpi;
   if (!r.Next(kind) || !r.Next(o.Printer) || !r.Next(o.PdfPath) || !r.Next(o.Paper) || !r.Next(landscape) ||
       !r.Next(dpi))
-    return;
+    return false;
   o.Pdf = kind != "printer";
   o.Landscape = landscape != "portrait";
   o.Dpi = Clamp(SettingsTextToInt(dpi), 72, 2400);
   // Written after the six lines above since the paper choice came; older files end before it.
   if (!r.Next(o.PaperMode)) o.PaperMode.clear();
+  std::string more;
+  while (r.Next(more)) {
+    const size_t eq = more.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string name = more.substr(0, eq);
+    const int32_t v = SettingsTextToInt(more.substr(eq + 1));
+    if (name == "Copies") o.Copies = Clamp(v, 1, 999);
+    if (name == "Duplex") o.Duplex = Clamp(v, -1, 3);
+    if (name == "PaperSource") o.PaperSource = Clamp(v, -1, 16);
+    if (name == "ColorMode") o.ColorMode = Clamp(v, -1, 1);
+  }
   o.Present = true;
   out = o;
+  return true;
 }
 
 }  // namespace
@@ -280,16 +306,31 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
     // Options of our own follow the fixed layout as "Name=value" lines,
     // which a reader of that layout never reaches; the window's kept output
     // comes last, behind its marker.
+    bool inList = false, cut = false;
+    if (form == SettingsForm::Window) extras.KeptList.clear();
     while (r.Next(last)) {
       if (last == kOutputMarker) {
-        if (form == SettingsForm::Window) ReadKeptOutput(r, extras.KeptOutput);
+        if (form == SettingsForm::Window) cut = !ReadKeptOutput(r, extras.KeptOutput);
+        inList = false;
         break;
+      }
+      if (last == kListMarker) {
+        inList = form == SettingsForm::Window;
+        continue;
+      }
+      if (inList) {
+        ReadKeptListLine(last, extras.KeptList);
+        continue;
       }
       const size_t eq = last.find('=');
       if (eq == std::string::npos) continue;
       const std::string name = last.substr(0, eq), value = last.substr(eq + 1);
       if (name == "FollowDrawing") s.FollowDrawing = SettingsTextToInt(value);
     }
+    // The window's own file always ends with a whole line, and its list is
+    // always followed by the output choice: a file cut inside either is damaged.
+    if (form == SettingsForm::Window && (cut || inList || (!text.empty() && text.back() != '\n')))
+      return SettingsReadResult::Damaged;
   } catch (const std::exception&) {
     return SettingsReadResult::Damaged;
   }
@@ -348,6 +389,12 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
   }
   real(s.RotationAngle);
   line("FollowDrawing=" + std::to_string(s.FollowDrawing));
+  if (form == SettingsForm::Window && !extras.KeptList.empty()) {
+    line(kListMarker);
+    for (const SettingsFileExtras::Listed& l : extras.KeptList)
+      if (!l.Path.empty() && l.Path.find_first_of("\r\n") == std::string::npos)
+        line(l.State + "\t" + std::to_string(l.Pages) + "\t" + l.Path);
+  }
   if (form == SettingsForm::Window && extras.KeptOutput.Present) {
     const SettingsFileExtras::Output& k = extras.KeptOutput;
     line(kOutputMarker);
@@ -357,7 +404,11 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
     line(k.Paper);
     line(k.Landscape ? "landscape" : "portrait");
     num(k.Dpi);
-    if (!k.PaperMode.empty()) line(k.PaperMode);
+    line(k.PaperMode.empty() ? std::string("given") : k.PaperMode);
+    line("Copies=" + std::to_string(k.Copies));
+    line("Duplex=" + std::to_string(k.Duplex));
+    line("PaperSource=" + std::to_string(k.PaperSource));
+    line("ColorMode=" + std::to_string(k.ColorMode));
   }
 
   // Beside the target first, under a unique name; the previous file is

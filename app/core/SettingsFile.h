@@ -28,7 +28,20 @@ struct SettingsFileExtras {
     bool Landscape = true;
     int Dpi = 600;
     std::string PaperMode;  // "given", "drawing" (each drawing's sheet), "reduced" (onto Paper)
+    // A printer's own choices ("Name=value" lines after the paper choice):
+    // copies, and two-sided, tray and colour as Qt numbers them (-1: the printer's setting).
+    int Copies = 1, Duplex = -1, PaperSource = -1, ColorMode = -1;
   } KeptOutput;
+
+  // The window form's list of drawings, kept across restarts with each
+  // drawing's state after the run that last printed it. Written after the
+  // layout's options, before the output choice, behind its own marker line.
+  struct Listed {
+    std::string Path;   // Shift-JIS, as the list holds it
+    std::string State;  // the window's word for it ("printed", …); empty: not printed yet
+    int Pages = 0;
+  };
+  std::vector<Listed> KeptList;
 };
 
 enum class SettingsForm { User, Window };

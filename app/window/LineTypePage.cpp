@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/window/TableSourceRow.h"
+#include "app/window/NumberInput.h"
 #include "app/window/WindowCommon.h"
 
 using namespace window;
@@ -31,6 +32,7 @@ LineTypePage::LineTypePage(QWidget* parent) : QWidget(parent) {
   auto* pitch = new QHBoxLayout;
   pitch->addWidget(new QLabel(QStringLiteral("JWW形式ファイルから読み取る際の\n線種ピッチ1dot辺りのmm値の指定")));
   mmPerDot_ = new QLineEdit;
+  MakeNumberInput(mmPerDot_, 0, 1000);
   pitch->addWidget(mmPerDot_);
   pitch->addWidget(new QLabel(QStringLiteral("mm/dot")));
   pitch->addStretch(1);
@@ -68,7 +70,7 @@ void LineTypePage::Show(const PrintSettings& s) {
 
 void LineTypePage::Read(PrintSettings& s) const {
   s.LineTypeSource = static_cast<TableSource>(sourceRow_->Source());
-  s.LineTypePitch = RealOf(mmPerDot_->text());
+  if (mmPerDot_->hasAcceptableInput()) s.LineTypePitch = RealOf(mmPerDot_->text());
   for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) {
     TLineTypeRow& row = s.LineTypeTable[r];
     row.Amplitude = RealOf(lineTypeTable_->item(r, 0)->text());

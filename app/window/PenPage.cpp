@@ -12,6 +12,7 @@
 
 #include "app/core/PrintPreparation.h"
 #include "app/window/TableSourceRow.h"
+#include "app/window/NumberInput.h"
 #include "app/window/WindowCommon.h"
 
 using namespace window;
@@ -38,6 +39,9 @@ PenPage::PenPage(QWidget* parent) : QWidget(parent) {
   bulkColorCode_ = new QLineEdit(QStringLiteral("0"));
   bulkWidth_ = new QLineEdit(QStringLiteral("0"));
   bulkPointRadius_ = new QLineEdit(QStringLiteral("0.1"));
+  MakeNumberInput(bulkColorCode_, -1e9, 1e9, true);
+  MakeNumberInput(bulkWidth_, 0, 1000);
+  MakeNumberInput(bulkPointRadius_, 0, 1000);
   auto* setColor = new QPushButton(QStringLiteral("設定"));
   auto* setWidth = new QPushButton(QStringLiteral("設定"));
   auto* setPointRadius = new QPushButton(QStringLiteral("設定"));

@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
 
 #include "app/window/WindowCommon.h"
 #include "util/Messages.h"
+#include "app/core/PaperSize.h"
+
+#include <cctype>
 
 QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems) {
   int count[5] = {};
@@ -17,7 +19,7 @@ QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& p
     if (p.What < 5) ++count[p.What];
   QString line = r.Stopped ? QStringLiteral("印刷を途中終了しました。") : QStringLiteral("印刷終了しました。");
   line += QStringLiteral("%1ページ（%2ファイル）を印刷").arg(r.Pages).arg(r.FilesPrinted);
-  const char* const names[5] = {"読み飛ばし", "破損", "白紙", "一部省略", "未印刷"};
+  const char* const names[5] = {"読み飛ばし", "破損", "印刷するものなし", "一部省略", "未印刷"};
   for (int k = 0; k < 5; ++k)
     if (count[k] > 0) line += QStringLiteral("、%1 %2").arg(QString::fromUtf8(names[k])).arg(count[k]);
   int pages = 0;
@@ -32,6 +34,15 @@ bool NeedsAttention(const std::vector<RunProblem>& problems) {
   return false;
 }
 
+// A sheet as the window names it: the sizes beyond A0 (2A … 5A, as the CAD
+// program calls them) with their size, which says more than the name.
+QString SheetName(const std::string& sheet) {
+  const QString name = QString::fromStdString(sheet);
+  const NamedPaper* paper = FindNamedPaper(sheet);
+  if (!paper || std::isalpha(static_cast<unsigned char>(sheet[0]))) return name;
+  return QStringLiteral("%1（%2×%3mm）").arg(name).arg(paper->LongMm).arg(paper->ShortMm);
+}
+
 QString PageWarningText(const PageWarning& w) {
   switch (w.What) {
     case PageWarning::Kind::OffPage:
@@ -39,8 +50,7 @@ QString PageWarningText(const PageWarning& w) {
           .arg(w.OffShare < 0.005 ? QStringLiteral("1%未満") : QStringLiteral("約%1%").arg(qRound(w.OffShare * 100)))
           .arg(NeededWholeMm(w.NeededWidthMm))
           .arg(NeededWholeMm(w.NeededHeightMm))
-          .arg(w.HoldingSheet.empty() ? QString()
-                                      : QStringLiteral("、%1に入ります").arg(QString::fromStdString(w.HoldingSheet)));
+          .arg(w.HoldingSheet.empty() ? QString() : QStringLiteral("、%1に入ります").arg(SheetName(w.HoldingSheet)));
     case PageWarning::Kind::Blank:
       return QStringLiteral("白紙です：印刷されるものがありません（非表示か印刷しないレイヤ、または用紙の外）");
     case PageWarning::Kind::BackgroundOnly:
@@ -60,6 +70,8 @@ QString PageWarningText(const PageWarning& w) {
     }
     case PageWarning::Kind::SheetUnknown:
       return QStringLiteral("図面の用紙（コード%1）が分からないため指定の用紙で印刷").arg(w.PaperCode);
+    case PageWarning::Kind::ResolutionLowered:
+      return QStringLiteral("メモリに収まらないため %1 dpi ではなく %2 dpi で印刷").arg(w.GivenDpi).arg(w.Dpi);
   }
   return QString();
 }
@@ -70,8 +82,8 @@ QString RunProblemList(const std::vector<RunProblem>& problems) {
   return text;
 }
 
-WindowRunObserver::WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop)
-    : list_(list), status_(status), progress_(progress), stop_(stop) {}
+WindowRunObserver::WindowRunObserver(ShowFile showFile, QLabel* status, QProgressBar* progress, StopPoll stop)
+    : showFile_(std::move(showFile)), status_(status), progress_(progress), stop_(stop) {}
 
 void WindowRunObserver::Status(const std::string& sjis) {
   status_->setText(window::Q(sjis));
@@ -79,15 +91,15 @@ void WindowRunObserver::Status(const std::string& sjis) {
 }
 
 void WindowRunObserver::FileStarted(size_t index, size_t count, const std::string&) {
-  list_->clearSelection();
-  if (auto* item = list_->item(static_cast<int>(index))) {
-    item->setSelected(true);
-    list_->scrollToItem(item);
-  }
-  list_->repaint();
+  current_ = index;
+  showFile_(index);
   progress_->setRange(0, static_cast<int>(count));
   progress_->setValue(static_cast<int>(index + 1));
   progress_->repaint();
+}
+
+void WindowRunObserver::FileFinished(const FileRecord& file) {
+  if (FileDone) FileDone(current_, file);
 }
 
 void WindowRunObserver::ProcessMessages() { QApplication::processEvents(); }
@@ -116,6 +128,8 @@ RunProblem Told(const FileRecord& file, const FileProblem& p) {
       return {RunProblem::PassedOver, path, Words(msg::kNotDrawing)};
     case FileProblem::Kind::OutOfMemory:
       return {RunProblem::PassedOver, path, Words(msg::kOutOfMemory)};
+    case FileProblem::Kind::TooLarge:
+      return {RunProblem::PassedOver, path, Words(msg::kTooLarge)};
     case FileProblem::Kind::Unreadable:
       return {RunProblem::PassedOver, path, Words(msg::kUnreadable)};
     case FileProblem::Kind::Damaged:

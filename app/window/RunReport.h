@@ -4,12 +4,12 @@
 
 #include <QString>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "app/core/PrintRun.h"
 
 class QLabel;
-class QListWidget;
 class QProgressBar;
 
 // One drawing that did not print as it should.
@@ -38,14 +38,20 @@ bool NeedsAttention(const std::vector<RunProblem>& problems);
 class WindowRunObserver : public PrintRunObserver {
  public:
   using StopPoll = std::function<bool()>;
-  WindowRunObserver(QListWidget* list, QLabel* status, QProgressBar* progress, StopPoll stop);
+  // `showFile`: the list shows the run's file i as the one being printed.
+  using ShowFile = std::function<void(size_t)>;
+  WindowRunObserver(ShowFile showFile, QLabel* status, QProgressBar* progress, StopPoll stop);
   void Status(const std::string& sjis) override;
   void FileStarted(size_t index, size_t count, const std::string& path) override;
   void ProcessMessages() override;
   bool StopRequested() override;
+  void FileFinished(const FileRecord& file) override;
+  // Told each file of the run as it is done with: its place in the run, its record.
+  std::function<void(size_t, const FileRecord&)> FileDone;
 
  private:
-  QListWidget* list_;
+  ShowFile showFile_;
+  size_t current_ = 0;  // the run's file being printed
   QLabel* status_;
   QProgressBar* progress_;
   StopPoll stop_;

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/window/NumberInput.h"
 #include "app/window/WindowCommon.h"
 
 using namespace window;
@@ -71,6 +72,11 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
   offsetX_ = new QLineEdit;
   offsetY_ = new QLineEdit;
   rotation_ = new QLineEdit;
+  MakeNumberInput(scale_, 1e-6, 1e6);
+  MakeNumberInput(offsetX_, -1e7, 1e7);
+  MakeNumberInput(offsetY_, -1e7, 1e7);
+  MakeNumberInput(rotation_, -36000, 36000);
+  scale_->setToolTip(QStringLiteral("倍率（例：0.5、2）。全角数字でも入力できます。"));
   m->addWidget(new QLabel(QStringLiteral("倍率")), 3, 0);
   m->addWidget(scale_, 3, 1);
   m->addWidget(new QLabel(QStringLiteral("倍　オフセットX")), 3, 2);
@@ -166,10 +172,14 @@ void SettingsPage::Show(const PrintSettings& s) {
 
 void SettingsPage::Read(PrintSettings& s) const {
   s.PrintMethod = static_cast<PrintMethod>(std::max(0, placement_->checkedId()));
-  s.PrintScale = RealOf(scale_->text());
-  s.OffsetX = RealOf(offsetX_->text());
-  s.OffsetY = RealOf(offsetY_->text());
-  s.RotationAngle = RealOf(rotation_->text());
+  // A field left as no number in its range keeps the setting as it was.
+  auto real = [](const QLineEdit* edit, double& into) {
+    if (edit->hasAcceptableInput()) into = RealOf(HalfWidthNumber(edit->text()).trimmed());
+  };
+  real(scale_, s.PrintScale);
+  real(offsetX_, s.OffsetX);
+  real(offsetY_, s.OffsetY);
+  real(rotation_, s.RotationAngle);
   s.Monochrome = monochrome_->isChecked();
   s.MonoThreshold = monoThreshold_->value();
   s.WhiteToBlackNormal = whiteToBlackNormal_->isChecked();

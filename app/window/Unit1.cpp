@@ -10,10 +10,16 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QTreeWidget>
+#include <QCollator>
+#include <QDirIterator>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPrinterInfo>
+#include <QDateTime>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 #include <QProgressBar>
 #include <QProcess>
 #include <QPushButton>
@@ -24,9 +30,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 
 #include "app/core/PrintPreparation.h"
+#include "app/window/DrawWorker.h"
 #include "app/window/FilePage.h"
 #include "app/window/LineTypePage.h"
 #include "app/window/PenPage.h"
@@ -60,10 +68,14 @@ const QString kSettingsFilter = QStringLiteral("Kestrovan設定ファイル(*.da
 
 QColor TForm1::SwatchColor(const QString& code) { return PenPage::SwatchColor(code); }
 
-TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile, bool confirm)
-    : settingsFile_(settingsFile), confirm_(confirm) {
-  setWindowTitle(QStringLiteral("JWW図面ファイル連続印刷　Kestrovan Ver.1.04"));
+TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile, bool confirm,
+               PrinterCatalog printers)
+    : settingsFile_(settingsFile), confirm_(confirm), printers_(std::move(printers)) {
+  setWindowTitle(QStringLiteral("JWW図面ファイル連続印刷　Kestrovan Ver.%1").arg(QStringLiteral(KESTROVAN_VERSION)));
+  setWindowIcon(window::AppIcon());
   setAcceptDrops(true);
+  worker_ = new DrawWorker(this);
+  OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   QFont font(QStringLiteral("IPAGothic"));
   font.setPixelSize(13);
   setFont(font);
@@ -76,7 +88,9 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
   extras_.DrawingFolder = extras_.JwwImportFolder = extras_.JwfImportFolder = extras_.SettingsFolder =
       Sjis(QDir::homePath() + "/");
   output_.PdfPath = QDir::homePath() + "/kestrovan.pdf";
-  output_.Pdf = QPrinterInfo::availablePrinterNames().isEmpty();
+  // The default printer when there is one, else a PDF file.
+  output_.Printer = printers_.DefaultName();
+  output_.Pdf = output_.Printer.isEmpty();
 
   auto* central = new QWidget;
   auto* v = new QVBoxLayout(central);
@@ -138,27 +152,64 @@ TForm1::TForm1(const QStringList& commandLineFiles, const QString& settingsFile,
   ConnectPages();
 
   // The last settings and the window's place.
+  QString startNote;
   if (!settingsFile_.isEmpty()) {
     SettingsFileExtras window = extras_;
-    if (ReadSettingsFile(settingsFile_.toStdString(), SettingsForm::Window, settings_, window) ==
-        SettingsReadResult::Opened) {
+    const SettingsReadResult read =
+        ReadSettingsFile(settingsFile_.toStdString(), SettingsForm::Window, settings_, window);
+    if (read == SettingsReadResult::Opened || read == SettingsReadResult::Damaged) {
       extras_ = window;
       if (window.WindowWidth > 100 && window.WindowHeight > 100) {
-        move(window.WindowLeft, window.WindowTop);
-        resize(window.WindowWidth, window.WindowHeight);
+        // On the screen as it is now: a size saved at another scale or on a
+        // bigger screen never hides the buttons, nor asks for a huge window.
+        const QScreen* screen = QGuiApplication::screenAt(QPoint(window.WindowLeft, window.WindowTop));
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        const QRect placed = FitOnScreen(
+            QRect(window.WindowLeft, window.WindowTop, window.WindowWidth, window.WindowHeight),
+            screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768));
+        move(placed.topLeft());
+        resize(placed.size());
       }
     }
+    if (read == SettingsReadResult::Damaged) startNote = KeepDamagedSettingsAside();
     ClampSettings(settings_);
     RestoreOutput();
+    RestoreList();
   }
+  // A printer was meant (none chosen yet, or the default one) but there is none: a PDF, and said.
+  if (startNote.isEmpty() && output_.Pdf && (!extras_.KeptOutput.Present || !extras_.KeptOutput.Pdf))
+    startNote = printers_.Names().isEmpty()
+                    ? QStringLiteral("プリンタが見つからないため、PDFファイル（%1）に印刷します。").arg(output_.PdfPath)
+                    : QStringLiteral("既定のプリンタが設定されていないため、PDFファイル（%1）に印刷します。").arg(output_.PdfPath);
   UpdatePrinterInfo();
   ShowSettings();
   ApplyColorRules(UnitGraAtt::GraAttribute(), settings_);
-  AddFiles(commandLineFiles);
-  SetStatus(QStringLiteral("JWW図面ファイル連続印刷 Kestrovan"));
+  // Drawings and folders named on the command line (or handed over by "open with").
+  if (!commandLineFiles.isEmpty()) AddPaths(commandLineFiles);
+  if (!startNote.isEmpty())
+    SetStatus(startNote);
+  else if (commandLineFiles.isEmpty())
+    SetStatus(QStringLiteral("JWW図面ファイル連続印刷 Kestrovan"));
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The drawing thread may still use the run's device and drawing: stop it first.
+  stop_ = true;
+  delete worker_;
+  worker_ = nullptr;
+  if (running_) qApp->removeEventFilter(this);
+}
+
+QString TForm1::KeepDamagedSettingsAside() {
+  // What could be read is in use; the file itself is kept for the user, and
+  // the window's next save cannot destroy it.
+  const QString aside = settingsFile_ + QStringLiteral(".damaged-") +
+                        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+  if (!QFile::copy(settingsFile_, aside))
+    return QStringLiteral("前回の設定ファイル（%1）が壊れていたため、読めた所までの設定を使います。").arg(settingsFile_);
+  return QStringLiteral("前回の設定ファイルが壊れていたため、読めた所までの設定を使います。元のファイルは %1 に残しました。")
+      .arg(aside);
+}
 
 void TForm1::ConnectPages() {
   connect(filePage_, &FilePage::AddRequested, this, [this] {
@@ -169,6 +220,15 @@ void TForm1::ConnectPages() {
     const int n = AddFiles(paths);
     SetStatus(QString::number(n) + QStringLiteral("個のファイルを一覧に追加しました。"));
   });
+  connect(filePage_, &FilePage::AddFolderRequested, this, [this] {
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("図面のフォルダ"), Q(extras_.DrawingFolder));
+    if (folder.isEmpty()) return;
+    extras_.DrawingFolder = Sjis(folder + "/");
+    AddPaths({folder});
+  });
+  connect(filePage_, &FilePage::PrintSelectedRequested, this, [this] { StartPrint(PrintWhich::Selected); });
+  connect(filePage_, &FilePage::PrintUnfinishedRequested, this, [this] { StartPrint(PrintWhich::Unfinished); });
+  connect(filePage_->List()->model(), &QAbstractItemModel::rowsMoved, this, [this] { UpdateSummary(); });
   connect(filePage_, &FilePage::DeleteRequested, this, [this] { DeleteSelected(); });
   connect(filePage_, &FilePage::PreviewRequested, this, [this] { Preview(); });
   connect(filePage_, &FilePage::OpenRequested, this, &TForm1::OpenInJwCad);
@@ -214,7 +274,7 @@ void TForm1::ShowSettings() {
   lineTypePage_->Show(settings_);
 }
 
-QListWidget* TForm1::FileList() const { return filePage_->List(); }
+QTreeWidget* TForm1::FileList() const { return filePage_->List(); }
 QTableWidget* TForm1::PenGrid() const { return penPage_->Table(); }
 QTableWidget* TForm1::LineTypeGrid() const { return lineTypePage_->Table(); }
 QLineEdit* TForm1::BulkColorEdit() const { return penPage_->BulkColorEdit(); }
@@ -231,21 +291,130 @@ int TForm1::AddFiles(const QStringList& paths) {
   // Paths are kept as the file system spells them (it tells capitals apart);
   // a duplicate ignores letter case. New drawings go to the end: the list's
   // order is the print order.
-  QListWidget* list = FileList();
-  int added = 0;
+  const QStringList present = Files();
+  QStringList added;
   for (const QString& given : paths) {
     if (given.isEmpty() || !IsJwwPath(given)) continue;
     const QFileInfo info(given);
     if (!info.isFile()) continue;
     const QString path = info.absoluteFilePath();
-    bool present = false;
-    for (int i = 0; i < list->count() && !present; ++i)
-      present = list->item(i)->text().compare(path, Qt::CaseInsensitive) == 0;
-    if (present) continue;
-    list->addItem(path);
-    ++added;
+    auto same = [&path](const QString& p) { return p.compare(path, Qt::CaseInsensitive) == 0; };
+    if (std::any_of(present.begin(), present.end(), same) || std::any_of(added.begin(), added.end(), same)) continue;
+    filePage_->Append(path);
+    added << path;
   }
-  return added;
+  if (!added.isEmpty()) ListChanged();
+  return static_cast<int>(added.size());
+}
+
+QStringList TForm1::DrawingsIn(const QString& folder, bool subfolders) {
+  QStringList found;
+  QDirIterator it(folder, QDir::Files | QDir::Readable, subfolders ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    if (IsJwwPath(path)) found << path;
+  }
+  // As a file manager lists them: by folder, then by name.
+  QCollator order(QLocale(QLocale::Japanese, QLocale::Japan));
+  order.setNumericMode(true);
+  std::sort(found.begin(), found.end(), [&order](const QString& a, const QString& b) {
+    const int folders = order.compare(QFileInfo(a).absolutePath(), QFileInfo(b).absolutePath());
+    return folders != 0 ? folders < 0 : order.compare(QFileInfo(a).fileName(), QFileInfo(b).fileName()) < 0;
+  });
+  return found;
+}
+
+QString TForm1::AddPaths(const QStringList& paths) {
+  // Folders bring their drawings; anything not added is named with why.
+  QStringList drawings, settingsFiles, others, emptyFolders;
+  for (const QString& p : paths) {
+    const QFileInfo info(p);
+    if (info.isDir()) {
+      const QStringList in = DrawingsIn(p, filePage_->WithSubfolders());
+      if (in.isEmpty()) emptyFolders << info.fileName();
+      drawings << in;
+    } else if (info.suffix().compare("jwf", Qt::CaseInsensitive) == 0) {
+      settingsFiles << info.fileName();
+    } else if (IsJwwPath(p) && info.isFile()) {
+      drawings << p;
+    } else {
+      others << info.fileName();
+    }
+  }
+  const int n = AddFiles(drawings);
+  QString text = QString::number(n) + QStringLiteral("個のファイルを一覧に追加しました。");
+  if (drawings.size() > n) text += QStringLiteral("（%1個は一覧に既にあります）").arg(drawings.size() - n);
+  if (!settingsFiles.isEmpty())
+    text += QStringLiteral("「%1」はJw_cadの環境設定ファイルです。線色・線幅と線種は各ページの「jwfから読込」で読み込めます。")
+                .arg(settingsFiles.join(QStringLiteral("」「")));
+  if (!emptyFolders.isEmpty())
+    text += QStringLiteral("フォルダ「%1」に図面ファイル(.jww)はありません%2。")
+                .arg(emptyFolders.join(QStringLiteral("」「")),
+                     filePage_->WithSubfolders() ? QString() : QStringLiteral("（サブフォルダは含めていません）"));
+  if (!others.isEmpty())
+    text += QStringLiteral("「%1」は図面ファイル(.jww)ではないため追加しませんでした。").arg(others.join(QStringLiteral("」「")));
+  SetStatus(text);
+  return text;
+}
+
+void TForm1::KeepList() {
+  extras_.KeptList.clear();
+  for (int i = 0; i < FileList()->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = FileList()->topLevelItem(i);
+    extras_.KeptList.push_back({Sjis(FilePage::PathOf(item)), DrawingStateWord(FilePage::StateOf(item)),
+                                item->data(FilePage::StateColumn, FilePage::kPagesRole).toInt()});
+  }
+}
+
+// The list as it was left, with each drawing's state: drawings on a folder
+// not there today (a network drive) stay listed and say so when printed.
+void TForm1::RestoreList() {
+  FileList()->clear();
+  for (const SettingsFileExtras::Listed& l : extras_.KeptList) {
+    const QString path = Q(l.Path);
+    if (path.isEmpty() || !IsJwwPath(path)) continue;
+    FilePage::SetState(filePage_->Append(path), DrawingStateOf(l.State), l.Pages);
+  }
+  ListChanged();
+}
+
+QString TForm1::DisplayName(const QString& path) const {
+  const QString name = QFileInfo(path).fileName();
+  for (const QString& other : Files())
+    if (other != path && QFileInfo(other).fileName().compare(name, Qt::CaseInsensitive) == 0)
+      return QFileInfo(QFileInfo(path).absolutePath()).fileName() + "/" + name;
+  return name;
+}
+
+void TForm1::ListChanged() {
+  QTreeWidget* list = FileList();
+  for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = list->topLevelItem(i);
+    item->setText(FilePage::NameColumn, DisplayName(FilePage::PathOf(item)));
+  }
+  UpdateSummary();
+}
+
+void TForm1::UpdateSummary() {
+  const int n = FileList()->topLevelItemCount();
+  int unfinished = 0;
+  for (int i = 0; i < n; ++i) {
+    const DrawingState st = FilePage::StateOf(FileList()->topLevelItem(i));
+    unfinished += st == DrawingState::NotPrinted || st == DrawingState::PassedOver;
+  }
+  const QString where = output_.Pdf ? QStringLiteral("PDFファイル「%1」").arg(QFileInfo(output_.PdfPath).fileName())
+                                    : QStringLiteral("プリンタ「%1」").arg(PrinterOrDefault(output_.Printer));
+  QString paper = output_.Pdf || output_.PrinterPaperChosen
+                      ? QStringLiteral("%1 %2").arg(output_.Paper, output_.Page.PaperWidthMm > output_.Page.PaperHeightMm
+                                                                       ? QStringLiteral("横")
+                                                                       : QStringLiteral("縦"))
+                      : QStringLiteral("プリンタの用紙");
+  if (output_.Pdf && settingsPage_->GetPaperMode() == PaperMode::Drawing) paper = QStringLiteral("各図面の用紙");
+  if (output_.Pdf && settingsPage_->GetPaperMode() == PaperMode::ReducedToGiven) paper += QStringLiteral("に縮小");
+  QString text = QStringLiteral("印刷先：%1　用紙：%2　図面：%3個").arg(where, paper).arg(n);
+  if (!output_.Pdf && output_.Properties.Copies > 1) text += QStringLiteral("　部数：%1").arg(output_.Properties.Copies);
+  if (unfinished > 0) text += QStringLiteral("（未印刷・読み飛ばし %1個）").arg(unfinished);
+  filePage_->SetSummary(text);
 }
 
 void TForm1::MoveSelected(int step) {
@@ -253,11 +422,12 @@ void TForm1::MoveSelected(int step) {
 }
 
 int TForm1::DeleteSelected() {
-  const QList<QListWidgetItem*> selected = FileList()->selectedItems();
-  if (running_ || FileList()->count() == 0 || selected.isEmpty()) return 0;
+  const QList<QTreeWidgetItem*> selected = FileList()->selectedItems();
+  if (running_ || FileList()->topLevelItemCount() == 0 || selected.isEmpty()) return 0;
   const int n = static_cast<int>(selected.size());
   if (!Ask(QStringLiteral("選択した%1個のファイルを一覧から削除します。よろしいですか？").arg(n))) return 0;
-  for (QListWidgetItem* item : selected) delete item;
+  for (QTreeWidgetItem* item : selected) delete item;
+  ListChanged();
   SetStatus(QStringLiteral("%1個のファイルを一覧から削除しました。").arg(n));
   return n;
 }
@@ -302,9 +472,8 @@ bool TForm1::OpenSettings(const QString& path) {
     extras_.JwwImportFolder = extras.JwwImportFolder;
     extras_.JwfImportFolder = extras.JwfImportFolder;
     FileList()->clear();
-    QStringList files;
-    for (const std::string& f : extras.Files) files << Q(f);
-    FileList()->addItems(files);
+    for (const std::string& f : extras.Files) filePage_->Append(Q(f));
+    ListChanged();
   }
   SetStatusSjis(SettingsStatusText(r));
   UpdatePrinterInfo();
@@ -314,7 +483,7 @@ bool TForm1::OpenSettings(const QString& path) {
 
 // The options and tables only: the list of drawings stays.
 void TForm1::ResetSettings() {
-  PreparePenAttributes(UnitGraAtt::GraAttribute(), darkBackground_);
+  worker_->RunAndWait([this] { PreparePenAttributes(UnitGraAtt::GraAttribute(), darkBackground_); });
   settings_ = PrintSettings();
   UpdatePrinterInfo();
   ShowSettings();
@@ -327,7 +496,10 @@ void TForm1::ImportPens(const QString& path) {
   if (kind == ImportKind::Environment) extras_.JwfImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
   std::string error;
   std::unique_ptr<PrintDevice> device = kind == ImportKind::Drawing ? DefaultDevice(error) : nullptr;
-  const ImportResult r = ImportPensFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute(), device.get());
+  std::optional<ImportResult> result;
+  // The pen table is the drawing core's: changed on the drawing thread.
+  worker_->RunAndWait([&] { result = ImportPensFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute(), device.get()); });
+  const ImportResult& r = *result;
   if (!r) {
     SetStatus(QStringLiteral("ファイル %1 から線色・線幅設定を読み取れませんでした（設定は変わりません）。").arg(path));
     return;
@@ -342,7 +514,9 @@ void TForm1::ImportLineTypes(const QString& path) {
   const ImportKind kind = ImportKindOf(path.toStdString());
   if (kind == ImportKind::Drawing) extras_.JwwImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
   if (kind == ImportKind::Environment) extras_.JwfImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
-  const ImportResult r = ImportLineTypesFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute());
+  std::optional<ImportResult> result;
+  worker_->RunAndWait([&] { result = ImportLineTypesFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute()); });
+  const ImportResult& r = *result;
   if (!r) {
     SetStatus(QStringLiteral("ファイル %1 から線種設定を読み取れませんでした（設定は変わりません）。").arg(path));
     return;
@@ -352,6 +526,12 @@ void TForm1::ImportLineTypes(const QString& path) {
 }
 
 void TForm1::SetRunning(bool running) {
+  if (running != running_) {
+    if (running)
+      qApp->installEventFilter(this);
+    else
+      qApp->removeEventFilter(this);
+  }
   running_ = running;
   startButton_->setEnabled(!running);
   for (QPushButton* b : {saveButton_, openButton_, resetButton_}) b->setEnabled(!running);
@@ -369,7 +549,7 @@ void TForm1::About() {
                      "<p>Jw_cadの図面ファイル(.jww)を、CADを開かずにまとめてプリンタや一つのPDFに印刷します。</p>"
                      "<p>設定は ~/.config/kestrovan/kestrovan.dat に保存されます。</p>"
                      "<p>Qt %2 を使用しています。</p>")
-          .arg(QApplication::applicationVersion(), QString::fromLatin1(qVersion())));
+          .arg(QStringLiteral(KESTROVAN_VERSION), QString::fromLatin1(qVersion())));
 }
 
 void TForm1::OpenInJwCad(const QString& path) {
@@ -387,7 +567,7 @@ void TForm1::OpenInJwCad(const QString& path) {
 
 QStringList TForm1::Files() const {
   QStringList out;
-  for (int i = 0; i < FileList()->count(); ++i) out << FileList()->item(i)->text();
+  for (int i = 0; i < FileList()->topLevelItemCount(); ++i) out << FilePage::PathOf(FileList()->topLevelItem(i));
   return out;
 }
 
@@ -397,6 +577,7 @@ void TForm1::SetStatus(const QString& text) { status_->setText(text); }
 void TForm1::SetStatusSjis(const std::string& sjis) { SetStatus(Q(sjis)); }
 
 bool TForm1::Ask(const QString& question) {
+  asked_ << question;
   if (!confirm_) return true;
   return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::No;
 }
@@ -409,32 +590,52 @@ void TForm1::dropEvent(QDropEvent* e) {
   QStringList paths;
   for (const QUrl& url : e->mimeData()->urls())
     if (url.isLocalFile()) paths << url.toLocalFile();
-  const int n = AddFiles(paths);
-  SetStatus(QString::number(n) + QStringLiteral("個のファイルを一覧に追加しました。"));
+  AddPaths(paths);
   e->acceptProposedAction();
 }
 
 void TForm1::keyPressEvent(QKeyEvent* e) {
-  if (e->key() == Qt::Key_Escape) EscPressed = true;
+  if (e->key() == Qt::Key_Escape) StopRun();
   QMainWindow::keyPressEvent(e);
+}
+
+// During a run, Esc stops it when the main window has it: Esc in a dialog
+// (the quit question, a file dialog, the preview) answers that dialog only.
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+  if (running_ && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape &&
+      watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this &&
+      !QApplication::activeModalWidget())
+    StopRun();
+  return QMainWindow::eventFilter(watched, e);
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
   if (running_) {
     // The run's loop is still on the stack: stop it, and close when it has returned.
     e->ignore();
-    if (closeAfterRun_ || !Ask(QStringLiteral("印刷中です。印刷を中止して終了しますか？"))) return;
+    if (closeAfterRun_) return;
+    askingToClose_ = true;
+    const bool stop = Ask(QStringLiteral("印刷中です。印刷を中止して終了しますか？"));
+    askingToClose_ = false;
+    if (!stop) return;
+    if (!running_) {  // the run ended while the question was open
+      QTimer::singleShot(0, this, &QWidget::close);
+      return;
+    }
     closeAfterRun_ = true;
-    EscPressed = true;
-    SetStatus(QStringLiteral("印刷を中止しています…"));
+    StopRun();
     return;
   }
-  jwwtype::ClearImages();
-  drawing_.ClearDrawing();
+  // After any preview still being drawn: the images' folder is the drawing code's.
+  worker_->RunAndWait([this] {
+    jwwtype::ClearImages();
+    drawing_.ClearDrawing();
+  });
   ReadControls();
   if (!settingsFile_.isEmpty()) {
     QDir().mkpath(QFileInfo(settingsFile_).absolutePath());
     KeepOutput();
+    KeepList();
     SettingsFileExtras window = extras_;
     window.WindowLeft = x();
     window.WindowTop = y();

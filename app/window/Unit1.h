@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <atomic>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -16,24 +17,29 @@
 #include "app/core/PrintRun.h"
 #include "app/core/PrintSettings.h"
 #include "app/core/SettingsFile.h"
+#include "app/window/PreviewDialog.h"
+#include "app/window/Printers.h"
 #include "app/window/RunReport.h"
 #include "jww/jwwunit.h"
 #include "render/PrintDevice.h"
 
+class DrawWorker;
 class FilePage;
 class LineTypePage;
 class PenPage;
+class QDialog;
 class QLabel;
+class QUrl;
 class QLineEdit;
-class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class SettingsPage;
 
-// Where the window prints: a CUPS queue (empty name: the default printer)
-// or a PDF file with its page.
+// Where the window prints: a CUPS queue by name, or a PDF file with its page.
 struct OutputChoice {
   bool Pdf = true;
   QString Printer;
@@ -42,18 +48,30 @@ struct OutputChoice {
   PageSetup Page;
   bool PrinterPaperChosen = false;  // a printer is asked for Page; else it prints on its own paper
   PaperMode PaperChoice = PaperMode::Given;  // PDF only: each drawing's sheet, or reduced onto Page
+  PrinterProperties Properties;  // a printer's: 部数, two-sided, tray
 };
+
+// Which drawings of the list a run prints.
+enum class PrintWhich { All, Selected, Unfinished };
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
  public:
   // `settingsFile`: the default settings file (window form) read at start and
-  // written at close; `confirm`: ask the user's questions (tests answer yes).
-  TForm1(const QStringList& commandLineFiles, const QString& settingsFile, bool confirm = true);
+  // written at close; `confirm`: ask the user's questions (tests answer yes);
+  // `printers`: the printers the window offers.
+  TForm1(const QStringList& commandLineFiles, const QString& settingsFile, bool confirm = true,
+         PrinterCatalog printers = SystemPrinters());
   ~TForm1() override;
 
   // Commands, as the buttons run them (paths given instead of dialogs).
   int AddFiles(const QStringList& paths);          // returns how many were added
+  // Drawings, folders (their drawings, with the subfolders' when chosen) and
+  // anything else dropped or chosen: what was not added is said, with why.
+  // Returns the status line.
+  QString AddPaths(const QStringList& paths);
+  // The drawings of a folder, by folder and name.
+  static QStringList DrawingsIn(const QString& folder, bool subfolders);
   int DeleteSelected();                            // returns how many were deleted
   void MoveSelected(int step);                     // -1 up, +1 down: the print order
   bool SaveSettings(const QString& path);
@@ -64,7 +82,12 @@ class TForm1 : public QMainWindow {
   void BulkColor();
   void BulkWidth();
   void BulkPointRadius();
-  PrintRunResult StartPrint();
+  // Starts the print run on the drawing thread; false when it did not start
+  // (nothing to print, the question answered no, no printer). The window
+  // stays live meanwhile; RunFinished() comes when the run has ended.
+  bool StartPrint(PrintWhich which = PrintWhich::All);
+  bool Running() const { return running_; }
+  const PrintRunResult& LastRunResult() const { return lastResult_; }
   void ReadControls();
   void ShowSettings();
   void SetOutput(const OutputChoice& output);
@@ -72,16 +95,27 @@ class TForm1 : public QMainWindow {
   void About();
   // The pages the current drawing of the list would print, at screen
   // resolution, shown in a dialog (returned, not shown, without confirm).
+  // Drawn on the drawing thread, after a run in progress.
   std::vector<QImage> Preview();
+  // The pages (and their warnings) drawing `row` of the list would print.
+  PreviewPages PreviewPagesOf(int row);
+  // How the list names a drawing: its file name, with its folder when
+  // another drawing of the list has the same name.
+  QString DisplayName(const QString& path) const;
+  // The one thread that draws (runs, previews, pen imports).
+  DrawWorker& Worker() { return *worker_; }
 
   // What tests look at.
   QStringList Files() const;
   QString StatusText() const;
   QString PrinterInfoText() const;
+  // Every question asked so far, answered or not.
+  const QStringList& Asked() const { return asked_; }
   // What went wrong in the last run, a drawing each.
   const std::vector<RunProblem>& LastRunProblems() const { return problems_; }
   PrintSettings& Settings() { return settings_; }
-  QListWidget* FileList() const;
+  QTreeWidget* FileList() const;
+  FilePage* FilesPage() const { return filePage_; }
   QTableWidget* PenGrid() const;
   QTableWidget* LineTypeGrid() const;
   QTabWidget* Pages() const { return pages_; }
@@ -90,13 +124,16 @@ class TForm1 : public QMainWindow {
   QLineEdit* BulkRadiusEdit() const;
   // The device a print run uses; tests put in a recording one.
   std::function<std::unique_ptr<PrintDevice>(std::string& error)> MakeDevice;
-  // Set when Esc was pressed while the window handled events, or when the
-  // window is closed during a run: the run stops at the next check.
-  bool EscPressed = false;
+  // Asks the run in progress to stop (Esc in the window, or closing it).
+  void StopRun();
 
   static QColor SwatchColor(const QString& code);
 
+ signals:
+  void RunFinished();
+
  protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
@@ -114,7 +151,29 @@ class TForm1 : public QMainWindow {
   bool OutputWritable();
   void KeepOutput();     // into the extras written at close
   void RestoreOutput();  // from the extras read at start
+  std::function<void()> PreviewJob(const QString& path, PreviewPages* out);
+  // After the list changed: names where two share one, the summary line.
+  void ListChanged();
+  void UpdateSummary();
+  QString KeepDamagedSettingsAside();
+  void KeepList();
+  void RestoreList();
   void ReportRun(const PrintRunResult& r, const QString& outputError);
+ public:
+  // The dialog after a run: the summary, what went wrong, and for a PDF
+  // "PDFを開く" and "フォルダを開く" (through OpenUrl).
+  std::unique_ptr<QDialog> RunSummaryDialog(const PrintRunResult& r, const QString& outputError);
+  std::function<void(const QUrl&)> OpenUrl;
+
+ private:
+  // On the window's thread once the drawing thread has finished the run.
+  void RunEnded(const util::Status& finished);
+  // A drawing's state in the list from the run's record of it.
+  void ShowOutcome(QTreeWidgetItem* item, const FileRecord& record);
+  // The printer named, or when none is, the default one; empty without printers.
+  QString PrinterOrDefault(const QString& name) const;
+  // Why a printer cannot be used, in the user's words.
+  QString PrinterProblem(const QString& name) const;
   // During a run nothing that changes the settings or the list can be used.
   void SetRunning(bool running);
 
@@ -126,7 +185,19 @@ class TForm1 : public QMainWindow {
   OutputChoice output_;
   bool darkBackground_ = false;
   bool running_ = false;
+  bool previewPending_ = false;
+  bool askingToClose_ = false;  // the quit question of a run is open
+  QStringList asked_;
   bool closeAfterRun_ = false;  // closed during a run: close once it has stopped
+  std::atomic<bool> stop_{false};  // read by the drawing thread
+  PrinterCatalog printers_;
+  DrawWorker* worker_ = nullptr;
+  // The run in progress: its device and listener live until it has ended.
+  std::unique_ptr<PrintDevice> runDevice_;
+  std::unique_ptr<WindowRunObserver> runObserver_;
+  std::unique_ptr<PrintRunObserver> runForwarder_;
+  PrintRunResult lastResult_;
+  std::vector<QTreeWidgetItem*> runItems_;  // the run's drawings in the list
 
   QTabWidget* pages_ = nullptr;
   FilePage* filePage_ = nullptr;

@@ -10,34 +10,40 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <optional>
+#include <memory>
 
 #include "app/core/PaperSize.h"
 #include "app/core/PrintPreparation.h"
+#include "app/window/DrawWorker.h"
+#include "app/window/FilePage.h"
 #include "app/window/PreviewDialog.h"
 #include "app/window/SettingsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowCommon.h"
-#include "platform/KeyState.h"
 #include "platform/PrintService.h"
 #include "render/UnitGval.h"
 
 using namespace window;
 
-// The chosen printer or none: a printer that has gone away is said, never
-// replaced by a PDF behind the user's back.
+// The chosen printer or the PDF file: a printer that has gone away is said,
+// never replaced by a PDF behind the user's back.
 std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
   if (!output_.Pdf) {
-    auto printer = platform::MakeCupsPrintService(output_.Printer.toStdString(),
-                                                  output_.PrinterPaperChosen ? &output_.Page : nullptr);
+    auto printer = printers_.Open(PrinterOrDefault(output_.Printer), output_.PrinterPaperChosen ? &output_.Page : nullptr,
+                                  output_.Properties);
     if (!printer) {
       error = printer.Why();
       return nullptr;
@@ -45,6 +51,18 @@ std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
     return std::move(printer.Value());
   }
   return platform::MakePdfPrintService(output_.PdfPath.toStdString(), output_.Page);
+}
+
+QString TForm1::PrinterOrDefault(const QString& name) const {
+  return name.isEmpty() ? printers_.DefaultName() : name;
+}
+
+QString TForm1::PrinterProblem(const QString& name) const {
+  const QString printer = PrinterOrDefault(name);
+  if (printer.isEmpty()) return QStringLiteral("プリンタが設定されていません。「プリンタ設定」でプリンタかPDFファイルを選んで下さい。");
+  if (!printers_.Names().contains(printer))
+    return QStringLiteral("プリンタ「%1」が見つかりません。「プリンタ設定」で選び直して下さい。").arg(printer);
+  return QStringLiteral("プリンタ「%1」を使えません。プリンタの電源と接続を確かめて下さい。").arg(printer);
 }
 
 void TForm1::SetOutput(const OutputChoice& output) {
@@ -62,6 +80,10 @@ void TForm1::KeepOutput() {
   k.Paper = output_.Pdf || output_.PrinterPaperChosen ? output_.Paper.toStdString() : std::string();
   k.Landscape = output_.Page.PaperWidthMm > output_.Page.PaperHeightMm;
   k.Dpi = output_.Page.Dpi;
+  k.Copies = output_.Properties.Copies;
+  k.Duplex = output_.Properties.Duplex;
+  k.PaperSource = output_.Properties.PaperSource;
+  k.ColorMode = output_.Properties.ColorMode;
   k.PaperMode = output_.PaperChoice == PaperMode::Drawing          ? "drawing"
                 : output_.PaperChoice == PaperMode::ReducedToGiven ? "reduced"
                                                                  : "given";
@@ -71,13 +93,17 @@ void TForm1::RestoreOutput() {
   const SettingsFileExtras::Output& k = extras_.KeptOutput;
   if (!k.Present) return;
   output_.Pdf = k.Pdf;
-  output_.Printer = Q(k.Printer);
+  // Files of earlier versions name no printer for the default one: the
+  // default printer of today, or a PDF when there is none.
+  output_.Printer = k.Pdf ? QString() : PrinterOrDefault(Q(k.Printer));
+  if (output_.Printer.isEmpty()) output_.Pdf = true;
   if (!k.PdfPath.empty()) output_.PdfPath = Q(k.PdfPath);
   PaperSize paper;
   output_.PrinterPaperChosen = !k.Pdf && ParsePaperSize(k.Paper, paper);
   output_.PaperChoice = k.PaperMode == "drawing"   ? PaperMode::Drawing
                       : k.PaperMode == "reduced" ? PaperMode::ReducedToGiven
                                                  : PaperMode::Given;
+  output_.Properties = {k.Copies, k.Duplex, k.PaperSource, k.ColorMode};
   settingsPage_->SetPaperMode(output_.PaperChoice);
   if (!ParsePaperSize(k.Paper, paper)) return;  // the default page, or the printer's own paper
   output_.Paper = QString::fromStdString(k.Paper);
@@ -86,11 +112,12 @@ void TForm1::RestoreOutput() {
 
 void TForm1::UpdatePrinterInfo() {
   settingsPage_->SetPaperForPdf(output_.Pdf);
+  UpdateSummary();
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {
-    settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + output_.Printer + QStringLiteral("（使えません：") +
-                                  QString::fromStdString(error) + QStringLiteral("）"));
+    settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + PrinterOrDefault(output_.Printer) +
+                                  QStringLiteral("（使えません）\r\n") + PrinterProblem(output_.Printer));
     return;
   }
   // Everything the run will use: the queue or the file, the paper as asked and as the device gives it.
@@ -118,8 +145,14 @@ void TForm1::PrinterSetup() {
   auto* form = new QFormLayout(&dialog);
   auto* printer = new QComboBox;
   printer->addItem(QStringLiteral("PDFファイルに出力"));
-  for (const QString& name : QPrinterInfo::availablePrinterNames()) printer->addItem(name);
-  if (!output_.Pdf) printer->setCurrentText(output_.Printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : output_.Printer);
+  const QStringList names = printers_.Names();
+  for (const QString& name : names) printer->addItem(name);
+  if (!output_.Pdf) {
+    // The printer the settings page names, also one that has gone away.
+    const QString current = PrinterOrDefault(output_.Printer);
+    if (!current.isEmpty() && !names.contains(current)) printer->addItem(current);
+    printer->setCurrentText(current);
+  }
   auto* path = new QLineEdit(output_.PdfPath);
   path->setMinimumWidth(320);
   auto* browse = new QPushButton(QStringLiteral("参照(&B)…"));
@@ -148,11 +181,45 @@ void TForm1::PrinterSetup() {
   auto* dpi = new QSpinBox;
   dpi->setRange(72, 2400);
   dpi->setValue(output_.Page.Dpi);
+  // The printer's own choices: copies here, the rest (two-sided, tray,
+  // colour) in Qt's printer dialog of the printer chosen.
+  PrinterProperties properties = output_.Properties;
+  auto* copies = new QSpinBox;
+  copies->setRange(1, 999);
+  copies->setValue(properties.Copies);
+  copies->setSuffix(QStringLiteral(" 部"));
+  auto* ownSettings = new QPushButton(QStringLiteral("プリンタのプロパティ(&R)…"));
+  ownSettings->setToolTip(QStringLiteral("両面印刷、給紙トレイ、カラーなど、プリンタの設定"));
+  auto* copiesRow = new QHBoxLayout;
+  copiesRow->addWidget(copies);
+  copiesRow->addWidget(ownSettings);
+  copiesRow->addStretch(1);
+  auto enableCopies = [printer, copies, ownSettings] {
+    copies->setEnabled(printer->currentIndex() != 0);
+    ownSettings->setEnabled(printer->currentIndex() != 0);
+  };
+  connect(printer, &QComboBox::currentIndexChanged, &dialog, enableCopies);
+  enableCopies();
+  connect(ownSettings, &QPushButton::clicked, &dialog, [&dialog, printer, copies, &properties] {
+    QPrinter chosen(QPrinterInfo::printerInfo(printer->currentText()), QPrinter::HighResolution);
+    properties.Copies = copies->value();
+    ApplyPrinterProperties(properties, chosen);
+    QPrintDialog qt(&chosen, &dialog);
+    qt.setWindowTitle(QStringLiteral("プリンタのプロパティ：%1").arg(printer->currentText()));
+    qt.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    // It sets the printer up here; the run prints later.
+    if (auto* box = qt.findChild<QDialogButtonBox*>())
+      if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+    if (qt.exec() != QDialog::Accepted) return;
+    properties = PrinterPropertiesOf(chosen);
+    copies->setValue(properties.Copies);
+  });
   form->addRow(QStringLiteral("プリンタ"), printer);
   form->addRow(QStringLiteral("PDFファイル"), pathRow);
   form->addRow(QStringLiteral("用紙"), paper);
   form->addRow(QString(), landscape);
   form->addRow(QStringLiteral("解像度(dpi)"), dpi);
+  form->addRow(QStringLiteral("部数"), copiesRow);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   form->addRow(buttons);
   connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -162,6 +229,8 @@ void TForm1::PrinterSetup() {
   o.Pdf = printer->currentIndex() == 0;
   o.Printer = o.Pdf ? QString() : printer->currentText();
   o.PdfPath = path->text();
+  o.Properties = properties;
+  o.Properties.Copies = copies->value();
   PaperSize size;
   if (ParsePaperSize(paper->currentText().trimmed().toStdString(), size)) {
     o.Paper = paper->currentText().trimmed();
@@ -184,12 +253,10 @@ bool TForm1::OutputWritable() {
   return false;
 }
 
-void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
-  SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
-  if (!confirm_ || (!NeedsAttention(problems_) && outputError.isEmpty())) return;
-  QDialog dialog(this);
-  dialog.setWindowTitle(QStringLiteral("印刷の結果"));
-  auto* v = new QVBoxLayout(&dialog);
+std::unique_ptr<QDialog> TForm1::RunSummaryDialog(const PrintRunResult& r, const QString& outputError) {
+  auto dialog = std::make_unique<QDialog>(this);
+  dialog->setWindowTitle(QStringLiteral("印刷の結果"));
+  auto* v = new QVBoxLayout(dialog.get());
   auto* summary = new QLabel(RunSummaryLine(r, problems_) + (outputError.isEmpty() ? QString() : "\n" + outputError));
   summary->setWordWrap(true);
   v->addWidget(summary);
@@ -199,75 +266,148 @@ void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
     list->setMinimumSize(520, 200);
     v->addWidget(list, 1);
   }
-  auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok);
-  connect(ok, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  v->addWidget(ok);
-  dialog.exec();
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+  // The PDF just written, and its folder, a click away.
+  if (output_.Pdf && !MakeDevice && outputError.isEmpty() && r.Pages > 0 && QFileInfo::exists(output_.PdfPath)) {
+    const QString pdf = QFileInfo(output_.PdfPath).absoluteFilePath();
+    auto* open = buttons->addButton(QStringLiteral("PDFを開く(&P)"), QDialogButtonBox::ActionRole);
+    auto* folder = buttons->addButton(QStringLiteral("フォルダを開く(&F)"), QDialogButtonBox::ActionRole);
+    connect(open, &QPushButton::clicked, dialog.get(), [this, pdf] { OpenUrl(QUrl::fromLocalFile(pdf)); });
+    connect(folder, &QPushButton::clicked, dialog.get(),
+            [this, pdf] { OpenUrl(QUrl::fromLocalFile(QFileInfo(pdf).absolutePath())); });
+  }
+  connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+  v->addWidget(buttons);
+  return dialog;
 }
 
-PrintRunResult TForm1::StartPrint() {
-  PrintRunResult result;
-  if (running_) return result;
-  if (FileList()->count() == 0) {
-    const QString text = QStringLiteral("印刷を行うファイル名を指定して下さい。");
+void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
+  SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
+  const bool wrotePdf = output_.Pdf && !MakeDevice && r.Pages > 0;
+  // While the quit question is open the status bar says it: no second dialog over it.
+  if (!confirm_ || askingToClose_ || (!NeedsAttention(problems_) && outputError.isEmpty() && !wrotePdf)) return;
+  RunSummaryDialog(r, outputError)->exec();
+}
+
+bool TForm1::StartPrint(PrintWhich which) {
+  if (running_) return false;
+  // The drawings of this run, in the list's order.
+  std::vector<QTreeWidgetItem*> items;
+  for (int i = 0; i < FileList()->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = FileList()->topLevelItem(i);
+    const DrawingState state = FilePage::StateOf(item);
+    if (which == PrintWhich::All || (which == PrintWhich::Selected && item->isSelected()) ||
+        (which == PrintWhich::Unfinished && state != DrawingState::Printed && state != DrawingState::Warned))
+      items.push_back(item);
+  }
+  if (items.empty()) {
+    const QString text = FileList()->topLevelItemCount() == 0 ? QStringLiteral("印刷を行うファイル名を指定して下さい。")
+                         : which == PrintWhich::Selected   ? QStringLiteral("印刷する図面を一覧で選択して下さい。")
+                                                           : QStringLiteral("未印刷・読み飛ばしの図面はありません。");
     if (confirm_) QMessageBox::information(this, windowTitle(), text);
     SetStatus(text);
-    return result;
+    return false;
   }
-  if (!Ask(QStringLiteral("印刷を開始します。よろしいですか？"))) return result;
   ReadControls();
-  if (!OutputWritable()) return result;
-  if (output_.Pdf && !MakeDevice && QFileInfo::exists(output_.PdfPath) &&
-      !Ask(QStringLiteral("「%1」は既にあります。上書きしますか？").arg(output_.PdfPath)))
-    return result;
+  if (!OutputWritable()) return false;
+  // One question, which also says when an earlier PDF is replaced.
+  const bool replaces = output_.Pdf && !MakeDevice && QFileInfo::exists(output_.PdfPath);
+  const QString what = which == PrintWhich::All ? QString()
+                      : QStringLiteral("（%1個の図面）").arg(items.size());
+  if (!Ask(replaces ? QStringLiteral("「%1」は既にあります。上書きして印刷を開始しますか？%2").arg(output_.PdfPath, what)
+                    : QStringLiteral("印刷を開始します。よろしいですか？%1").arg(what)))
+    return false;
   std::string error;
   std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
   if (!device) {
-    SetStatus(QStringLiteral("プリンタ「%1」を使えません（%2）。")
-                  .arg(output_.Printer, QString::fromStdString(error)));
-    return result;
+    SetStatus(PrinterProblem(output_.Printer));
+    return false;
   }
+  stop_ = false;
   SetRunning(true);
-  EscPressed = false;
-  const UnitGval::AbortCheck escape = [this] { return platform::EscapeKeyDown() || EscPressed; };
-  std::optional<UnitGval::AbortCheckScope> abortCheck(std::in_place, escape);
   std::vector<std::string> files;
-  for (const QString& f : Files()) files.push_back(f.toStdString());
-  WindowRunObserver observer(FileList(), status_, progress_, escape);
+  for (QTreeWidgetItem* item : items) files.push_back(FilePage::PathOf(item).toStdString());
+  runItems_ = items;
+  auto showFile = [this](size_t i) {
+    if (i >= runItems_.size()) return;
+    FileList()->clearSelection();
+    runItems_[i]->setSelected(true);
+    runItems_[i]->setText(FilePage::StateColumn, QStringLiteral("印刷中…"));
+    FileList()->scrollToItem(runItems_[i]);
+  };
+  runObserver_ = std::make_unique<WindowRunObserver>(showFile, status_, progress_, [this] { return stop_.load(); });
+  // Each drawing's state as soon as it is done with.
+  runObserver_->FileDone = [this](size_t i, const FileRecord& record) {
+    if (i < runItems_.size()) ShowOutcome(runItems_[i], record);
+  };
+  runForwarder_ = std::make_unique<ForwardingRunObserver>(this, runObserver_.get(), &stop_);
+  runDevice_ = std::move(device);
   progress_->setRange(0, static_cast<int>(files.size()));
   progress_->setValue(0);
   progress_->show();
-  PrintRun run(drawing_, *device, settings_, observer);
-  run.SetPaperMode(settingsPage_->GetPaperMode());
-  result = run.Run(files);
-  const util::Status finished = device->Finish();
+  auto result = std::make_shared<PrintRunResult>();
+  auto finished = std::make_shared<util::Status>();
+  worker_->Post(
+      [this, files, settings = settings_, mode = settingsPage_->GetPaperMode(), result, finished] {
+        // Inside a page the draw pass asks too, so Esc acts within a page.
+        UnitGval::AbortCheckScope abortCheck([this] { return stop_.load(); });
+        PrintRun run(drawing_, *runDevice_, settings, *runForwarder_);
+        run.SetPaperMode(mode);
+        *result = run.Run(files);
+        *finished = runDevice_->Finish();
+      },
+      [this, result, finished] {
+        lastResult_ = *result;
+        RunEnded(*finished);
+      });
+  return true;
+}
+
+void TForm1::RunEnded(const util::Status& finished) {
+  const PrintRunResult& result = lastResult_;
+  if (!finished) MarkOutputLost(lastResult_.Files);  // the PDF was never put in place
   problems_ = RunProblems(result.Files, result.Stopped);
   QString outputError;
   if (!finished || result.OutputFailed)
     outputError = output_.Pdf && !MakeDevice
                       ? QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(output_.PdfPath)
                       : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(result.Error.empty() ? finished.Why() : result.Error));
+  // Each drawing's state in the list, from the run's record of it.
+  for (size_t i = 0; i < runItems_.size() && i < result.Files.size(); ++i) ShowOutcome(runItems_[i], result.Files[i]);
+  runItems_.clear();
+  runDevice_.reset();
+  runForwarder_.reset();
+  runObserver_.reset();
+  ListChanged();
   progress_->hide();
-  abortCheck.reset();
   FileList()->clearSelection();
   SetRunning(false);
   if (closeAfterRun_) {
     closeAfterRun_ = false;
     close();
-    return result;
+    emit RunFinished();
+    return;
   }
   ReportRun(result, outputError);
-  return result;
+  emit RunFinished();
+}
+
+void TForm1::ShowOutcome(QTreeWidgetItem* item, const FileRecord& record) {
+  QStringList why;
+  for (const RunProblem& p : RunProblems({record}, true)) why << p.Reason;
+  FilePage::SetState(item, DrawingStateOf(record), static_cast<int>(record.Pages.size()), why.join("\n"));
+}
+
+void TForm1::StopRun() {
+  if (!running_ || stop_.exchange(true)) return;
+  SetStatus(QStringLiteral("印刷を中止しています…"));
 }
 
 // Fine enough to read texts when zoomed in, small enough for A0.
 constexpr int kPreviewDpi = 100;
 
-std::vector<QImage> TForm1::Preview() {
-  std::vector<QImage> pages;
-  QListWidgetItem* item = FileList()->currentItem();
-  if (!item && FileList()->count() > 0) item = FileList()->item(0);
-  if (!item || running_) return pages;
+
+std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out) {
   ReadControls();
   PageSetup page = output_.Page;
   if (!output_.Pdf) {  // the printer's paper, as far as it tells
@@ -278,17 +418,67 @@ std::vector<QImage> TForm1::Preview() {
     }
   }
   page.Dpi = kPreviewDpi;
-  auto device = platform::MakeImagePrintService(page, &pages);
   PrintSettings settings = settings_;
   settings.OneDocument = 0;
-  PrintRunObserver quiet;
-  TJwwData drawing;
-  PrintRun preview(drawing, *device, settings, quiet);
-  preview.SetPaperMode(settingsPage_->GetPaperMode());
-  preview.Run({item->text().toStdString()});
-  device.reset();
-  if (!confirm_) return pages;
-  PreviewDialog dialog(pages, kPreviewDpi, QStringLiteral("プレビュー：") + QFileInfo(item->text()).fileName(), this);
-  dialog.exec();
+  return [page, settings, mode = settingsPage_->GetPaperMode(), file = path.toStdString(), out] {
+    std::vector<QImage> images;
+    PrintRunResult result;
+    {
+      auto device = platform::MakeImagePrintService(page, &images);
+      TJwwData drawing;
+      PrintRunObserver quiet;
+      PrintRun preview(drawing, *device, settings, quiet);
+      preview.SetPaperMode(mode);
+      result = preview.Run({file});
+    }
+    // Under each page: what the drawing lost as a whole, then the page's own warnings and notes.
+    QStringList whole;
+    for (const RunProblem& p : RunProblems(result.Files, false))
+      if (p.What != RunProblem::PageWarning && p.What != RunProblem::PageNote) whole << QStringLiteral("【警告】") + p.Reason;
+    const std::vector<PageReport> reports = result.Files.empty() ? std::vector<PageReport>() : result.Files[0].Pages;
+    out->clear();
+    for (size_t i = 0; i < images.size(); ++i) {
+      QStringList lines = whole;
+      if (i < reports.size())
+        for (const PageWarning& w : reports[i].Warnings) {
+          const QString text = PageWarningText(w);
+          if (!text.isEmpty()) lines << (LosesContent(w) ? QStringLiteral("【警告】") : QStringLiteral("【注記】")) + text;
+        }
+      out->push_back({images[i], lines});
+    }
+  };
+}
+
+PreviewPages TForm1::PreviewPagesOf(int row) {
+  PreviewPages pages;
+  const QStringList files = Files();
+  if (row < 0 || row >= files.size()) return pages;
+  worker_->RunAndWait(PreviewJob(files[row], &pages));
   return pages;
+}
+
+std::vector<QImage> TForm1::Preview() {
+  std::vector<QImage> images;
+  const QStringList files = Files();
+  if (files.isEmpty() || previewPending_) return images;
+  const int row = std::max(0, FileList()->currentIndex().row());
+  if (!confirm_) {
+    for (const PreviewPage& p : PreviewPagesOf(row)) images.push_back(p.Image);
+    return images;
+  }
+  // Drawn on the drawing thread, after the run in progress if there is one:
+  // the window stays live meanwhile.
+  auto pages = std::make_shared<PreviewPages>();
+  previewPending_ = true;
+  if (running_) SetStatus(QStringLiteral("印刷が終わるとプレビューを表示します。"));
+  worker_->Post(PreviewJob(files[row], pages.get()), [this, pages, row, files] {
+    previewPending_ = false;
+    if (!isVisible()) return;
+    QStringList names;
+    for (const QString& f : files) names << DisplayName(f);
+    PreviewDialog dialog(std::move(*pages), kPreviewDpi, QStringLiteral("プレビュー"), this);
+    dialog.SetDrawings(names, row, [this](int i) { return PreviewPagesOf(i); });
+    dialog.exec();
+  });
+  return images;
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
+#include <QRect>
+#include <algorithm>
 #include <QPalette>
 #include <QString>
 #include <QWidget>
@@ -40,6 +43,19 @@ inline void Paint(QWidget* w, const QColor& c) {
   p.setColor(QPalette::Base, c);
   w->setPalette(p);
 }
+
+// A window's saved place and size on the screen as it is now: never larger
+// than the room the screen gives, and wholly on it.
+inline QRect FitOnScreen(const QRect& saved, const QRect& room) {
+  if (room.isEmpty()) return saved;
+  const int w = std::clamp(saved.width(), 100, room.width()), h = std::clamp(saved.height(), 100, room.height());
+  const int x = std::clamp(saved.x(), room.left(), room.left() + room.width() - w);
+  const int y = std::clamp(saved.y(), room.top(), room.top() + room.height() - h);
+  return QRect(x, y, w, h);
+}
+
+// The program's own icon: a stack of drawing sheets with a floor plan.
+QIcon AppIcon();
 
 using platform::FromQColor;
 using platform::ToQColor;

@@ -1,21 +1,73 @@
 // kestrovan: the desktop window.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 
+#include "app/window/SingleInstance.h"
 #include "app/window/Unit1.h"
+#include "app/window/WindowCommon.h"
 #include "jww/jwwtype.h"
 
+namespace {
+
+const char kHelp[] =
+    "使い方: kestrovan [図面.jww …]\n"
+    "\n"
+    "Jw_cadの図面ファイル(.jww)をまとめてプリンタやPDFファイルに印刷するウィンドウを開きます。\n"
+    "指定した図面は印刷する図面の一覧に追加されます。ウィンドウが既に開いている時は、\n"
+    "そのウィンドウの一覧に追加します。\n"
+    "\n"
+    "オプション:\n"
+    "  -h, --help     この説明を表示して終了します\n"
+    "  -v, --version  バージョンを表示して終了します\n"
+    "\n"
+    "画面を使わずに印刷する時は kestrovan-print を使って下さい（kestrovan-print --help）。\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Answered before any window system is needed: these work without a display.
+  QStringList files;
+  QString shots;  // for making the README's pictures: each page's image into a folder, then end
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (!std::strcmp(a, "-h") || !std::strcmp(a, "--help")) {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (!std::strcmp(a, "-v") || !std::strcmp(a, "--version")) {
+      std::printf("kestrovan %s\n", KESTROVAN_VERSION);
+      return 0;
+    }
+    if (!std::strcmp(a, "--screenshots") && i + 1 < argc) {
+      shots = QString::fromLocal8Bit(argv[++i]);
+      continue;
+    }
+    if (a[0] == '-' && a[1] != '\0') {
+      std::fprintf(stderr, "kestrovan: 「%s」というオプションはありません（kestrovan --help で説明を表示します）\n", a);
+      return 2;
+    }
+    files << QString::fromLocal8Bit(a);
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kestrovan"));
   QApplication::setApplicationVersion(QStringLiteral(KESTROVAN_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("kestrovan"));
+  QApplication::setWindowIcon(window::AppIcon());
+
+  // A window already open takes the drawings, and this program ends.
+  SingleInstance instance;
+  if (shots.isEmpty()) {
+    if (instance.HandOver(files)) return 0;
+    instance.Listen();
+  }
 
   // The window speaks Japanese whatever the locale, and so do Qt's own
   // dialogs and buttons (Yes/No, file dialogs, the colour picker).
@@ -24,22 +76,15 @@ int main(int argc, char** argv) {
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(&qtTexts);
 
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Jw_cad図面ファイル(.jww)を連続して印刷します。"));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption screenshots(QStringLiteral("screenshots"),
-                                       QStringLiteral("各ページの画像をフォルダに保存して終了します。"),
-                                       QStringLiteral("フォルダ"));
-  parser.addOption(screenshots);
-  parser.addPositionalArgument(QStringLiteral("図面"), QStringLiteral("一覧に入れる図面ファイル(.jww)"),
-                               QStringLiteral("[図面.jww …]"));
-  parser.process(app);  // --help and --version print and exit here
-  const QString shots = parser.value(screenshots);
-
   const QString settings =
       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kestrovan/kestrovan.dat";
-  TForm1 window(parser.positionalArguments(), settings);
+  TForm1 window(files, settings);
+  QObject::connect(&instance, &SingleInstance::FilesArrived, &window, [&window](const QStringList& more) {
+    if (!more.isEmpty()) window.AddPaths(more);
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.raise();
+    window.activateWindow();
+  });
   window.show();
   if (!shots.isEmpty()) {
     QTimer::singleShot(500, [&] {

@@ -125,6 +125,20 @@ TEST(PrintService, PngPagesAtTheRequestedSize) {
   EXPECT_GT(InkPixels(first), 5000);
   QImage second(QString::fromStdString(dir + "/page-0002.png"));
   EXPECT_EQ(InkPixels(second), 0);  // a new page starts blank
+  // A drawing's sheet too big for memory at the resolution given gets the
+  // highest lower one that keeps the page within its bound (A0 at 600 dpi
+  // would take 2.2 GB); the paper given gets its own resolution back.
+  auto big = platform::MakePngPrintService(dir + "big", {420, 297, 600});
+  for (const auto& [w, h] : {std::pair{1189.0, 841.0}, std::pair{1189.0, 4204.0}}) {
+    ASSERT_TRUE(big->SelectPaper(w, h));
+    EXPECT_LT(big->PrinterDpiX(), 600) << w << " x " << h;
+    EXPECT_GE(big->PrinterDpiX(), 72);
+    EXPECT_LE(static_cast<uint64_t>(big->PageWidthPx()) * big->PageHeightPx() * 4, platform::kMostRasterPageBytes);
+    EXPECT_EQ(big->PageWidthPx(), std::lround(w * big->PrinterDpiX() / 25.4));
+  }
+  big->SelectPaper(0, 0);
+  EXPECT_EQ(big->PrinterDpiX(), 600);
+  EXPECT_EQ(big->PageWidthPx(), 9921);
   // Unwritable folder: an error, not a crash.
   auto bad = platform::MakePngPrintService("/proc/kestrovan-nope", {210, 297, 72});
   const util::Status begun = bad->BeginPrintDocument("x");

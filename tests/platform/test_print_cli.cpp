@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -260,6 +261,117 @@ TEST(PrintCli, PaperPerDrawingAndPagesThatLoseContent) {
   EXPECT_EQ(r.err.find("content off the page"), std::string::npos) << r.err;
 }
 
+// An output that names a drawing, an input or another output is refused
+// before anything is written (exit 2), as are values that print nothing.
+TEST(PrintCli, OutputsNeverReplaceWhatTheRunReads) {
+  const std::string dir = jwwtype::TempFolder() + "outputs/";
+  fs::create_directories(dir);
+  const std::string a = dir + "a.jww", b = dir + "b.jww";
+  fs::copy_file(std::string(KESTROVAN_SOURCE_DIR) + "/samples/house-plan.jww", a);
+  fs::copy_file(std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww", b);
+  const std::string before = util::ReadSmallFile(a).Value();
+  std::ofstream(dir + "kept.dat") << "settings";
+  for (const std::string& args :
+       {"--report " + a + " " + b, "--pdf " + a + " " + b, "--save-settings " + a + " " + b,
+        "--pdf " + dir + "x --report " + dir + "x " + a, "--png " + dir + "p --report " + a + " " + b,
+        "--pdf " + dir + "./a.jww " + b, "--report " + dir + "kept.dat --save-settings " + dir + "kept.dat " + a}) {
+    const Result r = Print(args);
+    EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
+    EXPECT_NE(r.err.find("overwritten"), std::string::npos) << args << "\n" << r.err;
+    EXPECT_FALSE(fs::exists(dir + "x")) << args;
+  }
+  EXPECT_EQ(Print("--pdf " + b + " " + b).status, 2);  // the drawing itself
+  EXPECT_EQ(util::ReadSmallFile(a).Value(), before);
+  EXPECT_TRUE(TJwwData::IsJwwFile(b));
+  EXPECT_EQ(util::ReadSmallFile(dir + "kept.dat").Value(), "settings");
+  EXPECT_FALSE(fs::exists(dir + "p"));
+  // Resuming into the report it reads, and saving the settings read, are
+  // what those options are for.
+  EXPECT_EQ(Print("--pdf " + dir + "r.pdf --report " + dir + "r.json " + a).status, 0);
+  EXPECT_EQ(Print("--pdf " + dir + "r.pdf --resume " + dir + "r.json --report " + dir + "r.json").status, 0);
+  // Values that would print nothing, or somewhere not asked for.
+  for (const char* args : {"--pdf ''", "--png ''", "--scale 0", "--scale -5", "--scale 1e-300", "--scale 1e300"}) {
+    const Result r = Print(std::string(args) + " --method scale --report " + dir + "u.json " + a);
+    EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
+    // The refused run's report says it never began, and resuming it says so.
+    const Result resumed = Print("--resume " + dir + "u.json --pdf " + dir + "u.pdf");
+    EXPECT_EQ(resumed.status, 2) << args << "\n" << resumed.err;
+    EXPECT_NE(resumed.err.find("never began"), std::string::npos) << resumed.err;
+  }
+  // A report that cannot be written is found before anything is printed;
+  // a report that is a FIFO is refused, not waited on.
+  Result r = Print("--pdf " + dir + "never.pdf --report /proc/nope/run.json " + a);
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(r.err.find("[1/1]"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir + "never.pdf"));
+  ASSERT_EQ(::mkfifo((dir + "fifo.json").c_str(), 0600), 0);
+  const CommandResult fifo = RunCommand("timeout 20 " + std::string(KESTROVAN_PRINT_EXE) + " --resume " + dir +
+                                        "fifo.json --pdf " + dir + "f.pdf 2>&1");
+  EXPECT_EQ(fifo.status, 2) << fifo.output;
+  EXPECT_NE(fifo.output.find("not a regular file"), std::string::npos) << fifo.output;
+}
+
+// A run killed outright (SIGKILL, the OOM killer) leaves a report that
+// resumes it, and the next run clears what the killed one left: its
+// unpacked images and the PDF drafted beside its name. Qt's runtime folder
+// is no longer left in the temporary folder either.
+TEST(PrintCli, AKilledRunIsResumedAndCleanedUpAfter) {
+  const std::string dir = jwwtype::TempFolder() + "killed/";
+  const std::string tmp = dir + "tmp/";
+  fs::create_directories(tmp);
+  const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
+  std::string files;
+  for (int i = 0; i < 400; ++i) files += " " + sample;
+  std::ofstream(dir + "run.json") << "{\"files\":[]}";  // an earlier run's report
+  const CommandResult c = RunCommand("env -u XDG_RUNTIME_DIR TMPDIR=" + tmp + " " + KESTROVAN_PRINT_EXE + " --pdf " +
+                                     dir + "out.pdf --report " + dir + "run.json" + files + " 2>" + dir +
+                                     "err & pid=$!; while kill -0 $pid 2>/dev/null && ! grep -qs '\\[30/' " + dir +
+                                     "err; do sleep 0.02; done; kill -KILL $pid; wait $pid; echo $?");
+  EXPECT_EQ(c.output, "137\n");
+  QFile reportFile(QString::fromStdString(dir + "run.json"));
+  ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
+  const QJsonObject report = QJsonDocument::fromJson(reportFile.readAll()).object();
+  EXPECT_FALSE(report["finished"].toBool(true));
+  const QJsonArray listed = report["files"].toArray();
+  EXPECT_EQ(listed.size(), 400);
+  // No page reached the PDF: every file is still to print.
+  for (const QJsonValue& f : listed) {
+    const QString status = f["status"].toString();
+    EXPECT_TRUE(status == "not_reached" || status == "not_written") << status.toStdString();
+  }
+  EXPECT_FALSE(fs::exists(dir + "out.pdf"));
+  int leftImages = 0, leftDrafts = 0;
+  for (const auto& e : fs::directory_iterator(tmp)) {
+    EXPECT_NE(e.path().filename().string().rfind("runtime-", 0), 0u) << e.path();
+    if (e.path().filename().string().rfind("kestrovan-", 0) == 0) {
+      ++leftImages;
+      fs::last_write_time(e.path() / ".lock", fs::file_time_type::clock::now() - std::chrono::minutes(1));
+    }
+  }
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.path().filename().string().rfind(".kestrovan-draft-", 0) == 0) {
+      ++leftDrafts;
+      fs::last_write_time(e.path(), fs::file_time_type::clock::now() - std::chrono::minutes(1));
+    }
+  EXPECT_EQ(leftImages, 1);
+  EXPECT_EQ(leftDrafts, 1);
+  // The next run clears both, and resumes all 400 files.
+  const CommandResult next = RunCommand("TMPDIR=" + tmp + " " + KESTROVAN_PRINT_EXE + " --list --resume " + dir +
+                                        "run.json --report " + dir + "rest.json 2>&1");
+  EXPECT_EQ(next.status, 0) << next.output;
+  EXPECT_EQ(ReportFiles(dir + "rest.json").size(), 400);
+  for (const auto& e : fs::directory_iterator(tmp))
+    EXPECT_NE(e.path().filename().string().rfind("kestrovan-", 0), 0u) << "left " << e.path();
+  EXPECT_EQ(Print("--pdf " + dir + "one.pdf " + sample).status, 0);
+  for (const auto& e : fs::directory_iterator(dir))
+    EXPECT_NE(e.path().filename().string().rfind(".kestrovan-", 0), 0u) << "left " << e.path();
+  // PNG pages of an earlier, longer run in the folder are said to be not this run's.
+  const Result png = Print("--png " + dir + "png --dpi 72 " + sample + " " + sample);
+  EXPECT_EQ(png.status, 0) << png.err;
+  const Result shorter = Print("--png " + dir + "png --dpi 72 " + sample);
+  EXPECT_NE(shorter.err.find("also holds 1 page of an earlier run (page-0002.png)"), std::string::npos) << shorter.err;
+}
+
 // --resume prints exactly the files a report says did not print.
 TEST(PrintCli, ResumePrintsWhatARunLeft) {
   const std::string dir = jwwtype::TempFolder() + "resume/";
@@ -346,4 +458,43 @@ TEST(CupsFilter, JobArgumentsPageOptionsAndMessages) {
   EXPECT_EQ(filter("", "media=no-such-paper", drawing + " > e.pdf").status, 1);
   EXPECT_EQ(RunCommand(std::string(KESTROVAN_CUPS_EXE) + " 1 2 3 2>/dev/null").status, 1);
   EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+}
+
+// A job prints what it carries: the filter reads no image outside the
+// drawing (a path up and out of the spool folder, or from the root), and
+// its warning names none, so a sender learns nothing of the server's files.
+// kestrovan-print, run by the drawing's own user, still finds them.
+TEST(CupsFilter, AJobPrintsOnlyTheImagesItCarries) {
+  const std::string dir = jwwtype::TempFolder() + "carried/";
+  fs::create_directories(dir + "secret");
+  fs::create_directories(dir + "job");
+  fs::create_directories(dir + "tmp");
+  QImage red(16, 16, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  ASSERT_TRUE(red.save(QString::fromStdString(dir + "secret/s.png")));
+  TJwwData d;
+  InitTestDrawing(d, 700);
+  Add(d.Entities, MakeLine(0, 0, 100, 100));
+  Add(d.Entities, MakeText(-60, 0, -10, 0, "^@BM%temp%c.png,50,40"));
+  Add(d.Entities, MakeText(0, 0, 50, 0, "^@BM../secret/s.png,50,40"));
+  Add(d.Entities, MakeText(60, 0, 110, 0, "^@BM" + dir + "secret/s.png,50,40"));
+  JwwWriteOptions options;
+  options.images.push_back({"c.png", util::ReadSmallFile(dir + "secret/s.png").Value()});
+  WriteFile(dir + "job/d.jww", WriteJww(d, options));
+  auto images = [&](const std::string& pdf) {
+    const std::string list = RunCommand("pdfimages -list '" + pdf + "' | tail -n +3").output;
+    return std::count(list.begin(), list.end(), '\n');
+  };
+  const CommandResult job = RunCommand("cd " + dir + "job && TMPDIR=" + dir + "tmp " + KESTROVAN_CUPS_EXE +
+                                       " 7 user title 1 'kestrovan-method=fit' d.jww > " + dir + "job.pdf 2>" + dir +
+                                       "err.txt");
+  const std::string err = util::ReadSmallFile(dir + "err.txt").Value();
+  EXPECT_EQ(job.status, 0) << err;
+  EXPECT_EQ(images(dir + "job.pdf"), 1) << err;
+  EXPECT_NE(err.find("WARNING: title: 2 image(s) it places are not printed"), std::string::npos) << err;
+  EXPECT_EQ(err.find("secret"), std::string::npos) << err;
+  EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+  const Result local = Print("--method fit --pdf " + dir + "local.pdf " + dir + "job/d.jww");
+  EXPECT_EQ(local.status, 0) << local.err;
+  EXPECT_EQ(images(dir + "local.pdf"), 3);
 }
