@@ -18,9 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/core/DrawingPaper.h"
+#include "app/core/PageWarnings.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/SettingsFile.h"
@@ -35,55 +38,54 @@ volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 bool StopPoll() { return g_stop != 0; }
 
-// Job messages one per line, as the scheduler reads them.
+// Job messages one per line, as the scheduler reads them: nothing a title
+// or a drawing carries (line breaks, CR, ESC) reaches its log as such.
 void Message(const char* level, const std::string& text) {
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "%s: %s\n", level, line.c_str());
+  std::fprintf(stderr, "%s: %s\n", level, platform::SchedulerText(text).c_str());
 }
 
+// "A3 (297 x 420 mm)", "500 x 300 mm".
+std::string PaperWords(double widthMm, double heightMm) {
+  const std::string name = PaperName(widthMm, heightMm);
+  const std::string size = DescribePaper(widthMm, heightMm);
+  return name.empty() ? size : name + " (" + size.substr(size.rfind(", ") + 2) + ")";
+}
+
+// The media option that asks for a paper: "media=A3", "media=Custom.500x300mm".
+std::string MediaFor(double w, double h) {
+  const std::string name = PaperName(w, h);
+  if (!name.empty()) return "media=" + name;
+  return "media=Custom." + std::to_string(std::lround(std::min(w, h))) + "x" +
+         std::to_string(std::lround(std::max(w, h))) + "mm";
+}
+
+// The same paper in either orientation, to a point.
+bool SameSize(double w1, double h1, double w2, double h2) {
+  return std::fabs(std::min(w1, h1) - std::min(w2, h2)) < 0.4 && std::fabs(std::max(w1, h1) - std::max(w2, h2)) < 0.4;
+}
+
+// What a page whose content goes beyond the paper does to the job.
+enum class OffPaper { Warn, Fail, Fit };
+
+// One print run of the job, its messages held until the job knows which
+// run it sends on (a run fitted to the paper replaces one that was not).
 class JobObserver : public PrintRunObserver {
  public:
   explicit JobObserver(std::string name) : name_(std::move(name)) {}
-  void FileStarted(size_t, size_t, const std::string&) override {
-    Message("INFO", "Printing " + name_);
-  }
-  void FileProblemFound(const FileRecord&, const FileProblem& problem) override {
-    const std::string what = DescribeFileProblem(problem);
-    switch (problem.What) {
-      case FileProblem::Kind::NoSuchFile:
-      case FileProblem::Kind::NotAFile:
-      case FileProblem::Kind::Empty:
-      case FileProblem::Kind::NotDrawing:
-      case FileProblem::Kind::OutOfMemory:
-      case FileProblem::Kind::TooLarge:
-      case FileProblem::Kind::Unreadable:
-        Message("ERROR", name_ + " cannot be printed: " + what);
-        failed = true;
-        break;
-      case FileProblem::Kind::Damaged:
-      case FileProblem::Kind::ImagesNotUnpacked:
-        Message("ERROR", name_ + " is damaged: " + what);
-        failed = true;
-        break;
-      case FileProblem::Kind::BlocksCut:
-      case FileProblem::Kind::PageCut:
-        Message("WARNING", name_ + ": " + what);
-        break;
-      case FileProblem::Kind::ImagesMissing:
-        // Counted, not named: a job learns nothing of the server's files.
-        Message("WARNING", name_ + ": " + std::to_string(problem.Names.size()) +
-                               " image(s) it places are not printed; a drawing sent to print prints only the "
-                               "images it carries inside it");
-        break;
-    }
-  }
+  void FileStarted(size_t, size_t, const std::string&) override { Message("INFO", "Printing " + name_); }
+  // The drawing's record in words: its problems, its pages' warnings and
+  // what its status makes of the job.
   void FileFinished(const FileRecord& file) override {
+    for (const FileProblem& problem : file.Problems) Tell(problem);
+    for (const PageReport& page : file.Pages) {
+      pages.push_back(page);
+      for (const PageWarning& w : page.Warnings) Tell(page, w);
+    }
     switch (file.Status) {
       case FileStatus::Blank:
       case FileStatus::Damaged:
         if (file.Pages.empty()) {
-          Message("ERROR", name_ + " has nothing to print");
+          Say("ERROR", name_ + " has nothing to print");
           failed = true;
         }
         break;
@@ -96,16 +98,84 @@ class JobObserver : public PrintRunObserver {
     }
   }
   bool StopRequested() override { return g_stop != 0; }
+  void Send() const {
+    for (const auto& [level, text] : lines_) Message(level, text);
+  }
+
   bool failed = false;
+  std::vector<PageReport> pages;
+  int warnings = 0;
+  std::string firstWarning;  // "page 1: content off the page: …"
+  int pagesOffPaper = 0;
 
  private:
+  void Tell(const FileProblem& problem) {
+    const std::string what = DescribeFileProblem(problem);
+    switch (problem.What) {
+      case FileProblem::Kind::NoSuchFile:
+      case FileProblem::Kind::NotAFile:
+      case FileProblem::Kind::Empty:
+      case FileProblem::Kind::NotDrawing:
+      case FileProblem::Kind::OutOfMemory:
+      case FileProblem::Kind::TooLarge:
+      case FileProblem::Kind::Unreadable:
+        Say("ERROR", name_ + " cannot be printed: " + what);
+        failed = true;
+        break;
+      case FileProblem::Kind::Damaged:
+      case FileProblem::Kind::ImagesNotUnpacked:
+        Say("ERROR", name_ + " is damaged: " + what);
+        failed = true;
+        break;
+      case FileProblem::Kind::BlocksCut:
+      case FileProblem::Kind::PageCut:
+        Say("WARNING", name_ + ": " + what);
+        break;
+      case FileProblem::Kind::ImagesMissing:
+        // Counted, not named: a job learns nothing of the server's files.
+        Say("WARNING", name_ + ": " + std::to_string(problem.Names.size()) +
+                           " image(s) it places are not printed; a drawing sent to print prints only the "
+                           "images it carries inside it");
+        break;
+    }
+  }
+  // Each page warning is a WARNING line naming the page; the note of layers
+  // left out as the drawing asks is only INFO.
+  void Tell(const PageReport& page, const PageWarning& w) {
+    std::string text = "page " + std::to_string(page.Number) + ": ";
+    switch (w.What) {
+      case PageWarning::Kind::LayersLeftOut:
+        Say("INFO", name_ + ", " + text + DescribeWarning(w));
+        return;
+      case PageWarning::Kind::OffPage:
+        ++pagesOffPaper;
+        text += DescribeWarning(w);
+        break;
+      case PageWarning::Kind::ImageMissing:
+        // Not named: whether a path exists on the server is not the sender's to learn.
+        text += "an image it places is not printed";
+        break;
+      case PageWarning::Kind::Blank:
+      case PageWarning::Kind::BackgroundOnly:
+      case PageWarning::Kind::FontReplaced:
+      case PageWarning::Kind::SheetUnknown:
+      case PageWarning::Kind::ResolutionLowered:
+        text += DescribeWarning(w);
+        break;
+    }
+    Say("WARNING", name_ + ", " + text);
+    if (warnings++ == 0) firstWarning = text;
+  }
+  void Say(const char* level, const std::string& text) { lines_.emplace_back(level, text); }
   std::string name_;
+  std::vector<std::pair<const char*, std::string>> lines_;
 };
 
-// The job's kestrovan-… options into the settings. False (after an ERROR
-// line) when one has a value it does not take; unknown ones are passed over
-// with a WARNING line.
-bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s) {
+// The job's kestrovan-… options (its own over the queue's PPD defaults)
+// into the settings and the off-paper policy. False (after an ERROR line)
+// when one has a value it does not take; unknown ones are passed over with
+// a WARNING line.
+bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s, OffPaper& offPaper) {
   const std::string prefix = "kestrovan-";
   for (int i = 0; i < count; ++i) {
     std::string name = options[i].name;
@@ -113,6 +183,16 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s) {
     // A boolean option set false arrives as "noNAME".
     if (name.compare(0, 2 + prefix.size(), "no" + prefix) == 0) continue;
     if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (name == "kestrovan-off-paper") {
+      if (value == "warn") offPaper = OffPaper::Warn;
+      else if (value == "fail") offPaper = OffPaper::Fail;
+      else if (value == "fit") offPaper = OffPaper::Fit;
+      else {
+        Message("ERROR", name + " takes warn|fail|fit, not \"" + value + "\"");
+        return false;
+      }
+      continue;
+    }
     const PrintOption* option = FindPrintOption(name.substr(prefix.size()));
     if (!option) {
       Message("WARNING", "the option " + name + " is not known; passed over");
@@ -133,6 +213,47 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s) {
   }
   ClampSettings(s);
   return true;
+}
+
+// The job options as PPD options, for a queue's PPD: then `lpoptions -l`
+// and print dialogs offer them, and `lpadmin -o NAME=VALUE` sets a queue's
+// default. The options with a few values (and the off-paper policy) only;
+// "None" leaves an option as the drawing says.
+void PrintPpdOptions() {
+  std::puts("*% Kestrovan's job options (kestrovan-cups --ppd-options): append to a queue's PPD.");
+  std::puts("*OpenGroup: Kestrovan/Kestrovan (Jw_cad drawings)");
+  auto open = [](const std::string& keyword, const char* ui, const char* fallback) {
+    std::printf("*OpenUI *%s/%s: %s\n*OrderDependency: 100 AnySetup *%s\n*Default%s: %s\n", keyword.c_str(),
+                keyword.c_str(), ui, keyword.c_str(), keyword.c_str(), fallback);
+  };
+  auto choice = [](const std::string& keyword, const std::string& value) {
+    std::printf("*%s %s/%s: \"\"\n", keyword.c_str(), value.c_str(), value.c_str());
+  };
+  auto close = [](const std::string& keyword) { std::printf("*CloseUI: *%s\n", keyword.c_str()); };
+  const std::string offPaper = "kestrovan-off-paper";
+  open(offPaper, "PickOne", "warn");
+  for (const char* v : {"warn", "fail", "fit"}) choice(offPaper, v);
+  close(offPaper);
+  for (const PrintOption* o = PrintOptionsBegin(); o != PrintOptionsEnd(); ++o) {
+    const std::string keyword = std::string("kestrovan-") + o->Name;
+    if (!o->TakesValue) {
+      open(keyword, "Boolean", "False");
+      choice(keyword, "True");
+      choice(keyword, "False");
+      close(keyword);
+    } else if (o->Choices) {
+      open(keyword, "PickOne", "None");
+      choice(keyword, "None");
+      const std::string all = o->Choices;
+      for (size_t start = 0; start < all.size();) {
+        const size_t bar = std::min(all.find('|', start), all.size());
+        choice(keyword, all.substr(start, bar - start));
+        start = bar + 1;
+      }
+      close(keyword);
+    }
+  }
+  std::puts("*CloseGroup: Kestrovan");
 }
 
 bool CopyStream(FILE* from, FILE* to) {
@@ -158,8 +279,15 @@ int main(int argc, char** argv) {
     std::printf("kestrovan-cups %s\n", KESTROVAN_VERSION);
     return 0;
   }
+  if (argc == 2 && std::strcmp(argv[1], "--ppd-options") == 0) {
+    PrintPpdOptions();
+    return 0;
+  }
   if (argc < 6 || argc > 7) {
-    std::fprintf(stderr, "Usage: kestrovan-cups job-id user title copies options [file]\n");
+    std::fprintf(stderr,
+                 "Usage: kestrovan-cups job-id user title copies options [file]\n"
+                 "       kestrovan-cups --ppd-options   (the job options as PPD options)\n"
+                 "       kestrovan-cups --version\n");
     return 1;
   }
   struct sigaction sa {};
@@ -171,19 +299,39 @@ int main(int argc, char** argv) {
 
   cups_option_t* options = nullptr;
   const int optionCount = cupsParseOptions(argv[5], 0, &options);
+  const char* ppd = std::getenv("PPD");
+  cups_option_t* ours = nullptr;
+  const int ourCount = platform::KestrovanOptions(ppd, optionCount, options, &ours);
   PrintSettings settings;
-  if (!ApplyJobOptions(optionCount, options, settings)) {
-    cupsFreeOptions(optionCount, options);
-    return 1;
-  }
+  OffPaper offPaper = OffPaper::Warn;
+  const bool optionsTaken = ApplyJobOptions(ourCount, ours, settings, offPaper);
+  cupsFreeOptions(ourCount, ours);
   std::string pageError;
-  PageSetup setup;
-  const bool pageKnown = platform::JobPage(std::getenv("PPD"), optionCount, options, setup, pageError);
+  platform::JobPaper paper;
+  const bool pageKnown = optionsTaken && platform::JobPage(ppd, optionCount, options, paper, pageError);
   cupsFreeOptions(optionCount, options);
+  if (!optionsTaken) return 1;
   if (!pageKnown) {
     Message("ERROR", pageError);
     return 1;
   }
+  PageSetup setup = paper.Page;
+  std::string paperName = paper.Name;
+  if (settings.Paper == PaperMode::ReducedToGiven && !SameSize(settings.FitPaperWidthMm, settings.FitPaperHeightMm,
+                                                               setup.PaperWidthMm, setup.PaperHeightMm)) {
+    // The scheduler's later filters print every page on the job's paper:
+    // a drawing reduced onto another paper would be scaled again.
+    const double w = settings.FitPaperWidthMm, h = settings.FitPaperHeightMm;
+    Message("ERROR", "kestrovan-fit-paper reduces drawings onto " + PaperWords(w, h) + " paper, but the job's paper is " +
+                         PaperWords(setup.PaperWidthMm, setup.PaperHeightMm) + ": ask for that paper too (-o " + MediaFor(w, h) + ")");
+    return 1;
+  }
+  // The job shows the paper it prints on; a warning of the job before
+  // this one is no longer the queue's.
+  Message("INFO", "Paper " + paperName + " (" + DescribePaper(setup.PaperWidthMm, setup.PaperHeightMm) + "), " +
+                      std::to_string(setup.Dpi) + " dpi" +
+                      (settings.Paper == PaperMode::ReducedToGiven ? ", each drawing reduced onto it" : ""));
+  std::fprintf(stderr, "STATE: -kestrovan-off-paper-warning\n");
 
   // Our own folder under $TMPDIR (CUPS's temporary folder) for the drawing
   // read from standard input, the PDF before it is sent, and Qt's files.
@@ -208,9 +356,9 @@ int main(int argc, char** argv) {
     // A job prints what it carries: images are read only from the folder its
     // own images are unpacked into, never from elsewhere on the server.
     try {
-      UnitGval::ImagesOnlyFrom = jwwtype::TempFolder();
+      UnitGval::ImageFolders = {jwwtype::TempFolder()};
     } catch (const std::exception&) {
-      UnitGval::ImagesOnlyFrom = work + "/no-images/";
+      UnitGval::ImageFolders = {work + "/no-images/"};
     }
     std::string drawing;
     bool ready = true;
@@ -223,25 +371,81 @@ int main(int argc, char** argv) {
       if (f && std::fclose(f) != 0) ready = false;
       if (!ready) Message("ERROR", "cannot keep the drawing from standard input in " + work);
     }
-    const std::string title = argv[3][0] ? argv[3] : drawing;
+    const std::string title = platform::SchedulerText(argv[3][0] ? argv[3] : drawing);
     if (ready) {
       const std::string pdf = work + "/job.pdf";
-      // The PDF is called as the job is (else after its drawing).
-      std::unique_ptr<PrintDevice> device = platform::MakePdfPrintService(pdf, setup, argv[3]);
-      TJwwData model;
-      JobObserver observer(title);
-      PrintRun run(model, *device, settings, observer);
-      const PrintRunResult r = run.Run({drawing});
-      const util::Status finished = device->Finish();
-      jwwtype::RemoveTempFolder();
+      struct Printed {
+        PrintRunResult Result;
+        util::Status Finished;
+        std::unique_ptr<JobObserver> Observer;
+        double RefusedWidthMm = 0, RefusedHeightMm = 0;
+      };
+      auto print = [&](const PrintSettings& s) {
+        Printed p;
+        // The PDF is called as the job is (else after its drawing); a
+        // drawing's own sheet only where the queue has that paper.
+        platform::QueuePaperDevice device(platform::MakePdfPrintService(pdf, setup, platform::SchedulerText(argv[3])), paper.Queue);
+        TJwwData model;
+        p.Observer = std::make_unique<JobObserver>(title);
+        PrintRun run(model, device, s, *p.Observer);
+        run.SetPaperMode(s.Paper);
+        p.Result = run.Run({drawing});
+        p.Finished = device.Finish();
+        p.RefusedWidthMm = device.RefusedWidthMm();
+        p.RefusedHeightMm = device.RefusedHeightMm();
+        jwwtype::RemoveTempFolder();
+        return p;
+      };
+      Printed done = print(settings);
+      const bool printed = !done.Result.Stopped && !done.Result.OutputFailed && done.Finished &&
+                           !done.Observer->failed && done.Result.Pages > 0;
+      bool fitted = false;
+      if (printed && offPaper == OffPaper::Fit && done.Observer->pagesOffPaper > 0 &&
+          settings.PrintMethod != PrintMethod::FitToPage) {
+        PrintSettings fit = settings;
+        fit.PrintMethod = PrintMethod::FitToPage;
+        done = print(fit);
+        fitted = true;
+      }
+      done.Observer->Send();
+      const PrintRunResult& r = done.Result;
+      const int offPages = done.Observer->pagesOffPaper;
+      if (done.RefusedWidthMm > 0)
+        Message("WARNING", title + ": the printer of this queue takes no " +
+                               PaperWords(done.RefusedWidthMm, done.RefusedHeightMm) +
+                               " paper for the drawing's own sheet; printed on " +
+                               PaperWords(setup.PaperWidthMm, setup.PaperHeightMm));
+      // A page on the drawing's own sheet is printed on the job's paper by
+      // the scheduler's later filters: the whole sheet, scaled to it.
+      for (const PageReport& page : done.Observer->pages)
+        if (settings.Paper == PaperMode::Drawing &&
+            !SameSize(page.PaperWidthMm, page.PaperHeightMm, setup.PaperWidthMm, setup.PaperHeightMm))
+          Message("WARNING", title + ", page " + std::to_string(page.Number) + ": the drawing's own sheet, " +
+                                 PaperWords(page.PaperWidthMm, page.PaperHeightMm) + ", is scaled onto the job's " +
+                                 PaperWords(setup.PaperWidthMm, setup.PaperHeightMm) +
+                                 " paper; ask for its paper (-o " + MediaFor(page.PaperWidthMm, page.PaperHeightMm) +
+                                 ") to print it at its own size");
+      if (fitted) Message("WARNING", title + ": content went beyond the paper; fitted to it (kestrovan-off-paper=fit)");
       if (r.Stopped) {
         Message("INFO", "the job was stopped");
-      } else if (r.OutputFailed || !finished) {
-        Message("ERROR", "the PDF could not be written: " + (r.Error.empty() ? finished.Why() : r.Error));
-      } else if (!observer.failed && r.Pages > 0) {
+      } else if (r.OutputFailed || !done.Finished) {
+        Message("ERROR", "the PDF could not be written: " + (r.Error.empty() ? done.Finished.Why() : r.Error));
+      } else if (offPages > 0 && offPaper == OffPaper::Fail) {
+        Message("ERROR", title + ": " + std::to_string(offPages) + (offPages == 1 ? " page goes" : " pages go") +
+                             " beyond the paper; the job fails (kestrovan-off-paper=fail)");
+      } else if (!done.Observer->failed && r.Pages > 0) {
         FILE* f = std::fopen(pdf.c_str(), "rb");
         if (f && CopyStream(f, stdout)) {
-          Message("INFO", "Printed " + std::to_string(r.Pages) + (r.Pages == 1 ? " page" : " pages"));
+          const std::string pages = std::to_string(r.Pages) + (r.Pages == 1 ? " page" : " pages");
+          if (offPages > 0) std::fprintf(stderr, "STATE: +kestrovan-off-paper-warning\n");
+          // A job with warnings ends on one, so its state message (lpstat -l)
+          // keeps the first of them.
+          const int more = done.Observer->warnings - 1;
+          if (more >= 0)
+            Message("WARNING", "Printed " + pages + "; " + done.Observer->firstWarning +
+                                   (more > 0 ? " (and " + std::to_string(more) + " more warnings)" : ""));
+          else
+            Message("INFO", "Printed " + pages);
           status = 0;
         } else {
           Message("ERROR", "the PDF could not be sent on");

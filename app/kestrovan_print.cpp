@@ -15,6 +15,7 @@
 #include <new>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,8 @@ const char kUsage[] =
     "  --resume REPORT.json   print only the files that report's run did not print\n"
     "  --import-pens FILE, --import-line-types FILE   take the pen or line-type table over\n"
     "                         from a .jww or .jwf file (and print with it)\n"
+    "  --image-folder DIR     read images placed in drawings only from inside DIR (and\n"
+    "                         those carried in the drawings); may be given again\n"
     "\n"
     "Progress and warnings go to stderr, each warning naming its page: content off the\n"
     "paper, a blank page, a page only in white, images not found, fonts replaced, and\n"
@@ -169,8 +172,8 @@ struct Options {
   std::string saveSettings;
   bool list = false;
   std::string report, resume;
-  PaperMode paperMode = PaperMode::Given;
   std::vector<std::string> files;
+  std::vector<std::string> imageFolders;
   std::string pdf, pngDir, printer;
   bool printerGiven = false;
   PaperSize paper{297, 420};
@@ -223,7 +226,7 @@ util::Result<Options> Parse(int argc, char** argv) {
   PrintSettings& s = o.settings;
   static const char* const kTakesValue[] = {"--pdf", "--png", "--printer", "--paper", "--fit-paper", "--report",
                                             "--resume", "--dpi", "--settings", "--import-pens",
-                                            "--import-line-types", "--save-settings"};
+                                            "--import-line-types", "--save-settings", "--image-folder"};
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const PrintOption* option = a.compare(0, 2, "--") == 0 ? FindPrintOption(a.substr(2)) : nullptr;
@@ -248,20 +251,10 @@ util::Result<Options> Parse(int argc, char** argv) {
     } else if (a == "--printer") {
       o.printer = value();
       o.printerGiven = true;
-    } else if (a == "--paper") {
+    } else if (a == "--paper" && std::strcmp(argv[i + 1], "drawing") != 0) {
+      // A paper by name or size; "--paper drawing" is the option table's.
       const std::string v = value();
-      if (v == "drawing") {
-        if (o.paperMode == PaperMode::ReducedToGiven) return Usage("--paper drawing and --fit-paper exclude each other");
-        o.paperMode = PaperMode::Drawing;
-        continue;
-      }
       if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
-      o.pageGiven = true;
-    } else if (a == "--fit-paper") {
-      const std::string v = value();
-      if (o.paperMode == PaperMode::Drawing) return Usage("--paper drawing and --fit-paper exclude each other");
-      if (!ParsePaperSize(v, o.paper)) return Usage("unknown paper size " + v);
-      o.paperMode = PaperMode::ReducedToGiven;
       o.pageGiven = true;
     } else if (a == "--report") {
       o.report = value();
@@ -282,10 +275,20 @@ util::Result<Options> Parse(int argc, char** argv) {
       std::string error;
       if (!option->Apply(s, a, v, error)) return Usage(error);
       if (a == "--rotate") o.rotateGiven = true;
+      if (a == "--fit-paper") {
+        o.paper = {s.FitPaperWidthMm, s.FitPaperHeightMm};
+        o.pageGiven = true;
+      }
     } else if (a == "--settings") {
       const std::string file = value();
       o.settingsFiles.push_back(file);
+      // A settings file holds no paper: the paper options given before it stay.
+      const PaperMode paper = s.Paper;
+      const double fitWidth = s.FitPaperWidthMm, fitHeight = s.FitPaperHeightMm;
       const SettingsReadResult r = ReadSettingsFile(file, SettingsForm::User, s, o.extras);
+      s.Paper = paper;
+      s.FitPaperWidthMm = fitWidth;
+      s.FitPaperHeightMm = fitHeight;
       if (r == SettingsReadResult::NoFile) return Usage("there is no settings file " + file);
       if (r == SettingsReadResult::NotSettings) return Usage(file + " is not a Kestrovan settings file");
       if (r == SettingsReadResult::Damaged)
@@ -305,6 +308,11 @@ util::Result<Options> Parse(int argc, char** argv) {
       o.saveSettings = value();
     } else if (a == "--list") {
       o.list = true;
+    } else if (a == "--image-folder") {
+      const std::string dir = value();
+      std::error_code ec;
+      if (!std::filesystem::is_directory(dir, ec)) return Usage("--image-folder: there is no folder " + dir);
+      o.imageFolders.push_back(dir);
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option " + a);
     } else {
@@ -334,7 +342,7 @@ util::Result<Options> Parse(int argc, char** argv) {
     std::fprintf(stderr,
                  "kestrovan-print: warning: --rotate is not used with --method drawing (each drawing's own "
                  "print settings give its turn); use --method fit or --method scale to turn the print\n");
-  if (o.paperMode == PaperMode::Drawing && o.printerGiven)
+  if (o.settings.Paper == PaperMode::Drawing && o.printerGiven)
     std::fprintf(stderr,
                  "kestrovan-print: warning: --paper drawing applies to PDF and PNG output; the printer prints "
                  "every page on its own paper (--fit-paper reduces each drawing onto it)\n");
@@ -510,6 +518,12 @@ int main(int argc, char** argv) {
   const UnitGval::AbortCheckScope stopOnSignal(StopPoll);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);
+  // Images carried inside the drawings are unpacked into the temporary
+  // folder, so it is one of the folders images may come from.
+  if (!o.imageFolders.empty()) {
+    UnitGval::ImageFolders = o.imageFolders;
+    UnitGval::ImageFolders.push_back(jwwtype::TempFolder());
+  }
 
   std::unique_ptr<PrintDevice> device;
   std::string where;
@@ -544,7 +558,7 @@ int main(int argc, char** argv) {
     live.Update(settled);
   };
   PrintRun run(drawing, *device, o.settings, observer);
-  run.SetPaperMode(o.paperMode);
+  run.SetPaperMode(o.settings.Paper);
   PrintRunResult r;
   util::Status finished;
   try {

@@ -15,6 +15,14 @@ struct PageSetup {
   int Dpi = 600;
 };
 
+// The papers a page may be made on: each side 10..5000 mm (a sheet 5 m long
+// at most, and nothing smaller than a label). Every program that takes a
+// paper size refuses any other.
+constexpr double kMinPaperMm = 10, kMaxPaperMm = 5000;
+inline bool PaperSizeAllowed(double widthMm, double heightMm) {
+  return widthMm >= kMinPaperMm && heightMm >= kMinPaperMm && widthMm <= kMaxPaperMm && heightMm <= kMaxPaperMm;
+}
+
 class PrintDevice : public UnitGraAtt::PrinterResolution {
  public:
   ~PrintDevice() override = default;

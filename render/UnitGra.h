@@ -151,7 +151,8 @@ void DrawTextChar(Canvas& canvas, int align, const TextRun& cell, const std::str
 
 // Where an image file is found: the stored path, else the drawing's folder
 // (the name as stored, then its last part, then that part in any letter
-// case). Empty when it is in neither. Shift-JIS in, a file-system path out.
+// case). Empty when it is in neither, or outside UnitGval::ImageFolders when
+// those are set. Shift-JIS in, a file-system path out.
 std::string FindImageFile(const std::string& sjisPath);
 // True for the image kinds the program draws, by extension in any case.
 bool IsAcceptedImageKind(const std::string& path);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
+#include <vector>
 
 #include "render/UnitGra.h"
 #include "util/Files.h"
@@ -21,7 +23,42 @@ namespace fs = std::filesystem;
 namespace UnitGra {
 namespace {
 
-bool IsFile(const std::string& path) { return util::IsRegularFile(path); }
+// A regular file, and inside one of the folders images may come from (its
+// real path, so neither ".." nor a link leads out of them).
+// True when `path` lies below `root`, both as whole path elements.
+bool Below(const fs::path& path, const fs::path& root) {
+  auto r = root.begin();
+  auto p = path.begin();
+  for (; r != root.end() && p != path.end() && *r == *p; ++r, ++p) {
+  }
+  // A folder named with a trailing separator ends in an empty element.
+  if (r != root.end() && r->empty() && std::next(r) == root.end()) r = root.end();
+  return r == root.end() && p != path.end();
+}
+
+// A regular file, and inside one of the folders images may come from. A
+// path outside them by its words is not looked at, not even whether it
+// exists; one inside them is then held to their real paths, so neither ".."
+// nor a link leads out of them.
+bool IsFile(const std::string& path) {
+  const std::vector<std::string>& folders = UnitGval::ImageFolders;
+  if (folders.empty()) return util::IsRegularFile(path);
+  std::error_code ec;
+  const fs::path named = fs::absolute(path, ec).lexically_normal();
+  if (ec) return false;
+  const auto namedBelow = [&](const std::string& folder) {
+    return Below(named, fs::absolute(folder, ec).lexically_normal());
+  };
+  if (std::none_of(folders.begin(), folders.end(), namedBelow)) return false;
+  if (!util::IsRegularFile(path)) return false;
+  const fs::path real = fs::canonical(path, ec);
+  if (ec) return false;
+  for (const std::string& folder : folders) {
+    const fs::path root = fs::canonical(folder, ec);
+    if (!ec && Below(real, root)) return true;
+  }
+  return false;
+}
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -59,27 +96,8 @@ bool IsAcceptedImageKind(const std::string& path) {
   return false;
 }
 
-namespace {
-
-// True when `path` names a file directly inside `folder`, by its words and
-// with links resolved; a path elsewhere is not looked at.
-bool InsideFolder(const std::string& path, const std::string& folder) {
-  const fs::path named = fs::path(path).lexically_normal();
-  if (named.parent_path() != (fs::path(folder) / "x").lexically_normal().parent_path()) return false;
-  std::error_code ec;
-  const fs::path file = fs::canonical(named, ec);
-  if (ec) return false;
-  const fs::path root = fs::canonical(folder, ec);
-  return !ec && file.parent_path() == root && IsFile(file.string());
-}
-
-}  // namespace
-
 std::string FindImageFile(const std::string& sjisPath) {
   const std::string path = FileSystemPath(sjisPath);
-  // Held to one folder, nothing outside it is looked at, not even whether it exists.
-  if (!UnitGval::ImagesOnlyFrom.empty())
-    return InsideFolder(path, UnitGval::ImagesOnlyFrom) ? path : std::string();
   if (IsFile(path)) return path;
   const fs::path folder = fs::path(UnitGval::CurrentFileName).parent_path();
   const fs::path stored(path);

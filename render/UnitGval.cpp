@@ -12,7 +12,7 @@ std::vector<DevicePoint> DevicePointList;
 TPatternContinuation PatternContinuation;
 TPatternChain PatternChain;
 std::vector<std::string> ImagesNotDrawn;
-std::string ImagesOnlyFrom;
+std::vector<std::string> ImageFolders;
 
 std::string CurrentFileName;
 std::string DrawTimeText;
@@ -42,6 +42,7 @@ void ResetSharedValues() {
   PatternContinuation = TPatternContinuation();
   PatternChain = TPatternChain();
   ImagesNotDrawn.clear();
+  ImageFolders.clear();
   CurrentFileName.clear();
   DrawTimeText.clear();
   MemoLine1.clear();

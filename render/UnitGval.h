@@ -16,7 +16,8 @@
 //   DrawTimeText, MemoLine1, MemoLine2, HeaderPrintScale
 //   CurrentFileDate        the print run, per drawing               text variables
 //   ImagesNotDrawn         DrawImage                                the print run (reads and empties)
-//   ImagesOnlyFrom         the CUPS filter, once at its start       FindImageFile
+//   ImageFolders           the programs, once before a run          FindImageFile
+//                          (the CUPS filter: its own unpacked images)
 //   CurrentGroupScale      the draw pass and ComputeExtents         text variables
 //   TextTurn               DrawTextChar (its angle cache)           DrawTextChar
 //   the abort check        AbortCheckScope (the programs)           AbortRequested: the draw pass
@@ -124,11 +125,11 @@ extern int64_t CurrentFileDate;      // the drawing file's time (Unix seconds), 
 // emptied by the print run for each drawing.
 extern std::vector<std::string> ImagesNotDrawn;
 
-// When not empty, the one folder images are read from (the folder the
-// drawing's own carried images were unpacked into): the CUPS filter prints a
-// job with what the job carries and reads no other file of the server. Set
-// once by the program; ResetSharedValues leaves it.
-extern std::string ImagesOnlyFrom;
+// When not empty, the only folders images placed in drawings are read from
+// (a file there, or below; links followed before the test): a server
+// printing drawings from others reads none of its own files. Empty: images
+// are read wherever the drawing names them.
+extern std::vector<std::string> ImageFolders;
 
 // Scale of the layer group of the text being drawn.
 extern double CurrentGroupScale;

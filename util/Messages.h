@@ -49,5 +49,9 @@ inline constexpr char kImagesMissing[] = "画像が見つからないか読め�
 inline constexpr char kNothingToPrint[] = "印刷するものがありません（ページなし）";
 inline constexpr char kStoppedInside[] = "中止したため途中まで印刷";
 inline constexpr char kNotReached[] = "中止したため印刷していません";
+// kestrovan-web's result table: a file whose pages never reached the PDF,
+// and one the print program died on (the others printed again without it).
+inline constexpr char kWebNotWritten[] = "PDFを書き出せなかったため印刷されていません";
+inline constexpr char kWebDied[] = "この図面で印刷が異常終了したため、この図面を除いて印刷しました";
 
 }  // namespace msg

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/core/PaperSize.h"
+#include "app/core/PrintSettings.h"
 #include "jww/PageWindow.h"
 
 // The CAD program's sheets are landscape: the long side across.
@@ -28,12 +29,6 @@ std::string PaperName(double widthMm, double heightMm);
 // The smallest of A4, A3, A2, A1, A0 (and 2A..5A) that holds widthMm x
 // heightMm, turned to whichever orientation holds it; false when none does.
 bool SmallestSheetHolding(double widthMm, double heightMm, Sheet& out);
-
-enum class PaperMode {
-  Given,          // every page on the paper given
-  Drawing,        // every page on the drawing's own sheet (PDF and PNG)
-  ReducedToGiven  // the given paper, the drawing scaled by sheet : paper
-};
 
 // The ratio that brings a sheet, as it lands on the page (across x down),
 // onto a paper: the smaller of the two side ratios, so the whole sheet fits

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/PrintDevice.h"
 #include "util/Numeric.h"
 #include "util/Strings.h"
 
@@ -42,7 +43,7 @@ bool ParsePaperSize(const std::string& text, PaperSize& out) {
   if (x == std::string::npos) return false;
   double w, h;
   if (!util::ParseReal(body.substr(0, x), w) || !util::ParseReal(body.substr(x + 1), h)) return false;
-  if (!(w > 0 && h > 0 && w <= 5000 && h <= 5000)) return false;
+  if (!PaperSizeAllowed(w, h)) return false;
   out = {w, h};
   return true;
 }

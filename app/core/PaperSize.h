@@ -7,8 +7,8 @@ struct PaperSize {
   double WidthMm = 0, HeightMm = 0;  // portrait: width <= height for named sizes
 };
 
-// False for a name or size it does not know (sizes must be positive and at
-// most 5000 mm).
+// False for a name or size it does not know, or a size no page may have
+// (PaperSizeAllowed: each side 10..5000 mm).
 bool ParsePaperSize(const std::string& text, PaperSize& out);
 
 // The papers known by name: A0..A5, B4 and B5 (JIS), and the multiples of

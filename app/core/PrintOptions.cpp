@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
+#include "app/core/PaperSize.h"
 #include "util/Numeric.h"
 
 namespace {
@@ -49,7 +51,8 @@ using Str = const std::string&;
 // Each entry is a flag of kestrovan-print (--NAME) and a job option of the
 // CUPS filter (kestrovan-NAME): a new option added here reaches both.
 const PrintOption kOptions[] = {
-    {"method", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod, e); }},
+    {"method", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "fit", "scale"}, s.PrintMethod, e); },
+     "drawing|fit"},
     {"scale", true,
      [](S& s, Str f, Str v, std::string& e) {
        double m;
@@ -73,9 +76,11 @@ const PrintOption kOptions[] = {
        return Real(f, v.substr(0, comma), s.OffsetX, e) && Real(f, v.substr(comma + 1), s.OffsetY, e);
      }},
     {"rotate", true, [](S& s, Str f, Str v, std::string& e) { return Real(f, v, s.RotationAngle, e); }},
-    {"pens", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.PenSource, e); }},
+    {"pens", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.PenSource, e); },
+     "drawing|table"},
     {"line-types", true,
-     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.LineTypeSource, e); }},
+     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"drawing", "table"}, s.LineTypeSource, e); },
+     "drawing|table"},
     {"line-type-pitch", true,
      [](S& s, Str f, Str v, std::string& e) {
        double pitch;
@@ -105,7 +110,8 @@ const PrintOption kOptions[] = {
      [](S& s, Str f, Str v, std::string& e) {
        s.DisplayOnlyGiven = true;
        return Choice(f, v, {"0", "1", "2", "3"}, s.DisplayOnlyMode, e);
-     }},
+     },
+     "0|1|2|3"},
     {"follow-drawing", false, [](S& s, Str, Str, std::string&) { s.FollowDrawing = 1; return true; }},
     {"display-only-color", true,
      [](S& s, Str f, Str v, std::string& e) {
@@ -119,9 +125,47 @@ const PrintOption kOptions[] = {
        return true;
      }},
     {"order", true,
-     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"normal", "layer", "reverse"}, s.PrintOrder, e); }},
+     [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, {"normal", "layer", "reverse"}, s.PrintOrder, e); },
+     "normal|layer|reverse"},
     {"one-document", false, [](S& s, Str, Str, std::string&) { s.OneDocument = 1; return true; }},
     {"per-layer-group", false, [](S& s, Str, Str, std::string&) { s.PerLayerGroup = 1; return true; }},
+    // The paper: each drawing on its own sheet, or reduced onto a paper by
+    // the ratio of its sheet to it. The two exclude each other.
+    {"paper", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       if (v == "job") {
+         s.Paper = PaperMode::Given;
+         return true;
+       }
+       if (v != "drawing") {
+         e = f + " takes drawing or job, not \"" + v + "\"";
+         return false;
+       }
+       if (s.Paper == PaperMode::ReducedToGiven) {
+         e = f + " drawing and " + f.substr(0, f.size() - 5) + "fit-paper exclude each other";
+         return false;
+       }
+       s.Paper = PaperMode::Drawing;
+       return true;
+     },
+     "job|drawing"},
+    {"fit-paper", true,
+     [](S& s, Str f, Str v, std::string& e) {
+       PaperSize paper;
+       if (!ParsePaperSize(v, paper)) {
+         e = f + " takes a paper (A4, A3, …, 2A…5A, B4, B5 or WxHmm), not \"" + v + "\"";
+         return false;
+       }
+       if (s.Paper == PaperMode::Drawing) {
+         e = f.substr(0, f.size() - 9) + "paper drawing and " + f + " exclude each other";
+         return false;
+       }
+       s.Paper = PaperMode::ReducedToGiven;
+       s.FitPaperWidthMm = paper.WidthMm;
+       s.FitPaperHeightMm = paper.HeightMm;
+       return true;
+     },
+     "A4|A3|A2|A1|A0|B4"},
     {"common-group", true,
      [](S& s, Str f, Str v, std::string& e) {
        double g;
@@ -136,6 +180,9 @@ const PrintOption kOptions[] = {
 };
 
 }  // namespace
+
+const PrintOption* PrintOptionsBegin() { return std::begin(kOptions); }
+const PrintOption* PrintOptionsEnd() { return std::end(kOptions); }
 
 const PrintOption* FindPrintOption(const std::string& name) {
   for (const PrintOption& o : kOptions)

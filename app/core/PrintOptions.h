@@ -14,7 +14,14 @@ struct PrintOption {
   // the option takes, with the reason in `error`, naming the option as
   // `shownAs` ("--mono", "kestrovan-mono").
   bool (*Apply)(PrintSettings& s, const std::string& shownAs, const std::string& value, std::string& error);
+  // The values a print dialog offers, "drawing|fit" (the first is the
+  // default); null for an option that takes any number, or none.
+  const char* Choices = nullptr;
 };
+
+// Every option, in the table's order.
+const PrintOption* PrintOptionsBegin();
+const PrintOption* PrintOptionsEnd();
 
 // The option of that name, or null.
 const PrintOption* FindPrintOption(const std::string& name);

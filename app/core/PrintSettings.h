@@ -20,6 +20,13 @@ enum class DisplayOnlyMode : int32_t {
 // Where the pens or the line types come from (settings files store these numbers).
 enum class TableSource : int32_t { EachDrawing = 0, UserTable = 1 };
 
+// The paper a print run puts each drawing on.
+enum class PaperMode {
+  Given,          // every page on the paper given
+  Drawing,        // every page on the drawing's own sheet (PDF and PNG)
+  ReducedToGiven  // the given paper, the drawing scaled by sheet : paper
+};
+
 struct PrintSettings {
   ::PrintMethod PrintMethod = ::PrintMethod::DrawingSettings;
   double PrintScale = 1.0;
@@ -51,6 +58,11 @@ struct PrintSettings {
   // Options the user gave explicitly (on the command line): they win over
   // the drawing's own settings. Not stored.
   bool MonochromeGiven = false, DisplayOnlyGiven = false, SxfWhiteGiven = false;
+  // The paper asked for by the paper options ("paper drawing", "fit-paper
+  // A3"); the paper to reduce onto, portrait. Not stored (the window keeps
+  // its own choice with its output).
+  PaperMode Paper = PaperMode::Given;
+  double FitPaperWidthMm = 0, FitPaperHeightMm = 0;
 
   std::array<TPenRow, TgraAttribute::kPenRows> PenTable;
   std::array<TLineTypeRow, TgraAttribute::kLineTypeRows> LineTypeTable;

@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Prints drawings through a real CUPS queue (the cups-pdf driver) with the
-# kestrovan-cups filter: one job with the queue's defaults from a local lp,
-# one with our job options from an IPP client (lp -h localhost:631), and one
-# damaged drawing that must stop its job with an ERROR line, not crash the
-# filter. Checks the PDFs the queue writes: pages, paper, ink, colour, text.
+# Prints drawings through real CUPS queues with the kestrovan-cups filter.
+# A cups-pdf queue: one job with the queue's defaults from a local lp, one
+# with our job options from an IPP client (lp -h localhost:631), one damaged
+# drawing that must stop its job with an ERROR line, not crash the filter,
+# A3 and an A1 drawing reduced onto A3. An office laser's queue (the PPD
+# cups-filters ships for an HP colour laser: Letter by default, no A3, with
+# our options added): A3 fails with an ERROR line, a drawing beyond its A4
+# paper is warned in the scheduler's log and fails under
+# kestrovan-off-paper=fail, and lpoptions lists our options. Checks the PDFs
+# the queues write: pages, paper, ink, colour, text.
 # Installs the filter and its MIME files where the scheduler looks for them
-# (root only), and puts back what it found: files, queue, scheduler.
+# (root only), and puts back what it found: files, queues, scheduler.
 # Exits 77 (skipped) only when CUPS cannot be started here at all.
-# Usage: filter_through_cups.sh FILTER TYPES CONVS PLAIN.jww LAYERED.jww
+# Usage: filter_through_cups.sh FILTER TYPES CONVS PLAIN.jww LAYERED.jww A1.jww
+# (KESTROVAN_TEST_QUEUES names the queues: PREFIX-pdf and PREFIX-laser.)
 set -u
-filter=$1 types=$2 convs=$3 plain=$4 layered=$5
-queue=KestrovanFilterPDF
+filter=$1 types=$2 convs=$3 plain=$4 layered=$5 a1=$6
+queue=${KESTROVAN_TEST_QUEUES:-KestrovanFilter}-pdf
+laser=${KESTROVAN_TEST_QUEUES:-KestrovanFilter}-laser
+laserppd=/usr/share/ppd/cupsfilters/HP-Color_LaserJet_CM3530_MFP-PDF.ppd
 filterdir=/usr/lib/cups/filter
 mimedir=/usr/share/cups/mime
+backenddir=/usr/lib/cups/backend
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrovan-cups-filter-XXXXXX")
 mkdir -p "$work/saved"
 started="" installed=() outputs=()
@@ -32,8 +41,11 @@ put() {  # put SOURCE DEST MODE, keeping what was there
   install -m "$3" "$1" "$2"
 }
 cleanup() {
-  cancel -a "$queue" >/dev/null 2>&1 || true
-  lpadmin -x "$queue" >/dev/null 2>&1 || true
+  local q
+  for q in "$queue" "$laser"; do
+    cancel -a "$q" >/dev/null 2>&1 || true
+    lpadmin -x "$q" >/dev/null 2>&1 || true
+  done
   local f
   for f in "${installed[@]}"; do
     if [ -e "$work/saved/$(basename "$f")" ]; then cp -p "$work/saved/$(basename "$f")" "$f"; else rm -f "$f"; fi
@@ -47,7 +59,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAILED: $*"; lpstat -l -o "$queue" 2>&1 | tail -5; exit 1; }
+fail() { echo "FAILED: $*"; lpstat -l -o "$queue" "$laser" 2>&1 | tail -5; exit 1; }
 
 if ! command -v cupsd >/dev/null || ! command -v lpadmin >/dev/null; then
   echo "SKIPPED: CUPS is not installed"; exit 77
@@ -82,12 +94,21 @@ submit() {  # submit LP-ARGS…: prints the job number
   r=$(lp "$@" 2>&1) || fail "lp $*: $r"
   echo "$r" | sed -n 's/.*request id is [^ ]*-\([0-9]*\) .*/\1/p'
 }
-# The PDF the queue writes for a job, in $pdf, once the job has left the queue.
+# The PDF the queue writes for a job, in $pdf, once the job has left the
+# queue: cups-pdf's file, or the PDF inside what the laser's backend kept.
 job_pdf() {
+  local prn at
   for _ in $(seq 1 300); do
     pdf=$(find "$out" -maxdepth 1 -name "*job_$1.pdf" 2>/dev/null | head -n 1)
     if [ -n "$pdf" ] && ! lpstat -o "$queue" 2>/dev/null | grep -q "^$queue-$1 "; then
       sleep 0.3; outputs+=("$pdf"); return
+    fi
+    prn="$work/laser/job_$1.prn"
+    if [ -f "$prn" ]; then
+      at=$(grep -abo '%PDF-' "$prn" | head -n 1 | cut -d: -f1)
+      pdf="$work/laser/job_$1.pdf"
+      tail -c +"$((${at:-0} + 1))" "$prn" >"$pdf"
+      return
     fi
     sleep 0.2
   done
@@ -148,4 +169,69 @@ grep -q "\[Job $job\] PID [0-9]* (.*kestrovan-cups) stopped with status 1" "$log
   fail "the filter did not end with status 1: $(grep "\[Job $job\].*kestrovan-cups)" "$log")"
 for f in "$out"/*job_"$job".pdf; do [ -e "$f" ] && outputs+=("$f"); done
 echo "job $job (damaged drawing): stopped with an ERROR line"
+
+# The scheduler's log lines of a job once it has ended (completed or stopped).
+job_log() {  # job_log JOB: sets $joblog
+  for _ in $(seq 1 300); do
+    grep -q "\[Job $1\] \(Job stopped\|Job completed\|Completed\)" "$log" 2>/dev/null && break
+    lpstat -W completed -o 2>/dev/null | grep -q -- "-$1 " && break
+    sleep 0.2
+  done
+  sleep 0.3
+  joblog=$(grep "\[Job $1\]" "$log" 2>/dev/null)
+}
+stopped() { echo "$joblog" | grep -q "Job stopped due to filter errors"; }
+
+# 4. On cups-pdf (whose PPD has A3): A3 is A3, and the A1 drawing is reduced
+#    onto A3 with kestrovan-fit-paper=A3, losing nothing.
+check "$(submit -d "$queue" -o media=A3 "$plain")" "media=A3" 1 842x1191 yes
+job=$(submit -d "$queue" -o media=A3 -o kestrovan-fit-paper=A3 "$a1")
+check "$job" "A1 drawing, kestrovan-fit-paper=A3" 1 842x1191 yes
+job_log "$job"
+echo "$joblog" | grep -q "content off the page" && fail "the A1 drawing reduced onto A3 lost content: $joblog"
+
+# 5. An office laser: its PPD with our options added, so that lpoptions and
+#    print dialogs offer them.
+#    What the laser would get (PJL around a PDF) is kept by a backend of our own.
+[ -f "$laserppd" ] || fail "no office laser PPD at $laserppd (cups-filters)"
+{ cat "$laserppd"; "$filter" --ppd-options; } >"$work/laser.ppd"
+put "$(dirname "$0")/capture_backend.sh" "$backenddir/kestrovan-capture" 0700
+mkdir -p "$work/laser"
+lpadmin -p "$laser" -v "kestrovan-capture:$work/laser" -E -P "$work/laser.ppd" >/dev/null 2>&1 ||
+  fail "cannot add the laser queue"
+lpoptions -p "$laser" -l | grep -q "^kestrovan-off-paper/.*: \*warn fail fit" ||
+  fail "lpoptions does not offer kestrovan-off-paper: $(lpoptions -p "$laser" -l | grep kestrovan)"
+lpoptions -p "$laser" -l | grep -q "^kestrovan-method/" || fail "lpoptions does not offer kestrovan-method"
+#    A3, which it has not, fails the job with an ERROR line naming its papers.
+job=$(submit -d "$laser" -o media=A3 "$plain")
+job_log "$job"
+stopped || fail "media=A3 on the laser did not stop its job: $joblog"
+echo "$joblog" | grep -q 'takes no "A3" paper (297 x 420 mm); it takes Letter, A4' ||
+  fail "no ERROR line about A3: $joblog"
+echo "job $job (laser, media=A3): stopped with an ERROR line"
+#    The A2 drawing on A4: printed on A4, its page warning in the log and
+#    as the job's state message.
+job=$(submit -d "$laser" -o media=A4 -t "plan A2" "$plain")
+check "$job" "laser, A2 drawing on A4" 1 595x842 yes
+job_log "$job"
+echo "$joblog" | grep -q "plan A2, page 1: content off the page" || fail "no warning in the log: $joblog"
+message=$(lpstat -W completed -l -o "$laser" 2>/dev/null | grep -A2 -- "-$job " | grep "Status:")
+echo "$message" | grep -q "Status: Printed 1 page; page 1: content off the page: " ||
+  fail "lpstat -l does not show the warning: $message"
+echo "  lpstat -l:$message"
+#    The same under kestrovan-off-paper=fail: the job fails.
+job=$(submit -d "$laser" -o media=A4 -o kestrovan-off-paper=fail "$plain")
+job_log "$job"
+stopped || fail "kestrovan-off-paper=fail did not stop the job: $joblog"
+echo "$joblog" | grep -q "page goes beyond the paper; the job fails" || fail "no ERROR line: $joblog"
+echo "job $job (laser, kestrovan-off-paper=fail): stopped with an ERROR line"
+
+# 6. As after the package's removal: the filter and its conversion gone, the
+#    type rule kept. The scheduler refuses drawings instead of sending them
+#    raw to the printer.
+rm -f "$filterdir/kestrovan-cups" "$mimedir/kestrovan.convs"
+reload || fail "the scheduler did not come back after a reload"
+if r=$(lp -d "$laser" "$plain" 2>&1); then fail "a drawing was taken without its filter: $r"; fi
+echo "$r" | grep -qi "unsupported document-format\|document-format" || fail "lp said: $r"
+echo "without the filter: refused ($r)"
 echo "PASSED"

@@ -15,6 +15,7 @@
 
 #include "PdfContents.h"
 #include "TestSupport.h"
+#include "app/core/PrintOptions.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
 #include "util/Files.h"
@@ -125,6 +126,28 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   r = Print("--pdf " + dir + "img.pdf " + dir + "image.jww");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("could not be found or read: nowhere.bmp"), std::string::npos) << r.err;
+  // --image-folder: an image named by its full path is read only from
+  // inside the folders given (a server reads none of its own files).
+  {
+    fs::create_directories(dir + "pictures");
+    fs::create_directories(dir + "drawings");
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir + "pictures/red.bmp")));
+    TJwwData d;
+    InitTestDrawing(d, 700);
+    Add(d.Entities, MakeLine(0, 0, 100, 100));
+    Add(d.Entities, MakeText(10, 10, 60, 10, "^@BM" + dir + "pictures/red.bmp,50,40"));
+    WriteFile(dir + "drawings/placed.jww", WriteJww(d));
+  }
+  r = Print("--pdf " + dir + "placed.pdf " + dir + "drawings/placed.jww");
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Print("--image-folder " + dir + "pictures --pdf " + dir + "placed.pdf " + dir + "drawings/placed.jww");
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Print("--image-folder " + dir + "drawings --pdf " + dir + "placed.pdf " + dir + "drawings/placed.jww");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("could not be found or read: "), std::string::npos) << r.err;
+  EXPECT_EQ(Print("--image-folder " + dir + "nowhere " + dir + "drawings/placed.jww").status, 2);
   r = Print("--pdf " + dir + "none.pdf " + dir + "blank.jww");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("nothing was printed"), std::string::npos) << r.err;
@@ -259,6 +282,13 @@ TEST(PrintCli, PaperPerDrawingAndPagesThatLoseContent) {
   // Reduced onto A3 (A1 at half size) it fits.
   r = Print("--pdf " + dir + "t5r.pdf --fit-paper A3 " + t5);
   EXPECT_EQ(r.err.find("content off the page"), std::string::npos) << r.err;
+  // Papers no page may have, and the two paper modes together, are usage errors.
+  for (const char* paper : {"--paper 0.01x0.01mm", "--paper 100000x200mm", "--fit-paper 5x5mm"})
+    EXPECT_EQ(Print(std::string(paper) + " --pdf " + dir + "no.pdf " + t5).status, 2) << paper;
+  r = Print("--paper drawing --fit-paper A3 --pdf " + dir + "no.pdf " + t5);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--paper drawing and --fit-paper exclude each other"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir + "no.pdf"));
 }
 
 // An output that names a drawing, an input or another output is refused
@@ -497,4 +527,137 @@ TEST(CupsFilter, AJobPrintsOnlyTheImagesItCarries) {
   const Result local = Print("--method fit --pdf " + dir + "local.pdf " + dir + "job/d.jww");
   EXPECT_EQ(local.status, 0) << local.err;
   EXPECT_EQ(images(dir + "local.pdf"), 3);
+}
+
+// The filter's paper is the paper asked for, on a queue whose printer takes
+// it (an office laser's PPD: Letter by default, no A3), or the job fails;
+// every page warning is a WARNING line, and the off-paper policy decides
+// what a drawing beyond its paper does.
+TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
+  const std::string t2 = CorpusDir() + "/jww/jwmac__Test2.jww";  // an A2 drawing
+  const std::string t5 = CorpusDir() + "/jww/jwmac__Test5.jww";  // an A1 drawing
+  REQUIRE_CORPUS(t5);
+  const std::string laser = "/usr/share/ppd/cupsfilters/HP-Color_LaserJet_CM3530_MFP-PDF.ppd";
+  const std::string a3Ppd = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd";
+  if (!fs::exists(laser) || !fs::exists(a3Ppd)) GTEST_SKIP() << "needs cups-filters and printer-driver-cups-pdf";
+  const std::string dir = jwwtype::TempFolder() + "filter-paper/";
+  fs::create_directories(dir + "tmp");
+  struct Job {
+    int status;
+    std::string err, size;
+  };
+  auto job = [&](const std::string& ppd, const std::string& options, const std::string& drawing,
+                 const std::string& title = "plan") {
+    const CommandResult c =
+        RunCommand("cd " + dir + " && TMPDIR=" + dir + "tmp PPD=" + ppd + " " + KESTROVAN_CUPS_EXE + " 7 user '" +
+                   title + "' 1 '" + options + "' " + drawing + " > out.pdf 2>err.txt");
+    std::ifstream f(dir + "err.txt");
+    Job j{c.status, std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>()), ""};
+    if (fs::file_size(dir + "out.pdf") > 0)
+      j.size = RunCommand("pdfinfo " + dir + "out.pdf | awk '/^Page size:/ {print $3 \"x\" $5}'").output;
+    return j;
+  };
+  auto has = [](const Job& j, const std::string& text) { return j.err.find(text) != std::string::npos; };
+
+  // The laser has no A3 or A1, and nobody knows Foo: each fails its job with an ERROR line, no PDF.
+  for (const char* media : {"media=A3", "media=A1", "media=Foo", "PageSize=A3"}) {
+    const Job j = job(laser, media, t2);
+    EXPECT_EQ(j.status, 1) << media;
+    EXPECT_TRUE(has(j, "ERROR: ")) << j.err;
+    EXPECT_EQ(j.size, "") << media;
+  }
+  EXPECT_TRUE(has(job(laser, "media=A3", t2), "takes no \"A3\" paper (297 x 420 mm); it takes Letter, A4"));
+  // Sizes no page may have are refused as kestrovan-print refuses them, with or without a PPD.
+  for (const char* media : {"media=Custom.0.01x0.01mm", "media=Custom.100000x200mm", "media=Custom.99999999x99999999in"})
+    EXPECT_EQ(job("", media, t2).status, 1) << media;
+  // What it takes it prints, borderless names and a tray after the size included;
+  // the queue's default (Letter) when the job names none. The paper used is said.
+  Job j = job(laser, "media=A4.Fullbleed,tray-1", t2);
+  EXPECT_EQ(j.status, 0) << j.err;
+  EXPECT_EQ(j.size, "842x595\n");
+  EXPECT_TRUE(has(j, "INFO: Paper A4.Fullbleed (A4 landscape, 297 x 210 mm), 600 dpi")) << j.err;
+  j = job(laser, "", t2);
+  EXPECT_EQ(j.size, "792x612\n");
+  // A driverless client's media with a borderless PageSize: the media's paper.
+  j = job(a3Ppd, "media=A3 PageSize=A3.Borderless", t2);
+  EXPECT_EQ(j.size, "1191x842\n") << j.err;
+  EXPECT_EQ(job(a3Ppd, "media=Custom.200x300mm", t2).size, "850x567\n");
+
+  // The A2 drawing on A4: its page warning is a WARNING line naming the page,
+  // the job ends on a warning (its state message) and marks the queue.
+  j = job(laser, "media=A4", t2);
+  EXPECT_EQ(j.status, 0) << j.err;
+  EXPECT_TRUE(has(j, "WARNING: plan, page 1: content off the page: ")) << j.err;
+  EXPECT_TRUE(has(j, "STATE: +kestrovan-off-paper-warning")) << j.err;
+  const std::string last = j.err.substr(j.err.rfind('\n', j.err.size() - 2) + 1);
+  EXPECT_EQ(last.rfind("WARNING: Printed 1 page; page 1: content off the page", 0), 0u) << j.err;
+  // Under kestrovan-off-paper=fail it fails; under fit it is fitted and loses nothing.
+  j = job(laser, "media=A4 kestrovan-off-paper=fail", t2);
+  EXPECT_EQ(j.status, 1);
+  EXPECT_TRUE(has(j, "ERROR: plan: 1 page goes beyond the paper")) << j.err;
+  EXPECT_EQ(j.size, "");
+  j = job(laser, "media=A4 kestrovan-off-paper=fit", t2);
+  EXPECT_EQ(j.status, 0) << j.err;
+  EXPECT_FALSE(has(j, "content off the page")) << j.err;
+  EXPECT_TRUE(has(j, "fitted to it")) << j.err;
+  EXPECT_EQ(job(laser, "kestrovan-off-paper=maybe", t2).status, 1);
+
+  // The A1 drawing reduced onto A3; the job's paper must be that A3 (the
+  // scheduler prints every page on the job's paper), and the laser has none.
+  j = job(a3Ppd, "media=A3 kestrovan-fit-paper=A3", t5);
+  EXPECT_EQ(j.status, 0) << j.err;
+  EXPECT_EQ(j.size, "1191x842\n");
+  EXPECT_FALSE(has(j, "content off the page")) << j.err;
+  j = job(a3Ppd, "media=A4 kestrovan-fit-paper=A3", t5);
+  EXPECT_EQ(j.status, 1);
+  EXPECT_TRUE(has(j, "but the job's paper is A4 (297 x 210 mm): ask for that paper too (-o media=A3)")) << j.err;
+  EXPECT_EQ(job(laser, "kestrovan-fit-paper=A3", t5).status, 1);
+  // The drawing's own sheet where the queue has it (said when the job's
+  // paper is another); else the job's paper, saying so.
+  j = job(a3Ppd, "kestrovan-paper=drawing", t2);
+  EXPECT_EQ(j.size, "1684x1191\n");
+  EXPECT_TRUE(has(j, "is scaled onto the job's A4 (297 x 210 mm) paper; ask for its paper (-o media=A2)")) << j.err;
+  j = job(laser, "media=A4 kestrovan-paper=drawing", t2);
+  EXPECT_EQ(j.size, "842x595\n");
+  EXPECT_TRUE(has(j, "takes no A2 (594 x 420 mm) paper for the drawing's own sheet")) << j.err;
+  EXPECT_EQ(job("", "kestrovan-paper=drawing kestrovan-fit-paper=A3", t2).status, 1);
+
+  // A title's control characters never reach the scheduler.
+  j = job(laser, "media=A4", t2, "plan\r\x1b[31mred\x07");
+  EXPECT_TRUE(has(j, "WARNING: plan??[31mred?, page 1")) << j.err;
+  EXPECT_EQ(j.err.find_first_of("\r\x1b\x07"), std::string::npos);
+
+  // The options offered to print dialogs, added to the laser's PPD: its
+  // defaults are the queue's presets, and the job's own options win.
+  const std::string options = RunCommand(std::string(KESTROVAN_CUPS_EXE) + " --ppd-options").output;
+  EXPECT_NE(options.find("*OpenUI *kestrovan-method/"), std::string::npos) << options;
+  std::string ppd = RunCommand("cat " + laser).output + options;
+  const std::string preset = "*Defaultkestrovan-off-paper: warn";
+  ppd.replace(ppd.find(preset), preset.size(), "*Defaultkestrovan-off-paper: fail");
+  std::ofstream(dir + "laser.ppd") << ppd;
+  EXPECT_EQ(RunCommand("cupstestppd -q " + dir + "laser.ppd").status, 0);
+  EXPECT_EQ(job(dir + "laser.ppd", "media=A4", t2).status, 1);
+  EXPECT_EQ(job(dir + "laser.ppd", "media=A4 kestrovan-off-paper=warn", t2).status, 0);
+  EXPECT_TRUE(fs::is_empty(dir + "tmp"));
+}
+
+// The manual keeps up with the option table: every option is in
+// kestrovan-print(1) as a flag and in kestrovan-cups(7) as a job option.
+TEST(Manual, EveryPrintOptionIsInTheManualPages) {
+  auto page = [](const std::string& name) {
+    std::ifstream f(std::string(KESTROVAN_SOURCE_DIR) + "/docs/man/" + name);
+    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::string plain;  // roff's "\-" is a plain hyphen
+    for (size_t i = 0; i < text.size(); ++i)
+      if (!(text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '-')) plain += text[i];
+    return plain;
+  };
+  const std::string print = page("kestrovan-print.1"), cups = page("kestrovan-cups.7");
+  ASSERT_FALSE(print.empty());
+  ASSERT_FALSE(cups.empty());
+  for (const PrintOption* o = PrintOptionsBegin(); o != PrintOptionsEnd(); ++o) {
+    EXPECT_NE(print.find(std::string("--") + o->Name), std::string::npos) << o->Name;
+    EXPECT_NE(cups.find(std::string("kestrovan-") + o->Name), std::string::npos) << o->Name;
+  }
+  EXPECT_NE(cups.find("kestrovan-off-paper"), std::string::npos);
 }

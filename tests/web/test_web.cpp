@@ -1,0 +1,395 @@
+// kestrovan-web over HTTP on 127.0.0.1: the real program, its children
+// printing real drawings, answering a real client.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "TestSupport.h"
+#include "util/Files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Sample(const char* name) { return std::string(KESTROVAN_SOURCE_DIR) + "/samples/" + name; }
+
+std::string Bytes(const std::string& path) { return util::ReadSmallFile(path).Value(); }
+std::string Bytes(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+QJsonObject Json(const std::string& body) { return QJsonDocument::fromJson(QByteArray::fromStdString(body)).object(); }
+
+std::string ErrorOf(const httplib::Result& r) {
+  return r ? Json(r->body).value("error").toString().toStdString() : "(no answer)";
+}
+
+// One kestrovan-web on a port of the system's choosing, with its private
+// folder made in a folder of the test's own.
+class WebServer {
+ public:
+  explicit WebServer(std::vector<std::string> args, std::map<std::string, std::string> env = {}) {
+    temp_ = jwwtype::TempFolder() + "web-" + std::to_string(++count_);
+    fs::create_directories(temp_);
+    args.insert(args.begin(), {KESTROVAN_WEB_EXE, "--listen", "127.0.0.1:0", "--temp", temp_});
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e) envText.push_back(*e);
+    for (const auto& [k, v] : env) envText.push_back(k + "=" + v);
+    std::vector<char*> envp;
+    for (std::string& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    EXPECT_EQ(posix_spawn(&pid_, KESTROVAN_WEB_EXE, &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string line;
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
+    close(out[0]);
+    const size_t colon = line.rfind(':');
+    port_ = colon == std::string::npos ? 0 : std::atoi(line.c_str() + colon + 1);
+    EXPECT_GT(port_, 0) << "kestrovan-web said: " << line;
+  }
+  ~WebServer() {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    // The service leaves nothing behind.
+    EXPECT_TRUE(fs::is_empty(temp_)) << temp_;
+  }
+  httplib::Client Client() const {
+    httplib::Client c("127.0.0.1", port_);
+    c.set_read_timeout(60);
+    return c;
+  }
+  // The job folders on disk now.
+  size_t JobFolders() const {
+    size_t n = 0;
+    for (const auto& root : fs::directory_iterator(temp_))
+      for (const auto& job : fs::directory_iterator(root)) n += job.is_directory() ? 1 : 0;
+    return n;
+  }
+  // Files under the service's folder, at any depth.
+  size_t FilesKept() const {
+    size_t n = 0;
+    for (const auto& e : fs::recursive_directory_iterator(temp_)) n += e.is_regular_file() ? 1 : 0;
+    return n;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  int port_ = 0;
+  std::string temp_;
+  static inline int count_ = 0;
+};
+
+httplib::MultipartFormData Drawing(const std::string& name, const std::string& bytes) {
+  return {"files", bytes, name, "application/octet-stream"};
+}
+httplib::MultipartFormData Field(const std::string& name, const std::string& value) { return {name, value, "", ""}; }
+
+// Polls the job until it is over; every state it was seen in.
+QJsonObject WaitForJob(httplib::Client& c, const std::string& id, std::set<std::string>* seen = nullptr) {
+  for (int i = 0; i < 1200; ++i) {
+    const auto r = c.Get("/api/jobs/" + id);
+    if (!r || r->status != 200) return {};
+    const QJsonObject job = Json(r->body);
+    const std::string state = job.value("state").toString().toStdString();
+    if (seen) seen->insert(state);
+    if (state == "done" || state == "failed") return job;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return {};
+}
+
+}  // namespace
+
+TEST(WebService, UploadProgressResultAndPdf) {
+  WebServer server({"--workers", "1", "--keep-fetched-seconds", "0"});
+  httplib::Client c = server.Client();
+  const auto health = c.Get("/healthz");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 200);
+  EXPECT_EQ(Json(health->body).value("status").toString(), "ok");
+  const auto page = c.Get("/");
+  ASSERT_TRUE(page);
+  EXPECT_NE(page->body.find("図面"), std::string::npos);
+
+  // Two drawings from a folder, a file that is no drawing between them, and
+  // a name that tries to leave the job's folder.
+  const httplib::MultipartFormDataItems items = {
+      Drawing("project/1F/house-plan.jww", Bytes(Sample("house-plan.jww"))),
+      Drawing("project/notes.jww", "not a drawing"),
+      Drawing("../../site-plan.jww", Bytes(Sample("site-plan.jww"))),
+      Drawing("empty.jww", ""),
+      Drawing("cut.jww", Bytes(Sample("house-plan.jww")).substr(0, 3000)),
+      Field("paper", "A4"), Field("orientation", "portrait"), Field("method", "fit"),
+      Field("follow-drawing", "1"), Field("per-layer-group", "0")};
+  const auto posted = c.Post("/api/jobs", items);
+  ASSERT_TRUE(posted);
+  ASSERT_EQ(posted->status, 201) << posted->body;
+  const std::string id = Json(posted->body).value("id").toString().toStdString();
+  ASSERT_EQ(id.size(), 32u);
+  std::set<std::string> seen;
+  const QJsonObject job = WaitForJob(c, id, &seen);
+  ASSERT_EQ(job.value("state").toString(), "done");
+  EXPECT_TRUE(seen.count("queued") || seen.count("running"));
+  EXPECT_EQ(job.value("total").toInt(), 5);
+  EXPECT_EQ(job.value("done").toInt(), 5);
+  EXPECT_EQ(job.value("pages").toInt(), 2);
+
+  // The report's records, named as the client named them, the one that is
+  // not a drawing passed over alone, with the window's Japanese words.
+  const QJsonArray files = job.value("files").toArray();
+  ASSERT_EQ(files.size(), 5);
+  EXPECT_EQ(files[3].toObject().value("status").toString(), "passed_over");
+  EXPECT_EQ(files[3].toObject().value("shown").toString(), QStringLiteral("空のファイルです"));
+  EXPECT_EQ(files[4].toObject().value("status").toString(), "damaged");
+  // Cut off before anything printable: damaged, and no page, as the window lists it.
+  EXPECT_EQ(files[4].toObject().value("shown").toString().toStdString(),
+            "ファイルが壊れています（読めた所まで印刷）。印刷するものがありません（ページなし）");
+  EXPECT_EQ(files[0].toObject().value("path").toString(), "project/1F/house-plan.jww");
+  EXPECT_EQ(files[0].toObject().value("status").toString(), "printed");
+  // Its image, carried inside the drawing, is read from the job's own folders.
+  EXPECT_EQ(files[0].toObject().value("shown").toString(), "");
+  EXPECT_EQ(files[1].toObject().value("status").toString(), "passed_over");
+  EXPECT_EQ(files[1].toObject().value("shown").toString(), QStringLiteral("図面ファイルではありません"));
+  EXPECT_EQ(files[2].toObject().value("path").toString(), "../../site-plan.jww");
+  EXPECT_EQ(files[2].toObject().value("status").toString(), "printed");
+  EXPECT_FALSE(files[0].toObject().contains("path_hex"));
+  const QJsonObject firstPage = files[0].toObject().value("pages").toArray()[0].toObject();
+  EXPECT_EQ(firstPage.value("paper").toObject().value("name").toString(), "A4");
+  EXPECT_EQ(firstPage.value("paper").toObject().value("orientation").toString(), "portrait");
+
+  // The PDF, with a bookmark per drawing titled with its own name; fetched,
+  // the job and its folder go.
+  const auto pdf = c.Get("/api/jobs/" + id + "/pdf");
+  ASSERT_TRUE(pdf);
+  EXPECT_EQ(pdf->status, 200);
+  EXPECT_EQ(pdf->body.compare(0, 5, "%PDF-"), 0);
+  EXPECT_NE(pdf->body.find("house-plan.jww"), std::string::npos);
+  for (int i = 0; i < 100 && server.JobFolders() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(server.JobFolders(), 0u);
+  EXPECT_EQ(c.Get("/api/jobs/" + id)->status, 404);
+
+  // A job's page warnings in the window's Japanese, and a job with nothing
+  // to print has no PDF.
+  TJwwData blank;
+  InitTestDrawing(blank, 700);
+  const auto second = c.Post("/api/jobs", httplib::MultipartFormDataItems{Drawing("blank.jww", Bytes(WriteJww(blank)))});
+  ASSERT_EQ(second->status, 201);
+  const std::string blankId = Json(second->body).value("id").toString().toStdString();
+  const QJsonObject blankJob = WaitForJob(c, blankId);
+  EXPECT_EQ(blankJob.value("state").toString(), "done");
+  EXPECT_EQ(blankJob.value("pages").toInt(), 0);
+  EXPECT_EQ(blankJob.value("files").toArray()[0].toObject().value("status").toString(), "blank");
+  EXPECT_EQ(blankJob.value("files").toArray()[0].toObject().value("shown").toString(),
+            QStringLiteral("印刷するものがありません（ページなし）"));
+  const auto none = c.Get("/api/jobs/" + blankId + "/pdf");
+  EXPECT_EQ(none->status, 404);
+  EXPECT_FALSE(ErrorOf(none).empty());
+  // Nothing of the drawings stays once a job is over: its report and PDF only.
+  EXPECT_LE(server.FilesKept(), 2u);
+}
+
+TEST(WebService, WarningsImagesAndADrawingThatKillsItsPrint) {
+  // A print program that dies on one drawing: the job prints the others.
+  const std::string dir = jwwtype::TempFolder() + "webcrash/";
+  fs::create_directories(dir);
+  const std::string wrapper = dir + "print";
+  std::ofstream(wrapper) << "#!/bin/sh\n"
+                            "i=0\n"
+                            "for a; do case \"$a\" in */in/*) i=$((i+1)); case \"$a\" in *crash.jww)\n"
+                            "  echo \"kestrovan-print: [$i/9] $a\" >&2; kill -SEGV $$;; esac;; esac; done\n"
+                            "exec '" KESTROVAN_PRINT_EXE "' \"$@\"\n";
+  fs::permissions(wrapper, fs::perms::owner_all);
+  WebServer server({"--print-program", wrapper});
+  httplib::Client c = server.Client();
+
+  // A drawing placing a BMP of the server's by its full path: not read.
+  const std::string outside = dir + "secret.bmp";
+  {
+    std::ofstream bmp(outside, std::ios::binary);
+    const unsigned char header[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0,
+                                    0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0,
+                                    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF};
+    bmp.write(reinterpret_cast<const char*>(header), sizeof header);
+  }
+  TJwwData d;
+  InitTestDrawing(d, 700);
+  Add(d.Entities, MakeLine(0, 0, 100, 100));
+  Add(d.Entities, MakeText(10, 10, 60, 10, "^@BM" + outside + ",50,40"));
+  const auto posted = c.Post("/api/jobs", httplib::MultipartFormDataItems{
+                                              Drawing("image.jww", Bytes(WriteJww(d))),
+                                              Drawing("crash.jww", Bytes(Sample("house-plan.jww"))),
+                                              Drawing("site.jww", Bytes(Sample("site-plan.jww")))});
+  ASSERT_EQ(posted->status, 201) << posted->body;
+  const QJsonObject job = WaitForJob(c, Json(posted->body).value("id").toString().toStdString());
+  ASSERT_EQ(job.value("state").toString(), "done") << job.value("error").toString().toStdString();
+  const QJsonArray files = job.value("files").toArray();
+  ASSERT_EQ(files.size(), 3);
+  const QJsonObject image = files[0].toObject();
+  const QJsonObject warning = image.value("pages").toArray()[0].toObject().value("warnings").toArray()[0].toObject();
+  EXPECT_EQ(warning.value("kind").toString(), "image_missing");
+  EXPECT_TRUE(image.value("shown").toString().startsWith(QStringLiteral("画像が見つからないか読めないため省いて印刷：")));
+  EXPECT_EQ(files[1].toObject().value("status").toString(), "passed_over");
+  EXPECT_EQ(files[1].toObject().value("shown").toString(),
+            QStringLiteral("この図面で印刷が異常終了したため、この図面を除いて印刷しました"));
+  EXPECT_EQ(files[2].toObject().value("status").toString(), "printed");
+  EXPECT_EQ(job.value("pages").toInt(), 2);
+}
+
+TEST(WebService, LimitsAnswer413Or503AndLeaveNothing) {
+  WebServer server({"--max-file-mb", "1", "--max-files", "3", "--max-job-mb", "2", "--max-waiting", "1", "--workers",
+                    "1"});
+  httplib::Client c = server.Client();
+  const std::string drawing = Bytes(Sample("house-plan.jww"));
+  const std::string big((1 << 20) + 10, 'x');
+  const std::string nearly((1 << 20) - 100, 'x');
+  struct Case {
+    const char* why;
+    httplib::MultipartFormDataItems items;
+  };
+  const Case cases[] = {
+      {"a file over 1 MB", {Drawing("a.jww", drawing), Drawing("big.jww", big)}},
+      {"four files",
+       {Drawing("a.jww", drawing), Drawing("b.jww", drawing), Drawing("c.jww", drawing), Drawing("d.jww", drawing)}},
+      {"a job over 2 MB in files each under 1 MB",
+       {Drawing("a.jww", nearly), Drawing("b.jww", nearly), Drawing("c.jww", nearly)}},
+  };
+  for (const Case& k : cases) {
+    const auto r = c.Post("/api/jobs", k.items);
+    ASSERT_TRUE(r) << k.why;
+    EXPECT_EQ(r->status, 413) << k.why << ": " << r->body;
+    EXPECT_FALSE(ErrorOf(r).empty()) << k.why;
+    EXPECT_EQ(server.JobFolders(), 0u) << k.why;
+  }
+  // Said in advance: refused before it is read.
+  const auto declared = c.Post("/api/jobs", std::string(4u << 20, 'x'), "multipart/form-data; boundary=b");
+  ASSERT_TRUE(declared);
+  EXPECT_EQ(declared->status, 413);
+  EXPECT_FALSE(ErrorOf(declared).empty());
+
+}
+
+TEST(WebService, JobsWaitTheirTurnAndAFullQueueAnswers503) {
+  // A print program held until the test lets it go.
+  const std::string dir = jwwtype::TempFolder() + "webqueue/";
+  fs::create_directories(dir);
+  const std::string wrapper = dir + "print";
+  std::ofstream(wrapper) << "#!/bin/sh\nwhile [ ! -e '" << dir << "go' ]; do sleep 0.05; done\nexec '" KESTROVAN_PRINT_EXE
+                            "' \"$@\"\n";
+  fs::permissions(wrapper, fs::perms::owner_all);
+  WebServer server({"--print-program", wrapper, "--max-waiting", "1", "--workers", "1"});
+  httplib::Client c = server.Client();
+  const httplib::MultipartFormDataItems job = {Drawing("a.jww", Bytes(Sample("house-plan.jww")))};
+  const auto first = c.Post("/api/jobs", job);
+  ASSERT_EQ(first->status, 201);
+  const std::string firstId = Json(first->body).value("id").toString().toStdString();
+  for (int i = 0; i < 200 && Json(c.Get("/api/jobs/" + firstId)->body).value("state") != "running"; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(Json(c.Get("/api/jobs/" + firstId)->body).value("state").toString(), "running");
+  const auto second = c.Post("/api/jobs", job);
+  ASSERT_EQ(second->status, 201);
+  const std::string secondId = Json(second->body).value("id").toString().toStdString();
+  const QJsonObject waiting = Json(c.Get("/api/jobs/" + secondId)->body);
+  EXPECT_EQ(waiting.value("state").toString(), "queued");
+  EXPECT_EQ(waiting.value("ahead").toInt(), 0);
+  EXPECT_EQ(waiting.value("files").toArray()[0].toObject().value("path").toString(), "a.jww");
+  const auto third = c.Post("/api/jobs", job);
+  ASSERT_TRUE(third);
+  EXPECT_EQ(third->status, 503);
+  EXPECT_NE(ErrorOf(third).find("already waiting"), std::string::npos) << ErrorOf(third);
+  EXPECT_EQ(Json(c.Get("/healthz")->body).value("queued").toInt(), 1);
+  std::ofstream(dir + "go") << "";
+  EXPECT_EQ(WaitForJob(c, firstId).value("state").toString(), "done");
+  EXPECT_EQ(WaitForJob(c, secondId).value("state").toString(), "done");
+  EXPECT_EQ(c.Post("/api/jobs", job)->status, 201);
+}
+
+TEST(WebService, BadInputAnswers400WithReasons) {
+  WebServer server({});
+  httplib::Client c = server.Client();
+  const std::string drawing = Bytes(Sample("house-plan.jww"));
+  struct Case {
+    const char* why;
+    httplib::MultipartFormDataItems items;
+    const char* said;  // part of the reason given
+  };
+  const Case cases[] = {
+      {"no drawings", {Field("paper", "A3")}, "no drawings"},
+      {"an unknown option", {Drawing("a.jww", drawing), Field("colour", "red")}, "\"colour\" is not a print option"},
+      {"an output of the server's", {Drawing("a.jww", drawing), Field("pdf", "/etc/passwd")}, "\"pdf\" is not"},
+      {"a settings file of the server's", {Drawing("a.jww", drawing), Field("settings", "/etc/x.dat")}, "not a print"},
+      {"a value out of range", {Drawing("a.jww", drawing), Field("mono", "300")}, "mono takes a whole number 0..255"},
+      {"a choice not known", {Drawing("a.jww", drawing), Field("method", "stretch")}, "method takes drawing|fit|scale"},
+      {"a paper not known", {Drawing("a.jww", drawing), Field("paper", "letter")}, "paper takes"},
+      {"a flag with a value", {Drawing("a.jww", drawing), Field("follow-drawing", "maybe")}, "takes 1 or 0"},
+      {"papers that exclude each other",
+       {Drawing("a.jww", drawing), Field("paper", "drawing"), Field("fit-paper", "A3")}, "exclude each other"},
+      {"a file under another name", {{"drawing", drawing, "a.jww", ""}}, "part named \"files\""},
+  };
+  for (const Case& k : cases) {
+    const auto r = c.Post("/api/jobs", k.items);
+    ASSERT_TRUE(r) << k.why;
+    EXPECT_EQ(r->status, 400) << k.why << ": " << r->body;
+    EXPECT_NE(ErrorOf(r).find(k.said), std::string::npos) << k.why << ": " << ErrorOf(r);
+  }
+  const auto notMultipart = c.Post("/api/jobs", "paper=A3", "application/x-www-form-urlencoded");
+  EXPECT_EQ(notMultipart->status, 400);
+  EXPECT_NE(ErrorOf(notMultipart).find("multipart"), std::string::npos);
+  const auto cut = c.Post("/api/jobs", "--b\r\nContent-Disposition: form-data; name=\"files\"; filename=\"a.jww\"\r\n\r\nJww",
+                          "multipart/form-data; boundary=b");
+  EXPECT_EQ(cut->status, 400);
+  EXPECT_EQ(c.Get("/api/jobs/0123456789abcdef0123456789abcdef")->status, 404);
+  EXPECT_EQ(c.Get("/api/jobs/../../etc/passwd")->status, 404);
+  const auto print = c.Post("/api/jobs/0123456789abcdef0123456789abcdef/print", "queue=x",
+                            "application/x-www-form-urlencoded");
+  EXPECT_EQ(print->status, 404);
+  EXPECT_FALSE(ErrorOf(print).empty());
+  EXPECT_EQ(server.JobFolders(), 0u);
+}
+
+TEST(WebService, PasswordAndOtherSitesPages) {
+  const std::string dir = jwwtype::TempFolder() + "webpass/";
+  fs::create_directories(dir);
+  std::ofstream(dir + "password") << "s3cret\n";
+  WebServer server({"--password-file", dir + "password"});
+  httplib::Client c = server.Client();
+  EXPECT_EQ(c.Get("/healthz")->status, 200);  // monitoring needs no password
+  const auto refused = c.Get("/api/queues");
+  EXPECT_EQ(refused->status, 401);
+  EXPECT_TRUE(refused->has_header("WWW-Authenticate"));
+  EXPECT_EQ(c.Get("/")->status, 401);
+  c.set_bearer_token_auth("wrong");
+  EXPECT_EQ(c.Get("/api/queues")->status, 401);
+  c.set_bearer_token_auth("s3cret");
+  EXPECT_EQ(c.Get("/api/queues")->status, 200);
+  httplib::Client basic = server.Client();
+  basic.set_basic_auth("anyone", "s3cret");
+  EXPECT_EQ(basic.Get("/")->status, 200);
+  // A page of another site cannot send a job with the browser's credentials.
+  const auto foreign = basic.Post("/api/jobs", httplib::Headers{{"Origin", "http://evil.example"}},
+                                  httplib::MultipartFormDataItems{Drawing("a.jww", Bytes(Sample("house-plan.jww")))});
+  EXPECT_EQ(foreign->status, 403);
+  EXPECT_EQ(server.JobFolders(), 0u);
+}
