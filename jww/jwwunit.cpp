@@ -133,6 +133,14 @@ void TJwwData::BuildBlockInstances() {
       const TJwwBlockInstance& parent = BlockInstances[k];
       TJwwBlockInstance inst;
       static_cast<TJwwEntityBase&>(inst) = def;
+      // The outermost insertion's layer decides for everything inside it: a
+      // block of insertions on shown layers, itself inserted on a hidden or
+      // display-only layer, prints nothing or in grey, whatever the layers
+      // of the insertions inside (unless a block keeps its members' layers).
+      if (!parent.OwnLayers()) {
+        inst.LayerGroup = parent.LayerGroup;
+        inst.Layer = parent.Layer;
+      }
       inst.Depth = parent.Depth + 1;
       inst.Parent = static_cast<int32_t>(k);
       inst.BlockNumber = b.BlockNumber;

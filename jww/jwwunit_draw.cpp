@@ -31,12 +31,12 @@ int LayerOf(const EntityDrawContext& c, const TJwwEntityBase& e) {
   return c.layerOverride >= 0 ? c.layerOverride : e.LayerIndex();
 }
 
-double LineWidthMm(const TJwwEntityBase& e) {
-  return e.PenWidth != 0 ? e.PenWidth * 0.01 : GraAttribute().GetPenWidth(e.PenColor);
+double LineWidthMm(const EntityDrawContext& c, const TJwwEntityBase& e) {
+  return c.entityWidths && e.PenWidth != 0 ? e.PenWidth * 0.01 : GraAttribute().GetPenWidth(e.PenColor);
 }
 
 void SetPenFor(const EntityDrawContext& c, const TJwwEntityBase& e) {
-  UnitGra::SetLinePen(*c.canvas, LayerOf(c, e), e.PenColor, LineWidthMm(e), e.PenStyle);
+  UnitGra::SetLinePen(*c.canvas, LayerOf(c, e), e.PenColor, LineWidthMm(c, e), e.PenStyle);
   if (c.colorOverride >= 0) c.canvas->SetPenColor(static_cast<TColor>(c.colorOverride));
 }
 
@@ -95,7 +95,7 @@ void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e) {
   point.MarkCode = m.Code;
   point.MarkScale = m.Scale;
   point.MarkAngle = m.Angle;
-  point.Width100 = e.PenWidth;
+  point.Width100 = c.entityWidths ? e.PenWidth : 0;
   point.PenNumber = e.PenColor;
   point.LayerIndex = LayerOf(c, e);
   point.ColorOverride = c.colorOverride;
@@ -382,6 +382,7 @@ class DrawPass {
     ctx_.layerGroups = &d.LayerGroups;
     ctx_.printMode = attr.GetPrintMode();
     ctx_.skipAuxiliary = args.FilterAuxiliary && !attr.GetPrintAuxLines();
+    ctx_.entityWidths = d.MaxDrawWidth < 0;
     c_ = std::cos(args.Rotation);
     s_ = std::sin(args.Rotation);
     top_.A11 = c_;

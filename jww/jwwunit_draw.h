@@ -27,6 +27,10 @@ struct EntityDrawContext {
   int32_t layerOverride = -1;
   int64_t colorOverride = -1;
   bool skipAuxiliary = false;
+  // The width stored on a line, arc or point is used only in drawings whose
+  // widths are in 1/100 mm (a negative maximum draw width); in drawings of
+  // printer-dot widths the CAD program prints every entity at its pen's width.
+  bool entityWidths = true;
 };
 void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e);
 void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e);

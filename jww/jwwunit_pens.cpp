@@ -82,11 +82,12 @@ void TJwwData::LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) c
   attr.SetLineTypeAmplitude(0, 0);
   attr.SetLineTypeCount(0, 0);
   attr.UpdateLineTypePeriod(0);
-  // Lines are fitted to the pattern's own repeat: its unit of dots when that
-  // divides the 32, else all 32.
+  // Lines are fitted to whole units of the pattern's dots (1..32), also a
+  // unit that does not divide the 32: the pattern runs on through its 32 dots
+  // and the line holds whole units (a 12-dot unit on a 385 mm line: 37).
   auto fitPeriod = [&](int row, const TJwwLineType& t) {
-    const bool divides = t.UnitDots >= 1 && t.UnitDots <= 32 && 32 % t.UnitDots == 0;
-    attr.SetLineTypeRepeat(row, divides ? t.UnitDots : 32, unit * t.PrinterPitch);
+    const bool usable = t.UnitDots >= 1 && t.UnitDots <= 32;
+    attr.SetLineTypeRepeat(row, usable ? t.UnitDots : 32, unit * t.PrinterPitch);
   };
   for (int i = 0; i < 8; ++i) {
     attr.SetLineTypeAmplitude(1 + i, 0);

@@ -69,6 +69,17 @@ int Clip(double& x1, double& y1, double& x2, double& y2) {
                            PageWindow.Ymax);
 }
 
+// A patterned line is cut at the page grown by this many device pixels, as
+// the CAD program's printer cuts it: the part it fits its repeats to and
+// starts its pattern at reaches that far past the sheet's edge.
+constexpr double kPatternClipPx = 2.5;
+
+int ClipPatterned(double& x1, double& y1, double& x2, double& y2) {
+  const double m = PageWindow.Scale > 0 ? kPatternClipPx / PageWindow.Scale : 0;
+  return util::ClipSegment(x1, y1, x2, y2, PageWindow.Xmin - m, PageWindow.Ymin - m, PageWindow.Xmax + m,
+                           PageWindow.Ymax + m);
+}
+
 int Outcode(const PointD& p) {
   return util::ClipOutcode(p.x, p.y, PageWindow.Xmin, PageWindow.Ymin, PageWindow.Xmax,
                            PageWindow.Ymax);
@@ -96,10 +107,12 @@ double PatternStretch(int lineType, double lengthMm) {
   const double repeatPx = attr.GetLineTypeRepeatPx(lineType, scale);
   const double repeatMm = attr.GetLineTypeRepeatMm(lineType);
   if (!(repeatPx > 0) || !(repeatMm > 0) || !(lengthMm > 0) || !std::isfinite(lengthMm)) return 1;
-  // As many whole repeats as fit (counted in the printer's whole-pixel
-  // dots), stretched to fill the line.
-  const double n = std::floor(lengthMm * scale / repeatPx);
-  return n >= 1 ? lengthMm / (n * repeatMm) : 1;
+  // As many whole repeats as fit, stretched to fill the line: the line's
+  // length in whole device pixels over the repeat in the printer's
+  // whole-pixel dots, so a line of exactly n repeats holds n. A line shorter
+  // than one repeat holds one, squeezed into it.
+  const double n = std::floor(std::floor(lengthMm * scale + 0.5) / repeatPx);
+  return lengthMm / ((n >= 1 ? n : 1) * repeatMm);
 }
 
 PatternChainScope::PatternChainScope(int lineType, double lengthMm) : saved_(UnitGval::PatternChain) {
@@ -122,7 +135,7 @@ void DrawPatternLine(Canvas& canvas, int layerIndex, int lineType, double x1, do
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   const int n = attr.GetLineTypeCount(lineType);
   if (!Finite(x1, y1, x2, y2)) return;
-  if (Clip(x1, y1, x2, y2) == 2) return;
+  if (ClipPatterned(x1, y1, x2, y2) == 2) return;
 
   // Within a figure the pattern runs on across joined segments; a line of
   // its own starts at the pattern's start and is fitted to its visible length.

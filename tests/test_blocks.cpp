@@ -51,9 +51,11 @@ TEST(BlockInstances, NestedInsertionsAccumulateTheirTransforms) {
   EXPECT_NEAR(b2.TranslateY, 0, 1e-12);
   EXPECT_NEAR(b2.M12, -2, 1e-12);
   EXPECT_NEAR(b2.M21, 2, 1e-12);
-  // Nested instances carry the fields of the definition that holds them.
-  EXPECT_EQ(b1.LayerGroup, 2);
-  EXPECT_EQ(b1.Layer, 5);
+  // Nested instances carry the fields of the definition that holds them,
+  // but the outermost insertion's layer.
+  EXPECT_EQ(b1.Group, a.Group);
+  EXPECT_EQ(b1.LayerGroup, 0);
+  EXPECT_EQ(b1.Layer, 0);
   EXPECT_EQ(d.UsedBlockDefCount, 2);
 }
 

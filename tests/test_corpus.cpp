@@ -1,12 +1,15 @@
 // Every drawing users gave us must load, to its last byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
 
+#include "ProbeDrawings.h"
 #include "SampleDrawings.h"
 #include "TestSupport.h"
 
@@ -141,6 +144,20 @@ TEST(Corpus, ForeignWritersLoadAsFarAsTheyCan) {
     jwwtype::ClearImages();
   }
   EXPECT_EQ(failed, 1);
+}
+
+// The probe drawings are whole drawings that load to their end and print
+// something on an A3 sheet (scripts/probe-jwcad compares them with Jw_cad's).
+TEST(Samples, ProbeDrawingsLoadWhole) {
+  for (const ProbeDrawing& p : BuildProbeDrawings()) {
+    SCOPED_TRACE(p.Name);
+    TJwwData d;
+    const LoadOutcome loaded = d.LoadFromMemory(p.Bytes.data(), p.Bytes.size(), p.Name + ".jww", true);
+    ASSERT_TRUE(loaded) << loaded.Why;
+    EXPECT_EQ(loaded.StoppedAt, p.Bytes.size());
+    ASSERT_TRUE(d.ComputeExtents());
+    EXPECT_LT(std::max(std::fabs(d.ExtentMinX), std::fabs(d.ExtentMaxX)), 500.0);
+  }
 }
 
 TEST(Samples, BundledDrawingsAreCurrentAndLoad) {

@@ -137,6 +137,25 @@ TEST_F(DrawPassTest, HiddenLayersAlsoThroughBlockInstances) {
   canvas.calls.clear();
   Draw();
   EXPECT_EQ(Pens(), (std::vector<int>{1}));
+  // Nested blocks follow the outermost insertion (probe nested-blocks): a
+  // block of insertions on shown layers, inserted on a hidden layer, prints
+  // nothing; on a display-only layer all of it prints grey.
+  TJwwBlockDef outer;
+  outer.Number = 2;
+  Add(outer.Entities, MakeInsert(1, 0, 0));  // on layer 0-0, shown
+  d.BlockDefs.push_back(outer);
+  d.Entities.Blocks[0].BlockNumber = 2;
+  Attr().SetLayerState(0x25, 3);
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(Pens(), (std::vector<int>{}));
+  Attr().SetLayerState(0x25, 2);
+  Attr().SetLayerState(0x00, 3);  // the inner insertion's own layer, hidden, changes nothing
+  Attr().SetGreyColor(Mark(9));
+  canvas.calls.clear();
+  Draw();
+  EXPECT_EQ(Pens(), (std::vector<int>{9, 9}));
+  Attr().SetLayerState(0x00, 1);
 }
 
 TEST_F(DrawPassTest, AuxiliaryLinesAndTemporaryPoints) {
@@ -189,8 +208,9 @@ TEST_F(DrawPassTest, EntityTransformsAndPens) {
   UnitGval::PageWindow.Xmax = UnitGval::PageWindow.Ymax = 50;
   // A line on a page turned by -pi/2: (0,0)-(10,0) is drawn as (0,0)-(0,-10).
   TJwwSen l = MakeLine(0, 0, 10, 0);
-  l.PenWidth = 35;  // 0.35 mm whatever the pen
+  l.PenWidth = 35;  // 0.35 mm whatever the pen, in a drawing of 1/100 mm widths
   Add(d.Entities, l);
+  d.MaxDrawWidth = -300;
   d.BuildBlockInstances();
   DrawTurned(-M_PI / 2);
   ASSERT_EQ(canvas.calls.size(), 1u);
@@ -202,6 +222,35 @@ TEST_F(DrawPassTest, EntityTransformsAndPens) {
   d.Entities.Lines[0].PenWidth = 0;
   d.DrawDrawing(canvas, {});
   EXPECT_EQ(canvas.calls[0].penWidth, 1);  // the pen's 0.1 mm
+  // In a drawing of printer-dot widths the pen's width wins over the
+  // entity's (probe width-dots: widths 10 to 200 on pen 2 all print pen 2's
+  // 4 px at 600 dpi); so for arcs and points.
+  d.MaxDrawWidth = 100;
+  d.Entities.Lines[0].PenWidth = 200;
+  TJwwEnko ring = MakeArc(0, 0, 3, 0, 2 * M_PI, true);
+  ring.PenWidth = 200;
+  Add(d.Entities, ring);
+  TJwwTen dot = MakePoint(0, 0);
+  dot.PenWidth = 200;
+  Add(d.Entities, dot);
+  canvas.calls.clear();
+  d.DrawDrawing(canvas, {});
+  auto pointWidth = [&] {
+    int32_t lo = INT32_MAX, hi = INT32_MIN;
+    const auto polygons = canvas.Of("polygon");
+    for (const DevicePoint& p : polygons.at(0).points) lo = std::min(lo, p.x), hi = std::max(hi, p.x);
+    return hi - lo;
+  };
+  for (const auto& call : canvas.Of("line")) EXPECT_EQ(call.penWidth, 1);
+  EXPECT_LE(pointWidth(), 6);  // the pen's width and point radius: 0.25 mm round
+  d.MaxDrawWidth = -300;
+  canvas.calls.clear();
+  d.DrawDrawing(canvas, {});
+  for (const auto& call : canvas.Of("line")) EXPECT_EQ(call.penWidth, 20);
+  EXPECT_GE(pointWidth(), 22);
+  d.Entities.Arcs.clear();
+  d.Entities.Points.clear();
+  d.Entities.Order.resize(1);
 
   // A full circle goes over from 0 to 2 pi whatever it stores.
   InitTestDrawing(d, 600);

@@ -91,6 +91,9 @@ TEST(LineTypesFromDrawing, UnitsPatternsRandomAndSxfRows) {
   d.LineTypes[0].UnitDots = 16;           // repeats every 16 dots
   d.LineTypes[1].Pattern = 0xFF00FF00u;
   d.LineTypes[1].UnitDots = 12;           // no repeat within 32 dots
+  d.LineTypes[2].Pattern = 0xFF00FF00u;
+  d.LineTypes[2].UnitDots = 12;
+  d.LineTypes[2].PrinterPitch = 1;
   d.RandomLines[2].Pattern = 0xF0F0F0F0u;
   d.RandomLines[2].PrinterAmplitude = 4;
   d.RandomLines[2].PrinterPitch = 1;
@@ -113,7 +116,11 @@ TEST(LineTypesFromDrawing, UnitsPatternsRandomAndSxfRows) {
   // (counted in whole device pixels per dot: 0.17 mm at 10 px/mm is 2 px).
   EXPECT_NEAR(a.GetLineTypeRepeatMm(2), 16 * 2 * 0.085, 1e-12);
   EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatPx(2, 10), 16 * 2);
-  EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatMm(3), a.GetLineTypePeriod(3));
+  EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatMm(3), a.GetLineTypePeriod(3));  // no dot size: the period
+  // Lines are fitted to whole units also when the unit does not divide the
+  // 32 dots (probe dash-unit12: a 12-dot unit, 37 of them on a 385 mm line).
+  EXPECT_NEAR(a.GetLineTypeRepeatMm(4), 12 * 0.085, 1e-12);
+  EXPECT_NEAR(a.GetLineTypePeriod(4), 32 * 0.085, 1e-12);
   EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatMm(12), a.GetLineTypePeriod(12));  // random lines: no dots kept
   EXPECT_NEAR(a.GetLineTypeAmplitude(13), 4 * 0.085, 1e-12);
   EXPECT_EQ(a.GetLineTypeCount(13), 8);

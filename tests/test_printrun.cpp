@@ -119,8 +119,9 @@ TEST(PrintRunPages, DisplayOnlyGroupsAsCommonWithModeZeroPrintNowhere) {
   EXPECT_EQ(device.canvas.Of("line").size(), 1u);
 }
 
-// Following the drawing: colour print off prints black; display-only layers
-// print grey in pen 9's colour; SXF white prints black. Explicit options win.
+// Following the drawing: colour print off prints black, display-only layers
+// too; with it on they print in pen 9's colour; SXF white prints black.
+// Explicit options win.
 TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   TJwwData d;
   InitTestDrawing(d, 600);
@@ -131,7 +132,7 @@ TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   PrintSettings f = SettingsForDrawing(s, d);
   EXPECT_EQ(f.Monochrome, 1);
   EXPECT_EQ(f.MonoThreshold, 0);
-  EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::Grey);
+  EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::GivenColor);  // black
   EXPECT_EQ(f.WhiteToBlackSxf, 1);
   EXPECT_EQ(f.SxfWhiteThreshold, 0);
   d.Kept.DrawState[5] = 1;
@@ -144,6 +145,41 @@ TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   f = SettingsForDrawing(s, d);
   EXPECT_EQ(f.MonoThreshold, 40);
   EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::NotPrinted);
+}
+
+// Colour printing off, measured on a probe (colour-off): the CAD program
+// prints a pen whose printer colour is white in black, and the display-only
+// layers in black, not pen 9's colour; with colour printing on, white stays
+// white and display-only layers take pen 9's colour.
+TEST(PrintRunPages, ColourPrintingOffPrintsWhitePensAndDisplayOnlyLayersBlack) {
+  TJwwData src;
+  InitTestDrawing(src, 600);
+  src.Pens[3].PrinterColor = Rgb(255, 255, 255);
+  src.Pens[9].PrinterColor = Rgb(255, 192, 0);
+  src.LayerGroups[1].State = 1;  // display only
+  TJwwSen white = MakeLine(0, 0, 10, 0);
+  white.PenColor = 3;
+  Add(src.Entities, white);
+  TJwwSen shownOnly = MakeLine(0, 5, 10, 5, 1, 0);
+  shownOnly.PenColor = 2;
+  Add(src.Entities, shownOnly);
+  auto pens = [&](int colourPrint) {
+    src.Kept.DrawState[5] = colourPrint;
+    const std::string path = jwwtype::TempFolder().Value() + "colour.jww";
+    WriteFile(path, WriteJww(src));
+    RecordingDevice device;
+    TJwwData d;
+    PrintRunObserver observer;
+    PrintSettings s;
+    s.FollowDrawing = 1;
+    s.PrintMethod = PrintMethod::FitToPage;
+    PrintRun(d, device, s, observer).Run({path});
+    std::vector<TColor> out;
+    for (const auto& c : device.canvas.Of("line")) out.push_back(c.pen);
+    return out;
+  };
+  EXPECT_EQ(pens(0), (std::vector<TColor>{Rgb(0, 0, 0), Rgb(0, 0, 0)}));
+  EXPECT_EQ(pens(1), (std::vector<TColor>{Rgb(255, 255, 255), Rgb(255, 192, 0)}));
 }
 
 TEST(PrintRunPages, OneDocumentAcrossFiles) {

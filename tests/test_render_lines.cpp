@@ -98,20 +98,29 @@ TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
 
 // A line of its own holds a whole number of the pattern's repeats, starting
 // and ending at the pattern's start; joined lines do not carry the phase over.
+// Measured on the probes dash-counts and dash-short: the count is the line's
+// length in whole device pixels over the repeat's (type 2 at exactly 3, 4,
+// 9, 12 and 20 repeats holds 3, 4, 9, 12 and 20, at 2.99 two), and a line
+// shorter than one repeat holds one, squeezed (type 6 at half a repeat: dash,
+// gap, dot, gap, dash, each half as long).
 TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   DashType(Attr());  // 2 mm dash, 1 mm gap
   DrawPatternLine(canvas, 0, 2, 10, 50, 20, 50);  // 10 mm: three repeats of 3.33 mm
-  DrawPatternLine(canvas, 0, 2, 20, 50, 21, 50);  // under one repeat: as the pattern goes
+  DrawPatternLine(canvas, 0, 2, 20, 50, 21, 50);  // under one repeat: one, squeezed
   const auto lines = canvas.Of("line");
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].points[1].x, 122);  // 2 x 10/9 mm
   EXPECT_EQ(lines[2].points[0].x, 167);
   EXPECT_EQ(lines[2].points[1].x, 189);  // the last repeat's dash, then its gap to 20
   EXPECT_EQ(lines[3].points[0].x, 200);  // the next line starts a dash of its own
-  EXPECT_EQ(lines[3].points[1].x, 210);
+  EXPECT_EQ(lines[3].points[1].x, 207);  // 2/3 of its 1 mm
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 10), 10.0 / 9);
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 8.9), 8.9 / 6);  // two whole repeats, not three
-  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 2.9), 1.0);
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 2.9), 2.9 / 3);
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 0.2), 0.2 / 3);
+  // Whole counts whose millimetres fall a hair short still hold them.
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 16.4 - 4.4), (16.4 - 4.4) / 12);
+  EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 16.4 - 7.4), (16.4 - 7.4) / 9);
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(1, 10), 1.0);  // solid
 }
 
@@ -133,10 +142,15 @@ TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
 
 TEST_F(RenderTest, PatternStartsAtThePageEdgeAndFinePatternsAreSolid) {
   DashType(Attr());
-  DrawPatternLine(canvas, 0, 2, -0.5, 50, 6, 50);  // enters from outside: 6 mm on the page
+  // A line entering from outside starts its pattern 2.5 px past the page's
+  // edge and holds whole repeats from there (probe dash-edge: type 2 with
+  // 8.97 repeats on the sheet holds 9, at 3.0 three, whatever the pen).
+  DrawPatternLine(canvas, 0, 2, -0.5, 50, 5.8, 50);  // 5.8 mm on the page, 6.05 from -2.5 px
   ASSERT_FALSE(canvas.calls.empty());
   EXPECT_EQ(canvas.calls[0].points[0].x, 0);
-  EXPECT_EQ(canvas.calls[0].points[1].x, 20);  // a whole dash from the edge
+  EXPECT_EQ(canvas.calls[0].points[1].x, 18);  // the first dash from -2.5 px, cut at the edge
+  EXPECT_EQ(canvas.Of("line").size(), 2u);  // two whole repeats
+  EXPECT_EQ(canvas.calls[1].points[0].x, 28);
 
   canvas.calls.clear();
   Page(100, 100, 24);

@@ -6,13 +6,23 @@
 PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& d) {
   PrintSettings s = settings;
   if (!s.FollowDrawing) return s;
-  // The drawing-state block's colour-print switch: off prints every pen black.
+  // The drawing-state block's colour-print switch: off prints every pen
+  // black, a pen whose printer colour is white too (white on paper would lose
+  // its lines, solids and texts), and the display-only layers black instead
+  // of pen 9's colour. Solids of their own colour keep it either way.
   const bool colour = d.Kept.DrawState[5] != 0;
   if (!s.MonochromeGiven) {
     s.Monochrome = colour ? 0 : 1;
     s.MonoThreshold = 0;
+    if (!colour) {
+      s.WhiteToBlackNormal = 1;
+      s.NormalWhiteThreshold = 0;
+    }
   }
-  if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = DisplayOnlyMode::Grey;
+  if (!s.DisplayOnlyGiven) {
+    s.DisplayOnlyMode = colour || s.MonochromeGiven ? DisplayOnlyMode::Grey : DisplayOnlyMode::GivenColor;
+    s.DisplayOnlyColor = Rgb(0, 0, 0);
+  }
   // SXF white is white on a black screen; on paper it is black.
   if (!s.SxfWhiteGiven) {
     s.WhiteToBlackSxf = 1;

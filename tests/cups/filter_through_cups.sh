@@ -151,9 +151,10 @@ check() {
 check "$(submit -d "$queue" "$plain")" "defaults" 1 595x842 yes
 
 # 2. The same scheduler as an IPP client sees it, with our options: fitted,
-#    black only, one page per layer group, on A3.
+#    black only, one page per layer group (the layered drawing prints in one
+#    group: its group-0 blocks nest inside insertions in group F), on A3.
 check "$(submit -h localhost:631 -d "$queue" -o media=A3 -o kestrovan-method=fit -o kestrovan-mono=1 \
-  -o kestrovan-per-layer-group -o kestrovan-not-an-option=1 "$layered")" "options, over IPP" 2 842x1191 no
+  -o kestrovan-per-layer-group -o kestrovan-not-an-option=1 "$layered")" "options, over IPP" 1 842x1191 no
 
 # 3. A damaged drawing stops its job with an ERROR line; the filter ends by
 #    itself with status 1, it does not crash.

@@ -1,0 +1,434 @@
+#include "ProbeDrawings.h"
+
+#include <cmath>
+
+#include "JwwWriter.h"
+#include "util/CodePage.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// One pattern dot of the drawings below (printer resolution code 1: 0.085 mm
+// a printer dot, 10 dots a pattern dot) and the device pixels it takes at
+// 600 dpi: line types count their repeats in those.
+constexpr double kPatternDotMm = 0.85;
+constexpr double kPxPerMm = 600 / 25.4;
+constexpr double kDotPx = 20;  // round(0.85 mm x 600 / 25.4)
+
+std::string Sjis(const char* utf8) { return util::Utf8ToCp932(utf8); }
+
+// A header as the CAD program writes a new drawing: A3, every group and layer
+// shown, group scale 1/1 (drawing mm are paper mm), print scale 1 at the
+// origin, widths in printer dots (maximum draw width 100), its default pens,
+// line types and text styles, colour printing on.
+TJwwData BaseDrawing() {
+  TJwwData d;
+  InitTestDrawing(d, 700);
+  d.PaperSize = 3;
+  for (TJwwLayerGroup& g : d.LayerGroups) g.Scale = 1;
+  d.LayerGroups[0].State = 3;
+  d.MaxDrawWidth = 100;
+  d.PrinterResolutionCode = 1;
+  d.DimensionSettings = {2002111, 5, 50150030, 11000000, 4100};
+  d.Kept.Reserved7[0] = 17000;
+  d.Kept.DrawState = {0, 0, 1, 0, 0, 1, 1, 1, 0, 0};
+  d.Kept.GridMinDots = 15;
+  d.Kept.GridPitchX = d.Kept.GridPitchY = 5;
+  d.Kept.TextWidth = d.Kept.TextHeight = 4;
+  d.Kept.TextSpacing = 0.5;
+  d.Kept.TextColor = 2;
+  d.Kept.TextKind = 4;
+  d.Kept.DefaultSolidColor = 0x808080;
+  struct PenRow {
+    uint32_t screen, printer;
+    int32_t width;
+    double radius;
+  };
+  const PenRow pens[10] = {{0xFFFFFF, 0xFFFFFF, 1, 1},   {0xC0C000, 0x000000, 1, 0.2},
+                           {0x000000, 0x000000, 2, 0.3}, {0x00C000, 0x000000, 3, 0.4},
+                           {0x00C0C0, 0x000000, 4, 0.5}, {0xC000C0, 0x000000, 5, 0.5},
+                           {0xFF0000, 0x000000, 6, 0.5}, {0x808000, 0x000000, 7, 0.5},
+                           {0x8000FF, 0x000000, 8, 0.5}, {0xC0C0C0, 0xC0C0C0, 1, 1}};
+  for (int i = 0; i < 10; ++i)
+    d.Pens[i] = {pens[i].screen, 1, pens[i].printer, pens[i].width, pens[i].radius};
+  const uint32_t patterns[8] = {0x99999999, 0xC3C3C3C3, 0xE7E7E7E7, 0xF99FF99F,
+                                0xFFF99FFF, 0xF24FF24F, 0xFFF24FFF, 0x22222222};
+  const int32_t units[8] = {4, 8, 8, 16, 32, 16, 32, 4};
+  for (int i = 0; i < 8; ++i) d.LineTypes[i] = {patterns[i], units[i], 1, 10};
+  for (int i = 0; i < 5; ++i) d.RandomLines[i] = {0xCCB2B32A, i < 2 ? 1 : 2, 3 + i, i < 2 ? 1 : 2, i == 0 ? 5 : 5 * i};
+  const uint32_t doubles[4] = {0xFFF99FFF, 0xFFF24FFF, 0xFFFE7FFF, 0xFFFE7FFF};
+  for (int i = 0; i < 4; ++i) d.DoubleLineTypes[i] = {doubles[i], 32, i == 3 ? 4 : 2, i == 3 ? 40 : 20};
+  const uint32_t sxfColours[17] = {0,        0x000000, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF,
+                                   0xFFFF00, 0xFFFFFF, 0x800000, 0x008000, 0x000080, 0x008080,
+                                   0x800080, 0x808000, 0x808080, 0xC0C0C0};
+  for (int i = 1; i <= 256; ++i) {
+    TJwwSxfPen& p = d.SxfPens[static_cast<size_t>(i)];
+    p.ScreenColor = p.PrinterColor = i <= 16 ? sxfColours[i] : 0;
+    p.ScreenWidth = 1;
+    p.PrinterWidth = 18;
+    p.PrinterPointRadius = 0.3;
+  }
+  const double sizes[10] = {2, 2.5, 3, 4, 5, 6, 7, 8, 9, 10};
+  for (int i = 0; i < 10; ++i) d.TextStyles[i] = {sizes[i], sizes[i], i < 2 ? 0.0 : 0.5, i < 2 ? 1 : 2};
+  return d;
+}
+
+TJwwSen Line(double x1, double y1, double x2, double y2, int pen = 2, int type = 1) {
+  TJwwSen s = MakeLine(x1, y1, x2, y2);
+  s.PenColor = static_cast<uint16_t>(pen);
+  s.PenStyle = static_cast<uint8_t>(type);
+  return s;
+}
+
+TJwwMoji Text(double x, double y, const char* utf8, double size = 3, int pen = 2, int kind = 2) {
+  const std::string text = Sjis(utf8);
+  TJwwMoji m = MakeText(x, y, x + (size + 0.5) * static_cast<double>(text.size()) / 2, y, text);
+  m.SizeX = m.SizeY = size;
+  m.CharSpacing = 0.5;
+  m.PenColor = static_cast<uint16_t>(pen);
+  m.TextKind = kind;
+  return m;
+}
+
+TJwwEnko Circle(double cx, double cy, double r, int pen = 2, int type = 1) {
+  TJwwEnko a = MakeArc(cx, cy, r, 0, 2 * kPi, true);
+  a.PenColor = static_cast<uint16_t>(pen);
+  a.PenStyle = static_cast<uint8_t>(type);
+  return a;
+}
+
+void Rect(TJwwEntityLists& l, double x0, double y0, double x1, double y1, int pen = 2, int group = 0,
+          int layer = 0) {
+  const double xs[] = {x0, x1, x1, x0}, ys[] = {y0, y0, y1, y1};
+  for (int i = 0; i < 4; ++i) {
+    TJwwSen s = Line(xs[i], ys[i], xs[(i + 1) % 4], ys[(i + 1) % 4], pen);
+    s.LayerGroup = static_cast<uint16_t>(group);
+    s.Layer = static_cast<uint16_t>(layer);
+    Add(l, s);
+  }
+}
+
+// The repeat of line type t (2..9) of BaseDrawing in mm as the printer counts
+// it at 600 dpi: its unit of dots, each dot whole pixels.
+double RepeatMm(int t) {
+  const int32_t units[8] = {4, 8, 8, 16, 32, 16, 32, 4};
+  return units[t - 2] * kDotPx / kPxPerMm;
+}
+
+ProbeDrawing Probe(const char* name, const char* about, const TJwwData& d) {
+  return {name, about, WriteJww(d)};
+}
+
+// Straight patterned lines: how many repeats a line holds.
+ProbeDrawing DashCounts() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const double repeats[] = {0.3, 0.5, 0.8, 0.99, 1.0, 1.01, 1.5, 1.99, 2.0, 2.5, 2.99, 3.0, 3.5,
+                            4.0, 4.01, 5.5, 7.5, 8.98, 9.0, 12.0, 12.5, 20.0};
+  double y = 125;
+  for (double r : repeats) {
+    Add(e, Line(-190, y, -190 + r * RepeatMm(2), y, 2, 2));
+    y -= 5;
+  }
+  // Every other type at a short, a middling and a long length.
+  y = 125;
+  for (int t = 3; t <= 9; ++t) {
+    for (double r : {0.5, 1.0, 2.5, 4.0}) {
+      if (-40 + r * RepeatMm(t) > 200) continue;
+      Add(e, Line(-40, y, -40 + r * RepeatMm(t), y, 2, t));
+      y -= 5;
+    }
+  }
+  // Slanted and upright lines of type 2 and 6.
+  for (int k = 0; k < 4; ++k) {
+    const double a = (15 + 20 * k) * kPi / 180, len = (3.0 + k) * RepeatMm(2);
+    Add(e, Line(-190 + 25 * k, -125, -190 + 25 * k + len * std::cos(a), -125 + len * std::sin(a), 2, 2));
+  }
+  Add(e, Line(-60, -125, -60, -125 + 2.5 * RepeatMm(6), 2, 6));
+  return Probe("dash-counts", "straight lines of every patterned type at whole, near-whole and part counts", d);
+}
+
+// Short lines of every type: shorter than one repeat.
+ProbeDrawing DashShort() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  double y = 125;
+  for (int t = 2; t <= 9; ++t) {
+    double x = -190;
+    for (double r : {0.2, 0.35, 0.5, 0.7, 0.9}) {
+      Add(e, Line(x, y, x + r * RepeatMm(t), y, 2, t));
+      x += RepeatMm(t) + 5;
+    }
+    y -= 8;
+  }
+  return Probe("dash-short", "lines shorter than one repeat of their pattern, every type", d);
+}
+
+// A line type whose unit of dots does not divide 32.
+ProbeDrawing DashUnit12() {
+  TJwwData d = BaseDrawing();
+  d.LineTypes[0] = {0xFE6A5C93, 12, 1, 10};  // type 2: a 12-dot unit of uneven runs
+  d.LineTypes[1] = {0xF0F0F0F0, 12, 1, 10};  // type 3
+  d.LineTypes[2] = {0xFFFF0000, 20, 1, 10};  // type 4: 20 dots
+  TJwwEntityLists& e = d.Entities;
+  double y = 120;
+  for (int t = 2; t <= 4; ++t) {
+    for (double len : {385.0, 100.0, 31.0, 7.0}) {
+      Add(e, Line(-192.5, y, -192.5 + len, y, 2, t));
+      y -= 6;
+    }
+  }
+  return Probe("dash-unit12", "line types whose unit of dots (12, 20) does not divide 32", d);
+}
+
+// Patterned lines crossing the sheet's edge.
+ProbeDrawing DashEdge() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  double y = 120;
+  for (double r : {3.0, 5.5, 8.98, 9.0, 9.02, 14.5}) {
+    Add(e, Line(-400, y, -210 + r * RepeatMm(2), y, 2, 2));
+    Add(e, Line(210 - r * RepeatMm(6), y - 3, 420, y - 3, 2, 6));
+    y -= 10;
+  }
+  Add(e, Line(-150, -300, -150, -148.5 + 6.5 * RepeatMm(2), 2, 2));
+  Rect(e, -100, -50, 100, 50, 1);
+  // The same counts with a wide pen (pen 5: 10 px) and a thin one (pen 1: 2 px).
+  y = -60;
+  for (int pen : {5, 1}) {
+    for (double r : {2.99, 3.0, 8.97, 8.98, 8.99}) {
+      Add(e, Line(-400, y, -210 + r * RepeatMm(2), y, pen, 2));
+      y -= 5;
+    }
+  }
+  return Probe("dash-edge", "patterned lines that cross the sheet's edge", d);
+}
+
+// Patterned circles, arcs and ellipses.
+ProbeDrawing DashCurves() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const double radii[] = {5, 10, 17, 23, 29, 44};
+  double x = -180;
+  for (double r : radii) {
+    Add(e, Circle(x + r, 80, r, 2, 2));
+    x += 2 * r + 6;
+  }
+  x = -180;
+  for (double r : {17.0, 29.0, 44.0}) {
+    Add(e, Circle(x + r, -5, r, 2, 6));
+    x += 2 * r + 6;
+  }
+  TJwwEnko arc = MakeArc(120, -5, 44, 0.3, 2.2);
+  arc.PenColor = 2;
+  arc.PenStyle = 2;
+  Add(e, arc);
+  TJwwEnko ellipse = Circle(-130, -95, 44, 2, 2);
+  ellipse.Flatness = 0.5;
+  ellipse.TiltAngle = 0.4;
+  Add(e, ellipse);
+  Add(e, Circle(-20, -95, 30, 5, 2));
+  Add(e, Circle(60, -95, 30, 2, 3));
+  Add(e, Circle(150, -95, 30, 2, 9));
+  return Probe("dash-curves", "patterned circles (r 5 to 44 mm), arcs and ellipses", d);
+}
+
+// Colour printing on or off: display-only layers and groups, a pen whose
+// printer colour is white, coloured pens, solids and texts.
+TJwwData ColourDrawing(bool colour) {
+  TJwwData d = BaseDrawing();
+  d.Kept.DrawState[5] = colour ? 1 : 0;
+  d.Pens[1].PrinterColor = 0x0000FF;   // red
+  d.Pens[3].PrinterColor = 0xFFFFFF;   // white
+  d.Pens[4].PrinterColor = 0xFF8000;   // blue
+  d.Pens[9].PrinterColor = 0x00C0FF;   // the display-only colour: orange
+  d.LayerGroups[1].State = 1;          // group 1 display only
+  d.Layers[2].State = 1;               // layer 0-2 display only
+  TJwwEntityLists& e = d.Entities;
+  double y = 120;
+  for (int pen : {1, 2, 3, 4, 5, 9}) {
+    for (int k = 0; k < 3; ++k) Add(e, Line(-190, y - k, -60, y - k, pen));
+    Add(e, Text(-50, y - 3, "Pen 文字", 4, pen));
+    TJwwSolid s = MakeSolid(40, y - 4, 80, y - 4, 80, y, 40, y);
+    s.PenColor = static_cast<uint16_t>(pen);
+    Add(e, s);
+    y -= 12;
+  }
+  for (int k = 0; k < 3; ++k) {
+    TJwwSen s = Line(-190, y - k, -60, y - k, 4);
+    s.Layer = 2;
+    Add(e, s);
+    TJwwSen g = Line(-40, y - k, 90, y - k, 4);
+    g.LayerGroup = 1;
+    Add(e, g);
+  }
+  TJwwMoji t = Text(100, y - 3, "表示のみ", 4, 2);
+  t.LayerGroup = 1;
+  Add(e, t);
+  TJwwSolid own = MakeSolid(120, 100, 180, 100, 180, 120, 120, 120);
+  own.PenColor = 10;
+  own.SolidColor = 0x00FF00;
+  Add(e, own);
+  TJwwSolid ownWhite = MakeSolid(120, 70, 180, 70, 180, 90, 120, 90);
+  ownWhite.PenColor = 10;
+  ownWhite.SolidColor = 0xFFFFFF;
+  Add(e, ownWhite);
+  Rect(e, 118, 68, 182, 92, 2);
+  for (int pen : {101, 102, 108}) {
+    y -= 10;
+    for (int k = 0; k < 3; ++k) Add(e, Line(-190, y - k, -60, y - k, pen));
+  }
+  return d;
+}
+
+// Widths stored on the entities, in a drawing of widths in dots and in one of
+// 1/100 mm.
+TJwwData WidthDrawing(int32_t maxDrawWidth) {
+  TJwwData d = BaseDrawing();
+  d.MaxDrawWidth = maxDrawWidth;
+  TJwwEntityLists& e = d.Entities;
+  const int widths[] = {0, 1, 5, 10, 25, 50, 100, 200};
+  double x = -180;
+  for (int w : widths) {
+    TJwwSen s = Line(x, 120, x, 20, 2);
+    s.PenWidth = static_cast<uint16_t>(w);
+    Add(e, s);
+    TJwwSen h = Line(x - 8, -40 - x / 4, x + 8, -40 - x / 4, 5);
+    h.PenWidth = static_cast<uint16_t>(w);
+    Add(e, h);
+    TJwwEnko a = Circle(x, -20, 8, 2);
+    a.PenWidth = static_cast<uint16_t>(w);
+    Add(e, a);
+    TJwwTen p = MakePoint(x, -100);
+    p.PenColor = 2;
+    p.PenWidth = static_cast<uint16_t>(w);
+    Add(e, p);
+    x += 45;
+  }
+  return d;
+}
+
+// Nested blocks: a block of insertions on shown layers, itself inserted on a
+// shown layer, a hidden layer, a hidden group and a display-only layer.
+ProbeDrawing NestedBlocks() {
+  TJwwData d = BaseDrawing();
+  d.Layers[1].State = 0;      // layer 0-1 hidden
+  d.LayerGroups[2].State = 0; // group 2 hidden
+  d.Layers[3].State = 1;      // layer 0-3 display only
+  TJwwBlockDef square;
+  square.Number = 1;
+  square.Name = "square";
+  Rect(square.Entities, -10, -10, 10, 10, 2);
+  Add(square.Entities, Circle(0, 0, 5, 2));
+  TJwwBlockDef pair;
+  pair.Number = 2;
+  pair.Name = "pair";
+  Add(pair.Entities, MakeInsert(1, -15, 0));
+  Add(pair.Entities, MakeInsert(1, 15, 0));
+  Add(pair.Entities, Line(-25, -15, 25, -15, 2));
+  TJwwBlockDef hiddenInside;  // an insertion on a hidden layer inside
+  hiddenInside.Number = 3;
+  hiddenInside.Name = "hidden-inside";
+  TJwwBlock inner = MakeInsert(1, 0, 0);
+  inner.Layer = 1;
+  Add(hiddenInside.Entities, inner);
+  Add(hiddenInside.Entities, Line(-15, -15, 15, -15, 2));
+  d.BlockDefs = {square, pair, hiddenInside};
+  TJwwEntityLists& e = d.Entities;
+  const struct {
+    int group, layer;
+    double y;
+    const char* label;
+  } rows[] = {{0, 0, 100, "shown"}, {0, 1, 50, "hidden layer"}, {2, 0, 0, "hidden group"}, {0, 3, -50, "display only"}};
+  for (const auto& r : rows) {
+    TJwwBlock b = MakeInsert(2, -120, r.y);
+    b.LayerGroup = static_cast<uint16_t>(r.group);
+    b.Layer = static_cast<uint16_t>(r.layer);
+    Add(e, b);
+    TJwwBlock h = MakeInsert(3, 0, r.y);
+    h.LayerGroup = static_cast<uint16_t>(r.group);
+    h.Layer = static_cast<uint16_t>(r.layer);
+    Add(e, h);
+    Add(e, Text(60, r.y, r.label, 4));
+  }
+  return Probe("nested-blocks", "blocks of insertions placed on shown, hidden and display-only layers", d);
+}
+
+// Widths in dots and in 1/100 mm.
+ProbeDrawing WidthsDots() {
+  return Probe("width-dots", "widths stored on lines, circles, points in a drawing of dot widths", WidthDrawing(100));
+}
+ProbeDrawing WidthsHundredths() {
+  return Probe("width-hundredths", "the same in a drawing of widths in 1/100 mm", WidthDrawing(-300));
+}
+
+// Dimensions inside blocks, and point marks in mirrored, turned insertions.
+// Coordinates are paper mm; the group's scale 1/100 makes the 30 mm
+// dimension 3000.
+ProbeDrawing DimensionsInBlocks() {
+  TJwwData d = BaseDrawing();
+  d.LayerGroups[0].Scale = 100;
+  TJwwBlockDef dim;
+  dim.Number = 1;
+  dim.Name = "dim";
+  TJwwSunpou s = MakeDimension(0, 0, 30, 0, "3000");
+  s.DimLine.PenColor = s.DimText.PenColor = 2;
+  s.DimText.StartX = 13;
+  s.DimText.EndX = 17;
+  s.DimText.SizeX = s.DimText.SizeY = 3;
+  Add(dim.Entities, s);
+  TJwwTen arrow = MakePoint(0, 0);
+  arrow.PenStyle = 100;
+  arrow.Code = 3;
+  arrow.PenColor = 2;
+  Add(dim.Entities, arrow);
+  TJwwTen arrow2 = arrow;
+  arrow2.X = 30;
+  arrow2.Angle = kPi;
+  Add(dim.Entities, arrow2);
+  TJwwBlockDef outer;
+  outer.Number = 2;
+  outer.Name = "outer";
+  Add(outer.Entities, MakeInsert(1, 0, 0, -1, 1, 0.5));
+  d.BlockDefs = {dim, outer};
+  TJwwEntityLists& e = d.Entities;
+  TJwwSunpou top = s;
+  for (TJwwSen* l : {&top.DimLine, &top.AuxLine1, &top.AuxLine2}) l->StartY += 100, l->EndY += 100;
+  top.DimText.StartY += 100;
+  top.DimText.EndY += 100;
+  Add(e, top);
+  Add(e, MakeInsert(1, -150, 80));
+  Add(e, MakeInsert(1, 0, 80, 1, 1, 0.3));
+  Add(e, MakeInsert(1, -150, 0, -1, 1, 0));
+  Add(e, MakeInsert(2, 50, 0));
+  Add(e, MakeInsert(2, 100, -50, 1, -1, 1.0));
+  return Probe("dim-blocks", "dimensions inside unscaled, turned and mirrored insertions at 1/100", d);
+}
+
+// Texts: large titles, multi-line notes, bold kinds.
+ProbeDrawing Texts() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  Add(e, Text(-190, 110, "玄関開口・仕様書", 10, 2, 10));
+  Add(e, Text(-190, 90, "玄関開口・仕様書", 7, 2, 8));
+  Add(e, Text(-190, 75, "ABC 123 あいう", 5, 2, 6));
+  for (int i = 0; i < 6; ++i) Add(e, Text(40, 110 - 5.5 * i, "注記の行 仕上げ 12.5mm", 3.5, 2, 4));
+  int y = 40;
+  for (int kind : {1, 5, 6, 10005, 20005, 20006, 30005}) {
+    Add(e, Text(-190, y, "文字種 ABC abc 123", 5, 2, kind));
+    y -= 12;
+  }
+  return Probe("texts", "large titles, multi-line notes and the bold and italic kinds", d);
+}
+
+}  // namespace
+
+std::vector<ProbeDrawing> BuildProbeDrawings() {
+  std::vector<ProbeDrawing> probes = {DashCounts(), DashShort(), DashUnit12(), DashEdge(), DashCurves()};
+  probes.push_back(Probe("colour-off", "colour printing off: display-only layers, white and coloured pens",
+                         ColourDrawing(false)));
+  probes.push_back(Probe("colour-on", "the same with colour printing on", ColourDrawing(true)));
+  for (ProbeDrawing p : {WidthsDots(), WidthsHundredths(), NestedBlocks(), DimensionsInBlocks(), Texts()})
+    probes.push_back(std::move(p));
+  return probes;
+}
