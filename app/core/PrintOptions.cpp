@@ -28,6 +28,14 @@ bool Threshold(const std::string& flag, const std::string& value, int32_t& out, 
   return true;
 }
 
+// A choice's words, "drawing|fit|scale".
+template <typename T, size_t N>
+std::string Words(const ChoiceRow<T> (&rows)[N]) {
+  std::string all;
+  for (const ChoiceRow<T>& row : rows) all += std::string(all.empty() ? "" : "|") + row.Word;
+  return all;
+}
+
 // `out` takes the value of the word given, from the choice's table.
 template <typename T, size_t N>
 bool Choice(const std::string& flag, const std::string& value, const ChoiceRow<T> (&rows)[N], T& out,
@@ -37,9 +45,7 @@ bool Choice(const std::string& flag, const std::string& value, const ChoiceRow<T
       out = row.Value;
       return true;
     }
-  std::string all;
-  for (const ChoiceRow<T>& row : rows) all += std::string(all.empty() ? "" : "|") + row.Word;
-  error = flag + " takes " + all;
+  error = flag + " takes " + Words(rows);
   return false;
 }
 
@@ -50,6 +56,8 @@ using Str = const std::string&;
 // CUPS filter (kestrovan-NAME): a new option added here reaches both.
 const PrintOption kOptions[] = {
     {"method", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, kPrintMethods, s.PrintMethod, e); },
+     [] { return Words(kPrintMethods); },
+     "the drawing's print settings (default), fit to page,\nor a given magnification",
      "drawing|fit"},
     {"scale", true,
      [](S& s, Str f, Str v, std::string& e) {
@@ -63,7 +71,9 @@ const PrintOption kOptions[] = {
        s.PrintScale = m;
        s.PrintMethod = PrintMethod::GivenScale;
        return true;
-     }},
+     },
+     [] { return std::string("M"); },
+     "that magnification (0.000001 to 1000000)"},
     {"offset", true,
      [](S& s, Str f, Str v, std::string& e) {
        const size_t comma = v.find(',');
@@ -72,12 +82,20 @@ const PrintOption kOptions[] = {
          return false;
        }
        return Real(f, v.substr(0, comma), s.OffsetX, e) && Real(f, v.substr(comma + 1), s.OffsetY, e);
-     }},
-    {"rotate", true, [](S& s, Str f, Str v, std::string& e) { return Real(f, v, s.RotationAngle, e); }},
+     },
+     [] { return std::string("X,Y"); },
+     "the offset in mm, with --method scale"},
+    {"rotate", true, [](S& s, Str f, Str v, std::string& e) { return Real(f, v, s.RotationAngle, e); },
+     [] { return std::string("DEG"); },
+     "a clockwise turn, with --method fit or scale"},
     {"pens", true, [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, kTableSources, s.PenSource, e); },
+     [] { return Words(kTableSources); },
+     "pens from each drawing (default) or the table",
      "drawing|table"},
     {"line-types", true,
      [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, kTableSources, s.LineTypeSource, e); },
+     [] { return Words(kTableSources); },
+     "line types from each drawing (default) or the table",
      "drawing|table"},
     {"line-type-pitch", true,
      [](S& s, Str f, Str v, std::string& e) {
@@ -85,32 +103,46 @@ const PrintOption kOptions[] = {
        if (!Real(f, v, pitch, e)) return false;
        s.LineTypePitch = std::min(500.0, std::max(0.0001, pitch));
        return true;
-     }},
+     },
+     [] { return std::string("MM"); },
+     "mm per dot of a line-type pattern"},
     {"mono", true,
      [](S& s, Str f, Str v, std::string& e) {
        s.Monochrome = 1;
        s.MonochromeGiven = true;
        return Threshold(f, v, s.MonoThreshold, e);
-     }},
+     },
+     [] { return std::string("T"); },
+     "print in black; threshold 0..255"},
     {"white-to-black", true,
      [](S& s, Str f, Str v, std::string& e) {
        s.WhiteToBlackNormal = 1;
        return Threshold(f, v, s.NormalWhiteThreshold, e);
-     }},
+     },
+     [] { return std::string("T"); },
+     "white printed black; threshold 0..255"},
     {"sxf-white-to-black", true,
      [](S& s, Str f, Str v, std::string& e) {
        s.WhiteToBlackSxf = 1;
        s.SxfWhiteGiven = true;
        return Threshold(f, v, s.SxfWhiteThreshold, e);
-     }},
-    {"aux-lines", false, [](S& s, Str, Str, std::string&) { s.PrintAuxLines = 1; return true; }},
+     },
+     [] { return std::string("T"); },
+     "SXF white printed black; threshold 0..255"},
+    {"aux-lines", false, [](S& s, Str, Str, std::string&) { s.PrintAuxLines = 1; return true; },
+     nullptr, "print auxiliary lines"},
     {"display-only", true,
      [](S& s, Str f, Str v, std::string& e) {
        s.DisplayOnlyGiven = true;
        return Choice(f, v, kDisplayOnlyModes, s.DisplayOnlyMode, e);
      },
+     [] { return Words(kDisplayOnlyModes); },
+     "display-only layers: 0 not printed, 1 grey, 2 in\n--display-only-color RGB, 3 as usual",
      "0|1|2|3"},
-    {"follow-drawing", false, [](S& s, Str, Str, std::string&) { s.FollowDrawing = 1; return true; }},
+    {"follow-drawing", false, [](S& s, Str, Str, std::string&) { s.FollowDrawing = 1; return true; },
+     nullptr,
+     "colour or black, display-only layers (grey) and SXF white\nas each drawing's own print settings say; --mono,\n"
+     "--display-only and --sxf-white-to-black given still win"},
     {"display-only-color", true,
      [](S& s, Str f, Str v, std::string& e) {
        double c;
@@ -121,12 +153,18 @@ const PrintOption kOptions[] = {
        }
        s.DisplayOnlyColor = static_cast<TColor>(c);
        return true;
-     }},
+     },
+     [] { return std::string("RGB"); },
+     "the colour of --display-only 2 (red in the low byte)"},
     {"order", true,
      [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, kPrintOrders, s.PrintOrder, e); },
+     [] { return Words(kPrintOrders); },
+     "print order: as stored, by layer, by layer reversed",
      "normal|layer|reverse"},
-    {"one-document", false, [](S& s, Str, Str, std::string&) { s.OneDocument = 1; return true; }},
-    {"per-layer-group", false, [](S& s, Str, Str, std::string&) { s.PerLayerGroup = 1; return true; }},
+    {"one-document", false, [](S& s, Str, Str, std::string&) { s.OneDocument = 1; return true; },
+     nullptr, "the whole run as one print document"},
+    {"per-layer-group", false, [](S& s, Str, Str, std::string&) { s.PerLayerGroup = 1; return true; },
+     nullptr, "one page per layer group"},
     // The paper: each drawing on its own sheet, or reduced onto a paper by
     // the ratio of its sheet to it. The two exclude each other.
     {"paper", true,
@@ -146,6 +184,8 @@ const PrintOption kOptions[] = {
        s.Paper = PaperMode::Drawing;
        return true;
      },
+     [] { return std::string("job|drawing"); },
+     "each drawing on the job's paper (default) or on its own sheet",
      "job|drawing"},
     {"fit-paper", true,
      [](S& s, Str f, Str v, std::string& e) {
@@ -163,6 +203,8 @@ const PrintOption kOptions[] = {
        s.FitPaperHeightMm = paper.HeightMm;
        return true;
      },
+     [] { return std::string("PAPER"); },
+     "each drawing reduced (or enlarged) by the ratio of its\nsheet to that paper (A1 on A3: 50 %)",
      "A4|A3|A2|A1|A0|B4"},
     {"common-group", true,
      [](S& s, Str f, Str v, std::string& e) {
@@ -174,7 +216,9 @@ const PrintOption kOptions[] = {
        }
        s.CommonLayerGroup = static_cast<int32_t>(g);
        return true;
-     }},
+     },
+     [] { return std::string("N"); },
+     "a group also on every group's page: 1..16 = group\n0..F, 17 = the display-only groups; 0 none"},
 };
 
 }  // namespace
@@ -186,4 +230,21 @@ const PrintOption* FindPrintOption(const std::string& name) {
   for (const PrintOption& o : kOptions)
     if (name == o.Name) return &o;
   return nullptr;
+}
+
+std::string PrintOptionsUsage(const char* prefix, std::initializer_list<const char*> describedElsewhere) {
+  constexpr size_t kHelpColumn = 25;
+  const std::string indent(kHelpColumn, ' ');
+  std::string out;
+  for (const PrintOption& o : kOptions) {
+    if (std::any_of(describedElsewhere.begin(), describedElsewhere.end(),
+                    [&](const char* name) { return std::strcmp(name, o.Name) == 0; }))
+      continue;
+    std::string line = std::string("  ") + prefix + o.Name;
+    if (o.ValueShown) line += " " + o.ValueShown();
+    line += line.size() + 1 < kHelpColumn ? std::string(kHelpColumn - line.size(), ' ') : "\n" + indent;
+    for (const char* c = o.Help ? o.Help : ""; *c; ++c) line += *c == '\n' ? "\n" + indent : std::string(1, *c);
+    out += line + "\n";
+  }
+  return out;
 }
