@@ -265,8 +265,7 @@ util::Result<Options> Parse(int argc, char** argv) {
       o.pageGiven = true;
     } else if (option) {
       const std::string v = option->TakesValue ? value() : "";
-      std::string error;
-      if (!option->Apply(s, a, v, error)) return Usage(error);
+      if (util::Status applied = option->Apply(s, a, v); !applied) return applied;
       if (a == "--rotate") o.rotateGiven = true;
       if (a == "--fit-paper") {
         o.paper = {s.FitPaperWidthMm, s.FitPaperHeightMm};

@@ -7,14 +7,15 @@
 #include <string>
 
 #include "app/core/PrintSettings.h"
+#include "util/Status.h"
 
 struct PrintOption {
   const char* Name;  // without "--" or "kestrovan-": "method", "mono", …
   bool TakesValue;
-  // Sets the option in the settings record; false when the value is not one
-  // the option takes, with the reason in `error`, naming the option as
-  // `shownAs` ("--mono", "kestrovan-mono").
-  bool (*Apply)(PrintSettings& s, const std::string& shownAs, const std::string& value, std::string& error);
+  // Sets the option in the settings record; fails when the value is not one
+  // the option takes, saying why and naming the option as `shownAs`
+  // ("--mono", "kestrovan-mono").
+  util::Status (*Apply)(PrintSettings& s, const std::string& shownAs, const std::string& value);
   // For the usage text: what the value looks like (null for a flag), and
   // what the option does ("\n" begins another line).
   std::string (*ValueShown)();
