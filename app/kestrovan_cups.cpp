@@ -203,9 +203,8 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s, OffPap
       Message("ERROR", "the option " + name + " needs a value");
       return false;
     }
-    std::string error;
-    if (!option->Apply(s, name, value, error)) {
-      Message("ERROR", error);
+    if (const util::Status applied = option->Apply(s, name, value); !applied) {
+      Message("ERROR", applied.Why());
       return false;
     }
   }
@@ -300,15 +299,17 @@ int main(int argc, char** argv) {
   OffPaper offPaper = OffPaper::Warn;
   const bool optionsTaken = ApplyJobOptions(ourCount, ours, settings, offPaper);
   cupsFreeOptions(ourCount, ours);
-  std::string pageError;
-  platform::JobPaper paper;
-  const bool pageKnown = optionsTaken && platform::JobPage(ppd, optionCount, options, paper, pageError);
-  cupsFreeOptions(optionCount, options);
-  if (!optionsTaken) return 1;
-  if (!pageKnown) {
-    Message("ERROR", pageError);
+  if (!optionsTaken) {
+    cupsFreeOptions(optionCount, options);
     return 1;
   }
+  const util::Result<platform::JobPaper> jobPage = platform::JobPage(ppd, optionCount, options);
+  cupsFreeOptions(optionCount, options);
+  if (!jobPage) {
+    Message("ERROR", jobPage.Why());
+    return 1;
+  }
+  const platform::JobPaper& paper = jobPage.Value();
   PageSetup setup = paper.Page;
   std::string paperName = paper.Name;
   if (settings.Paper == PaperMode::ReducedToGiven && !SameSize(settings.FitPaperWidthMm, settings.FitPaperHeightMm,

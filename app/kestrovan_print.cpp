@@ -37,7 +37,7 @@
 
 namespace {
 
-const char kUsage[] =
+const char kUsageStart[] =
     "usage: kestrovan-print [options] FILE.jww...\n"
     "Prints drawings, one page per drawing, as the drawing's own print settings say.\n"
     "\n"
@@ -51,21 +51,10 @@ const char kUsage[] =
     "                         upright when the drawing prints turned a quarter\n"
     "  --fit-paper A3         each drawing reduced (or enlarged) by the ratio of its sheet\n"
     "                         to that paper, as offices copy drawings (A1 on A3: 50 %)\n"
-    "Placement:\n"
-    "  --method drawing|fit|scale   the drawing's print settings (default), fit to page,\n"
-    "                         or --scale M with --offset X,Y (mm) and --rotate DEG (clockwise)\n"
-    "Pens and colours:\n"
-    "  --pens drawing|table, --line-types drawing|table, --line-type-pitch MM\n"
-    "  --mono T, --white-to-black T, --sxf-white-to-black T   thresholds 0..255\n"
-    "  --follow-drawing       colour or black, display-only layers (grey) and SXF white\n"
-    "                         as each drawing's own print settings say; --mono,\n"
-    "                         --display-only and --sxf-white-to-black given still win\n"
-    "  --aux-lines            print auxiliary lines\n"
-    "  --display-only 0..3    display-only layers: 0 not printed, 1 grey, 2 in\n"
-    "                         --display-only-color RGB, 3 as usual\n"
-    "  --order normal|layer|reverse, --one-document\n"
-    "  --per-layer-group      one page per layer group; --common-group N (1..16 = group\n"
-    "                         0..F, 17 = the display-only groups) printed on every page\n"
+    ;
+// The print options come from their table (--paper and --fit-paper, which
+// take more here, are described above); the rest of the usage follows them.
+const char kUsageEnd[] =
     "Settings:\n"
     "  --settings FILE.dat    options, tables and (when no files are named) the file list\n"
     "                         of a settings file; options given after it override it\n"
@@ -85,6 +74,13 @@ const char kUsage[] =
     "(content off the paper chosen is a warning only), 1 some file passed over, damaged\n"
     "or not printed whole, nothing printed, or the run stopped; 2 usage error or no\n"
     "output could be written. Ctrl-C stops the run and keeps the pages drawn.\n";
+
+std::string UsageText() {
+  return std::string(kUsageStart) +
+         "Placement, pens, colours and pages (also the CUPS filter's job options, as\n"
+         "kestrovan-NAME=VALUE):\n" +
+         PrintOptionsUsage("--", {"paper", "fit-paper"}) + kUsageEnd;
+}
 
 
 class ConsoleObserver : public PrintRunObserver {
@@ -232,7 +228,7 @@ util::Result<Options> Parse(int argc, char** argv) {
     if (takesValue && i + 1 >= argc) return Usage(a + " needs a value");
     auto value = [&]() -> const char* { return argv[++i]; };
     if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(UsageText().c_str(), stdout);
       o.answered = true;
       return o;
     } else if (a == "--version") {
@@ -269,8 +265,7 @@ util::Result<Options> Parse(int argc, char** argv) {
       o.pageGiven = true;
     } else if (option) {
       const std::string v = option->TakesValue ? value() : "";
-      std::string error;
-      if (!option->Apply(s, a, v, error)) return Usage(error);
+      if (util::Status applied = option->Apply(s, a, v); !applied) return applied;
       if (a == "--rotate") o.rotateGiven = true;
       if (a == "--fit-paper") {
         o.paper = {s.FitPaperWidthMm, s.FitPaperHeightMm};
@@ -459,7 +454,7 @@ class LiveReport {
 int main(int argc, char** argv) {
   util::Result<Options> parsed = Parse(argc, argv);
   if (!parsed) {
-    std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), kUsage);
+    std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), UsageText().c_str());
     if (!g_outputsRefused) ReportRefused(argc, argv, parsed.Why());
     return 2;
   }

@@ -66,8 +66,7 @@ QueuePapers PapersOf(ppd_file_t* ppd) {
 
 // The paper a job names, on its queue: the PPD's own name, else the size
 // the name gives, matched against the queue's papers.
-bool PaperOnQueue(ppd_file_t* ppd, const QueuePapers& queue, const std::string& name, JobPaper& out,
-                  std::string& error) {
+util::Status PaperOnQueue(ppd_file_t* ppd, const QueuePapers& queue, const std::string& name, JobPaper& out) {
   double w = 0, h = 0;
   std::string queueName;
   if (ppd) {
@@ -80,30 +79,22 @@ bool PaperOnQueue(ppd_file_t* ppd, const QueuePapers& queue, const std::string& 
       }
     }
   }
-  if (queueName.empty()) {
-    if (!MediaSize(name, w, h)) {
-      error = "the paper \"" + name + "\" is not known";
-      return false;
-    }
-  }
-  if (!PaperSizeAllowed(w, h)) {
-    error = "the paper \"" + name + "\" (" + Mm(w) + " x " + Mm(h) + " mm) is not one a page may have: each side " +
-            Mm(kMinPaperMm) + " to " + Mm(kMaxPaperMm) + " mm";
-    return false;
-  }
+  if (queueName.empty() && !MediaSize(name, w, h))
+    return util::Status::Failure("the paper \"" + name + "\" is not known");
+  if (!PaperSizeAllowed(w, h))
+    return util::Status::Failure("the paper \"" + name + "\" (" + Mm(w) + " x " + Mm(h) +
+                                 " mm) is not one a page may have: each side " + Mm(kMinPaperMm) + " to " +
+                                 Mm(kMaxPaperMm) + " mm");
   if (queueName.empty() && !queue.Find(w, h, queueName)) {
-    if (queue.AnyPaper()) {
-      queueName = name;
-    } else {
-      error = "the printer of this queue takes no \"" + name + "\" paper (" + Mm(w) + " x " + Mm(h) +
-              " mm); it takes " + queue.List();
-      return false;
-    }
+    if (!queue.AnyPaper())
+      return util::Status::Failure("the printer of this queue takes no \"" + name + "\" paper (" + Mm(w) + " x " +
+                                   Mm(h) + " mm); it takes " + queue.List());
+    queueName = name;
   }
   out.Page.PaperWidthMm = w;
   out.Page.PaperHeightMm = h;
   out.Name = queueName;
-  return true;
+  return util::Status();
 }
 
 }  // namespace
@@ -178,8 +169,8 @@ bool MediaSize(const std::string& name, double& widthMm, double& heightMm) {
   return true;
 }
 
-bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, JobPaper& out, std::string& error) {
-  out = JobPaper();
+util::Result<JobPaper> JobPage(const char* ppdPath, int optionCount, cups_option_t* options) {
+  JobPaper out;
   const Ppd ppd(ppdPath);
   out.Queue = PapersOf(ppd.file);
   int dpi = 0;
@@ -202,10 +193,7 @@ bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, JobPa
       if (named) asked = entry;
       start = comma + 1;
     }
-    if (asked.empty()) {
-      error = std::string("the paper \"") + value + "\" is not known";
-      return false;
-    }
+    if (asked.empty()) return util::Status::Failure(std::string("the paper \"") + value + "\" is not known");
     break;
   }
 
@@ -226,17 +214,15 @@ bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, JobPa
     out.Page.PaperWidthMm = 210;
     out.Page.PaperHeightMm = 297;
     out.Name = "A4";
-  } else if (!PaperOnQueue(ppd.file, out.Queue, asked, out, error)) {
-    return false;
+  } else if (util::Status onQueue = PaperOnQueue(ppd.file, out.Queue, asked, out); !onQueue) {
+    return onQueue;
   }
 
   for (const char* name : {"Resolution", "resolution", "printer-resolution"})
     if (const char* r = cupsGetOption(name, optionCount, options)) dpi = ParseResolution(r);
   if (dpi == 0) dpi = 600;
-  if (dpi < 72 || dpi > 2400) {
-    error = "the resolution " + std::to_string(dpi) + " dpi is outside 72..2400";
-    return false;
-  }
+  if (dpi < 72 || dpi > 2400)
+    return util::Status::Failure("the resolution " + std::to_string(dpi) + " dpi is outside 72..2400");
   out.Page.Dpi = dpi;
 
   bool landscape = true;
@@ -253,7 +239,7 @@ bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, JobPa
   const double longSide = std::max(page.PaperWidthMm, page.PaperHeightMm);
   page.PaperWidthMm = landscape ? longSide : shortSide;
   page.PaperHeightMm = landscape ? shortSide : longSide;
-  return true;
+  return out;
 }
 
 int KestrovanOptions(const char* ppdPath, int optionCount, cups_option_t* options, cups_option_t** out) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/PrintDevice.h"
+#include "util/Status.h"
 
 namespace platform {
 
@@ -53,9 +54,9 @@ struct JobPaper {
 // "Resolution"/"printer-resolution" or the PPD, 600 dpi otherwise; landscape
 // unless the job asks for portrait ("orientation-requested=3", or 4/5 or
 // "landscape" for landscape). `ppdPath` may be null (a queue without a PPD).
-// False, with the reason, for a paper it does not know, one the queue does
-// not take, one no page may have, or a resolution it cannot use.
-bool JobPage(const char* ppdPath, int optionCount, cups_option_t* options, JobPaper& out, std::string& error);
+// Fails, saying why, for a paper it does not know, one the queue does not
+// take, one no page may have, or a resolution it cannot use.
+util::Result<JobPaper> JobPage(const char* ppdPath, int optionCount, cups_option_t* options);
 
 // The size of a paper name as a job gives it (PWG, legacy and PPD names,
 // with ".Borderless"/".Fullbleed", "Custom.WxH[in|cm|mm|m|ft|pt]"), portrait.

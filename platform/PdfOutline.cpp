@@ -124,8 +124,8 @@ void AddPageLabels(QPDF& pdf, const std::vector<PdfPageNote>& notes, size_t page
 namespace {
 
 // `read` hands the PDF to libqpdf: from memory, or from a file read as needed.
-bool WriteWithOutline(const std::function<void(QPDF&)>& read, const std::vector<PdfPageNote>& notes,
-                      const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
+util::Status WriteWithOutline(const std::function<void(QPDF&)>& read, const std::vector<PdfPageNote>& notes,
+                              const PdfDocumentInfo& info, QIODevice& out) {
   try {
     QPDF pdf;
     // Nothing of libqpdf's reaches our standard streams (the CUPS filter's
@@ -167,28 +167,25 @@ bool WriteWithOutline(const std::function<void(QPDF&)>& read, const std::vector<
     // The same run gives the same file.
     writer.setDeterministicID(true);
     writer.write();
-    if (!sink.Failed()) return true;
-    error = "a write failed";
-    return false;
+    if (!sink.Failed()) return util::Status();
+    return util::Status::Failure("a write failed");
   } catch (const std::bad_alloc&) {
-    error = "there is not enough memory to finish the PDF";
-    return false;
+    return util::Status::Failure("there is not enough memory to finish the PDF");
   } catch (const std::exception& e) {
-    error = e.what();
-    return false;
+    return util::Status::Failure(e.what());
   }
 }
 
 }  // namespace
 
-bool WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPageNote>& notes,
-                         const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
-  return WriteWithOutline([&](QPDF& pdf) { pdf.processMemoryFile("PDF", data, size); }, notes, info, out, error);
+util::Status WritePdfWithOutline(const char* data, size_t size, const std::vector<PdfPageNote>& notes,
+                                 const PdfDocumentInfo& info, QIODevice& out) {
+  return WriteWithOutline([&](QPDF& pdf) { pdf.processMemoryFile("PDF", data, size); }, notes, info, out);
 }
 
-bool WritePdfFileWithOutline(const std::string& path, const std::vector<PdfPageNote>& notes,
-                             const PdfDocumentInfo& info, QIODevice& out, std::string& error) {
-  return WriteWithOutline([&](QPDF& pdf) { pdf.processFile(path.c_str()); }, notes, info, out, error);
+util::Status WritePdfFileWithOutline(const std::string& path, const std::vector<PdfPageNote>& notes,
+                                     const PdfDocumentInfo& info, QIODevice& out) {
+  return WriteWithOutline([&](QPDF& pdf) { pdf.processFile(path.c_str()); }, notes, info, out);
 }
 
 }  // namespace platform

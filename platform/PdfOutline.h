@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "util/Status.h"
+
 class QIODevice;
 
 namespace platform {
@@ -29,12 +31,12 @@ struct PdfDocumentInfo {
 // pages (pages[i] for page i; pages past the list have neither) and the
 // document information. A page that shows a drawing other than the page
 // before it, or a group already listed under the drawing, begins a new
-// drawing bookmark. False, with the reason in `error`, when the PDF cannot
-// be read or `out` refuses a write.
-bool WritePdfWithOutline(const char* pdf, size_t size, const std::vector<PdfPageNote>& pages,
-                         const PdfDocumentInfo& info, QIODevice& out, std::string& error);
+// drawing bookmark. Fails, saying why, when the PDF cannot be read or `out`
+// refuses a write.
+util::Status WritePdfWithOutline(const char* pdf, size_t size, const std::vector<PdfPageNote>& pages,
+                                 const PdfDocumentInfo& info, QIODevice& out);
 // The same for the PDF in the file at `path`, read as needed rather than held whole.
-bool WritePdfFileWithOutline(const std::string& path, const std::vector<PdfPageNote>& pages,
-                             const PdfDocumentInfo& info, QIODevice& out, std::string& error);
+util::Status WritePdfFileWithOutline(const std::string& path, const std::vector<PdfPageNote>& pages,
+                                     const PdfDocumentInfo& info, QIODevice& out);
 
 }  // namespace platform

@@ -238,9 +238,12 @@ class PdfPrintService : public FilePrintServiceBase {
       why = file_->errorString().toStdString();
     }
     checked_ = std::make_unique<CheckedWrites>(file_.get());
-    if (ok)
-      ok = WritePdfFileWithOutline(draftPath_, notes_, {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION},
-                                   *checked_, why);
+    if (ok) {
+      const util::Status written =
+          WritePdfFileWithOutline(draftPath_, notes_, {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_);
+      ok = written.Ok();
+      if (!ok) why = written.Why();
+    }
     CloseDraft();
     util::Status done;
     if (!ok || checked_->Failed()) {

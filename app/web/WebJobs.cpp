@@ -121,7 +121,10 @@ bool OptionsFromFields(const std::vector<std::pair<std::string, std::string>>& f
       flags.push_back(value);
     } else if (const PrintOption* option = FindPrintOption(name)) {
       if (option->TakesValue) {
-        if (!option->Apply(checked, name, value, error)) return false;
+        if (const util::Status applied = option->Apply(checked, name, value); !applied) {
+          error = applied.Why();
+          return false;
+        }
         flags.push_back("--" + name);
         flags.push_back(value);
       } else if (On(value)) {

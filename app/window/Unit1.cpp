@@ -494,8 +494,9 @@ void TForm1::ImportPens(const QString& path) {
   const ImportKind kind = ImportKindOf(path.toStdString());
   if (kind == ImportKind::Drawing) extras_.JwwImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
   if (kind == ImportKind::Environment) extras_.JwfImportFolder = Sjis(QFileInfo(path).absolutePath() + "/");
-  std::string error;
-  std::unique_ptr<PrintDevice> device = kind == ImportKind::Drawing ? DefaultDevice(error) : nullptr;
+  std::unique_ptr<PrintDevice> device;
+  if (kind == ImportKind::Drawing)
+    if (auto chosen = DefaultDevice()) device = std::move(chosen.Value());
   std::optional<ImportResult> result;
   // The pen table is the drawing core's: changed on the drawing thread.
   worker_->RunAndWait([&] { result = ImportPensFrom(path.toStdString(), settings_, UnitGraAtt::GraAttribute(), device.get()); });

@@ -22,6 +22,7 @@
 #include "app/window/RunReport.h"
 #include "jww/jwwunit.h"
 #include "render/PrintDevice.h"
+#include "util/Status.h"
 
 class DrawWorker;
 class FilePage;
@@ -123,7 +124,7 @@ class TForm1 : public QMainWindow {
   QLineEdit* BulkWidthEdit() const;
   QLineEdit* BulkRadiusEdit() const;
   // The device a print run uses; tests put in a recording one.
-  std::function<std::unique_ptr<PrintDevice>(std::string& error)> MakeDevice;
+  std::function<std::unique_ptr<PrintDevice>()> MakeDevice;
   // Asks the run in progress to stop (Esc in the window, or closing it).
   void StopRun();
 
@@ -145,7 +146,9 @@ class TForm1 : public QMainWindow {
   void SetStatus(const QString& text);
   void SetStatusSjis(const std::string& sjis);
   bool Ask(const QString& question);
-  std::unique_ptr<PrintDevice> DefaultDevice(std::string& error);
+  util::Result<std::unique_ptr<PrintDevice>> DefaultDevice();
+  // MakeDevice's device, else the default one; null when there is none.
+  std::unique_ptr<PrintDevice> RunDevice();
   void PrinterSetup();
   QString ChooseFile(const std::string& sjisFolder, const QString& filter);
   bool OutputWritable();

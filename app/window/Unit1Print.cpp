@@ -40,17 +40,17 @@ using namespace window;
 
 // The chosen printer or the PDF file: a printer that has gone away is said,
 // never replaced by a PDF behind the user's back.
-std::unique_ptr<PrintDevice> TForm1::DefaultDevice(std::string& error) {
-  if (!output_.Pdf) {
-    auto printer = printers_.Open(PrinterOrDefault(output_.Printer), output_.PrinterPaperChosen ? &output_.Page : nullptr,
-                                  output_.Properties);
-    if (!printer) {
-      error = printer.Why();
-      return nullptr;
-    }
-    return std::move(printer.Value());
-  }
-  return platform::MakePdfPrintService(output_.PdfPath.toStdString(), output_.Page);
+util::Result<std::unique_ptr<PrintDevice>> TForm1::DefaultDevice() {
+  if (!output_.Pdf)
+    return printers_.Open(PrinterOrDefault(output_.Printer), output_.PrinterPaperChosen ? &output_.Page : nullptr,
+                          output_.Properties);
+  return std::unique_ptr<PrintDevice>(platform::MakePdfPrintService(output_.PdfPath.toStdString(), output_.Page));
+}
+
+std::unique_ptr<PrintDevice> TForm1::RunDevice() {
+  if (MakeDevice) return MakeDevice();
+  util::Result<std::unique_ptr<PrintDevice>> device = DefaultDevice();
+  return device ? std::move(device.Value()) : nullptr;
 }
 
 QString TForm1::PrinterOrDefault(const QString& name) const {
@@ -113,8 +113,7 @@ void TForm1::RestoreOutput() {
 void TForm1::UpdatePrinterInfo() {
   settingsPage_->SetPaperForPdf(output_.Pdf);
   UpdateSummary();
-  std::string error;
-  std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
+  std::unique_ptr<PrintDevice> device = RunDevice();
   if (!device) {
     settingsPage_->SetPrinterText(QStringLiteral("プリンタ名：") + PrinterOrDefault(output_.Printer) +
                                   QStringLiteral("（使えません）\r\n") + PrinterProblem(output_.Printer));
@@ -317,8 +316,7 @@ bool TForm1::StartPrint(PrintWhich which) {
   if (!Ask(replaces ? QStringLiteral("「%1」は既にあります。上書きして印刷を開始しますか？%2").arg(output_.PdfPath, what)
                     : QStringLiteral("印刷を開始します。よろしいですか？%1").arg(what)))
     return false;
-  std::string error;
-  std::unique_ptr<PrintDevice> device = MakeDevice ? MakeDevice(error) : DefaultDevice(error);
+  std::unique_ptr<PrintDevice> device = RunDevice();
   if (!device) {
     SetStatus(PrinterProblem(output_.Printer));
     return false;
@@ -411,10 +409,9 @@ std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out)
   ReadControls();
   PageSetup page = output_.Page;
   if (!output_.Pdf) {  // the printer's paper, as far as it tells
-    std::string error;
-    if (auto device = DefaultDevice(error)) {
-      page.PaperWidthMm = device->PageWidthMm();
-      page.PaperHeightMm = device->PageHeightMm();
+    if (const auto device = DefaultDevice()) {
+      page.PaperWidthMm = device.Value()->PageWidthMm();
+      page.PaperHeightMm = device.Value()->PageHeightMm();
     }
   }
   page.Dpi = kPreviewDpi;

@@ -164,6 +164,11 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   EXPECT_EQ(Print("--method sideways " + sample).status, 2);
   EXPECT_EQ(Print("--pdf x.pdf --png y " + sample).status, 2);
   EXPECT_EQ(Print("").status, 2);
+  // The usage names every print option of the table.
+  const Result help = Print("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const PrintOption* o = PrintOptionsBegin(); o != PrintOptionsEnd(); ++o)
+    EXPECT_NE(help.err.find(std::string("--") + o->Name + " "), std::string::npos) << o->Name;
   // A run ended before its first file still leaves its own report.
   std::ofstream(dir + "old.json") << "{\"files\":[]}";
   EXPECT_EQ(Print("--printer kestrovan-no-such-queue --report " + dir + "old.json " + sample).status, 2);

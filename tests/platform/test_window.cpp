@@ -219,7 +219,7 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
           b->text().startsWith(QStringLiteral("プリンタ")))
         editable.push_back(b->isEnabled());
   };
-  w.MakeDevice = [&](std::string&) {
+  w.MakeDevice = [&] {
     auto d = std::make_unique<RecordingDevice>(&log);
     d->onEnd = [&] { OnWindowThread(w, look); };
     return d;
@@ -235,7 +235,7 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   EXPECT_TRUE(w.StatusText().contains(QStringLiteral("印刷終了しました。")));
   // Esc pressed during the first file stops the run before the second.
   log.clear();
-  w.MakeDevice = [&](std::string&) {
+  w.MakeDevice = [&] {
     auto d = std::make_unique<RecordingDevice>(&log);
     // Esc arrives while the first file prints.
     d->onEnd = [&w] { OnWindowThread(w, [&w] { QTest::keyClick(&w, Qt::Key_Escape); }); };
@@ -273,7 +273,7 @@ TEST(Window, RunSummaryNamesEveryProblem) {
     w.AddFiles({QString::fromStdString(dir + f)});
   w.AddFiles({Sample("site-plan.jww")});
   fs::remove(dir + "gone.jww");
-  w.MakeDevice = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
+  w.MakeDevice = [&] { return std::make_unique<RecordingDevice>(&log); };
   const PrintRunResult r = PrintAndWait(w);
   std::map<QString, QString> why, page;
   for (const RunProblem& p : w.LastRunProblems())
@@ -326,7 +326,7 @@ TEST(Window, ClosingDuringARunStopsItThenCloses) {
   std::vector<std::string> log;
   TForm1 w({Sample("house-plan.jww"), Sample("site-plan.jww")}, QString(), false, NoPrinters());
   w.show();
-  w.MakeDevice = [&](std::string&) {
+  w.MakeDevice = [&] {
     auto d = std::make_unique<RecordingDevice>(&log);
     // The window is closed while the first file prints, as its close button would.
     d->onEnd = [&w] { OnWindowThread(w, [&w] { w.close(); }); };
@@ -461,7 +461,7 @@ TEST(Window, RunOffTheWindowThreadAndEscInDialogs) {
   QSemaphore atFirstEnd, goOn;
   std::vector<std::string> log;
   std::vector<bool> onWindowThread;
-  w.MakeDevice = [&](std::string&) {
+  w.MakeDevice = [&] {
     auto d = std::make_unique<RecordingDevice>(&log);
     d->onEnd = [&] {
       onWindowThread.push_back(QThread::currentThread() == w.thread());
@@ -504,7 +504,7 @@ TEST(Window, RunOffTheWindowThreadAndEscInDialogs) {
   EXPECT_EQ(w.LastRunResult().Pages, 1);
   // A preview asked for during a run is drawn on the same thread, after it.
   std::atomic<int> ends{0};
-  w.MakeDevice = [&](std::string&) {
+  w.MakeDevice = [&] {
     auto d = std::make_unique<RecordingDevice>(&log);
     d->onEnd = [&] {
       if (++ends == 1) {
@@ -539,7 +539,7 @@ TEST(Window, StatusColumnAndPrintingWhatIsLeft) {
   const QString defaults = QString::fromStdString(dir + "config/kestrovan.dat");
   QFile::remove(defaults);
   std::vector<std::string> log;
-  auto recording = [&](std::string&) { return std::make_unique<RecordingDevice>(&log); };
+  auto recording = [&] { return std::make_unique<RecordingDevice>(&log); };
   {
     DropForm w({}, defaults, false, NoPrinters());
     // A folder adds its drawings (subfolders when chosen); a .jwf and what is not a drawing are named, not dropped silently.
@@ -565,7 +565,7 @@ TEST(Window, StatusColumnAndPrintingWhatIsLeft) {
     auto state = [&w](int row) { return w.FileList()->topLevelItem(row)->text(FilePage::StateColumn); };
     int ends = 0;
     QStringList whileRunning;  // the list as the second drawing ends: each state shown as soon as it is known
-    w.MakeDevice = [&](std::string&) {
+    w.MakeDevice = [&] {
       auto d = std::make_unique<RecordingDevice>(&log);
       d->onEnd = [&] {
         if (++ends == 2)
