@@ -9,13 +9,13 @@ PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& 
   // The drawing-state block's colour-print switch: off prints every pen black.
   const bool colour = d.Kept.DrawState[5] != 0;
   if (!s.MonochromeGiven) {
-    s.Monochrome = colour ? 0 : 1;
+    s.Monochrome = !colour;
     s.MonoThreshold = 0;
   }
   if (!s.DisplayOnlyGiven) s.DisplayOnlyMode = DisplayOnlyMode::Grey;
   // SXF white is white on a black screen; on paper it is black.
   if (!s.SxfWhiteGiven) {
-    s.WhiteToBlackSxf = 1;
+    s.WhiteToBlackSxf = true;
     s.SxfWhiteThreshold = 0;
   }
   return s;

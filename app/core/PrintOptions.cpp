@@ -88,29 +88,29 @@ const PrintOption kOptions[] = {
      }},
     {"mono", true,
      [](S& s, Str f, Str v, std::string& e) {
-       s.Monochrome = 1;
+       s.Monochrome = true;
        s.MonochromeGiven = true;
        return Threshold(f, v, s.MonoThreshold, e);
      }},
     {"white-to-black", true,
      [](S& s, Str f, Str v, std::string& e) {
-       s.WhiteToBlackNormal = 1;
+       s.WhiteToBlackNormal = true;
        return Threshold(f, v, s.NormalWhiteThreshold, e);
      }},
     {"sxf-white-to-black", true,
      [](S& s, Str f, Str v, std::string& e) {
-       s.WhiteToBlackSxf = 1;
+       s.WhiteToBlackSxf = true;
        s.SxfWhiteGiven = true;
        return Threshold(f, v, s.SxfWhiteThreshold, e);
      }},
-    {"aux-lines", false, [](S& s, Str, Str, std::string&) { s.PrintAuxLines = 1; return true; }},
+    {"aux-lines", false, [](S& s, Str, Str, std::string&) { s.PrintAuxLines = true; return true; }},
     {"display-only", true,
      [](S& s, Str f, Str v, std::string& e) {
        s.DisplayOnlyGiven = true;
        return Choice(f, v, kDisplayOnlyModes, s.DisplayOnlyMode, e);
      },
      "0|1|2|3"},
-    {"follow-drawing", false, [](S& s, Str, Str, std::string&) { s.FollowDrawing = 1; return true; }},
+    {"follow-drawing", false, [](S& s, Str, Str, std::string&) { s.FollowDrawing = true; return true; }},
     {"display-only-color", true,
      [](S& s, Str f, Str v, std::string& e) {
        double c;
@@ -125,8 +125,8 @@ const PrintOption kOptions[] = {
     {"order", true,
      [](S& s, Str f, Str v, std::string& e) { return Choice(f, v, kPrintOrders, s.PrintOrder, e); },
      "normal|layer|reverse"},
-    {"one-document", false, [](S& s, Str, Str, std::string&) { s.OneDocument = 1; return true; }},
-    {"per-layer-group", false, [](S& s, Str, Str, std::string&) { s.PerLayerGroup = 1; return true; }},
+    {"one-document", false, [](S& s, Str, Str, std::string&) { s.OneDocument = true; return true; }},
+    {"per-layer-group", false, [](S& s, Str, Str, std::string&) { s.PerLayerGroup = true; return true; }},
     // The paper: each drawing on its own sheet, or reduced onto a paper by
     // the ratio of its sheet to it. The two exclude each other.
     {"paper", true,

@@ -315,7 +315,7 @@ std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out)
   }
   page.Dpi = kPreviewDpi;
   PrintSettings settings = settings_;
-  settings.OneDocument = 0;
+  settings.OneDocument = false;
   return [page, settings, mode = settingsPage_->GetPaperMode(), file = path.toStdString(), out] {
     std::vector<QImage> images;
     PrintRunResult result;
