@@ -67,7 +67,7 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
   const std::string out = jwwtype::TempFolder().Value() + "batch.pdf";
   PrintSettings s;
   s.PrintMethod = PrintMethod::FitToPage;
-  s.WhiteToBlackSxf = 1;
+  s.WhiteToBlackSxf = true;
   PrintRunObserver quiet;
   MemoryProbe probe;
   double afterFirst = 0, afterRun = 0, afterSecondRun = 0, seconds = 1;

@@ -75,7 +75,7 @@ TEST(PrintRunPages, AMissingFileInTheMiddle) {
 TEST(PrintRunPages, PerGroupReverseWithTheCommonGroup) {
   const std::string a = Drawing("g.jww", {0, 2, 5});
   PrintSettings s;
-  s.PerLayerGroup = 1;
+  s.PerLayerGroup = true;
   s.PrintOrder = PrintOrder::ByLayerReverse;
   s.CommonLayerGroup = 1;  // group 0 on every page, never a page of its own
   EXPECT_EQ(RunFiles(s, {a}), (Log{"begin [5]Kestrovan_g.jww", "end", "begin [2]Kestrovan_g.jww", "end"}));
@@ -88,7 +88,7 @@ TEST(PrintRunPages, PerGroupReverseWithTheCommonGroup) {
 TEST(PrintRunPages, CommonGroupDrawnAfterEachGroupsOwn) {
   const std::string a = Drawing("gc.jww", {0, 2, 5});
   PrintSettings s;
-  s.PerLayerGroup = 1;
+  s.PerLayerGroup = true;
   s.PrintOrder = PrintOrder::ByLayerReverse;
   s.CommonLayerGroup = 1;
   RecordingDevice device;
@@ -107,7 +107,7 @@ TEST(PrintRunPages, CommonGroupDrawnAfterEachGroupsOwn) {
 TEST(PrintRunPages, DisplayOnlyGroupsAsCommonWithModeZeroPrintNowhere) {
   const std::string a = Drawing("do.jww", {0, 3}, {3});
   PrintSettings s;
-  s.PerLayerGroup = 1;
+  s.PerLayerGroup = true;
   s.CommonLayerGroup = 17;
   s.DisplayOnlyMode = DisplayOnlyMode::NotPrinted;
   RecordingDevice device;
@@ -126,18 +126,18 @@ TEST(PrintRunPages, FollowingTheDrawingsOwnPrintSettings) {
   TJwwData d;
   InitTestDrawing(d, 600);
   PrintSettings s;
-  EXPECT_EQ(SettingsForDrawing(s, d).Monochrome, 0);  // not asked for: as the options say
-  s.FollowDrawing = 1;
+  EXPECT_FALSE(SettingsForDrawing(s, d).Monochrome);  // not asked for: as the options say
+  s.FollowDrawing = true;
   d.Kept.DrawState[5] = 0;
   PrintSettings f = SettingsForDrawing(s, d);
-  EXPECT_EQ(f.Monochrome, 1);
+  EXPECT_TRUE(f.Monochrome);
   EXPECT_EQ(f.MonoThreshold, 0);
   EXPECT_EQ(f.DisplayOnlyMode, DisplayOnlyMode::GivenColor);  // black
-  EXPECT_EQ(f.WhiteToBlackSxf, 1);
+  EXPECT_TRUE(f.WhiteToBlackSxf);
   EXPECT_EQ(f.SxfWhiteThreshold, 0);
   d.Kept.DrawState[5] = 1;
-  EXPECT_EQ(SettingsForDrawing(s, d).Monochrome, 0);
-  s.Monochrome = 1;
+  EXPECT_FALSE(SettingsForDrawing(s, d).Monochrome);
+  s.Monochrome = true;
   s.MonoThreshold = 40;
   s.MonochromeGiven = true;
   s.DisplayOnlyMode = DisplayOnlyMode::NotPrinted;
@@ -185,8 +185,8 @@ TEST(PrintRunPages, ColourPrintingOffPrintsWhitePensAndDisplayOnlyLayersBlack) {
 TEST(PrintRunPages, OneDocumentAcrossFiles) {
   const std::string a = Drawing("o1.jww", {0, 1}), b = Drawing("o2.jww", {4});
   PrintSettings s;
-  s.OneDocument = 1;
-  s.PerLayerGroup = 1;
+  s.OneDocument = true;
+  s.PerLayerGroup = true;
   EXPECT_EQ(RunFiles(s, {a, b}), (Log{"begin Kestrovan \x88\xf3\x8d\xfc", "new", "new", "end"}));
   // A run that prints nothing begins no document: no blank page replaces an earlier PDF.
   PrintRunResult r;

@@ -22,17 +22,17 @@ PrintSettings Unusual() {
   s.OffsetX = -12.5;
   s.OffsetY = 1e-7;
   s.RotationAngle = 33.333333333333336;
-  s.FollowDrawing = 1;
-  s.Monochrome = 1;
+  s.FollowDrawing = true;
+  s.Monochrome = true;
   s.MonoThreshold = 17;
-  s.WhiteToBlackNormal = 1;
+  s.WhiteToBlackNormal = true;
   s.NormalWhiteThreshold = 200;
-  s.WhiteToBlackSxf = 1;
+  s.WhiteToBlackSxf = true;
   s.SxfWhiteThreshold = 3;
-  s.PerLayerGroup = 1;
-  s.OneDocument = 1;
+  s.PerLayerGroup = true;
+  s.OneDocument = true;
   s.CommonLayerGroup = 17;
-  s.PrintAuxLines = 1;
+  s.PrintAuxLines = true;
   s.DisplayOnlyMode = DisplayOnlyMode::GivenColor;
   s.DisplayOnlyColor = 0x123456;
   s.PrintOrder = PrintOrder::ByLayerReverse;
@@ -59,6 +59,16 @@ void ExpectSame(const PrintSettings& a, const PrintSettings& b) {
   EXPECT_EQ(a.OffsetY, b.OffsetY);
   EXPECT_EQ(a.RotationAngle, b.RotationAngle);
   EXPECT_EQ(a.FollowDrawing, b.FollowDrawing);  // after the fixed layout
+  EXPECT_EQ(a.Monochrome, b.Monochrome);
+  EXPECT_EQ(a.WhiteToBlackNormal, b.WhiteToBlackNormal);
+  EXPECT_EQ(a.WhiteToBlackSxf, b.WhiteToBlackSxf);
+  EXPECT_EQ(a.PerLayerGroup, b.PerLayerGroup);
+  EXPECT_EQ(a.OneDocument, b.OneDocument);
+  EXPECT_EQ(a.PrintAuxLines, b.PrintAuxLines);
+  EXPECT_EQ(a.DisplayOnlyMode, b.DisplayOnlyMode);
+  EXPECT_EQ(a.PrintOrder, b.PrintOrder);
+  EXPECT_EQ(a.PenSource, b.PenSource);
+  EXPECT_EQ(a.LineTypeSource, b.LineTypeSource);
   EXPECT_EQ(a.MonoThreshold, b.MonoThreshold);
   EXPECT_EQ(a.NormalWhiteThreshold, b.NormalWhiteThreshold);
   EXPECT_EQ(a.SxfWhiteThreshold, b.SxfWhiteThreshold);
@@ -127,7 +137,13 @@ TEST(SettingsFile, BothFormsRoundTripEveryValue) {
   const std::string text = Slurp(Dir() + "user.dat");
   EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
   EXPECT_NE(text.find("\r\n0.035\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\r\n1\r\n"), std::string::npos);
+  // Every choice as the numbers files have always held: method, scale, offsets, then black (1, 17), white to
+  // black (1, 200), SXF white (1, 3), per group, one document, common group 17, auxiliary lines,
+  // display-only mode 2 and colour; the option kept after the layout.
+  EXPECT_NE(text.find("\r\n2\r\n0.035\r\n-12.5\r\n1e-07\r\n1\r\n17\r\n1\r\n200\r\n1\r\n3\r\n1\r\n1\r\n17\r\n1\r\n2\r\n"
+                      "1193046\r\n2\r\n1\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\r\nFollowDrawing=1\r\n"), std::string::npos);
   EXPECT_EQ(SettingsReal(100), "100");
   EXPECT_EQ(SettingsReal(0.1), "0.1");
   EXPECT_EQ(SettingsReal(1e-7), "1e-07");

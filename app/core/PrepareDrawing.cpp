@@ -12,10 +12,10 @@ PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& 
   // of pen 9's colour. Solids of their own colour keep it either way.
   const bool colour = d.Kept.DrawState[5] != 0;
   if (!s.MonochromeGiven) {
-    s.Monochrome = colour ? 0 : 1;
+    s.Monochrome = !colour;
     s.MonoThreshold = 0;
     if (!colour) {
-      s.WhiteToBlackNormal = 1;
+      s.WhiteToBlackNormal = true;
       s.NormalWhiteThreshold = 0;
     }
   }
@@ -25,7 +25,7 @@ PrintSettings SettingsForDrawing(const PrintSettings& settings, const TJwwData& 
   }
   // SXF white is white on a black screen; on paper it is black.
   if (!s.SxfWhiteGiven) {
-    s.WhiteToBlackSxf = 1;
+    s.WhiteToBlackSxf = true;
     s.SxfWhiteThreshold = 0;
   }
   return s;

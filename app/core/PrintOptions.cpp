@@ -101,7 +101,7 @@ const PrintOption kOptions[] = {
      "mm per dot of a line-type pattern"},
     {"mono", true,
      [](S& s, Str f, Str v) {
-       s.Monochrome = 1;
+       s.Monochrome = true;
        s.MonochromeGiven = true;
        return Threshold(f, v, s.MonoThreshold);
      },
@@ -109,20 +109,20 @@ const PrintOption kOptions[] = {
      "print in black; threshold 0..255"},
     {"white-to-black", true,
      [](S& s, Str f, Str v) {
-       s.WhiteToBlackNormal = 1;
+       s.WhiteToBlackNormal = true;
        return Threshold(f, v, s.NormalWhiteThreshold);
      },
      [] { return std::string("T"); },
      "white printed black; threshold 0..255"},
     {"sxf-white-to-black", true,
      [](S& s, Str f, Str v) {
-       s.WhiteToBlackSxf = 1;
+       s.WhiteToBlackSxf = true;
        s.SxfWhiteGiven = true;
        return Threshold(f, v, s.SxfWhiteThreshold);
      },
      [] { return std::string("T"); },
      "SXF white printed black; threshold 0..255"},
-    {"aux-lines", false, [](S& s, Str, Str) { s.PrintAuxLines = 1; return Status(); },
+    {"aux-lines", false, [](S& s, Str, Str) { s.PrintAuxLines = true; return Status(); },
      nullptr, "print auxiliary lines"},
     {"display-only", true,
      [](S& s, Str f, Str v) {
@@ -132,7 +132,7 @@ const PrintOption kOptions[] = {
      [] { return Words(kDisplayOnlyModes); },
      "display-only layers: 0 not printed, 1 grey, 2 in\n--display-only-color RGB, 3 as usual",
      "0|1|2|3"},
-    {"follow-drawing", false, [](S& s, Str, Str) { s.FollowDrawing = 1; return Status(); },
+    {"follow-drawing", false, [](S& s, Str, Str) { s.FollowDrawing = true; return Status(); },
      nullptr,
      "colour or black, display-only layers (grey) and SXF white\nas each drawing's own print settings say; --mono,\n"
      "--display-only and --sxf-white-to-black given still win"},
@@ -152,9 +152,9 @@ const PrintOption kOptions[] = {
      [] { return Words(kPrintOrders); },
      "print order: as stored, by layer, by layer reversed",
      "normal|layer|reverse"},
-    {"one-document", false, [](S& s, Str, Str) { s.OneDocument = 1; return Status(); },
+    {"one-document", false, [](S& s, Str, Str) { s.OneDocument = true; return Status(); },
      nullptr, "the whole run as one print document"},
-    {"per-layer-group", false, [](S& s, Str, Str) { s.PerLayerGroup = 1; return Status(); },
+    {"per-layer-group", false, [](S& s, Str, Str) { s.PerLayerGroup = true; return Status(); },
      nullptr, "one page per layer group"},
     // The paper: each drawing on its own sheet, or reduced onto a paper by
     // the ratio of its sheet to it. The two exclude each other.

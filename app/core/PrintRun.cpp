@@ -15,7 +15,7 @@
 void PrintRun::HandTablesToAttributes() {
   TgraAttribute& a = UnitGraAtt::GraAttribute();
   a.SetPrintMode(true);
-  a.SetPrintAuxLines(run_.PrintAuxLines != 0);
+  a.SetPrintAuxLines(run_.PrintAuxLines);
   for (int r = 0; r < TgraAttribute::kPenRows; ++r)
     a.SetPenRow(r, run_.PenTable[r].Color, run_.PenTable[r].Width, run_.PenTable[r].PointRadius);
   for (int r = 0; r < TgraAttribute::kLineTypeRows; ++r) {

@@ -27,21 +27,22 @@ enum class PaperMode {
   ReducedToGiven  // the given paper, the drawing scaled by sheet : paper
 };
 
+// The on/off options are bools; settings files store them as 0 and 1.
 struct PrintSettings {
   ::PrintMethod PrintMethod = ::PrintMethod::DrawingSettings;
   double PrintScale = 1.0;
   double OffsetX = 0, OffsetY = 0;  // mm
   double RotationAngle = 0;         // degrees, clockwise positive
-  int32_t Monochrome = 0;
+  bool Monochrome = false;
   int32_t MonoThreshold = 0;
-  int32_t WhiteToBlackNormal = 0;
+  bool WhiteToBlackNormal = false;
   int32_t NormalWhiteThreshold = 0;
-  int32_t WhiteToBlackSxf = 0;
+  bool WhiteToBlackSxf = false;
   int32_t SxfWhiteThreshold = 0;
-  int32_t PerLayerGroup = 0;
-  int32_t OneDocument = 0;
+  bool PerLayerGroup = false;
+  bool OneDocument = false;
   int32_t CommonLayerGroup = 0;  // as stored: see CommonGroupsOf
-  int32_t PrintAuxLines = 0;
+  bool PrintAuxLines = false;
   ::DisplayOnlyMode DisplayOnlyMode = ::DisplayOnlyMode::NotPrinted;
   TColor DisplayOnlyColor = 0;
   ::PrintOrder PrintOrder = ::PrintOrder::AsStored;
@@ -54,7 +55,7 @@ struct PrintSettings {
   // Colour or black, the display-only layers and SXF white taken from each
   // drawing's own print settings, as the CAD program prints it. Kept after the
   // fixed layout of the settings files.
-  int32_t FollowDrawing = 0;
+  bool FollowDrawing = false;
   // Options the user gave explicitly (on the command line): they win over
   // the drawing's own settings. Not stored.
   bool MonochromeGiven = false, DisplayOnlyGiven = false, SxfWhiteGiven = false;

@@ -31,6 +31,9 @@ template <typename E>
 E FromStored(int32_t number) {
   return static_cast<E>(number);
 }
+// And each on/off option as 1 or 0; any other number reads as off.
+int32_t Stored(bool on) { return on ? 1 : 0; }
+bool FlagFromStored(int32_t number) { return number == 1; }
 template <typename E>
 E ClampChoice(E choice, E last) {
   return FromStored<E>(Clamp<int32_t>(Stored(choice), 0, Stored(last)));
@@ -167,9 +170,6 @@ std::string SettingsReal(double v) {
 void ClampSettings(PrintSettings& s) {
   if (!(s.PrintScale >= 1e-6)) s.PrintScale = 1e-6;
   for (int32_t* t : {&s.MonoThreshold, &s.NormalWhiteThreshold, &s.SxfWhiteThreshold}) *t = Clamp(*t, 0, 255);
-  for (int32_t* f : {&s.Monochrome, &s.WhiteToBlackNormal, &s.WhiteToBlackSxf, &s.PerLayerGroup, &s.OneDocument,
-                     &s.PrintAuxLines, &s.FollowDrawing})
-    *f = *f == 1 ? 1 : 0;
   s.PrintMethod = ClampChoice(s.PrintMethod, PrintMethod::GivenScale);
   s.CommonLayerGroup = Clamp(s.CommonLayerGroup, 0, kCommonDisplayOnlyGroups);
   s.DisplayOnlyMode = ClampChoice(s.DisplayOnlyMode, DisplayOnlyMode::AsUsual);
@@ -257,16 +257,16 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
     s.PrintScale = r.Real();
     s.OffsetX = r.Real();
     s.OffsetY = r.Real();
-    s.Monochrome = r.Int();
+    s.Monochrome = FlagFromStored(r.Int());
     s.MonoThreshold = r.Int();
-    s.WhiteToBlackNormal = r.Int();
+    s.WhiteToBlackNormal = FlagFromStored(r.Int());
     s.NormalWhiteThreshold = r.Int();
-    s.WhiteToBlackSxf = r.Int();
+    s.WhiteToBlackSxf = FlagFromStored(r.Int());
     s.SxfWhiteThreshold = r.Int();
-    s.PerLayerGroup = r.Int();
-    s.OneDocument = r.Int();
+    s.PerLayerGroup = FlagFromStored(r.Int());
+    s.OneDocument = FlagFromStored(r.Int());
     s.CommonLayerGroup = r.Int();
-    s.PrintAuxLines = r.Int();
+    s.PrintAuxLines = FlagFromStored(r.Int());
     s.DisplayOnlyMode = FromStored<DisplayOnlyMode>(r.Int());
     s.DisplayOnlyColor = static_cast<TColor>(r.Int());
     s.PrintOrder = FromStored<PrintOrder>(r.Int());
@@ -325,7 +325,7 @@ SettingsReadResult ReadSettingsText(const std::string& text, SettingsForm form, 
       const size_t eq = last.find('=');
       if (eq == std::string::npos) continue;
       const std::string name = last.substr(0, eq), value = last.substr(eq + 1);
-      if (name == "FollowDrawing") s.FollowDrawing = SettingsTextToInt(value);
+      if (name == "FollowDrawing") s.FollowDrawing = FlagFromStored(SettingsTextToInt(value));
     }
     // The window's own file always ends with a whole line, and its list is
     // always followed by the output choice: a file cut inside either is damaged.
@@ -359,9 +359,9 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
   real(s.PrintScale);
   real(s.OffsetX);
   real(s.OffsetY);
-  for (int32_t v : {s.Monochrome, s.MonoThreshold, s.WhiteToBlackNormal, s.NormalWhiteThreshold, s.WhiteToBlackSxf,
-                    s.SxfWhiteThreshold, s.PerLayerGroup, s.OneDocument, s.CommonLayerGroup, s.PrintAuxLines,
-                    Stored(s.DisplayOnlyMode)})
+  for (int32_t v : {Stored(s.Monochrome), s.MonoThreshold, Stored(s.WhiteToBlackNormal), s.NormalWhiteThreshold,
+                    Stored(s.WhiteToBlackSxf), s.SxfWhiteThreshold, Stored(s.PerLayerGroup), Stored(s.OneDocument),
+                    s.CommonLayerGroup, Stored(s.PrintAuxLines), Stored(s.DisplayOnlyMode)})
     num(v);
   num(s.DisplayOnlyColor);
   num(Stored(s.PrintOrder));
@@ -388,7 +388,7 @@ util::Status WriteSettingsFile(const std::string& path, SettingsForm form, const
     for (const std::string& f : extras.Files) line(f);
   }
   real(s.RotationAngle);
-  line("FollowDrawing=" + std::to_string(s.FollowDrawing));
+  line("FollowDrawing=" + std::to_string(Stored(s.FollowDrawing)));
   if (form == SettingsForm::Window && !extras.KeptList.empty()) {
     line(kListMarker);
     for (const SettingsFileExtras::Listed& l : extras.KeptList)

@@ -18,6 +18,7 @@
 #include "app/core/PrintSettings.h"
 #include "app/core/SettingsFile.h"
 #include "app/window/PreviewDialog.h"
+#include "app/window/PrinterDialog.h"
 #include "app/window/Printers.h"
 #include "app/window/RunReport.h"
 #include "jww/jwwunit.h"
@@ -39,18 +40,6 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class SettingsPage;
-
-// Where the window prints: a CUPS queue by name, or a PDF file with its page.
-struct OutputChoice {
-  bool Pdf = true;
-  QString Printer;
-  QString PdfPath;
-  QString Paper = QStringLiteral("A3");  // its name as chosen; Page holds its size and orientation
-  PageSetup Page;
-  bool PrinterPaperChosen = false;  // a printer is asked for Page; else it prints on its own paper
-  PaperMode PaperChoice = PaperMode::Given;  // PDF only: each drawing's sheet, or reduced onto Page
-  PrinterProperties Properties;  // a printer's: 部数, two-sided, tray
-};
 
 // Which drawings of the list a run prints.
 enum class PrintWhich { All, Selected, Unfinished };

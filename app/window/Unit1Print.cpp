@@ -1,27 +1,17 @@
-// TForm1: where the run prints, the print run and the preview.
+// TForm1: where the run prints (the printer dialog's choice), the print run and the preview.
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTreeWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QDesktopServices>
 #include <QDir>
 #include <QUrl>
-#include <QSpinBox>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -30,6 +20,7 @@
 #include "app/window/DrawWorker.h"
 #include "app/window/FilePage.h"
 #include "app/window/PreviewDialog.h"
+#include "app/window/PrinterDialog.h"
 #include "app/window/SettingsPage.h"
 #include "app/window/Unit1.h"
 #include "app/window/WindowCommon.h"
@@ -139,104 +130,9 @@ void TForm1::UpdatePrinterInfo() {
 
 void TForm1::PrinterSetup() {
   ReadControls();  // the paper choice as the settings page shows it
-  QDialog dialog(this);
-  dialog.setWindowTitle(QStringLiteral("プリンタ設定"));
-  auto* form = new QFormLayout(&dialog);
-  auto* printer = new QComboBox;
-  printer->addItem(QStringLiteral("PDFファイルに出力"));
-  const QStringList names = printers_.Names();
-  for (const QString& name : names) printer->addItem(name);
-  if (!output_.Pdf) {
-    // The printer the settings page names, also one that has gone away.
-    const QString current = PrinterOrDefault(output_.Printer);
-    if (!current.isEmpty() && !names.contains(current)) printer->addItem(current);
-    printer->setCurrentText(current);
-  }
-  auto* path = new QLineEdit(output_.PdfPath);
-  path->setMinimumWidth(320);
-  auto* browse = new QPushButton(QStringLiteral("参照(&B)…"));
-  auto* pathRow = new QHBoxLayout;
-  pathRow->addWidget(path, 1);
-  pathRow->addWidget(browse);
-  connect(browse, &QPushButton::clicked, &dialog, [&dialog, path] {
-    // The question about an existing file comes when a run starts.
-    const QString chosen = QFileDialog::getSaveFileName(&dialog, QStringLiteral("PDFファイルの保存先"), path->text(),
-                                                        QStringLiteral("PDFファイル(*.pdf)"), nullptr,
-                                                        QFileDialog::DontConfirmOverwrite);
-    if (!chosen.isEmpty()) path->setText(QFileInfo(chosen).suffix().isEmpty() ? chosen + ".pdf" : chosen);
-  });
-  auto enablePath = [printer, path, browse] {
-    path->setEnabled(printer->currentIndex() == 0);
-    browse->setEnabled(printer->currentIndex() == 0);
-  };
-  connect(printer, &QComboBox::currentIndexChanged, &dialog, enablePath);
-  enablePath();
-  auto* paper = new QComboBox;
-  paper->setEditable(true);  // also "WxHmm"
-  paper->addItems({"A3", "A4", "A2", "A1", "A0", "B4", "B5"});
-  paper->setCurrentText(output_.Paper);
-  auto* landscape = new QCheckBox(QStringLiteral("横向き"));
-  landscape->setChecked(output_.Page.PaperWidthMm > output_.Page.PaperHeightMm);
-  auto* dpi = new QSpinBox;
-  dpi->setRange(72, 2400);
-  dpi->setValue(output_.Page.Dpi);
-  // The printer's own choices: copies here, the rest (two-sided, tray,
-  // colour) in Qt's printer dialog of the printer chosen.
-  PrinterProperties properties = output_.Properties;
-  auto* copies = new QSpinBox;
-  copies->setRange(1, 999);
-  copies->setValue(properties.Copies);
-  copies->setSuffix(QStringLiteral(" 部"));
-  auto* ownSettings = new QPushButton(QStringLiteral("プリンタのプロパティ(&R)…"));
-  ownSettings->setToolTip(QStringLiteral("両面印刷、給紙トレイ、カラーなど、プリンタの設定"));
-  auto* copiesRow = new QHBoxLayout;
-  copiesRow->addWidget(copies);
-  copiesRow->addWidget(ownSettings);
-  copiesRow->addStretch(1);
-  auto enableCopies = [printer, copies, ownSettings] {
-    copies->setEnabled(printer->currentIndex() != 0);
-    ownSettings->setEnabled(printer->currentIndex() != 0);
-  };
-  connect(printer, &QComboBox::currentIndexChanged, &dialog, enableCopies);
-  enableCopies();
-  connect(ownSettings, &QPushButton::clicked, &dialog, [&dialog, printer, copies, &properties] {
-    QPrinter chosen(QPrinterInfo::printerInfo(printer->currentText()), QPrinter::HighResolution);
-    properties.Copies = copies->value();
-    ApplyPrinterProperties(properties, chosen);
-    QPrintDialog qt(&chosen, &dialog);
-    qt.setWindowTitle(QStringLiteral("プリンタのプロパティ：%1").arg(printer->currentText()));
-    qt.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-    // It sets the printer up here; the run prints later.
-    if (auto* box = qt.findChild<QDialogButtonBox*>())
-      if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
-    if (qt.exec() != QDialog::Accepted) return;
-    properties = PrinterPropertiesOf(chosen);
-    copies->setValue(properties.Copies);
-  });
-  form->addRow(QStringLiteral("プリンタ"), printer);
-  form->addRow(QStringLiteral("PDFファイル"), pathRow);
-  form->addRow(QStringLiteral("用紙"), paper);
-  form->addRow(QString(), landscape);
-  form->addRow(QStringLiteral("解像度(dpi)"), dpi);
-  form->addRow(QStringLiteral("部数"), copiesRow);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  form->addRow(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  PrinterDialog dialog(output_, printers_.Names(), output_.Pdf ? QString() : PrinterOrDefault(output_.Printer), this);
   if (dialog.exec() != QDialog::Accepted) return;
-  OutputChoice o = output_;
-  o.Pdf = printer->currentIndex() == 0;
-  o.Printer = o.Pdf ? QString() : printer->currentText();
-  o.PdfPath = path->text();
-  o.Properties = properties;
-  o.Properties.Copies = copies->value();
-  PaperSize size;
-  if (ParsePaperSize(paper->currentText().trimmed().toStdString(), size)) {
-    o.Paper = paper->currentText().trimmed();
-    o.Page = OrientedPage(size, landscape->isChecked(), dpi->value());
-    o.PrinterPaperChosen = !o.Pdf;
-  }
-  SetOutput(o);
+  SetOutput(dialog.Chosen());
   ReadControls();
 }
 
@@ -416,7 +312,7 @@ std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out)
   }
   page.Dpi = kPreviewDpi;
   PrintSettings settings = settings_;
-  settings.OneDocument = 0;
+  settings.OneDocument = false;
   return [page, settings, mode = settingsPage_->GetPaperMode(), file = path.toStdString(), out] {
     std::vector<QImage> images;
     PrintRunResult result;

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   page.Dpi = 72;
   PrintSettings settings;
   settings.PrintMethod = PrintMethod::FitToPage;  // fitted, so whatever the file holds lands on the page
-  settings.FollowDrawing = 1;
+  settings.FollowDrawing = true;
   PrintRunObserver quiet;
   {
     std::unique_ptr<platform::PrintService> device = platform::MakePdfPrintService(pdf, page);
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)device->Finish();
   }
   std::vector<QImage> pages;
-  settings.PerLayerGroup = 1;
+  settings.PerLayerGroup = true;
   settings.PrintOrder = PrintOrder::ByLayerReverse;
   std::unique_ptr<platform::PrintService> device = platform::MakeImagePrintService(page, &pages);
   PrintRun(d, *device, settings, quiet).Run({drawing});

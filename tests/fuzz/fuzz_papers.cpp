@@ -64,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.PrintMethod = static_cast<PrintMethod>(method % 3);
   settings.PrintScale = 0.5 + (group & 7);
   settings.RotationAngle = rotation;
-  settings.FollowDrawing = (flags & 2) ? 1 : 0;
-  settings.PerLayerGroup = (flags & 4) ? 1 : 0;
-  settings.OneDocument = (flags & 8) ? 1 : 0;
+  settings.FollowDrawing = (flags & 2) != 0;
+  settings.PerLayerGroup = (flags & 4) != 0;
+  settings.OneDocument = (flags & 8) != 0;
   settings.CommonLayerGroup = group % 18;
   settings.PrintOrder = static_cast<PrintOrder>((flags >> 4) % 3);
   ClampSettings(settings);

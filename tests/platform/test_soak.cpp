@@ -50,7 +50,7 @@ TEST(Soak, FiveHundredDrawingsLeaveNothingBehind) {
     SCOPED_TRACE(oneDocument);
     PrintSettings s;
     s.PrintMethod = PrintMethod::FitToPage;
-    s.OneDocument = oneDocument;
+    s.OneDocument = oneDocument == 1;
     auto device = platform::MakePdfPrintService(out + "soak" + std::to_string(oneDocument) + ".pdf", {297, 210, 72});
     TJwwData d;
     PrintRunObserver quiet;

@@ -174,8 +174,8 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
   {
     TForm1 w({Sample("house-plan.jww")}, defaults, false, NoPrinters());
     w.Settings().PrintScale = 2.5;
-    w.Settings().PerLayerGroup = 1;
-    w.Settings().FollowDrawing = 1;
+    w.Settings().PerLayerGroup = true;
+    w.Settings().FollowDrawing = true;
     w.ShowSettings();
     w.BulkWidthEdit()->setText("0.25");
     EXPECT_TRUE(w.SaveSettings(QString::fromStdString(dir + "mine.dat")));
@@ -189,8 +189,8 @@ TEST(Window, SettingsSaveOpenResetAndTheDefaultFile) {
     EXPECT_TRUE(w.StatusText().contains(QStringLiteral("開きました")));
     w.ReadControls();
     EXPECT_EQ(w.Settings().PrintScale, 2.5);
-    EXPECT_EQ(w.Settings().PerLayerGroup, 1);
-    EXPECT_EQ(w.Settings().FollowDrawing, 1);  // the check box holds it
+    EXPECT_TRUE(w.Settings().PerLayerGroup);
+    EXPECT_TRUE(w.Settings().FollowDrawing);  // the check box holds it
     EXPECT_EQ(w.Settings().BulkWidth, 0.25);
     EXPECT_EQ(w.Files().size(), 1);
     // The default settings file itself cannot be opened or saved as a user file.
