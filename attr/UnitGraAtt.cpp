@@ -233,6 +233,16 @@ double TgraAttribute::GetLineTypeRepeatMm(int lineType) const {
   return r.RepeatDots == 0 ? r.Period : r.RepeatDots * r.DotMm;
 }
 
+int32_t TgraAttribute::GetLineTypeRepeatDots(int lineType) const {
+  const int row = LineTypeRowOf(lineType);
+  return ValidLineTypeRow(row) ? LineTypeTable[row].RepeatDots : 0;
+}
+
+double TgraAttribute::GetLineTypeDotMm(int lineType) const {
+  const int row = LineTypeRowOf(lineType);
+  return ValidLineTypeRow(row) ? LineTypeTable[row].DotMm : 0.0;
+}
+
 double TgraAttribute::GetLineTypeRepeatPx(int lineType, double scale) const {
   const int row = LineTypeRowOf(lineType);
   if (!ValidLineTypeRow(row)) return 0.0;

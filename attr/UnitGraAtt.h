@@ -118,6 +118,9 @@ class TgraAttribute {
   double GetLineTypeRepeatPx(int lineType, double scale) const;
   // The same repeat in mm, as the elements measure it.
   double GetLineTypeRepeatMm(int lineType) const;
+  // A pattern of dots: the dots of its repeat and one dot's length (mm); 0 for other patterns.
+  int32_t GetLineTypeRepeatDots(int lineType) const;
+  double GetLineTypeDotMm(int lineType) const;
   int32_t GetLineTypeCount(int lineType) const { return GetLineTypeRowCount(LineTypeRowOf(lineType)); }
   double GetLineTypeAmplitude(int lineType) const { return GetLineTypeRowAmplitude(LineTypeRowOf(lineType)); }
   int32_t GetLineTypePattern(int lineType, double* out32) const;

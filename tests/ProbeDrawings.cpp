@@ -233,6 +233,21 @@ ProbeDrawing DashCurves() {
   return Probe("dash-curves", "patterned circles (r 5 to 44 mm), arcs and ellipses", d);
 }
 
+// Patterned circles, one parameter at a time: concentric circles of one line
+// type over a range of radii.
+ProbeDrawing CurveRadii(int type) {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  for (double r : {8.0, 12.0, 17.0, 21.0, 25.0, 30.0, 36.0, 44.0, 52.0, 62.0, 74.0, 88.0, 104.0, 120.0, 140.0})
+    Add(e, Circle(0, 0, r, 2, type));
+  const std::string t = std::to_string(type);
+  return Probe(("curve-radii-" + t).c_str(), ("concentric circles of line type " + t + ", r 8 to 140 mm").c_str(), d);
+}
+
+std::vector<ProbeDrawing> CurveProbes() {
+  return {CurveRadii(2), CurveRadii(6)};
+}
+
 // Colour printing on or off: display-only layers and groups, a pen whose
 // printer colour is white, coloured pens, solids and texts.
 TJwwData ColourDrawing(bool colour) {
@@ -430,5 +445,6 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(Probe("colour-on", "the same with colour printing on", ColourDrawing(true)));
   for (ProbeDrawing p : {WidthsDots(), WidthsHundredths(), NestedBlocks(), DimensionsInBlocks(), Texts()})
     probes.push_back(std::move(p));
+  for (ProbeDrawing& p : CurveProbes()) probes.push_back(std::move(p));
   return probes;
 }

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include "RenderFixture.h"
 #include "render/TextVariables.h"
@@ -279,4 +280,61 @@ TEST_F(RenderTest, SharedValuesHaveScopesAndOneReset) {
   EXPECT_NE(t.Now, 7);  // the system clock again
   EXPECT_TRUE(std::isnan(UnitGval::TextTurn.Angle));
   EXPECT_FALSE(UnitGval::AbortRequested());
+}
+
+namespace {
+// Line type 2 as a pattern of dots of dotMm, one repeat of `dots` ("1001":
+// a dot, two gaps, a dot), the way a drawing's own line types are loaded.
+void DotType(TgraAttribute& a, const std::string& dots, double dotMm) {
+  const int row = TgraAttribute::LineTypeRowOf(2);
+  int n = 0;
+  for (size_t i = 0; i < dots.size();) {
+    size_t j = i;
+    while (j < dots.size() && dots[j] == dots[i]) ++j;
+    a.SetLineTypeElement(row, n++, (dots[i] == '1' ? 1.0 : -1.0) * static_cast<double>(j - i) * dotMm);
+    i = j;
+  }
+  a.SetLineTypeCount(row, n);  // also clears the repeat
+  a.SetLineTypeAmplitude(row, 0);
+  a.UpdateLineTypePeriod(row);
+  a.SetLineTypeRepeat(row, static_cast<int32_t>(dots.size()), dotMm);
+}
+}  // namespace
+
+// A patterned circle, arc or ellipse prints as a chain of chords, each a
+// whole number of the pattern's dots, as the CAD program prints it. Measured
+// on the probes dash-curves and curve-radii-2/6 (600 dpi): the chords step
+// the curve by 0.8 rad over the dots of the repeat up to a radius of about
+// 48 mm, half that up to 130 mm; along a chord each dot keeps its device
+// length on the chord's longer axis; a chord takes every dot it starts (the
+// last one cut at its end) and the next chord goes on with the dot after.
+TEST_F(RenderTest, PatternedCurvesAreChordsOfWholeDots) {
+  DotType(Attr(), "1001", 2);  // 20 px dots on this 10 px/mm page
+  DrawPatternArc(canvas, 0, 2, Circle(50, 50, 20), BlockTransform::Identity());
+  const auto lines = canvas.Of("line");
+  ASSERT_GE(lines.size(), 3u);
+  auto is = [](const RecordingCanvas::Call& c, DevicePoint a, DevicePoint b) {
+    return c.points[0].x == a.x && c.points[0].y == a.y && c.points[1].x == b.x && c.points[1].y == b.y;
+  };
+  // Chords of 0.2 rad: (700, 500), (696, 460), (684, 422), (665, 387) ...
+  // The first takes two dots (40 px on y): the dot drawn, the gap.
+  EXPECT_TRUE(is(lines[0], {700, 500}, {698, 480}));
+  // The second (38 px) goes on with the gap, then a dot cut at the vertex:
+  // the repeat is neither restarted nor stretched per chord.
+  EXPECT_TRUE(is(lines[1], {690, 440}, {684, 422}));
+  // The third starts with the dot after that one: a whole 20 px dot.
+  EXPECT_TRUE(is(lines[2], {684, 422}, {673, 402}));
+  EXPECT_EQ(lines.size(), 31u);  // 32 chords round the circle (the last one short)
+
+  // A larger radius (60 mm, 1200 px): chords of half the angle, here 0.4 rad
+  // over the 8 dots of a repeat, so the first 7-dot dash turns at 0.05 rad.
+  canvas.calls.clear();
+  Page(200, 200, 20);
+  DotType(Attr(), "11111110", 1);
+  DrawPatternArc(canvas, 0, 2, Circle(100, 100, 60), BlockTransform::Identity());
+  const auto big = canvas.Of("line");
+  ASSERT_GE(big.size(), 3u);
+  EXPECT_TRUE(is(big[0], {3200, 2000}, {3199, 1940}));
+  EXPECT_TRUE(is(big[1], {3199, 1940}, {3194, 1880}));
+  EXPECT_EQ(big.size(), 142u);
 }
