@@ -163,8 +163,9 @@ bool WithinPage(const Ellipse& e, const BlockTransform& t) {
 // - The chords step the curve's parameter by a fixed angle from its start
 //   (the last chord takes what is left): 0.8 rad over the dots of the
 //   pattern's repeat (type 2 of 4 dots: 0.2 rad, type 6 of 32: 0.025 rad)
-//   for radii up to 44 mm, half that from 52 to 120 mm, 0.35 of it at 140 mm,
-//   whatever the radius within each band.
+//   for radii up to 49 mm, half that from 50 to 124 mm, 0.35 of it from 126
+//   to 140 mm, whatever the radius within each band (on an ellipse, its
+//   larger radius).
 // - Along a chord the dots keep their device length, counted on the chord's
 //   longer axis (a chord at 45 degrees draws its dots 1.41 times as long).
 // - A chord takes as many dots as it starts, the last one cut at its end;
@@ -194,35 +195,47 @@ class ChordPattern {
     return true;
   }
 
-  // The chord step for a curve of radius radiusPx device pixels.
+  // The chord step for a curve of radius radiusPx device pixels. The bands
+  // were measured at 600 dpi only (probe curve-bands: 0.8 rad up to 49 mm,
+  // 0.4 from 50 to 124 mm, 0.28 from 126 to 140 mm); larger curves keep 0.28.
   double Step(double radiusPx) const {
-    // 44 and 52 mm, 120 and 140 mm bound the bands at 600 dpi: the bands
-    // change half way between.
-    const double mm = radiusPx / (600 / 25.4);
-    const double turn = mm <= 48 ? 0.8 : mm <= 130 ? 0.4 : 0.28;
+    const double mmAt600 = radiusPx / (600 / 25.4);
+    const double turn = mmAt600 < 49.5 ? 0.8 : mmAt600 < 125 ? 0.4 : 0.28;
     return turn / repeatDots_;
   }
 
   // One chord from a to b (drawing mm, through any block transform).
   void Chord(Canvas& canvas, const PointD& a, const PointD& b) {
-    const DevicePoint da = UnitGval::ToDevice(a.x, a.y), db = UnitGval::ToDevice(b.x, b.y);
-    const double major = std::max(std::fabs(static_cast<double>(db.x) - da.x), std::fabs(static_cast<double>(db.y) - da.y));
-    if (!(major > 0)) return;
-    const long count = static_cast<long>(std::ceil(major / dotPx_));
-    long j = 0;
-    while (j < count) {
-      const bool on = on_[(phase_ + j) % dots_];
-      long k = j + 1;
-      while (k < count && on_[(phase_ + k) % dots_] == on) ++k;
-      if (on) {
-        const double t0 = static_cast<double>(j) * dotPx_ / major;
-        const double t1 = std::min(static_cast<double>(k) * dotPx_ / major, 1.0);
-        DrawClippedLine(canvas, a.x + (b.x - a.x) * t0, a.y + (b.y - a.y) * t0, a.x + (b.x - a.x) * t1,
-                        a.y + (b.y - a.y) * t1);
+    const UnitGval::TPageWindow& w = UnitGval::PageWindow;
+    // Its longer axis in whole device pixels, as the device points round.
+    const double major = std::max(std::fabs(std::round((b.x - w.Xmin) * w.Scale) - std::round((a.x - w.Xmin) * w.Scale)),
+                                  std::fabs(std::round((b.y - w.Ymin) * w.Scale) - std::round((a.y - w.Ymin) * w.Scale)));
+    if (!(major > 0) || !std::isfinite(major)) return;
+    const double count = std::ceil(major / dotPx_);
+    // Only the dots of the part on the page are drawn (a chord may be huge).
+    double x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y;
+    if (util::ClipSegment(x1, y1, x2, y2, w.Xmin, w.Ymin, w.Xmax, w.Ymax) != 2) {
+      const bool alongX = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
+      const auto param = [&](double x, double y) { return alongX ? (x - a.x) / (b.x - a.x) : (y - a.y) / (b.y - a.y); };
+      const double from = std::max(0.0, std::floor(std::min(param(x1, y1), param(x2, y2)) * major / dotPx_));
+      const double to = std::min(count, std::ceil(std::max(param(x1, y1), param(x2, y2)) * major / dotPx_));
+      if (from >= 0 && from < to) {
+        const long first = static_cast<long>(from), end = static_cast<long>(to);
+        for (long j = first; j < end;) {
+          const bool on = on_[(phase_ + j) % dots_];
+          long k = j + 1;
+          while (k < end && on_[(phase_ + k) % dots_] == on) ++k;
+          if (on) {
+            const double t0 = static_cast<double>(j) * dotPx_ / major;
+            const double t1 = std::min(static_cast<double>(k) * dotPx_ / major, 1.0);
+            DrawClippedLine(canvas, a.x + (b.x - a.x) * t0, a.y + (b.y - a.y) * t0, a.x + (b.x - a.x) * t1,
+                            a.y + (b.y - a.y) * t1);
+          }
+          j = k;
+        }
       }
-      j = k;
     }
-    phase_ = (phase_ + count) % dots_;
+    phase_ = (phase_ + static_cast<long>(std::fmod(count, static_cast<double>(dots_)))) % dots_;
   }
 
  private:
@@ -327,7 +340,7 @@ void DrawPatternArc(Canvas& canvas, int layerIndex, int lineType, const EllipseA
     return;
   }
   ChordPattern pattern;
-  if (std::isfinite(start) && std::isfinite(sweep) && pattern.Load(lineType)) {
+  if (!DrawnSolid(lineType) && std::isfinite(start) && std::isfinite(sweep) && pattern.Load(lineType)) {
     double reach = std::max(std::fabs(e.r), std::fabs(e.r * e.k));
     reach *= std::max(std::hypot(t.A11, t.A21), std::hypot(t.A12, t.A22)) / std::fabs(t.W);
     const double chordStep = pattern.Step(reach * UnitGval::PageWindow.Scale);

@@ -244,8 +244,18 @@ ProbeDrawing CurveRadii(int type) {
   return Probe(("curve-radii-" + t).c_str(), ("concentric circles of line type " + t + ", r 8 to 140 mm").c_str(), d);
 }
 
+// Where the chord step changes: type 2 circles 1 mm apart about 48 mm, 2 mm
+// apart about 130 mm.
+ProbeDrawing CurveBands() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  for (double r = 44; r <= 52; r += 1) Add(e, Circle(-150, 0, r, 2, 2));
+  for (double r = 120; r <= 140; r += 2) Add(e, Circle(65, 0, r, 2, 2));
+  return Probe("curve-bands", "concentric circles of line type 2 about r 48 and 130 mm", d);
+}
+
 std::vector<ProbeDrawing> CurveProbes() {
-  return {CurveRadii(2), CurveRadii(6)};
+  return {CurveRadii(2), CurveRadii(6), CurveBands()};
 }
 
 // Colour printing on or off: display-only layers and groups, a pen whose
