@@ -480,6 +480,30 @@ TJwwData SolidsDrawing(int32_t maxDrawWidth) {
   return d;
 }
 
+// The random (zig-zag) line types 11 to 15 and the double-length types 16
+// to 19, straight at several lengths and slants, and joined into a figure.
+ProbeDrawing LineKinds() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  double y = 130;
+  for (int t = 11; t <= 19; ++t) {
+    double x = -195;
+    for (double len : {3.0, 12.0, 47.0, 150.0}) {
+      Add(e, Line(x, y, x + len, y, 2, t));
+      x += len + 8;
+    }
+    const double a = (10 + 8 * (t - 11)) * kPi / 180;
+    Add(e, Line(60, y, 60 + 90 * std::cos(a), y - 90 * std::sin(a) * 0.2, 2, t));
+    y -= 14;
+  }
+  // A closed square of random line 12 and of double-length type 17.
+  const double sx[] = {120, 190, 190, 120}, sy[] = {-120, -120, -60, -60};
+  for (int t : {12, 17})
+    for (int i = 0; i < 4; ++i)
+      Add(e, Line(sx[i] - (t == 17 ? 80 : 0), sy[i], sx[(i + 1) % 4] - (t == 17 ? 80 : 0), sy[(i + 1) % 4], 2, t));
+  return Probe("line-kinds", "random zig-zag line types 11-15 and double-length types 16-19", d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -494,5 +518,6 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
                          SolidsDrawing(100)));
   probes.push_back(Probe("solids-hundredths", "the same in a drawing of widths in 1/100 mm, each solid 0.5 mm",
                          SolidsDrawing(-300)));
+  probes.push_back(LineKinds());
   return probes;
 }
