@@ -214,7 +214,8 @@ class ChordPattern {
     const double count = std::ceil(major / dotPx_);
     // Only the dots of the part on the page are drawn (a chord may be huge).
     double x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y;
-    if (util::ClipSegment(x1, y1, x2, y2, w.Xmin, w.Ymin, w.Xmax, w.Ymax) != 2) {
+    if (util::ClipSegment(x1, y1, x2, y2, w.Xmin - w.ClipGrowX, w.Ymin - w.ClipGrowY, w.Xmax + w.ClipGrowX,
+                          w.Ymax + w.ClipGrowY) != 2) {
       const bool alongX = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
       const auto param = [&](double x, double y) { return alongX ? (x - a.x) / (b.x - a.x) : (y - a.y) / (b.y - a.y); };
       const double from = std::max(0.0, std::floor(std::min(param(x1, y1), param(x2, y2)) * major / dotPx_));
