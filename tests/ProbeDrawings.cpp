@@ -504,6 +504,21 @@ ProbeDrawing LineKinds() {
   return Probe("line-kinds", "random zig-zag line types 11-15 and double-length types 16-19", d);
 }
 
+// Random lines of a plain pattern (8 dots up, 8 down) at pitches of 1 to 20
+// dots and amplitudes of 1 to 8 dots: how long a dot of a zig-zag is.
+ProbeDrawing RandomPitches() {
+  TJwwData d = BaseDrawing();
+  const int32_t pitches[5] = {1, 3, 7, 13, 20};
+  for (int i = 0; i < 5; ++i) d.RandomLines[i] = {0xFF00FF00, 1, 5, 1 + 2 * i, pitches[i]};
+  TJwwEntityLists& e = d.Entities;
+  for (int t = 11; t <= 15; ++t) {
+    const double y = 120 - 20.0 * (t - 11);
+    Add(e, Line(-180, y, 180, y, 2, t));
+    Add(e, Line(-180, y - 8, -150, y - 8, 2, t));
+  }
+  return Probe("random-pitches", "random lines of a plain pattern at pitches of 1 to 20 dots", d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -519,5 +534,6 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(Probe("solids-hundredths", "the same in a drawing of widths in 1/100 mm, each solid 0.5 mm",
                          SolidsDrawing(-300)));
   probes.push_back(LineKinds());
+  probes.push_back(RandomPitches());
   return probes;
 }
