@@ -498,6 +498,23 @@ ProbeDrawing TextLines() {
   return Probe("text-lines", "text spacings, angles and the lines of a note close together", d);
 }
 
+// Solid lines just inside and just outside the sheet's four edges, offset in
+// device pixels at 600 dpi: how far past the edge a line still prints.
+ProbeDrawing SheetEdge() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const double offsets[] = {-3, -1, 0, 0.5, 1, 1.5, 2, 2.5, 3, 3.5, 4, 5, 6};
+  for (size_t k = 0; k < sizeof offsets / sizeof offsets[0]; ++k) {
+    const double o = offsets[k] / kPxPerMm;
+    const double y = 135 - 20.0 * static_cast<double>(k), x = -200 + 30.0 * static_cast<double>(k);
+    Add(e, Line(-210 - o, y, -210 - o, y - 12, 5));   // left, a wide pen
+    Add(e, Line(210 + o, y, 210 + o, y - 12, 2));     // right, a middling one
+    Add(e, Line(x, 148.5 + o, x + 20, 148.5 + o, 5)); // top
+    Add(e, Line(x, -148.5 - o, x + 20, -148.5 - o, 1)); // bottom, a thin one
+  }
+  return Probe("sheet-edge", "solid lines just inside and outside the sheet's edges, by device pixels", d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -507,6 +524,7 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(Probe("colour-on", "the same with colour printing on", ColourDrawing(true)));
   for (ProbeDrawing p : {WidthsDots(), WidthsHundredths(), NestedBlocks(), DimensionsInBlocks(), Texts()})
     probes.push_back(std::move(p));
+  probes.push_back(SheetEdge());
   for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
   return probes;
 }
