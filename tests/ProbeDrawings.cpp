@@ -515,6 +515,72 @@ ProbeDrawing SheetEdge() {
   return Probe("sheet-edge", "solid lines just inside and outside the sheet's edges, by device pixels", d);
 }
 
+// Solids in each pen's colour (pens 1 to 5 are 2 to 10 px wide), in their
+// own colour, and arc-shaped ones (a filled circle, a sector, a ring band):
+// how far the fill reaches past the corners. In a drawing of widths in
+// 1/100 mm every solid also stores a width of 0.5 mm.
+TJwwData SolidsDrawing(int32_t maxDrawWidth) {
+  TJwwData d = BaseDrawing();
+  d.MaxDrawWidth = maxDrawWidth;
+  TJwwEntityLists& e = d.Entities;
+  for (int pen = 1; pen <= 6; ++pen) {
+    const double y = 130 - 18.0 * pen;
+    TJwwSolid q = MakeSolid(-190, y, -150, y, -150, y + 6, -190, y + 6);
+    q.PenColor = static_cast<uint16_t>(pen);
+    Add(e, q);
+    TJwwSolid t = MakeSolid(-130, y, -100, y + 2, -120, y + 10, -120, y + 10);  // a triangle
+    t.PenColor = static_cast<uint16_t>(pen);
+    Add(e, t);
+    struct ArcSolid {
+      int style;
+      double x, h, start, sweep;
+    };
+    for (const ArcSolid& a : {ArcSolid{101, -70, 100, 0, 2 * kPi}, ArcSolid{101, -40, 0, 0.3, 2.0},
+                              ArcSolid{105, -10, 3, 0.2, 3.5}}) {
+      TJwwSolid c = MakeSolid(a.x, y + 4, 6, 1, 0, a.start, a.sweep, a.h);
+      c.PenStyle = static_cast<uint8_t>(a.style);
+      c.PenColor = static_cast<uint16_t>(pen);
+      Add(e, c);
+    }
+  }
+  TJwwSolid own = MakeSolid(40, 60, 100, 60, 100, 80, 40, 80);
+  own.PenColor = 10;
+  own.SolidColor = 0x404040;
+  Add(e, own);
+  TJwwSolid ownCircle = MakeSolid(130, 70, 8, 1, 0, 0, 2 * kPi, 100);
+  ownCircle.PenStyle = 101;
+  ownCircle.PenColor = 10;
+  ownCircle.SolidColor = 0x404040;
+  Add(e, ownCircle);
+  if (maxDrawWidth < 0)
+    for (TJwwSolid& solid : e.Solids) solid.PenWidth = 50;
+  return d;
+}
+
+// The random (zig-zag) line types 11 to 15 and the double-length types 16
+// to 19, straight at several lengths and slants, and joined into a figure.
+ProbeDrawing LineKinds() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  double y = 130;
+  for (int t = 11; t <= 19; ++t) {
+    double x = -195;
+    for (double len : {3.0, 12.0, 47.0, 150.0}) {
+      Add(e, Line(x, y, x + len, y, 2, t));
+      x += len + 8;
+    }
+    const double a = (10 + 8 * (t - 11)) * kPi / 180;
+    Add(e, Line(60, y, 60 + 90 * std::cos(a), y - 90 * std::sin(a) * 0.2, 2, t));
+    y -= 14;
+  }
+  // A closed square of random line 12 and of double-length type 17.
+  const double sx[] = {120, 190, 190, 120}, sy[] = {-120, -120, -60, -60};
+  for (int t : {12, 17})
+    for (int i = 0; i < 4; ++i)
+      Add(e, Line(sx[i] - (t == 17 ? 80 : 0), sy[i], sx[(i + 1) % 4] - (t == 17 ? 80 : 0), sy[(i + 1) % 4], 2, t));
+  return Probe("line-kinds", "random zig-zag line types 11-15 and double-length types 16-19", d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -525,6 +591,11 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   for (ProbeDrawing p : {WidthsDots(), WidthsHundredths(), NestedBlocks(), DimensionsInBlocks(), Texts()})
     probes.push_back(std::move(p));
   probes.push_back(SheetEdge());
+  probes.push_back(Probe("solids", "solids in pen colours 1 to 6, their own colour, and arc-shaped ones",
+                         SolidsDrawing(100)));
+  probes.push_back(Probe("solids-hundredths", "the same in a drawing of widths in 1/100 mm, each solid 0.5 mm",
+                         SolidsDrawing(-300)));
+  probes.push_back(LineKinds());
   for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
   return probes;
 }
