@@ -215,7 +215,7 @@ TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e, bool asBlockT
 void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   if (IsImageReference(e.Text) || IsEmptyBaseLineText(e)) return;
   Canvas& canvas = *c.canvas;
-  const auto [p, font] = SetUpText(c, e);
+  const auto [p, font] = SetUpText(c, e, c.inBlock);
   UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, p, e.Text);
 }
 
@@ -284,13 +284,15 @@ UnitGra::TextPlacement BlockTextGeometry(const BlockTransform& T, double turn, i
   const double angle = flip * a + turn;
   const double ex = std::cos(angle), ey = std::sin(angle);
   const double bx = b2x - b1x, by = b2y - b1y;
+  // Turned off the mapped base line (an insertion scaled unevenly): as mapped.
+  const double len = std::sqrt(bx * bx + by * by);
+  if (len > 0 && std::fabs(bx * ey - by * ex) > 1e-9 * len) return p;
   // The text runs along the mapped base line one way or the other, on the
   // side of the box its up direction leaves the box on.
   const bool forward = bx * ex + by * ey >= 0;
   const bool onBase = (t1x - b1x) * -ey + (t1y - b1y) * ex >= 0;
   double sx = onBase ? b1x : t1x, sy = onBase ? b1y : t1y;
   if (!forward) sx += bx, sy += by;
-  const double len = std::sqrt(bx * bx + by * by);
   p.X1 = sx;
   p.Y1 = sy;
   p.X2 = sx + ex * len;

@@ -69,10 +69,11 @@ std::string FormatDimensionValue(double length, uint16_t flags, uint16_t textFla
 // header) give: two decimals with their trailing zeros dropped, and
 // thousands separators unless the settings turn them off.
 uint16_t DrawingDimensionFlags(const std::array<int32_t, 5>& settings);
-// A text of a block's definition as the CAD program sets it in an
-// insertion: turned to flip * a + turn (a its angle in the definition),
-// inside the box the insertion maps its cells to, so that a mirrored
-// insertion keeps it readable.
+// A text of a block's definition (a plain text or a dimension's) as the CAD
+// program sets it in an insertion: turned to flip * a + turn (a its angle in
+// the definition), inside the box the insertion maps its cells to, so that a
+// mirrored insertion keeps it readable. An insertion scaled unevenly, which
+// turns the base line off that angle, maps it as TextGeometry does.
 UnitGra::TextPlacement BlockTextGeometry(const BlockTransform& T, double turn, int flip,
                                          const UnitGra::TextPlacement& local);
 // The dimension text drawn with `value` in place of its stored text,

@@ -598,6 +598,30 @@ ProbeDrawing DimensionChains(const char* name, const char* about, const std::vec
   return Probe(name, about, d);
 }
 
+// Plain texts in mirrored insertions, turned and nested: read from left to
+// right like the dimensions' texts.
+ProbeDrawing BlockTexts() {
+  TJwwData d = BaseDrawing();
+  TJwwBlockDef b;
+  b.Number = 1;
+  b.Name = "text";
+  TJwwMoji m = MakeText(0, 1, 12, 1, "ABCD");
+  m.SizeX = m.SizeY = 3;
+  m.PenColor = 2;
+  Add(b.Entities, m);
+  Add(b.Entities, Line(0, 0, 25, 0));
+  TJwwBlockDef o;
+  o.Number = 2;
+  o.Name = "mirrored-x";
+  Add(o.Entities, MakeInsert(1, 0, 0, -1, 1, 0.5));
+  d.BlockDefs = {b, o};
+  Add(d.Entities, MakeInsert(1, -150, 80, 1, -1, 0));
+  Add(d.Entities, MakeInsert(1, -80, 80, -1, 1, 2.5));
+  Add(d.Entities, MakeInsert(2, 0, 80, 1, -1, 1.0));
+  Add(d.Entities, MakeInsert(1, 80, 80, 1, -1, 2.0));
+  return Probe("block-texts", "plain texts in mirrored, turned and nested insertions", d);
+}
+
 std::vector<ProbeDrawing> DimensionProbes() {
   std::vector<ProbeDrawing> v = {DimensionTurns(), DimensionValues()};
   v.push_back(DimensionSettings("dim-decimals", "lengths with decimals by the drawing's dimension settings",
@@ -605,6 +629,7 @@ std::vector<ProbeDrawing> DimensionProbes() {
   v.push_back(DimensionSettings("dim-no-separators", "the same with the settings' thousands separators off",
                                 {2002111, 5, 50150030, 0, 4100}));
   v.push_back(DimensionOrder());
+  v.push_back(BlockTexts());
   v.push_back(DimensionMarks());
   v.push_back(DimensionChains("dim-nested", "dimensions in chains of plain and mirrored insertions",
                               {{{1, 1, 0}, {-1, 1, 0}},

@@ -302,6 +302,20 @@ TEST_F(BlockDimensionTest, TextsTurnWithTheInsertionsAndAMirrorNegatesTheirAngle
   EXPECT_EQ(inner.TextFlip, 1);
   EXPECT_NEAR(inner.TextTurn, 0.5, 1e-12);
   EXPECT_NEAR(inner.MarkTurn, 1.5, 1e-12);
+  // A plain text of a block the same.
+  TJwwEntityLists l;
+  TJwwMoji text = MakeText(0, 1, 12, 1, "ABCD");
+  Add(l, text);
+  Place(l, {Insert(1, -1)});
+  EXPECT_NEAR(Direction(), 0, 1e-2);
+  Place(l, {Insert(1, -1, 1.0), Insert(-1, 1, 0.5)});
+  EXPECT_NEAR(Direction(), 0.5, 3e-2);  // (whole pixels of a short text)
+  // Scaled unevenly the base line turns off that angle: the text follows it.
+  text.EndX = text.EndY = 13;
+  l = TJwwEntityLists();
+  Add(l, text);
+  Place(l, {Insert(2, 1)});
+  EXPECT_NEAR(Direction(), std::atan2(12, 26), 3e-2);
 }
 
 TEST_F(BlockDimensionTest, MarksTurnWithTheInsertionsButNotWithTheirMirror) {
