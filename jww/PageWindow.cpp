@@ -23,6 +23,23 @@ jwwunit::Extents TurnedExtents(const jwwunit::Extents& e, double rotation) {
   return t;
 }
 
+namespace {
+
+// The printer's page is a whole number of points (1/72 inch), so it holds the
+// sheet and a strip of up to a point beyond it, which the lines drawn up to
+// that page's edge reach: the pixels each side by which the page of pagePx
+// whole pixels grows, at the resolution the page's width gives.
+double PageGrowPx(int pagePx, int widthPx, double widthMm) {
+  if (!(pagePx > 0) || !(widthPx > 0) || !(widthMm > 0) || !std::isfinite(widthMm)) return 0;
+  const double dpi = std::floor(widthPx / widthMm * 25.4 + 0.5);  // the width in mm is rounded
+  const double pxPerPt = dpi / 72;
+  const double wholePoints = std::floor(pagePx / pxPerPt + 0.5);
+  const double grow = (std::floor(wholePoints * pxPerPt + 0.5) - pagePx) / 2;
+  return grow > 0 && std::isfinite(grow) ? grow : 0;
+}
+
+}  // namespace
+
 double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   jwwunit::Extents e = r.FitExtents ? *r.FitExtents : jwwunit::DrawingExtents;
   double m, ox, oy, rotation;
@@ -72,5 +89,7 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   w.Xmax = cx + w.PageWidth * 0.5 / w.Scale;
   w.Ymin = cy - w.PageHeight * 0.5 / w.Scale;
   w.Ymax = cy + w.PageHeight * 0.5 / w.Scale;
+  w.ClipGrowX = PageGrowPx(w.PageWidth, r.PageWidthPx, r.PageWidthMm) / w.Scale;
+  w.ClipGrowY = PageGrowPx(w.PageHeight, r.PageWidthPx, r.PageWidthMm) / w.Scale;
   return rotation;
 }

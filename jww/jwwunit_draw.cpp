@@ -114,7 +114,11 @@ void DrawSolidEntity(const EntityDrawContext& c, const TJwwSolid& e) {
     canvas.SetBrushColor(color);
     canvas.SetBrushStyle(BrushStyle::Solid);
   } else {
-    UnitGra::SetLinePen(canvas, LayerOf(c, e), e.PenColor, 0, 1);
+    // A solid in a pen's colour is outlined with that pen at the pen's
+    // width, so it prints larger by that width than its corners; a width
+    // stored on the solid itself is not used, not even in a drawing whose
+    // lines keep their own widths.
+    UnitGra::SetLinePen(canvas, LayerOf(c, e), e.PenColor, a.GetPenWidth(e.PenColor), 1);
     UnitGra::SetFillBrush(canvas, LayerOf(c, e), e.PenColor, 1);
   }
   if (c.colorOverride >= 0) {

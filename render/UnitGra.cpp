@@ -64,9 +64,13 @@ void DeviceLine(Canvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2) 
 
 namespace {
 
+// Lines are cut at the window grown to the device's whole page, so that a
+// frame drawn on the sheet's very edge prints the half of its width that
+// falls on the sheet.
 int Clip(double& x1, double& y1, double& x2, double& y2) {
-  return util::ClipSegment(x1, y1, x2, y2, PageWindow.Xmin, PageWindow.Ymin, PageWindow.Xmax,
-                           PageWindow.Ymax);
+  const double gx = PageWindow.ClipGrowX, gy = PageWindow.ClipGrowY;
+  return util::ClipSegment(x1, y1, x2, y2, PageWindow.Xmin - gx, PageWindow.Ymin - gy, PageWindow.Xmax + gx,
+                           PageWindow.Ymax + gy);
 }
 
 // A patterned line is cut at the page grown by this many device pixels, as
@@ -81,8 +85,9 @@ int ClipPatterned(double& x1, double& y1, double& x2, double& y2) {
 }
 
 int Outcode(const PointD& p) {
-  return util::ClipOutcode(p.x, p.y, PageWindow.Xmin, PageWindow.Ymin, PageWindow.Xmax,
-                           PageWindow.Ymax);
+  const double gx = PageWindow.ClipGrowX, gy = PageWindow.ClipGrowY;
+  return util::ClipOutcode(p.x, p.y, PageWindow.Xmin - gx, PageWindow.Ymin - gy, PageWindow.Xmax + gx,
+                           PageWindow.Ymax + gy);
 }
 
 bool Finite(double a, double b, double c, double d) {

@@ -65,6 +65,9 @@ struct TPageWindow {
   double Xmin = 0, Ymin = 0, Xmax = 0, Ymax = 0;
   double Scale = 1;  // device pixels per drawing mm
   int32_t PageWidth = 0, PageHeight = 0;
+  // How far past the window lines still print (drawing mm): the device's
+  // page is a whole number of points, a little larger than the sheet.
+  double ClipGrowX = 0, ClipGrowY = 0;
 };
 extern TPageWindow PageWindow;
 

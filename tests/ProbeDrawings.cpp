@@ -645,6 +645,65 @@ std::vector<ProbeDrawing> DimensionProbes() {
   return v;
 }
 
+// Solid lines just inside and just outside the sheet's four edges, offset in
+// device pixels at 600 dpi: how far past the edge a line still prints.
+ProbeDrawing SheetEdge() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const double offsets[] = {-3, -1, 0, 0.5, 1, 1.5, 2, 2.5, 3, 3.5, 4, 5, 6};
+  for (size_t k = 0; k < sizeof offsets / sizeof offsets[0]; ++k) {
+    const double o = offsets[k] / kPxPerMm;
+    const double y = 135 - 20.0 * static_cast<double>(k), x = -200 + 30.0 * static_cast<double>(k);
+    Add(e, Line(-210 - o, y, -210 - o, y - 12, 5));   // left, a wide pen
+    Add(e, Line(210 + o, y, 210 + o, y - 12, 2));     // right, a middling one
+    Add(e, Line(x, 148.5 + o, x + 20, 148.5 + o, 5)); // top
+    Add(e, Line(x, -148.5 - o, x + 20, -148.5 - o, 1)); // bottom, a thin one
+  }
+  return Probe("sheet-edge", "solid lines just inside and outside the sheet's edges, by device pixels", d);
+}
+
+// Solids in each pen's colour (pens 1 to 5 are 2 to 10 px wide), in their
+// own colour, and arc-shaped ones (a filled circle, a sector, a ring band):
+// how far the fill reaches past the corners. In a drawing of widths in
+// 1/100 mm every solid also stores a width of 0.5 mm.
+TJwwData SolidsDrawing(int32_t maxDrawWidth) {
+  TJwwData d = BaseDrawing();
+  d.MaxDrawWidth = maxDrawWidth;
+  TJwwEntityLists& e = d.Entities;
+  for (int pen = 1; pen <= 6; ++pen) {
+    const double y = 130 - 18.0 * pen;
+    TJwwSolid q = MakeSolid(-190, y, -150, y, -150, y + 6, -190, y + 6);
+    q.PenColor = static_cast<uint16_t>(pen);
+    Add(e, q);
+    TJwwSolid t = MakeSolid(-130, y, -100, y + 2, -120, y + 10, -120, y + 10);  // a triangle
+    t.PenColor = static_cast<uint16_t>(pen);
+    Add(e, t);
+    struct ArcSolid {
+      int style;
+      double x, h, start, sweep;
+    };
+    for (const ArcSolid& a : {ArcSolid{101, -70, 100, 0, 2 * kPi}, ArcSolid{101, -40, 0, 0.3, 2.0},
+                              ArcSolid{105, -10, 3, 0.2, 3.5}}) {
+      TJwwSolid c = MakeSolid(a.x, y + 4, 6, 1, 0, a.start, a.sweep, a.h);
+      c.PenStyle = static_cast<uint8_t>(a.style);
+      c.PenColor = static_cast<uint16_t>(pen);
+      Add(e, c);
+    }
+  }
+  TJwwSolid own = MakeSolid(40, 60, 100, 60, 100, 80, 40, 80);
+  own.PenColor = 10;
+  own.SolidColor = 0x404040;
+  Add(e, own);
+  TJwwSolid ownCircle = MakeSolid(130, 70, 8, 1, 0, 0, 2 * kPi, 100);
+  ownCircle.PenStyle = 101;
+  ownCircle.PenColor = 10;
+  ownCircle.SolidColor = 0x404040;
+  Add(e, ownCircle);
+  if (maxDrawWidth < 0)
+    for (TJwwSolid& solid : e.Solids) solid.PenWidth = 50;
+  return d;
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -654,6 +713,11 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(Probe("colour-on", "the same with colour printing on", ColourDrawing(true)));
   for (ProbeDrawing p : {WidthsDots(), WidthsHundredths(), NestedBlocks(), DimensionsInBlocks(), Texts()})
     probes.push_back(std::move(p));
+  probes.push_back(SheetEdge());
+  probes.push_back(Probe("solids", "solids in pen colours 1 to 6, their own colour, and arc-shaped ones",
+                         SolidsDrawing(100)));
+  probes.push_back(Probe("solids-hundredths", "the same in a drawing of widths in 1/100 mm, each solid 0.5 mm",
+                         SolidsDrawing(-300)));
   for (ProbeDrawing p : DimensionProbes()) probes.push_back(std::move(p));
   return probes;
 }

@@ -307,6 +307,22 @@ TEST_F(DrawPassTest, SolidsOwnColourGreyLayersAndArcSolids) {
   Draw();
   ASSERT_EQ(canvas.calls.size(), 1u);
   EXPECT_EQ(canvas.calls[0].points.size(), 146u);
+
+  // A solid in a pen's colour is outlined with the pen at its width, and
+  // prints larger by that width (probe solids: pens of 2 to 12 px); a width
+  // stored on the solid is not used. A solid of its own colour is not grown.
+  InitTestDrawing(d, 600);
+  Attr().SetPen(3, Mark(3), 0.5, 0.2);
+  TJwwSolid inPen = MakeSolid(10, 10, 20, 10, 20, 20, 10, 20);
+  inPen.PenColor = 3;
+  inPen.PenWidth = 90;
+  Add(d.Entities, inPen);
+  Add(d.Entities, own);
+  canvas.calls.clear();
+  Draw();
+  ASSERT_EQ(canvas.calls.size(), 2u);
+  EXPECT_EQ(canvas.calls[0].penWidth, 5);
+  EXPECT_EQ(canvas.calls[1].penWidth, 0);
 }
 
 TEST(PageWindowComputation, TheThreeMethods) {

@@ -2,6 +2,8 @@
 #include <stdexcept>
 
 #include "RenderFixture.h"
+#include "JwwWriter.h"
+#include "jww/PageWindow.h"
 #include "render/TextVariables.h"
 
 using namespace UnitGra;
@@ -64,6 +66,25 @@ TEST_F(RenderTest, ClippedLinesAndEdges) {
   DrawClippedLine(canvas, 10, 200, 20, 300);
   DrawClippedLine(canvas, NAN, 0, 10, 10);
   EXPECT_EQ(canvas.calls.size(), 1u);
+
+  // A3 at 600 dpi: the sheet's 9921 x 7016 px lie on a page of 1191 x 842
+  // whole points (9925 x 7017 px), and lines print up to that page's edge,
+  // 2 px past the sheet's sides and half a pixel past its top and bottom: a
+  // frame drawn on the sheet's edge prints (probe sheet-edge).
+  TJwwData d;
+  InitTestDrawing(d, 600);
+  PageWindowRequest r;
+  r.PrintMethod = PrintMethod::GivenScale;
+  r.PageWidthPx = 9921;
+  r.PageHeightPx = 7016;
+  r.PageWidthMm = 419.99;
+  ComputePageWindow(d, r);
+  canvas.calls.clear();
+  const double px = 25.4 / 600;
+  for (double out : {0.0, 1.5, 2.5}) DrawClippedLine(canvas, -210 - out * px, -100, -210 - out * px, 100);
+  for (double out : {0.0, 0.5, 1.0}) DrawClippedLine(canvas, -100, 148.5 + out * px, 100, 148.5 + out * px);
+  ASSERT_EQ(canvas.calls.size(), 4u);
+  EXPECT_LT(canvas.calls[1].points[0].x, 0);  // off the device: only its width reaches the sheet
 }
 
 TEST_F(RenderTest, DashPhaseRunsOnAcrossJoinedSegments) {
