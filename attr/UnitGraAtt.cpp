@@ -283,6 +283,13 @@ TgraAttribute& GraAttribute() {
   return attributes;
 }
 
+void ZigZagToElements(TgraAttribute& attr, int row, uint32_t pattern, double unit) {
+  const double dot = unit * kZigZagDot;
+  attr.SetLineTypeCount(row, 32);
+  for (int bit = 31; bit >= 0; --bit) attr.SetLineTypeElement(row, 31 - bit, ((pattern >> bit) & 1u) ? dot : -dot);
+  attr.UpdateLineTypePeriod(row);
+}
+
 void PatternToElements(TgraAttribute& attr, int row, uint32_t pattern, double unit) {
   double elements[32];
   int count = 0;

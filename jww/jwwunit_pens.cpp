@@ -97,7 +97,7 @@ void TJwwData::LineTypesFromDrawing(TgraAttribute& attr, double lineTypePitch) c
   for (int i = 0; i < 5; ++i) {
     const TJwwRandomLine& r = RandomLines[i];
     attr.SetLineTypeAmplitude(9 + i, unit * r.PrinterAmplitude);
-    UnitGraAtt::PatternToElements(attr, 9 + i, r.Pattern, unit * r.PrinterPitch);
+    UnitGraAtt::ZigZagToElements(attr, 9 + i, r.Pattern, unit * r.PrinterPitch);
   }
   for (int i = 0; i < 4; ++i) {
     attr.SetLineTypeAmplitude(14 + i, 0);

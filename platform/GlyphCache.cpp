@@ -1,9 +1,23 @@
 #include "platform/GlyphCache.h"
 
+#include <QFontDatabase>
+
 #include "platform/Fonts.h"
 #include "util/CodePage.h"
 
 namespace platform {
+
+namespace {
+
+// Whether the family has an italic or oblique style of its own (Qt reports
+// an italic it synthesises as italic too, so the styles are asked).
+bool HasItalicStyle(const QString& family) {
+  for (const QString& style : QFontDatabase::styles(family))
+    if (QFontDatabase::italic(family, style)) return true;
+  return false;
+}
+
+}  // namespace
 
 bool GlyphCache::Holds(const FontSpec& f, size_t faceFrom) const {
   return metrics && face.compare(0, std::string::npos, f.FaceName, faceFrom, std::string::npos) == 0 &&
@@ -23,10 +37,19 @@ void GlyphCache::Load(const FontSpec& f, size_t faceFrom) {
   qfont.setItalic(f.Italic);
   qfont.setUnderline(f.Underline);
   qfont.setStrikeOut(f.StrikeOut);
+  raw = QRawFont::fromFont(qfont);
+  slant = 0;
+  if (f.Italic && !HasItalicStyle(raw.familyName())) {
+    // No italic style in the face (the Japanese faces have none): the
+    // upright glyphs sheared by a quarter of their height, GDI's simulated
+    // italic, in place of Qt's own slant (0.3 on paper).
+    qfont.setItalic(false);
+    raw = QRawFont::fromFont(qfont);
+    slant = 0.25;
+  }
   font = qfont;
   ascender = TypoAscender(qfont);
   metrics = std::make_unique<QFontMetricsF>(qfont);
-  raw = QRawFont::fromFont(qfont);
   run = QGlyphRun();
   run.setRawFont(raw);
   run.setUnderline(f.Underline);

@@ -21,6 +21,10 @@ struct GlyphCache {
   bool italic = false, underline = false, strikeOut = false;
   QFont font;
   double ascender = 0.88;
+  // An italic asked of a face without an italic style is drawn upright and
+  // sheared by this share of its height (x moves right by slant x height
+  // above the baseline), as GDI simulates one; 0 otherwise.
+  double slant = 0;
   std::unique_ptr<QFontMetricsF> metrics;
   QRawFont raw;  // the face's own glyphs, drawn without shaping each character again
   QGlyphRun run;  // one glyph of `raw` at the origin, with the font's lines

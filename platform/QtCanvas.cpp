@@ -164,9 +164,18 @@ void QtCanvas::DrawFramedGlyph(const GlyphCache::Glyph& glyph, const QTransform&
     t.rotate(-90);
     t.scale(cellHeight / glyph.advance, cellWidth / 1000.0);
   } else {
+    if (text_.slant != 0) {
+      // Sheared about the baseline, in device pixels.
+      t.translate(0, AscentPixels(cellHeight));
+      t.shear(-text_.slant, 0);
+      t.translate(0, -AscentPixels(cellHeight));
+    }
     t.scale(cellWidth / glyph.advance, cellHeight / 1000.0);
   }
-  QPointF baseline(0, text_.ascender * 1000.0);
+  // The baseline a whole number of device pixels below the cell's top, as
+  // GDI places a top-aligned text: the ascent rounded at the cell's height.
+  // (Turned glyphs keep the exact share of their frame.)
+  QPointF baseline(0, turned ? text_.ascender * 1000.0 : AscentPixels(cellHeight) * 1000.0 / cellHeight);
   const QTransform& now = painter_->transform();
   if (vector_ && textTransformKept_ && now.m11() == t.m11() && now.m12() == t.m12() &&
       now.m21() == t.m21() && now.m22() == t.m22()) {
@@ -216,8 +225,8 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
     i += n;
     const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
     if (glyph.advance > 0 && !vector_ && f.Escapement == 0 && !(vertical && n == 2) && glyph.index != 0 &&
-        cellWidth / glyph.advance == cellHeight / 1000.0) {
-      DrawUprightGlyph(glyph.index, QPointF(x + at, y + text_.ascender * cellHeight), cellHeight);
+        text_.slant == 0 && cellWidth / glyph.advance == cellHeight / 1000.0) {
+      DrawUprightGlyph(glyph.index, QPointF(x + at, y + AscentPixels(cellHeight)), cellHeight);
     } else if (glyph.advance > 0) {
       DrawFramedGlyph(glyph, origin, at, cellWidth, cellHeight, vertical && n == 2);
     }

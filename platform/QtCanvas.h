@@ -1,6 +1,8 @@
 // The canvas on a QPainter: printer, PDF and PNG pages alike.
 #pragma once
 
+#include <cmath>
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QHash>
@@ -50,6 +52,8 @@ class QtCanvas : public Canvas {
   void DrawFramedGlyph(const GlyphCache::Glyph& glyph, const QTransform& origin, double at, double cellWidth,
                        double cellHeight, bool turned);
   void EndText();  // the page's own frame again after a text's glyph frame
+  // The face's ascent at a cell height, in whole device pixels.
+  double AscentPixels(double cellHeight) const { return std::round(text_.ascender * cellHeight); }
   void ApplyPen();
   void ApplyPenAndBrush();
   const QImage& Image(const QString& path);

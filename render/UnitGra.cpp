@@ -127,6 +127,17 @@ PatternChainScope::PatternChainScope(int lineType, double lengthMm) : saved_(Uni
 
 PatternChainScope::~PatternChainScope() { UnitGval::PatternChain = saved_; }
 
+namespace {
+
+// The factor that makes a zig-zag's dot of dotMm (its elements are one dot
+// each) a whole number of device pixels, rounded down.
+double ZigZagDotStretch(double dotMm) {
+  const double px = std::fabs(dotMm) * PageWindow.Scale;
+  return px >= 1 && std::isfinite(px) ? std::floor(px) / px : 1.0;
+}
+
+}  // namespace
+
 bool DrawnSolid(int lineType) {
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   return attr.GetLineTypeCount(lineType) == 0 || !(attr.GetLineTypePeriod(lineType) * PageWindow.Scale > 2);
@@ -162,8 +173,9 @@ void DrawPatternLine(Canvas& canvas, int layerIndex, int lineType, double x1, do
   }
   const bool random = std::fabs(amplitude) >= 1e-14;
   const double length = util::Distance(x1, y1, x2, y2);
-  // Random lines keep their pattern's own lengths.
-  const double stretch = random ? 1.0 : chain.Active ? chain.Stretch : PatternStretch(lineType, length);
+  // Random lines are not fitted to the line; each of their dots takes whole
+  // device pixels, the pixels it covers cut down.
+  const double stretch = random ? ZigZagDotStretch(e[0]) : chain.Active ? chain.Stretch : PatternStretch(lineType, length);
   double period = 0;
   for (int i = 0; i < n; ++i) period += std::fabs(e[i] *= stretch);
   // A pattern that makes no headway along the segment (its lengths lost to

@@ -416,11 +416,88 @@ ProbeDrawing Texts() {
   Add(e, Text(-190, 75, "ABC 123 あいう", 5, 2, 6));
   for (int i = 0; i < 6; ++i) Add(e, Text(40, 110 - 5.5 * i, "注記の行 仕上げ 12.5mm", 3.5, 2, 4));
   int y = 40;
-  for (int kind : {1, 5, 6, 10005, 20005, 20006, 30005}) {
+  for (int kind : {1, 5, 6, 10005}) {
     Add(e, Text(-190, y, "文字種 ABC abc 123", 5, 2, kind));
     y -= 12;
   }
-  return Probe("texts", "large titles, multi-line notes and the bold and italic kinds", d);
+  return Probe("texts", "large titles, multi-line notes and the plain and italic kinds", d);
+}
+
+// The bold kinds beside a plain one. Jw_cad under Wine prints them plain
+// (30005 italic only): its printer driver sends the IPA fonts, which have no
+// bold face, as they are stored, without the emboldening Windows applies to
+// a face without one. Ours prints them bold.
+ProbeDrawing TextBold() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  int y = 40;
+  for (int kind : {5, 20005, 20006, 30005}) {
+    Add(e, Text(-190, y, "文字種 ABC abc 123", 5, 2, kind));
+    y -= 12;
+  }
+  return Probe("text-bold", "the bold kinds (Jw_cad under Wine: plain)", d);
+}
+
+
+// ---- Text placement probes: where each character cell lands in device
+// pixels, and at what size, swept over sub-pixel positions and sizes.
+
+// A text of height h, cell width w and spacing s at (x, y), turned by deg.
+TJwwMoji TextCell(double x, double y, const char* utf8, double h, double w, double s, double deg = 0) {
+  const std::string text = Sjis(utf8);
+  const double length = (w + s) * static_cast<double>(text.size()) / 2;
+  const double a = deg * kPi / 180;
+  TJwwMoji m = MakeText(x, y, x + length * std::cos(a), y + length * std::sin(a), text);
+  m.SizeX = w;
+  m.SizeY = h;
+  m.CharSpacing = s;
+  m.TextAngle = deg;
+  m.PenColor = 2;
+  m.TextKind = 4;
+  return m;
+}
+
+// Heights from 1.5 to 11.25 mm in quarter steps, each at its own sub-pixel
+// offset (0.0173 mm a step, 16 px in all) in x and y.
+ProbeDrawing TextSizes() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 10; ++r) {
+      const int k = c * 10 + r;
+      const double off = 0.0173 * k;
+      const double x = -200 + 100 * c + off, y = 125 - 25 * r + off, h = 1.5 + 0.25 * k;
+      Add(e, TextCell(x, y, "文字Ab1", h, h, 0.5));
+      // Lines through the cell's top and left edges, beside it: the same
+      // coordinates as lines round them.
+      Add(e, Line(x - 6, y + h, x - 2, y + h));
+      Add(e, Line(x, y - 6, x, y - 2));
+    }
+  return Probe("text-sizes", "text heights 1.5 to 11.25 mm at sub-pixel offsets: cell size and placement", d);
+}
+
+// Cell widths narrower and wider than the height. Jw_cad under Wine prints
+// every row in square glyphs (the printer driver there never passes the
+// font's width on; its screen shows them squeezed and stretched), so this
+// page shows where ours, which fits each glyph to its cell, differs from it.
+ProbeDrawing TextWidths() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const double widths[] = {1.5, 2, 3, 4, 5, 6, 8, 10};
+  for (int i = 0; i < 8; ++i) Add(e, TextCell(-200, 130 - 9 * i, "文字Ab12", 4, widths[i], 0.5));
+  return Probe("text-widths", "text cells narrower and wider than high (Jw_cad under Wine: square glyphs)", d);
+}
+
+// Spacings, angles and lines of a note close together, at one height.
+ProbeDrawing TextLines() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const double spacings[] = {0, 0.25, 1, 2.7, 5};
+  for (int i = 0; i < 5; ++i) Add(e, TextCell(-200, 50 - 9 * i, "文字Ab12", 4, 4, spacings[i]));
+  const double angles[] = {15, 30, 45, 90, 135, 180, 225, 270, 330};
+  for (int i = 0; i < 9; ++i) Add(e, TextCell(60 + 25 * (i % 3), 80 - 60 * (i / 3), "文字Ab", 4, 4, 0.5, angles[i]));
+  for (int i = 0; i < 12; ++i) Add(e, TextCell(-100, 130 - 4.37 * i, "注記の行 12.5mm", 2.5, 2.5, 0));
+  return Probe("text-lines", "text spacings, angles and the lines of a note close together", d);
 }
 
 // ---------------------------------------------------------------------------
@@ -704,6 +781,45 @@ TJwwData SolidsDrawing(int32_t maxDrawWidth) {
   return d;
 }
 
+// The random (zig-zag) line types 11 to 15 and the double-length types 16
+// to 19, straight at several lengths and slants, and joined into a figure.
+ProbeDrawing LineKinds() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  double y = 130;
+  for (int t = 11; t <= 19; ++t) {
+    double x = -195;
+    for (double len : {3.0, 12.0, 47.0, 150.0}) {
+      Add(e, Line(x, y, x + len, y, 2, t));
+      x += len + 8;
+    }
+    const double a = (10 + 8 * (t - 11)) * kPi / 180;
+    Add(e, Line(60, y, 60 + 90 * std::cos(a), y - 90 * std::sin(a) * 0.2, 2, t));
+    y -= 14;
+  }
+  // A closed square of random line 12 and of double-length type 17.
+  const double sx[] = {120, 190, 190, 120}, sy[] = {-120, -120, -60, -60};
+  for (int t : {12, 17})
+    for (int i = 0; i < 4; ++i)
+      Add(e, Line(sx[i] - (t == 17 ? 80 : 0), sy[i], sx[(i + 1) % 4] - (t == 17 ? 80 : 0), sy[(i + 1) % 4], 2, t));
+  return Probe("line-kinds", "random zig-zag line types 11-15 and double-length types 16-19", d);
+}
+
+// Random lines of a plain pattern (8 dots up, 8 down) at pitches of 1 to 20
+// dots and amplitudes of 1 to 8 dots: how long a dot of a zig-zag is.
+ProbeDrawing RandomPitches() {
+  TJwwData d = BaseDrawing();
+  const int32_t pitches[5] = {1, 3, 7, 13, 20};
+  for (int i = 0; i < 5; ++i) d.RandomLines[i] = {0xFF00FF00, 1, 5, 1 + 2 * i, pitches[i]};
+  TJwwEntityLists& e = d.Entities;
+  for (int t = 11; t <= 15; ++t) {
+    const double y = 120 - 20.0 * (t - 11);
+    Add(e, Line(-180, y, 180, y, 2, t));
+    Add(e, Line(-180, y - 8, -150, y - 8, 2, t));
+  }
+  return Probe("random-pitches", "random lines of a plain pattern at pitches of 1 to 20 dots", d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -718,6 +834,9 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
                          SolidsDrawing(100)));
   probes.push_back(Probe("solids-hundredths", "the same in a drawing of widths in 1/100 mm, each solid 0.5 mm",
                          SolidsDrawing(-300)));
+  probes.push_back(LineKinds());
+  probes.push_back(RandomPitches());
+  for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
   for (ProbeDrawing p : DimensionProbes()) probes.push_back(std::move(p));
   return probes;
 }

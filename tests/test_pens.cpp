@@ -123,7 +123,11 @@ TEST(LineTypesFromDrawing, UnitsPatternsRandomAndSxfRows) {
   EXPECT_NEAR(a.GetLineTypePeriod(4), 32 * 0.085, 1e-12);
   EXPECT_DOUBLE_EQ(a.GetLineTypeRepeatMm(12), a.GetLineTypePeriod(12));  // random lines: no dots kept
   EXPECT_NEAR(a.GetLineTypeAmplitude(13), 4 * 0.085, 1e-12);
-  EXPECT_EQ(a.GetLineTypeCount(13), 8);
+  // A zig-zag keeps a vertex per dot, each dot 1.4 times a dashed line's.
+  ASSERT_EQ(a.GetLineTypeCount(13), 32);
+  a.GetLineTypePattern(13, e);
+  EXPECT_NEAR(e[3], 1.4 * 0.085, 1e-12);
+  EXPECT_NEAR(e[4], -1.4 * 0.085, 1e-12);
   EXPECT_EQ(a.GetLineTypeCount(19), 1);
   EXPECT_NEAR(a.GetLineTypePeriod(19), 32 * 0.085, 1e-12);
   ASSERT_EQ(a.GetLineTypePattern(31, e), 3);

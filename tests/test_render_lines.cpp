@@ -205,6 +205,21 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   EXPECT_EQ(lines[2].points[1].y, 510);
   EXPECT_EQ(lines[3].points[1].x, 160);
   EXPECT_EQ(lines[3].points[1].y, 500);
+
+  // Each dot of a zig-zag is a vertex of its own, so a run of dots holds the
+  // amplitude, and takes whole device pixels, cut down (probe random-pitches:
+  // dots of 2.8 to 56.7 px print 2 to 56 px apart).
+  canvas.calls.clear();
+  ResetPatternContinuation();
+  UnitGraAtt::ZigZagToElements(Attr(), row, 0xF0F0F0F0u, 0.25 / UnitGraAtt::kZigZagDot);  // 2.5 px dots
+  DrawPatternLine(canvas, 0, 11, 10, 50, 20, 50);
+  const auto zig = canvas.Of("line");
+  ASSERT_GE(zig.size(), 6u);
+  EXPECT_EQ(zig[0].points[1].x, 102);
+  EXPECT_EQ(zig[1].points[1].x, 104);
+  EXPECT_EQ(zig[0].points[1].y, 490);
+  EXPECT_EQ(zig[3].points[1].y, 490);  // four dots up
+  EXPECT_EQ(zig[4].points[1].y, 510);
 }
 
 TEST_F(RenderTest, PointListsRejectBatchAndSplit) {

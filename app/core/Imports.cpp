@@ -223,7 +223,7 @@ ImportResult ImportLineTypesFromJwfText(const std::string& text, const std::stri
   }
   for (int i = 0; i < 5; ++i) {
     attr.SetLineTypeAmplitude(9 + i, randoms[i].amplitude * unit);
-    UnitGraAtt::PatternToElements(attr, 9 + i, randoms[i].pattern, randoms[i].pitch * unit);
+    UnitGraAtt::ZigZagToElements(attr, 9 + i, randoms[i].pattern, randoms[i].pitch * unit);
   }
   for (int i = 0; i < 4; ++i) {
     attr.SetLineTypeAmplitude(14 + i, 0);

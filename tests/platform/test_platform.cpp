@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 #include "app/core/PrintRun.h"
 #include "jww/jwwtype.h"
+#include "platform/Fonts.h"
 #include "platform/ImageLoader.h"
 #include "platform/PrintService.h"
 #include "platform/QtCanvas.h"
@@ -405,6 +406,93 @@ TEST(Texts, GlyphsFillTheirCellsOnPaper) {
   EXPECT_EQ(InkIn(page, scale, 100, 20, 110, 48), 0);
   // The dimension's value sits on its line.
   EXPECT_GT(InkIn(page, scale, 35, 42, 40, 47), 100);
+}
+
+// The baseline lies a whole number of device pixels below the cell's top, as
+// GDI places a top-aligned text: the face's ascent at the cell's height,
+// rounded. A 104 px cell of IPAGothic has an ascent of 1802/2048 x 104 =
+// 91.51 px; Jw_cad's pages put the baseline 92 px below the top (its texts'
+// tops fall on the pixel rows lines round the same coordinate to, probe
+// text-sizes: 40 heights of 1.5 to 11.25 mm, every one).
+TEST(Texts, BaselineAWholePixelBelowTheCellTop) {
+  const std::string gothic = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
+  const int cell = 104, top = 40, left = 10;
+  QImage ours(200, 200, QImage::Format_RGB32), expected(200, 200, QImage::Format_RGB32);
+  ours.fill(Qt::white);
+  expected.fill(Qt::white);
+  {
+    QPainter painter(&ours);
+    platform::QtCanvas canvas(&painter);
+    FontSpec f;
+    f.Height = cell;
+    f.Width = cell / 2;
+    f.Weight = 400;
+    f.FaceName = gothic;
+    canvas.SetFont(f);
+    canvas.SetPenColor(0);
+    canvas.TextOut(left, top, "\x88\xea");  // 一: one flat stroke
+  }
+  {
+    QFont font(platform::PrintFamily(QString::fromUtf8("ＭＳ ゴシック")));
+    font.setPixelSize(1000);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    QRawFont raw = QRawFont::fromFont(font);
+    raw.setPixelSize(cell);
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(raw.glyphIndexesForString(QString::fromUtf8("一")));
+    run.setPositions({QPointF(0, 0)});
+    QPainter painter(&expected);
+    painter.setPen(Qt::black);
+    painter.drawGlyphRun(QPointF(left, top + 92), run);
+  }
+  int differing = 0, ink = 0;
+  for (int y = 0; y < ours.height(); ++y)
+    for (int x = 0; x < ours.width(); ++x) {
+      differing += ours.pixel(x, y) != expected.pixel(x, y);
+      ink += ours.pixel(x, y) != qRgb(255, 255, 255);
+    }
+  EXPECT_GT(ink, 200);
+  EXPECT_EQ(differing, 0);
+}
+
+// An italic text in a face without an italic style (the Japanese faces have
+// none) leans as GDI simulates one: each point moves right by a quarter of
+// its height above the baseline. Jw_cad's kind 10005 row matches ours pixel
+// for pixel with it (probe texts: 0.988/0.986 before, 1.000/1.000 after at
+// 300 dpi), where Qt's own slant is 0.3 on paper.
+TEST(Texts, SimulatedItalicLeansAQuarterOfItsHeight) {
+  const std::string gothic = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
+  QImage page(400, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  {
+    QPainter painter(&page);
+    platform::QtCanvas canvas(&painter);
+    FontSpec f;
+    f.Height = 200;
+    f.Width = 100;
+    f.Weight = 400;
+    f.Italic = true;
+    f.FaceName = gothic;
+    canvas.SetFont(f);
+    canvas.SetPenColor(0);
+    canvas.TextOut(100, 50, "\x81\x62");  // ｜: one upright stroke
+  }
+  // The stroke's middle on a row: the mean x of its ink.
+  auto middle = [&](int y) {
+    double sum = 0;
+    int n = 0;
+    for (int x = 0; x < page.width(); ++x)
+      if (qGray(page.pixel(x, y)) < 128) {
+        sum += x;
+        ++n;
+      }
+    return n > 0 ? sum / n : -1.0;
+  };
+  const double upper = middle(90), lower = middle(210);
+  ASSERT_GT(upper, 0);
+  ASSERT_GT(lower, 0);
+  EXPECT_NEAR((upper - lower) / (210 - 90), 0.25, 0.01);
 }
 
 int main(int argc, char** argv) {
