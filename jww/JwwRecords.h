@@ -128,6 +128,20 @@ struct TJwwBlockInstance : TJwwEntityBase {
   std::string DefName;
   double TranslateX = 0, TranslateY = 0;
   double M11 = 1, M12 = 0, M21 = 0, M22 = 1;
+  // How the CAD program turns a text (and a dimension's value) placed in the
+  // definition at angle a: to TextFlip * a + TextTurn (radians), insertion by
+  // insertion from the innermost: a mirrored insertion (one scale negative)
+  // negates the angle, then its own rotation adds. The same matrix reached
+  // by another chain can thus set a text the other way round.
+  double TextTurn = 0;
+  int TextFlip = 1;
+  // A point mark's angle in an insertion: its own plus the rotations of the
+  // chain, mirrored or not (radians).
+  double MarkTurn = 0;
+  // Every insertion of the chain has a negative scale (mirrored, or turned
+  // half round as (-1, -1)): the dimensions inside keep their stored values
+  // (one insertion without, at any level, has them measured anew).
+  bool AllMirrored = false;
 
   bool OwnLayers() const { return (PenStyle & 0x40) != 0; }
 };

@@ -108,6 +108,10 @@ void TJwwData::BuildBlockInstances() {
     inst.M12 = -b.ScaleY * s;
     inst.M21 = b.ScaleX * s;
     inst.M22 = b.ScaleY * c;
+    inst.TextFlip = b.ScaleX * b.ScaleY < 0 ? -1 : 1;
+    inst.TextTurn = b.Rotation;
+    inst.MarkTurn = b.Rotation;
+    inst.AllMirrored = b.ScaleX < 0 || b.ScaleY < 0;
     if (stopped()) break;
     if (!lookUp(inst)) {
       BlockInstancesCut = true;
@@ -152,6 +156,10 @@ void TJwwData::BuildBlockInstances() {
       inst.M12 = parent.M11 * b12 + parent.M12 * b22;
       inst.M21 = parent.M21 * b11 + parent.M22 * b21;
       inst.M22 = parent.M21 * b12 + parent.M22 * b22;
+      inst.TextFlip = parent.TextFlip * (b.ScaleX * b.ScaleY < 0 ? -1 : 1);
+      inst.TextTurn = parent.TextTurn + parent.TextFlip * b.Rotation;
+      inst.MarkTurn = parent.MarkTurn + b.Rotation;
+      inst.AllMirrored = parent.AllMirrored && (b.ScaleX < 0 || b.ScaleY < 0);
       if (stopped()) {
         contentsFull = true;  // (no more is built; the draw pass stops at once)
         break;

@@ -71,7 +71,7 @@ void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e) {
     UnitGra::DrawEllipseArcT(*c.canvas, arc, c.T);
 }
 
-PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T) {
+PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T, bool inBlock, double markTurn) {
   PointMark m;
   m.X = T.MapX(p.X, p.Y);
   m.Y = T.MapY(p.X, p.Y);
@@ -80,14 +80,14 @@ PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T) {
     const double ax = T.MapX(p.X + 10, p.Y) - m.X, ay = T.MapY(p.X + 10, p.Y) - m.Y;
     double a = util::VectorAngle(ax, ay);
     if (T.A11 < 0) a += util::kPi;
-    m.Angle = p.Angle + a;
+    m.Angle = inBlock ? p.Angle + markTurn : p.Angle + a;
     m.Scale = p.PointScale;
   }
   return m;
 }
 
 void DrawPointEntity(const EntityDrawContext& c, const TJwwTen& e) {
-  const PointMark m = PointMarkGeometry(e, c.T);
+  const PointMark m = PointMarkGeometry(e, c.T, c.inBlock, c.markTurn);
   UnitGra::PointMarkArgs point;
   point.X = m.X;
   point.Y = m.Y;
@@ -196,7 +196,7 @@ struct TextSetUp {
   std::string font;
 };
 
-TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e) {
+TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e, bool asBlockText = false) {
   UnitGra::SetLinePen(*c.canvas, LayerOf(c, e), e.PenColor, 0, 1);
   if (c.colorOverride >= 0) c.canvas->SetPenColor(static_cast<TColor>(c.colorOverride));
   const bool vertical = (e.Flags & 0x0020) != 0;
@@ -209,7 +209,9 @@ TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e) {
   local.Width = vertical ? e.SizeY : e.SizeX;
   local.Height = vertical ? e.SizeX : e.SizeY;
   local.Spacing = e.CharSpacing;
-  return {TextGeometry(c.T, local), vertical ? "@" + e.FontName : e.FontName};
+  const UnitGra::TextPlacement p =
+      asBlockText ? BlockTextGeometry(c.T, c.textTurn, c.textFlip, local) : TextGeometry(c.T, local);
+  return {p, vertical ? "@" + e.FontName : e.FontName};
 }
 
 }  // namespace
@@ -217,7 +219,7 @@ TextSetUp SetUpText(const EntityDrawContext& c, const TJwwMoji& e) {
 void DrawTextEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   if (IsImageReference(e.Text) || IsEmptyBaseLineText(e)) return;
   Canvas& canvas = *c.canvas;
-  const auto [p, font] = SetUpText(c, e);
+  const auto [p, font] = SetUpText(c, e, c.inBlock);
   UnitGra::DrawJwwText(canvas, TextStyleFlags(e.TextKind), font, p, e.Text);
 }
 
@@ -273,12 +275,36 @@ void DrawImageEntity(const EntityDrawContext& c, const TJwwMoji& e) {
   UnitGra::FillRotatedRect(canvas, x0, y0, x0 + w, y0 + h, angle * util::kPi / 180);
 }
 
-std::string DimensionValueText(const TJwwSunpou& dimension, double groupScale, const BlockTransform& T) {
-  const uint16_t flags = dimension.DimText.PenWidth, textFlags = dimension.DimText.Flags;
-  const TJwwSen& line = dimension.DimLine;
-  const double x1 = line.StartX, y1 = line.StartY, x2 = line.EndX, y2 = line.EndY;
-  const double scale = groupScale > 0 ? groupScale : 1.0;
-  double length = util::Distance(T.MapX(x1, y1), T.MapY(x1, y1), T.MapX(x2, y2), T.MapY(x2, y2)) * scale;
+UnitGra::TextPlacement BlockTextGeometry(const BlockTransform& T, double turn, int flip,
+                                         const UnitGra::TextPlacement& local) {
+  UnitGra::TextPlacement p = TextGeometry(T, local);  // the sizes
+  const double dx = local.X2 - local.X1, dy = local.Y2 - local.Y1;
+  const double a = (std::fabs(dx) <= 1e-14 && std::fabs(dy) <= 1e-14) ? 0.0 : util::VectorAngle(dx, dy);
+  // The cells' box mapped: its base line b1-b2 and the top of its start t1.
+  const double nx = -std::sin(a) * local.Height, ny = std::cos(a) * local.Height;
+  const double b1x = T.MapX(local.X1, local.Y1), b1y = T.MapY(local.X1, local.Y1);
+  const double b2x = T.MapX(local.X2, local.Y2), b2y = T.MapY(local.X2, local.Y2);
+  const double t1x = T.MapX(local.X1 + nx, local.Y1 + ny), t1y = T.MapY(local.X1 + nx, local.Y1 + ny);
+  const double angle = flip * a + turn;
+  const double ex = std::cos(angle), ey = std::sin(angle);
+  const double bx = b2x - b1x, by = b2y - b1y;
+  // Turned off the mapped base line (an insertion scaled unevenly): as mapped.
+  const double len = std::sqrt(bx * bx + by * by);
+  if (len > 0 && std::fabs(bx * ey - by * ex) > 1e-9 * len) return p;
+  // The text runs along the mapped base line one way or the other, on the
+  // side of the box its up direction leaves the box on.
+  const bool forward = bx * ex + by * ey >= 0;
+  const bool onBase = (t1x - b1x) * -ey + (t1y - b1y) * ex >= 0;
+  double sx = onBase ? b1x : t1x, sy = onBase ? b1y : t1y;
+  if (!forward) sx += bx, sy += by;
+  p.X1 = sx;
+  p.Y1 = sy;
+  p.X2 = sx + ex * len;
+  p.Y2 = sy + ey * len;
+  return p;
+}
+
+std::string FormatDimensionValue(double length, uint16_t flags, uint16_t textFlags) {
   if (flags & 0x0010) length /= 1000;
   const bool truncate = (flags & 0x0100) && !(flags & 0x0200);
   const bool roundUp = (flags & 0x0200) && !(flags & 0x0100);
@@ -287,8 +313,11 @@ std::string DimensionValueText(const TJwwSunpou& dimension, double groupScale, c
   std::string text;
   if (flags & 0x0040) {
     text = util::FormatWithSeparators(decimals, v);
-    if (!(flags & 0x0080) && text.find('.') != std::string::npos)
+    // Trailing zeros go, and the point with them when nothing follows it.
+    if (!(flags & 0x0080) && text.find('.') != std::string::npos) {
       while (!text.empty() && text.back() == '0') text.pop_back();
+      if (!text.empty() && text.back() == '.') text.pop_back();
+    }
   } else if (flags & 0x0080) {
     text = util::FormatFixed(decimals, v);
   } else {
@@ -308,10 +337,34 @@ std::string DimensionValueText(const TJwwSunpou& dimension, double groupScale, c
   return text;
 }
 
+namespace {
+
+double MappedDimensionLength(const TJwwSen& line, double groupScale, const BlockTransform& T) {
+  const double x1 = line.StartX, y1 = line.StartY, x2 = line.EndX, y2 = line.EndY;
+  const double scale = groupScale > 0 ? groupScale : 1.0;
+  return util::Distance(T.MapX(x1, y1), T.MapY(x1, y1), T.MapX(x2, y2), T.MapY(x2, y2)) * scale;
+}
+
+}  // namespace
+
+std::string DimensionValueText(const TJwwSunpou& dimension, double groupScale, const BlockTransform& T) {
+  return FormatDimensionValue(MappedDimensionLength(dimension.DimLine, groupScale, T), dimension.DimText.PenWidth,
+                              dimension.DimText.Flags);
+}
+
+uint16_t DrawingDimensionFlags(const std::array<int32_t, 5>& settings) {
+  // The fourth number's digit of ten millions turns the separators on; a
+  // header that holds no settings at all (every number 0) has them on, as
+  // the CAD program's own defaults.
+  const bool unset = settings[0] == 0 && settings[1] == 0 && settings[2] == 0 && settings[3] == 0 && settings[4] == 0;
+  const bool separators = unset || (settings[3] / 10000000) % 10 != 0;
+  return static_cast<uint16_t>(0x2002 | (separators ? 0x0040 : 0));
+}
+
 void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std::string& value) {
   if (IsImageReference(e.Text)) return;
   Canvas& canvas = *c.canvas;
-  TextSetUp setUp = SetUpText(c, e);
+  TextSetUp setUp = SetUpText(c, e, c.inBlock);
   UnitGra::TextPlacement& p = setUp.p;
   const std::string& font = setUp.font;
   p.Width = util::RoundToDecimals(4, 2, p.Width);
@@ -362,13 +415,29 @@ void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
   if (!auxLine(d.DimLine)) DrawLineEntity(c, d.DimLine);
   if (skip && d.DimText.OnAuxiliaryPen()) return;
   const BlockTransform& T = c.T;
+  const double groupScale = c.layerGroups ? (*c.layerGroups)[d.DimLine.LayerGroup & 15].Scale : 1.0;
+  if (c.inBlock) {
+    // Inside a block the value is measured anew, turned, scaled or not: by
+    // the dimension's own flag word when it asks for automatic values, else
+    // by the drawing's dimension settings. A chain of mirrored insertions
+    // only, and a dimension line of no length, keep the stored text.
+    const double length = MappedDimensionLength(d.DimLine, groupScale, T);
+    if (!c.allMirrored && length > 1e-9) {
+      const uint16_t own = d.DimText.PenWidth;
+      DrawDimensionText(c, d.DimText, FormatDimensionValue(length, (own & 0x0002) ? own : c.drawingDimensionFlags,
+                                                           d.DimText.Flags));
+    } else if (!IsImageReference(d.DimText.Text) && !IsEmptyBaseLineText(d.DimText)) {
+      const auto [p, font] = SetUpText(c, d.DimText, true);
+      UnitGra::DrawJwwText(*c.canvas, TextStyleFlags(d.DimText.TextKind), font, p, d.DimText.Text);
+    }
+    return;
+  }
   const bool identity = T.HasIdentityMatrix();
   const uint16_t flags = d.DimText.PenWidth;
   if (identity || !(flags & 0x0002)) {
     DrawTextEntity(c, d.DimText);
     return;
   }
-  const double groupScale = c.layerGroups ? (*c.layerGroups)[d.DimLine.LayerGroup & 15].Scale : 1.0;
   DrawDimensionText(c, d.DimText, DimensionValueText(d, groupScale, T));
 }
 
@@ -387,6 +456,8 @@ class DrawPass {
     ctx_.printMode = attr.GetPrintMode();
     ctx_.skipAuxiliary = args.FilterAuxiliary && !attr.GetPrintAuxLines();
     ctx_.entityWidths = d.MaxDrawWidth < 0;
+    ctx_.drawingDimensionFlags = DrawingDimensionFlags(d.DimensionSettings);
+    turn_ = args.Rotation;
     c_ = std::cos(args.Rotation);
     s_ = std::sin(args.Rotation);
     top_.A11 = c_;
@@ -444,6 +515,7 @@ class DrawPass {
     ctx_.T = top_;
     ctx_.ownLayers = false;
     ctx_.layerOverride = -1;
+    ctx_.inBlock = false;
     only_ = buckets;
     target_ = target;
     const bool topDone = DrawLists(d_.Entities, filter, true);
@@ -455,6 +527,11 @@ class DrawPass {
       if (!own && !filter(inst.LayerIndex())) continue;
       if (inst.DefIndex < 0) continue;
       ctx_.T = InstanceTransform(inst);
+      ctx_.inBlock = true;
+      ctx_.textTurn = inst.TextTurn + turn_;
+      ctx_.textFlip = inst.TextFlip;
+      ctx_.markTurn = inst.MarkTurn + turn_;
+      ctx_.allMirrored = inst.AllMirrored;
       ctx_.ownLayers = own;
       // Members of a block that does not keep their layers print as their
       // insertion does, whatever the state of the layer they were drawn on.
@@ -530,22 +607,52 @@ class DrawPass {
     };
     if (!Each(l.Lines, lineAccept, [&](const TJwwSen& e) { DrawLineEntity(ctx_, e); })) return false;
     if (!Each(l.Arcs, lineAccept, [&](const TJwwEnko& e) { DrawArcEntity(ctx_, e); })) return false;
-    if (!Each(l.Points,
-              [&](const TJwwTen& e) {
-                return layerOk(e) && (includeTemporary_ || !e.IsTemporary()) && !(skipAux && e.OnAuxiliaryPen());
-              },
-              [&](const TJwwTen& e) { DrawPointEntity(ctx_, e); }))
-      return false;
-    if (!Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.OnAuxiliaryPen()); },
-              [&](const TJwwMoji& e) {
-                groupScale(e);
-                DrawTextEntity(ctx_, e);
-              }))
-      return false;
-    return Each(l.Dimensions, layerOk, [&](const TJwwSunpou& e) {
+    auto pointAccept = [&](const TJwwTen& e) {
+      return layerOk(e) && (includeTemporary_ || !e.IsTemporary()) && !(skipAux && e.OnAuxiliaryPen());
+    };
+    auto drawDimension = [&](const TJwwSunpou& e) {
       groupScale(e);
       DrawDimensionEntity(ctx_, e);
-    });
+    };
+    // Point marks cover what lies under them (some are filled with the
+    // paper's colour): at top level they come after every dimension; in a
+    // block, points and dimensions come as the definition stores them.
+    if (topLevel) {
+      if (!Each(l.Dimensions, layerOk, drawDimension)) return false;
+      if (!Each(l.Points, pointAccept, [&](const TJwwTen& e) { DrawPointEntity(ctx_, e); })) return false;
+    } else if (!PointsAndDimensionsInOrder(l, pointAccept, layerOk, drawDimension)) {
+      return false;
+    }
+    return Each(l.Texts, [&](const TJwwMoji& e) { return layerOk(e) && !(skipAux && e.OnAuxiliaryPen()); },
+                [&](const TJwwMoji& e) {
+                  groupScale(e);
+                  DrawTextEntity(ctx_, e);
+                });
+  }
+
+  // A block's points and dimensions in the order of its definition.
+  template <typename AcceptPoint, typename AcceptDimension, typename DrawDimension>
+  bool PointsAndDimensionsInOrder(const TJwwEntityLists& l, const AcceptPoint& acceptPoint,
+                                  const AcceptDimension& acceptDimension, const DrawDimension& drawDimension) {
+    if (l.Order.size() != l.EntityTotal()) {  // lists built without their order: points first
+      return Each(l.Points, acceptPoint, [&](const TJwwTen& e) { DrawPointEntity(ctx_, e); }) &&
+             Each(l.Dimensions, acceptDimension, drawDimension);
+    }
+    size_t n = 0;
+    for (const TJwwOrderItem& item : l.Order) {
+      const bool point = item.Kind == EntityKind::Point && item.Index < l.Points.size();
+      const bool dimension = item.Kind == EntityKind::Dimension && item.Index < l.Dimensions.size();
+      if (point ? !acceptPoint(l.Points[item.Index])
+                : !dimension || !acceptDimension(l.Dimensions[item.Index]))
+        continue;
+      if (++drawn_ > maxDrawn_) return cut_ = true, false;
+      if (point)
+        DrawPointEntity(ctx_, l.Points[item.Index]);
+      else
+        drawDimension(l.Dimensions[item.Index]);
+      if (++n % 10 == 0 && UnitGval::AbortRequested()) return false;
+    }
+    return !UnitGval::AbortRequested();
   }
 
  public:
@@ -560,7 +667,7 @@ class DrawPass {
   const LayerBuckets* only_ = nullptr;
   int target_ = -1;
   EntityDrawContext ctx_;
-  double c_ = 1, s_ = 0;
+  double c_ = 1, s_ = 0, turn_ = 0;
   BlockTransform top_;
 };
 

@@ -31,6 +31,18 @@ struct EntityDrawContext {
   // widths are in 1/100 mm (a negative maximum draw width); in drawings of
   // printer-dot widths the CAD program prints every entity at its pen's width.
   bool entityWidths = true;
+  // Inside a block insertion: how its texts turn (TJwwBlockInstance's
+  // TextTurn, with the page's turn, and TextFlip) and whether every
+  // insertion of its chain is mirrored, for the dimensions inside.
+  bool inBlock = false;
+  double textTurn = 0;
+  int textFlip = 1;
+  double markTurn = 0;
+  bool allMirrored = false;
+  // The flag word (as a dimension text keeps it) that the drawing's own
+  // dimension settings give a value measured anew inside a block, when the
+  // dimension's own word does not ask for automatic values.
+  uint16_t drawingDimensionFlags = 0x2042;
 };
 void DrawLineEntity(const EntityDrawContext& c, const TJwwSen& e);
 void DrawArcEntity(const EntityDrawContext& c, const TJwwEnko& e);
@@ -49,6 +61,21 @@ int TextStyleFlags(int32_t textKind);
 // A dimension's value: its line measured anew through T at its group's
 // scale, formatted by the flag word its text keeps in PenWidth (Shift-JIS).
 std::string DimensionValueText(const TJwwSunpou& dimension, double groupScale, const BlockTransform& T);
+// The one place a dimension value is formatted: `length` (drawing units at
+// the group's scale) by a flag word as a dimension text keeps it, with the
+// radius or diameter mark its text flags ask for (Shift-JIS).
+std::string FormatDimensionValue(double length, uint16_t flags, uint16_t textFlags);
+// The flag word the drawing's dimension settings (the five numbers of its
+// header) give: two decimals with their trailing zeros dropped, and
+// thousands separators unless the settings turn them off.
+uint16_t DrawingDimensionFlags(const std::array<int32_t, 5>& settings);
+// A text of a block's definition (a plain text or a dimension's) as the CAD
+// program sets it in an insertion: turned to flip * a + turn (a its angle in
+// the definition), inside the box the insertion maps its cells to, so that a
+// mirrored insertion keeps it readable. An insertion scaled unevenly, which
+// turns the base line off that angle, maps it as TextGeometry does.
+UnitGra::TextPlacement BlockTextGeometry(const BlockTransform& T, double turn, int flip,
+                                         const UnitGra::TextPlacement& local);
 // The dimension text drawn with `value` in place of its stored text,
 // centred on its mapped base line.
 void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& text, const std::string& value);
@@ -59,4 +86,6 @@ struct PointMark {
   int Code = 0;
   double Angle = 0, Scale = 1;
 };
-PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T);
+// In a block (inBlock) the mark's angle is its own plus markTurn, the
+// rotations of the insertions: mirroring does not turn a mark.
+PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T, bool inBlock = false, double markTurn = 0);

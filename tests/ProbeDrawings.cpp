@@ -1,6 +1,8 @@
 #include "ProbeDrawings.h"
 
+#include <array>
 #include <cmath>
+#include <string>
 
 #include "JwwWriter.h"
 #include "util/CodePage.h"
@@ -523,6 +525,228 @@ ProbeDrawing TextLines() {
   return Probe("text-lines", "text spacings, angles and the lines of a note close together", d);
 }
 
+// ---------------------------------------------------------------------------
+// Dimensions and point marks inside blocks. Every drawing is at 1/100, so a
+// 25 mm dimension line measures 2500; the stored texts ("1234", "77") tell a
+// value measured anew from one kept.
+
+// A dimension along x from the origin, its stored text centred above it in
+// cells of 3 mm, with the flag word `flags`.
+TJwwSunpou DimensionAlongX(double length, uint16_t flags, const char* stored) {
+  TJwwSunpou s = MakeDimension(0, 0, length, 0, stored);
+  s.DimLine.PenColor = s.DimText.PenColor = 2;
+  const double w = 1.5 * static_cast<double>(std::string(stored).size());
+  s.DimText.StartX = length / 2 - w / 2;
+  s.DimText.EndX = length / 2 + w / 2;
+  s.DimText.SizeX = s.DimText.SizeY = 3;
+  s.DimText.CharSpacing = 0;
+  s.DimText.PenWidth = flags;
+  return s;
+}
+
+TJwwBlockDef BlockOf(int number, const TJwwSunpou& s) {
+  TJwwBlockDef b;
+  b.Number = number;
+  b.Name = "d" + std::to_string(number);
+  Add(b.Entities, s);
+  return b;
+}
+
+TJwwData DimensionDrawing() {
+  TJwwData d = BaseDrawing();
+  d.LayerGroups[0].Scale = 100;
+  return d;
+}
+
+// One insertion per turn (0..300 degrees), plain, mirrored in x and in y.
+ProbeDrawing DimensionTurns() {
+  TJwwData d = DimensionDrawing();
+  d.BlockDefs = {BlockOf(1, DimensionAlongX(25, 0, "1234"))};
+  const double turns[] = {0, 60, 120, 180, 240, 300};
+  for (int row = 0; row < 3; ++row)
+    for (int i = 0; i < 6; ++i) {
+      const double sx = row == 1 ? -1 : 1, sy = row == 2 ? -1 : 1;
+      Add(d.Entities, MakeInsert(1, -170 + 65 * i, 90 - 85 * row, sx, sy, turns[i] * kPi / 180));
+    }
+  return Probe("dim-turns", "dimensions in turned insertions, plain and mirrored in x and y", d);
+}
+
+// Flag words (rows) by lengths 2500, 1234.56, 12.34 and 0 (columns).
+ProbeDrawing DimensionValues() {
+  TJwwData d = DimensionDrawing();
+  const uint16_t flags[] = {0, 0x0002, 0x0042, 0x2042, 0x20C2, 0x0082, 0x000A, 0x0022, 0x0032, 0x2002};
+  const double lengths[] = {25, 12.3456, 0.1234, 0};
+  int n = 0;
+  for (int i = 0; i < 10; ++i)
+    for (int j = 0; j < 4; ++j) {
+      d.BlockDefs.push_back(BlockOf(++n, DimensionAlongX(lengths[j], flags[i], "77")));
+      Add(d.Entities, MakeInsert(n, -190 + 100 * j, 130 - 26 * i));
+    }
+  return Probe("dim-values", "values measured in blocks by their flag words, lengths 2500 to 0", d);
+}
+
+// Lengths that need decimals, with the drawing's dimension settings as given.
+ProbeDrawing DimensionSettings(const char* name, const char* about, std::array<int32_t, 5> settings) {
+  TJwwData d = DimensionDrawing();
+  d.DimensionSettings = settings;
+  const double lengths[] = {0.123456, 0.12305, 25.0001, 0.001, 0.004, 1.5, 12.3, 0.12345};
+  for (int j = 0; j < 8; ++j) {
+    d.BlockDefs.push_back(BlockOf(j + 1, DimensionAlongX(lengths[j], 0, "77")));
+    Add(d.Entities, MakeInsert(j + 1, -190 + 200 * (j / 4), 120 - 40 * (j % 4)));
+  }
+  return Probe(name, about, d);
+}
+
+// A filled point mark before and after a dimension and a line, in blocks
+// (left) and at top level (middle).
+ProbeDrawing DimensionOrder() {
+  TJwwData d = DimensionDrawing();
+  TJwwTen mark = MakePoint(0, 0);
+  mark.PenStyle = 100;
+  mark.Code = 3;
+  mark.PenColor = 2;
+  TJwwBlockDef a, b, c;
+  a.Number = 1;
+  a.Name = "mark-dim";
+  Add(a.Entities, mark);
+  Add(a.Entities, DimensionAlongX(25, 0, "77"));
+  b.Number = 2;
+  b.Name = "dim-mark";
+  Add(b.Entities, DimensionAlongX(25, 0, "77"));
+  Add(b.Entities, mark);
+  c.Number = 3;
+  c.Name = "line-mark";
+  Add(c.Entities, Line(0, 0, 25, 0));
+  Add(c.Entities, mark);
+  d.BlockDefs = {a, b, c};
+  Add(d.Entities, MakeInsert(1, -150, 100));
+  Add(d.Entities, MakeInsert(2, -150, 50));
+  Add(d.Entities, MakeInsert(3, -150, 0));
+  TJwwTen topMark = mark;
+  topMark.Y = 100;
+  Add(d.Entities, topMark);
+  TJwwSunpou top = DimensionAlongX(25, 0, "77");
+  top.DimLine.StartY = top.DimLine.EndY = 100;
+  top.DimText.StartY = top.DimText.EndY = 101;
+  Add(d.Entities, top);
+  Add(d.Entities, Line(0, 50, 25, 50));
+  topMark.Y = 50;
+  Add(d.Entities, topMark);
+  return Probe("dim-order", "filled point marks before and after dimensions, in blocks and at top level", d);
+}
+
+// Arrow marks (a filled triangle at the end, an open arrow across the
+// middle at 90 degrees) with a dimension, turned, mirrored and nested.
+ProbeDrawing DimensionMarks() {
+  TJwwData d = DimensionDrawing();
+  TJwwBlockDef b;
+  b.Number = 1;
+  b.Name = "marks";
+  Add(b.Entities, Line(0, 0, 25, 0));
+  for (int code : {1, 9}) {
+    TJwwTen m = MakePoint(code == 1 ? 25 : 12, 0);
+    m.PenStyle = 100;
+    m.Code = code;
+    m.PenColor = 2;
+    m.Angle = code == 1 ? 0 : kPi / 2;
+    Add(b.Entities, m);
+  }
+  Add(b.Entities, DimensionAlongX(25, 0, "77"));
+  TJwwBlockDef o1, o2;
+  o1.Number = 2;
+  o1.Name = "mirrored-x";
+  Add(o1.Entities, MakeInsert(1, 0, 0, -1, 1, 0.5));
+  o2.Number = 3;
+  o2.Name = "mirrored-y";
+  Add(o2.Entities, MakeInsert(1, 0, 0, 1, -1, 0.5));
+  d.BlockDefs = {b, o1, o2};
+  const double turns[] = {0, 60, 150, 240};
+  for (int row = 0; row < 3; ++row)
+    for (int i = 0; i < 4; ++i) {
+      const double sx = row == 1 ? -1 : 1, sy = row == 2 ? -1 : 1;
+      Add(d.Entities, MakeInsert(1, -170 + 65 * i, 100 - 60 * row, sx, sy, turns[i] * kPi / 180));
+    }
+  Add(d.Entities, MakeInsert(2, -150, -100));
+  Add(d.Entities, MakeInsert(2, -80, -100, 1, -1, 1.0));
+  Add(d.Entities, MakeInsert(2, -10, -100, -1, 1, 1.0));
+  Add(d.Entities, MakeInsert(3, 60, -100, 1, 1, 2.0));
+  Add(d.Entities, MakeInsert(3, 130, -100, -1, 1, 0));
+  return Probe("dim-marks", "arrow marks and dimensions in turned, mirrored and nested insertions", d);
+}
+
+// Chains of insertions, outermost first: (scale x, scale y, turn in degrees).
+struct Insertion {
+  double sx, sy, turn;
+};
+ProbeDrawing DimensionChains(const char* name, const char* about, const std::vector<std::vector<Insertion>>& chains) {
+  TJwwData d = DimensionDrawing();
+  d.BlockDefs.push_back(BlockOf(1, DimensionAlongX(25, 0, "77")));
+  int n = 1;
+  for (size_t k = 0; k < chains.size(); ++k) {
+    const std::vector<Insertion>& chain = chains[k];
+    int inner = 1;
+    for (size_t level = chain.size(); level-- > 1;) {
+      TJwwBlockDef o;
+      o.Number = ++n;
+      o.Name = "n" + std::to_string(n);
+      const Insertion& i = chain[level];
+      Add(o.Entities, MakeInsert(inner, 0, 0, i.sx, i.sy, i.turn * kPi / 180));
+      d.BlockDefs.push_back(o);
+      inner = n;
+    }
+    const double x = -150 + 100 * static_cast<double>(k % 4), y = 100 - 80 * static_cast<double>(k / 4);
+    Add(d.Entities, MakeInsert(inner, x, y, chain[0].sx, chain[0].sy, chain[0].turn * kPi / 180));
+  }
+  return Probe(name, about, d);
+}
+
+// Plain texts in mirrored insertions, turned and nested: read from left to
+// right like the dimensions' texts.
+ProbeDrawing BlockTexts() {
+  TJwwData d = BaseDrawing();
+  TJwwBlockDef b;
+  b.Number = 1;
+  b.Name = "text";
+  TJwwMoji m = MakeText(0, 1, 12, 1, "ABCD");
+  m.SizeX = m.SizeY = 3;
+  m.PenColor = 2;
+  Add(b.Entities, m);
+  Add(b.Entities, Line(0, 0, 25, 0));
+  TJwwBlockDef o;
+  o.Number = 2;
+  o.Name = "mirrored-x";
+  Add(o.Entities, MakeInsert(1, 0, 0, -1, 1, 0.5));
+  d.BlockDefs = {b, o};
+  Add(d.Entities, MakeInsert(1, -150, 80, 1, -1, 0));
+  Add(d.Entities, MakeInsert(1, -80, 80, -1, 1, 2.5));
+  Add(d.Entities, MakeInsert(2, 0, 80, 1, -1, 1.0));
+  Add(d.Entities, MakeInsert(1, 80, 80, 1, -1, 2.0));
+  return Probe("block-texts", "plain texts in mirrored, turned and nested insertions", d);
+}
+
+std::vector<ProbeDrawing> DimensionProbes() {
+  std::vector<ProbeDrawing> v = {DimensionTurns(), DimensionValues()};
+  v.push_back(DimensionSettings("dim-decimals", "lengths with decimals by the drawing's dimension settings",
+                                {2002111, 5, 50150030, 11000000, 4100}));
+  v.push_back(DimensionSettings("dim-no-separators", "the same with the settings' thousands separators off",
+                                {2002111, 5, 50150030, 0, 4100}));
+  v.push_back(DimensionOrder());
+  v.push_back(BlockTexts());
+  v.push_back(DimensionMarks());
+  v.push_back(DimensionChains("dim-nested", "dimensions in chains of plain and mirrored insertions",
+                              {{{1, 1, 0}, {-1, 1, 0}},
+                               {{-1, 1, 0}, {1, 1, 0}},
+                               {{1, -1, 0}, {1, -1, 0}},
+                               {{1, 1, 90}, {1, -1, 0}},
+                               {{1, 1, 0}, {1, 1, 0}, {-1, 1, 0}},
+                               {{-1, -1, 0}},
+                               {{1, 1, 0}, {-1, -1, 0}},
+                               {{-1, 1, 0}, {-1, 1, 0}}}));
+  v.push_back(DimensionChains("dim-scaled", "dimensions in scaled insertions (not yet: see the README)",
+                              {{{2, 2, 0}, {1, 1, 0}}, {{2, 1, 0}, {1, 1, 0}}, {{0.5, 0.5, 0}}, {{1, 1, 0}, {2, 2, 30}}}));
+  return v;
+}
+
 // Solid lines just inside and just outside the sheet's four edges, offset in
 // device pixels at 600 dpi: how far past the edge a line still prints.
 ProbeDrawing SheetEdge() {
@@ -639,5 +863,6 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(RandomPitches());
   for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
   for (ProbeDrawing& p : CurveProbes()) probes.push_back(std::move(p));
+  for (ProbeDrawing p : DimensionProbes()) probes.push_back(std::move(p));
   return probes;
 }

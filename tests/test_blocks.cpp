@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "RenderFixture.h"
 #include "TestSupport.h"
+#include "jww/DrawDrawingArgs.h"
 #include "render/UnitGval.h"
 
 namespace {
@@ -178,4 +180,189 @@ TEST(BlockDefinitions, TimeStampEscapeAndClassName) {
   ASSERT_EQ(d.BlockDefs.size(), 2u);
   EXPECT_EQ(d.BlockDefs[0].Entities.Lines.size(), 1u);
   EXPECT_EQ(d.BlockDefs[1].Name, "U");
+}
+
+// ---------------------------------------------------------------------------
+// Dimensions and point marks inside block insertions, as the CAD program
+// prints them (the probes dim-blocks, dim-turns, dim-values, dim-nested,
+// dim-marks and dim-order of kestrovan-make-probes).
+
+namespace {
+
+class BlockDimensionTest : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    Page(100, 100, 10);
+    InitTestDrawing(d, 700);  // every group at 1/100
+    d.DimensionSettings = {2002111, 5, 50150030, 11000000, 4100};
+  }
+  // A dimension 25 mm along x from the origin (2500 at 1/100), its stored
+  // text "77" in cells of 3 mm on a base line 1 mm above it.
+  static TJwwSunpou Dimension(double length = 25, uint16_t flags = 0) {
+    TJwwSunpou s = MakeDimension(0, 0, length, 0, "77");
+    s.DimText.StartX = 11;
+    s.DimText.EndX = 14;
+    s.DimText.SizeX = s.DimText.SizeY = 3;
+    s.DimText.PenWidth = flags;
+    return s;
+  }
+  // Block 1 holds `inner`; each level of `chain` (outermost first) is a
+  // block inserting the next; the outermost is inserted at (50, 50).
+  void Place(const TJwwEntityLists& inner, const std::vector<TJwwBlock>& chain) {
+    d.Entities = TJwwEntityLists();
+    TJwwBlockDef def = Def(1, "inner");
+    def.Entities = inner;
+    d.BlockDefs = {def};
+    for (size_t level = chain.size(); level-- > 1;) {
+      TJwwBlockDef outer = Def(static_cast<int32_t>(d.BlockDefs.size() + 1), "outer");
+      TJwwBlock b = chain[level];
+      b.BlockNumber = static_cast<int32_t>(d.BlockDefs.size());
+      Add(outer.Entities, b);
+      d.BlockDefs.push_back(outer);
+    }
+    TJwwBlock top = chain[0];
+    top.BlockNumber = static_cast<int32_t>(d.BlockDefs.size());
+    top.X = 50;
+    top.Y = 50;
+    Add(d.Entities, top);
+    canvas.calls.clear();
+    d.BuildBlockInstances();
+    d.DrawDrawing(canvas, DrawDrawingArgs());
+  }
+  void Place(const TJwwSunpou& s, const std::vector<TJwwBlock>& chain) {
+    TJwwEntityLists l;
+    Add(l, s);
+    Place(l, chain);
+  }
+  static TJwwBlock Insert(double sx, double sy, double turn = 0) { return MakeInsert(0, 0, 0, sx, sy, turn); }
+  std::string Printed() const {
+    std::string out;
+    for (const auto& c : canvas.Of("text")) out += c.text;
+    return out;
+  }
+  // The direction the printed characters run in, radians on the page (y up).
+  double Direction() const {
+    const auto t = canvas.Of("text");
+    if (t.size() < 2) return 99.0;
+    return std::atan2(-(t.back().points[0].y - t[0].points[0].y), t.back().points[0].x - t[0].points[0].x);
+  }
+  TJwwData d;
+};
+
+}  // namespace
+
+TEST_F(BlockDimensionTest, ValuesAreMeasuredAnewUnlessEveryInsertionHasANegativeScale) {
+  // Unscaled and unturned: measured anew, by the drawing's dimension
+  // settings (two decimals, thousands separators).
+  Place(Dimension(), {Insert(1, 1)});
+  EXPECT_EQ(Printed(), "2,500");
+  Place(Dimension(12.3456), {Insert(1, 1)});
+  EXPECT_EQ(Printed(), "1,234.56");
+  // The settings' separators off.
+  d.DimensionSettings[3] = 0;
+  Place(Dimension(), {Insert(1, 1)});
+  EXPECT_EQ(Printed(), "2500");
+  d.DimensionSettings[3] = 11000000;
+  // A flag word that asks for automatic values formats by itself.
+  Place(Dimension(12.3456, 0x0042), {Insert(1, 1)});
+  EXPECT_EQ(Printed(), "1,235");
+  // Mirrored, or turned half round by two negative scales: the stored text.
+  Place(Dimension(), {Insert(-1, 1)});
+  EXPECT_EQ(Printed(), "77");
+  Place(Dimension(), {Insert(-1, -1)});
+  EXPECT_EQ(Printed(), "77");
+  Place(Dimension(), {Insert(-1, 1), Insert(1, -1)});
+  EXPECT_EQ(Printed(), "77");
+  // One insertion of the chain without, at any level: measured anew.
+  Place(Dimension(), {Insert(1, 1), Insert(-1, 1)});
+  EXPECT_EQ(Printed(), "2,500");
+  Place(Dimension(), {Insert(-1, 1), Insert(1, 1)});
+  EXPECT_EQ(Printed(), "2,500");
+  // A line of no length keeps its text.
+  Place(Dimension(0), {Insert(1, 1)});
+  EXPECT_EQ(Printed(), "77");
+}
+
+TEST_F(BlockDimensionTest, TextsTurnWithTheInsertionsAndAMirrorNegatesTheirAngle) {
+  // Mirrored in y: still read from left to right, now below the line.
+  Place(Dimension(), {Insert(1, -1)});
+  EXPECT_NEAR(Direction(), 0, 1e-2);
+  EXPECT_GT(canvas.Of("text")[0].points[0].y, 500);  // below y = 50 mm
+  // Turned half round: upside down.
+  Place(Dimension(), {Insert(1, 1, M_PI)});
+  EXPECT_NEAR(std::fabs(Direction()), M_PI, 1e-2);
+  // A mirrored insertion (turn 0.5) inside one mirrored the other way and
+  // turned 1.0: the angle 0 becomes 0.5, then 1.0 - 0.5; the matrix alone
+  // (a turn of 208.6 degrees) would set it upside down.
+  Place(Dimension(), {Insert(1, -1, 1.0), Insert(-1, 1, 0.5)});
+  EXPECT_EQ(Printed(), "77");
+  EXPECT_NEAR(Direction(), 0.5, 1e-2);
+  const TJwwBlockInstance& inner = d.BlockInstances[1];
+  EXPECT_EQ(inner.TextFlip, 1);
+  EXPECT_NEAR(inner.TextTurn, 0.5, 1e-12);
+  EXPECT_NEAR(inner.MarkTurn, 1.5, 1e-12);
+  // A plain text of a block the same.
+  TJwwEntityLists l;
+  TJwwMoji text = MakeText(0, 1, 12, 1, "ABCD");
+  Add(l, text);
+  Place(l, {Insert(1, -1)});
+  EXPECT_NEAR(Direction(), 0, 1e-2);
+  Place(l, {Insert(1, -1, 1.0), Insert(-1, 1, 0.5)});
+  EXPECT_NEAR(Direction(), 0.5, 3e-2);  // (whole pixels of a short text)
+  // Scaled unevenly the base line turns off that angle: the text follows it.
+  text.EndX = text.EndY = 13;
+  l = TJwwEntityLists();
+  Add(l, text);
+  Place(l, {Insert(2, 1)});
+  EXPECT_NEAR(Direction(), std::atan2(12, 26), 3e-2);
+}
+
+TEST_F(BlockDimensionTest, MarksTurnWithTheInsertionsButNotWithTheirMirror) {
+  // A filled triangle pointing along +x at the line's end: its body lies
+  // behind its tip, 7.5 mm back along its angle.
+  TJwwTen arrow = MakePoint(25, 0);
+  arrow.PenStyle = 100;
+  arrow.Code = 1;
+  TJwwEntityLists l;
+  Add(l, arrow);
+  // Device pixels from the tip to the middle of the body, along x.
+  auto bodyFromTip = [&] {
+    const auto polygons = canvas.Of("polygon");
+    if (polygons.empty()) return 0;
+    const auto p = polygons.back().points;
+    EXPECT_NEAR(p[1].y + p[2].y, 2 * p[0].y, 2);  // along x
+    return (p[1].x + p[2].x) / 2 - p[0].x;
+  };
+  Place(l, {Insert(-1, 1)});  // mirrored: still pointing along +x
+  EXPECT_EQ(bodyFromTip(), -75);
+  Place(l, {Insert(1, 1, M_PI)});  // turned half round: pointing along -x
+  EXPECT_EQ(bodyFromTip(), 75);
+  Place(l, {Insert(-1, 1, M_PI / 2), Insert(1, -1, M_PI / 2)});  // the turns add: along -x
+  EXPECT_EQ(bodyFromTip(), 75);
+}
+
+TEST_F(BlockDimensionTest, PointsAndDimensionsOfABlockComeInTheirStoredOrder) {
+  // A mark filled with the paper's colour covers the dimension line drawn
+  // before it, and lies under one drawn after it.
+  TJwwTen mark = MakePoint(0, 0);
+  mark.PenStyle = 100;
+  mark.Code = 3;
+  auto lastIsMark = [&] { return canvas.calls.back().op == "polygon" || canvas.calls.back().op == "polyline"; };
+  TJwwEntityLists markFirst, dimensionFirst;
+  Add(markFirst, mark);
+  Add(markFirst, Dimension(25, 0x0002));
+  Add(dimensionFirst, Dimension(25, 0x0002));
+  Add(dimensionFirst, mark);
+  Place(dimensionFirst, {Insert(1, 1)});
+  EXPECT_TRUE(lastIsMark());
+  Place(markFirst, {Insert(1, 1)});
+  EXPECT_FALSE(lastIsMark());
+  // At top level every mark comes after every dimension.
+  d.BlockDefs.clear();
+  d.Entities = markFirst;
+  canvas.calls.clear();
+  d.BuildBlockInstances();
+  d.DrawDrawing(canvas, DrawDrawingArgs());
+  EXPECT_TRUE(lastIsMark());
 }

@@ -393,13 +393,20 @@ TEST(DimensionValues, TheFlagTableRowByRow) {
   EXPECT_EQ(Value(0x0242, 0), "1,235");
   EXPECT_EQ(Value(0x0462, 0x0100), "R1,235mm");
   EXPECT_EQ(Value(0x0842, 0x0200), "1,235\xcf\x86");  // φ
-  EXPECT_EQ(Value(0x2042, 0, 1200), "1,200.");      // the zeros go, the point stays
+  EXPECT_EQ(Value(0x2042, 0, 1200), "1,200");       // the zeros go, and the point with them
+  EXPECT_EQ(Value(0x2042, 0, 1234.56), "1,234.56");
   EXPECT_EQ(Value(0x000A, 0), "\xef\xbc\x91\xef\xbc\x92\xef\xbc\x93\xef\xbc\x95");  // full width: １２３５
   EXPECT_EQ(Value(0x0002, 0, 0), "0");
   EXPECT_EQ(Value(0xF002, 0), "1234.5");  // decimal digit 15 wraps to 5
   // The group scale multiplies the measured length.
   EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(Dimension(0x0002, 0, 12.345), 100, QuarterTurn())), "1235");
   EXPECT_EQ(util::Cp932ToUtf8(DimensionValueText(Dimension(0x0002, 0, 10), -5, QuarterTurn())), "10");
+  // The drawing's dimension settings: two decimals, separators unless the
+  // fourth number's ten millions are 0; a header without settings has them.
+  EXPECT_EQ(DrawingDimensionFlags({2002111, 5, 50150030, 11000000, 4100}), 0x2042);
+  EXPECT_EQ(DrawingDimensionFlags({2002111, 5, 50150030, 1000000, 4100}), 0x2002);
+  EXPECT_EQ(DrawingDimensionFlags({0, 0, 0, 0, 0}), 0x2042);
+  EXPECT_EQ(util::Cp932ToUtf8(FormatDimensionValue(1234.56, 0x2002, 0)), "1234.56");
 }
 
 TEST_F(TextTest, DimensionsKeepOrRecomputeTheirText) {
