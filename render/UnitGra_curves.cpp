@@ -210,7 +210,9 @@ class ChordPattern {
     // Its longer axis in whole device pixels, as the device points round.
     const double major = std::max(std::fabs(std::round((b.x - w.Xmin) * w.Scale) - std::round((a.x - w.Xmin) * w.Scale)),
                                   std::fabs(std::round((b.y - w.Ymin) * w.Scale) - std::round((a.y - w.Ymin) * w.Scale)));
-    if (!(major > 0) || !std::isfinite(major)) return;
+    // A chord of more dots than the counters below hold (a curve of absurd
+    // radius) draws none.
+    if (!(major > 0) || !(major / dotPx_ < 1e18)) return;
     const double count = std::ceil(major / dotPx_);
     // Only the dots of the part on the page are drawn (a chord may be huge).
     double x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y;
