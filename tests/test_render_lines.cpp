@@ -373,4 +373,18 @@ TEST_F(RenderTest, PatternedCurvesAreChordsOfWholeDots) {
   EXPECT_TRUE(is(big[0], {3200, 2000}, {3199, 1940}));
   EXPECT_TRUE(is(big[1], {3199, 1940}, {3194, 1880}));
   EXPECT_EQ(big.size(), 142u);
+
+  // A chord's dots are counted on its own length rounded, not between its
+  // rounded ends: a first chord of 40.3 px on y from y 500.6 has ends 41 px
+  // apart (501 to 460) but takes two dots, so the second chord starts with
+  // the gap and its dot begins 20 px in.
+  canvas.calls.clear();
+  Page(100, 100, 10);
+  DotType(Attr(), "1001", 2);
+  DrawPatternArc(canvas, 0, 2, Circle(50, 49.94, 20.285), BlockTransform::Identity());
+  const auto cut = canvas.Of("line");
+  ASSERT_GE(cut.size(), 2u);
+  EXPECT_EQ(cut[0].points[0].y, 501);
+  EXPECT_EQ(cut[0].points[1].y, 480);
+  EXPECT_EQ(cut[1].points[0].y, 440);  // not 460, the second chord's start
 }
