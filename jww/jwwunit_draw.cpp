@@ -361,7 +361,34 @@ uint16_t DrawingDimensionFlags(const std::array<int32_t, 5>& settings) {
   return static_cast<uint16_t>(0x2002 | (separators ? 0x0040 : 0));
 }
 
-void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std::string& value) {
+namespace {
+
+// How far a dimension's value moves in an insertion so that it keeps its
+// stored distance from the dimension line, unscaled: a value stored 1 mm
+// above its line prints 1 mm above it in an insertion scaled 2 or 0.5 (probe
+// dim-scaled), on the side the insertion maps it to. False for a line of no
+// length.
+bool DimensionValueShift(const BlockTransform& T, const TJwwSen& line, const TJwwMoji& e, double& sx, double& sy) {
+  const double lx = line.EndX - line.StartX, ly = line.EndY - line.StartY;
+  const double L = std::sqrt(lx * lx + ly * ly);
+  if (!(L > 1e-9) || !std::isfinite(L)) return false;
+  const double cx = (e.StartX + e.EndX) / 2, cy = (e.StartY + e.EndY) / 2;
+  const double stored = std::fabs(lx * (cy - line.StartY) - ly * (cx - line.StartX)) / L;
+  const double ax = T.MapX(line.StartX, line.StartY), ay = T.MapY(line.StartX, line.StartY);
+  const double vx = T.MapX(line.EndX, line.EndY) - ax, vy = T.MapY(line.EndX, line.EndY) - ay;
+  const double M = std::sqrt(vx * vx + vy * vy);
+  if (!(M > 1e-12) || !std::isfinite(M)) return false;
+  // The signed distance of the mapped centre from the mapped line (left of it positive).
+  const double mapped = (vx * (T.MapY(cx, cy) - ay) - vy * (T.MapX(cx, cy) - ax)) / M;
+  const double by = (mapped < 0 ? -stored : stored) - mapped;
+  sx = -by * vy / M;
+  sy = by * vx / M;
+  return std::isfinite(sx) && std::isfinite(sy);
+}
+
+}  // namespace
+
+void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std::string& value, const TJwwSen* line) {
   if (IsImageReference(e.Text)) return;
   Canvas& canvas = *c.canvas;
   TextSetUp setUp = SetUpText(c, e, c.inBlock);
@@ -385,7 +412,12 @@ void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& e, const std:
     if (i + n < value.size()) length += dbl ? p.Spacing : p.Spacing / 2;
     i += n;
   }
-  const double mx = (p.X1 + p.X2) / 2, my = (p.Y1 + p.Y2) / 2;
+  double mx = (p.X1 + p.X2) / 2, my = (p.Y1 + p.Y2) / 2;
+  double sx = 0, sy = 0;
+  if (line && DimensionValueShift(c.T, *line, e, sx, sy)) {
+    mx += sx;
+    my += sy;
+  }
   double dx = p.X2 - p.X1, dy = p.Y2 - p.Y1;
   const double dlen = std::sqrt(dx * dx + dy * dy);
   if (dlen > 0) {
@@ -424,8 +456,9 @@ void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
     const double length = MappedDimensionLength(d.DimLine, groupScale, T);
     if (!c.allMirrored && length > 1e-9) {
       const uint16_t own = d.DimText.PenWidth;
-      DrawDimensionText(c, d.DimText, FormatDimensionValue(length, (own & 0x0002) ? own : c.drawingDimensionFlags,
-                                                           d.DimText.Flags));
+      DrawDimensionText(c, d.DimText,
+                        FormatDimensionValue(length, (own & 0x0002) ? own : c.drawingDimensionFlags, d.DimText.Flags),
+                        &d.DimLine);
     } else if (!IsImageReference(d.DimText.Text) && !IsEmptyBaseLineText(d.DimText)) {
       const auto [p, font] = SetUpText(c, d.DimText, true);
       UnitGra::DrawJwwText(*c.canvas, TextStyleFlags(d.DimText.TextKind), font, p, d.DimText.Text);

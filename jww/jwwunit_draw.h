@@ -78,7 +78,11 @@ UnitGra::TextPlacement BlockTextGeometry(const BlockTransform& T, double turn, i
                                          const UnitGra::TextPlacement& local);
 // The dimension text drawn with `value` in place of its stored text,
 // centred on its mapped base line.
-void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& text, const std::string& value);
+// `line`: the dimension's line, when the value sits in an insertion; the
+// value then keeps its stored distance from the line, however the insertion
+// scales (null: the value's base line as mapped).
+void DrawDimensionText(const EntityDrawContext& c, const TJwwMoji& text, const std::string& value,
+                       const TJwwSen* line = nullptr);
 
 // The mark code, angle and scale of a point through T, and its mapped position.
 struct PointMark {

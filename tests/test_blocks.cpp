@@ -318,6 +318,26 @@ TEST_F(BlockDimensionTest, TextsTurnWithTheInsertionsAndAMirrorNegatesTheirAngle
   EXPECT_NEAR(Direction(), std::atan2(12, 26), 3e-2);
 }
 
+// In a scaled insertion the line and the value's cells scale, but the value
+// keeps its stored distance from the line: 1 mm at 1, 2 and 0.5 alike.
+TEST_F(BlockDimensionTest, ValuesKeepTheirStoredDistanceFromTheLine) {
+  // The line at y 500 px, the base line 10 px above it: the cells' tops at
+  // 490 less the scaled cells' heights (scaling the distance too would put
+  // them at 420 and 480).
+  const std::pair<double, int> tops[] = {{1.0, 460}, {2.0, 430}, {0.5, 475}};
+  for (const auto& [scale, top] : tops) {
+    Place(Dimension(), {Insert(scale, scale)});
+    const auto t = canvas.Of("text");
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t[0].points[0].y, top) << "scale " << scale;
+  }
+  // Mirrored in y and scaled (inside a plain insertion, so measured anew):
+  // below the line, at the same distance.
+  Place(Dimension(), {Insert(1, 1), Insert(2, -2)});
+  ASSERT_FALSE(canvas.Of("text").empty());
+  EXPECT_EQ(canvas.Of("text")[0].points[0].y, 510);
+}
+
 TEST_F(BlockDimensionTest, MarksTurnWithTheInsertionsButNotWithTheirMirror) {
   // A filled triangle pointing along +x at the line's end: its body lies
   // behind its tip, 7.5 mm back along its angle.
