@@ -742,7 +742,8 @@ std::vector<ProbeDrawing> DimensionProbes() {
                                {{-1, -1, 0}},
                                {{1, 1, 0}, {-1, -1, 0}},
                                {{-1, 1, 0}, {-1, 1, 0}}}));
-  v.push_back(DimensionChains("dim-scaled", "dimensions in scaled insertions (not yet: see the README)",
+  v.push_back(DimensionChains("dim-scaled",
+                              "dimensions in insertions scaled 2, (2, 1), 0.5 and turned in a scaled one",
                               {{{2, 2, 0}, {1, 1, 0}}, {{2, 1, 0}, {1, 1, 0}}, {{0.5, 0.5, 0}}, {{1, 1, 0}, {2, 2, 30}}}));
   return v;
 }
