@@ -89,7 +89,20 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   w.Xmax = cx + w.PageWidth * 0.5 / w.Scale;
   w.Ymin = cy - w.PageHeight * 0.5 / w.Scale;
   w.Ymax = cy + w.PageHeight * 0.5 / w.Scale;
-  w.ClipGrowX = PageGrowPx(w.PageWidth, r.PageWidthPx, r.PageWidthMm) / w.Scale;
-  w.ClipGrowY = PageGrowPx(w.PageHeight, r.PageWidthPx, r.PageWidthMm) / w.Scale;
+  const double growX = PageGrowPx(w.PageWidth, r.PageWidthPx, r.PageWidthMm);
+  const double growY = PageGrowPx(w.PageHeight, r.PageWidthPx, r.PageWidthMm);
+  w.ClipGrowX = growX / w.Scale;
+  w.ClipGrowY = growY / w.Scale;
+  // The pattern grid: the whole-point page's pixels over its width in whole
+  // millimetres, in place of the device's pixels per millimetre.
+  const double wholeW = w.PageWidth + 2 * growX, wholeH = w.PageHeight + 2 * growY;
+  const double dpi = r.PageWidthMm > 0 ? std::floor(r.PageWidthPx / r.PageWidthMm * 25.4 + 0.5) : 0;
+  const double wholeMm = dpi > 0 ? std::floor(wholeW * 25.4 / dpi + 0.5) : 0;
+  // (The window's magnification over the device's own pixels per mm.)
+  const double devicePxPerMm = r.PageWidthPx / pageMm;
+  w.GridScale = wholeMm > 0 && devicePxPerMm > 0 ? w.Scale / devicePxPerMm * (wholeW / wholeMm) : 0;
+  if (!(w.GridScale > 0) || !std::isfinite(w.GridScale)) w.GridScale = 0;
+  w.GridCentreX = wholeW / 2;
+  w.GridCentreY = wholeH / 2;
   return rotation;
 }

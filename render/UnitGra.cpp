@@ -105,19 +105,40 @@ void DrawClippedLine(Canvas& canvas, double x1, double y1, double x2, double y2)
 
 void ResetPatternContinuation() { UnitGval::PatternContinuation = UnitGval::TPatternContinuation(); }
 
-double PatternStretch(int lineType, double lengthMm) {
+namespace {
+
+// The stretch of a line of lengthMm that is lengthPx long where its repeats
+// are counted.
+double StretchFor(int lineType, double lengthMm, double lengthPx) {
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   if (attr.GetLineTypeCount(lineType) == 0) return 1;
-  const double scale = PageWindow.Scale;
-  const double repeatPx = attr.GetLineTypeRepeatPx(lineType, scale);
+  const double repeatPx = attr.GetLineTypeRepeatPx(lineType, PageWindow.Scale);
   const double repeatMm = attr.GetLineTypeRepeatMm(lineType);
-  if (!(repeatPx > 0) || !(repeatMm > 0) || !(lengthMm > 0) || !std::isfinite(lengthMm)) return 1;
-  // As many whole repeats as fit, stretched to fill the line: the line's
-  // length in whole device pixels over the repeat in the printer's
-  // whole-pixel dots, so a line of exactly n repeats holds n. A line shorter
+  if (!(repeatPx > 0) || !(repeatMm > 0) || !(lengthMm > 0) || !std::isfinite(lengthMm) ||
+      !std::isfinite(lengthPx))
+    return 1;
+  // As many whole repeats as fit, stretched to fill the line; a line shorter
   // than one repeat holds one, squeezed into it.
-  const double n = std::floor(std::floor(lengthMm * scale + 0.5) / repeatPx);
+  const double n = std::floor(lengthPx / repeatPx + 1e-9);
   return lengthMm / ((n >= 1 ? n : 1) * repeatMm);
+}
+
+}  // namespace
+
+double PatternStretch(int lineType, double lengthMm) {
+  // The length in whole device pixels over the repeat in the printer's
+  // whole-pixel dots, so a line of exactly n repeats holds n.
+  return StretchFor(lineType, lengthMm, std::floor(lengthMm * PageWindow.Scale + 0.5));
+}
+
+double PatternStretch(int lineType, double x1, double y1, double x2, double y2) {
+  // Counted as the printer counts: the distance between the line's ends
+  // rounded to whole pixels of the pattern grid (measured on the probe
+  // dash-angles: lines of 4 repeats at 0 to 90 degrees, 0.6 px short to 0.6
+  // px long, hold 3 or 4 repeats by this rule, all 114).
+  const PointD a = UnitGval::ToPatternGrid(x1, y1), b = UnitGval::ToPatternGrid(x2, y2);
+  const double dx = std::floor(b.x + 0.5) - std::floor(a.x + 0.5), dy = std::floor(b.y + 0.5) - std::floor(a.y + 0.5);
+  return StretchFor(lineType, util::Distance(x1, y1, x2, y2), std::sqrt(dx * dx + dy * dy));
 }
 
 PatternChainScope::PatternChainScope(int lineType, double lengthMm) : saved_(UnitGval::PatternChain) {
@@ -175,7 +196,8 @@ void DrawPatternLine(Canvas& canvas, int layerIndex, int lineType, double x1, do
   const double length = util::Distance(x1, y1, x2, y2);
   // Random lines are not fitted to the line; each of their dots takes whole
   // device pixels, the pixels it covers cut down.
-  const double stretch = random ? ZigZagDotStretch(e[0]) : chain.Active ? chain.Stretch : PatternStretch(lineType, length);
+  const double stretch =
+      random ? ZigZagDotStretch(e[0]) : chain.Active ? chain.Stretch : PatternStretch(lineType, x1, y1, x2, y2);
   double period = 0;
   for (int i = 0; i < n; ++i) period += std::fabs(e[i] *= stretch);
   // A pattern that makes no headway along the segment (its lengths lost to

@@ -168,9 +168,9 @@ bool WithinPage(const Ellipse& e, const BlockTransform& t) {
 //   larger radius).
 // - Along a chord the dots keep their device length, counted on the chord's
 //   longer axis (a chord at 45 degrees draws its dots 1.41 times as long),
-//   whose length is the chord's own, rounded to whole pixels (probe
-//   curve-radii-2: 693 of 703 chord ends, against 687 for the distance
-//   between the rounded ends).
+//   whose length runs between the chord's ends rounded on the pattern grid
+//   (UnitGval::ToPatternGrid; probe curve-radii-2: 700 of 703 chord ends
+//   agree, against 687 for its ends rounded on the device).
 // - A chord takes as many dots as it starts, the last one cut at its end;
 //   the next chord goes on with the dot after (the pattern is not fitted).
 class ChordPattern {
@@ -210,11 +210,11 @@ class ChordPattern {
   // One chord from a to b (drawing mm, through any block transform).
   void Chord(Canvas& canvas, const PointD& a, const PointD& b) {
     const UnitGval::TPageWindow& w = UnitGval::PageWindow;
-    // Its length on its longer axis in whole device pixels: the exact length
-    // rounded, not the distance between the rounded ends (which may be a
-    // pixel more or less and so start one dot more or fewer).
-    const double major =
-        std::round(std::max(std::fabs((b.x - a.x) * w.Scale), std::fabs((b.y - a.y) * w.Scale)));
+    // Its longer axis in whole pixels of the pattern grid, between its ends
+    // rounded there (not on the device, whose pixels are a little larger).
+    const PointD ga = UnitGval::ToPatternGrid(a.x, a.y), gb = UnitGval::ToPatternGrid(b.x, b.y);
+    const double major = std::max(std::fabs(std::floor(gb.x + 0.5) - std::floor(ga.x + 0.5)),
+                                  std::fabs(std::floor(gb.y + 0.5) - std::floor(ga.y + 0.5)));
     // A chord of more dots than the counters below hold (a curve of absurd
     // radius) draws none.
     if (!(major > 0) || !(major / dotPx_ < 1e18)) return;

@@ -68,8 +68,23 @@ struct TPageWindow {
   // How far past the window lines still print (drawing mm): the device's
   // page is a whole number of points, a little larger than the sheet.
   double ClipGrowX = 0, ClipGrowY = 0;
+  // The grid the printer counts a pattern's repeats and dots on: the
+  // whole-point page at its width in pixels over its width in whole mm
+  // (A3 at 600 dpi: 9925 px over 420 mm, 23.631 px/mm where the device has
+  // 23.622), the window's centre on the page's centre. GridScale 0: the
+  // device's own pixels.
+  double GridScale = 0;  // grid pixels per window mm
+  double GridCentreX = 0, GridCentreY = 0;
 };
 extern TPageWindow PageWindow;
+
+// A window point on the pattern grid (y up, not rounded).
+inline PointD ToPatternGrid(double x, double y) {
+  const TPageWindow& w = PageWindow;
+  if (!(w.GridScale > 0)) return {(x - w.Xmin) * w.Scale, (y - w.Ymin) * w.Scale};
+  return {w.GridCentreX + (x - (w.Xmin + w.Xmax) / 2) * w.GridScale,
+          w.GridCentreY + (y - (w.Ymin + w.Ymax) / 2) * w.GridScale};
+}
 
 // Drawing point -> device pixel (halves away from zero).
 inline DevicePoint ToDevice(double x, double y) {

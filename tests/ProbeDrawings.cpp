@@ -151,6 +151,25 @@ ProbeDrawing DashCounts() {
 }
 
 // Short lines of every type: shorter than one repeat.
+// Type 2 lines of four repeats at every 5 degrees from level to upright,
+// a row each a little short of, at and a little past the whole count (-0.6
+// to +0.6 px at 600 dpi), and a row at the whole count starting off the
+// pixel grid: where a slanted line's count of repeats changes.
+ProbeDrawing DashAngles() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const double rows[][2] = {{-0.6, 0}, {-0.3, 0}, {0, 0}, {0.3, 0}, {0.6, 0}, {0, 0.37}};
+  for (int j = 0; j < 6; ++j) {
+    const double len = (4 * 4 * kDotPx + rows[j][0]) / kPxPerMm, shift = rows[j][1] / kPxPerMm;
+    for (int i = 0; i <= 18; ++i) {
+      const double a = 5.0 * i * kPi / 180;
+      const double x = -200 + 21.0 * i + shift, y = 120 - 45.0 * j + shift;
+      Add(e, Line(x, y, x + len * std::cos(a), y + len * std::sin(a), 2, 2));
+    }
+  }
+  return Probe("dash-angles", "type 2 lines of 4 repeats at 0 to 90 degrees, -0.6 to +0.6 px off the whole count", d);
+}
+
 ProbeDrawing DashShort() {
   TJwwData d = BaseDrawing();
   TJwwEntityLists& e = d.Entities;
@@ -849,7 +868,7 @@ ProbeDrawing RandomPitches() {
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
-  std::vector<ProbeDrawing> probes = {DashCounts(), DashShort(), DashUnit12(), DashEdge(), DashCurves()};
+  std::vector<ProbeDrawing> probes = {DashCounts(), DashAngles(), DashShort(), DashUnit12(), DashEdge(), DashCurves()};
   probes.push_back(Probe("colour-off", "colour printing off: display-only layers, white and coloured pens",
                          ColourDrawing(false)));
   probes.push_back(Probe("colour-on", "the same with colour printing on", ColourDrawing(true)));

@@ -19,6 +19,22 @@ void DashType(TgraAttribute& a, double amplitude = 0) {
   a.SetLineTypeElement(row, 1, -1.0);
   a.UpdateLineTypePeriod(row);
 }
+// Line type 2 as a pattern of dots of dotMm, one repeat of `dots` ("1001":
+// a dot, two gaps, a dot), the way a drawing's own line types are loaded.
+void DotType(TgraAttribute& a, const std::string& dots, double dotMm) {
+  const int row = TgraAttribute::LineTypeRowOf(2);
+  int n = 0;
+  for (size_t i = 0; i < dots.size();) {
+    size_t j = i;
+    while (j < dots.size() && dots[j] == dots[i]) ++j;
+    a.SetLineTypeElement(row, n++, (dots[i] == '1' ? 1.0 : -1.0) * static_cast<double>(j - i) * dotMm);
+    i = j;
+  }
+  a.SetLineTypeCount(row, n);  // also clears the repeat
+  a.SetLineTypeAmplitude(row, 0);
+  a.UpdateLineTypePeriod(row);
+  a.SetLineTypeRepeat(row, static_cast<int32_t>(dots.size()), dotMm);
+}
 }  // namespace
 
 TEST_F(RenderTest, ToDeviceRoundsHalvesAwayFromZero) {
@@ -144,6 +160,33 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 16.4 - 4.4), (16.4 - 4.4) / 12);
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 16.4 - 7.4), (16.4 - 7.4) / 9);
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(1, 10), 1.0);  // solid
+
+  // A line's repeats are counted between its ends rounded on the pattern
+  // grid: A3's whole-point page of 9925 px over 420 mm, 23.631 px/mm where
+  // the device has 23.622, centred on the page (probe dash-angles). Of two
+  // lines exactly 3 and 5 repeats long (80 px each), the one at 15 degrees
+  // holds 3, the one at 55 degrees 4: its ends round 399.2 px apart there.
+  TJwwData d;
+  InitTestDrawing(d, 600);
+  PageWindowRequest r;
+  r.PrintMethod = PrintMethod::GivenScale;
+  r.PageWidthPx = 9921;
+  r.PageHeightPx = 7016;
+  r.PageWidthMm = 419.99;
+  ComputePageWindow(d, r);
+  const UnitGval::TPageWindow& w = UnitGval::PageWindow;
+  EXPECT_NEAR(w.GridScale, 9925.0 / 420, 1e-9);
+  EXPECT_DOUBLE_EQ(w.GridCentreX, 4962.5);
+  EXPECT_DOUBLE_EQ(w.GridCentreY, 3508.5);
+  DotType(Attr(), "1001", 20 * 25.4 / 600);
+  const double repeat = 80 * 25.4 / 600;
+  auto count = [&](double x, double y, double degrees, double repeats) {
+    const double a = degrees * M_PI / 180, len = repeats * repeat;
+    const double stretch = UnitGra::PatternStretch(2, x, y, x + len * std::cos(a), y + len * std::sin(a));
+    return std::lround(len / (stretch * repeat));
+  };
+  EXPECT_EQ(count(-190, -125, 15, 3), 3);
+  EXPECT_EQ(count(-140, -125, 55, 5), 4);
 }
 
 TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
@@ -318,24 +361,6 @@ TEST_F(RenderTest, SharedValuesHaveScopesAndOneReset) {
   EXPECT_FALSE(UnitGval::AbortRequested());
 }
 
-namespace {
-// Line type 2 as a pattern of dots of dotMm, one repeat of `dots` ("1001":
-// a dot, two gaps, a dot), the way a drawing's own line types are loaded.
-void DotType(TgraAttribute& a, const std::string& dots, double dotMm) {
-  const int row = TgraAttribute::LineTypeRowOf(2);
-  int n = 0;
-  for (size_t i = 0; i < dots.size();) {
-    size_t j = i;
-    while (j < dots.size() && dots[j] == dots[i]) ++j;
-    a.SetLineTypeElement(row, n++, (dots[i] == '1' ? 1.0 : -1.0) * static_cast<double>(j - i) * dotMm);
-    i = j;
-  }
-  a.SetLineTypeCount(row, n);  // also clears the repeat
-  a.SetLineTypeAmplitude(row, 0);
-  a.UpdateLineTypePeriod(row);
-  a.SetLineTypeRepeat(row, static_cast<int32_t>(dots.size()), dotMm);
-}
-}  // namespace
 
 // A patterned circle, arc or ellipse prints as a chain of chords, each a
 // whole number of the pattern's dots, as the CAD program prints it. Measured
@@ -374,17 +399,19 @@ TEST_F(RenderTest, PatternedCurvesAreChordsOfWholeDots) {
   EXPECT_TRUE(is(big[1], {3199, 1940}, {3194, 1880}));
   EXPECT_EQ(big.size(), 142u);
 
-  // A chord's dots are counted on its own length rounded, not between its
-  // rounded ends: a first chord of 40.3 px on y from y 500.6 has ends 41 px
-  // apart (501 to 460) but takes two dots, so the second chord starts with
-  // the gap and its dot begins 20 px in.
+  // A chord's dots are counted between its ends rounded on the pattern
+  // grid, here 10.04 px/mm on a device of 10: the first chord of r 20.2 mm
+  // from y 50.03 mm runs from 500.3 to 540.6 there (41 px, three dots: the
+  // third cut at the vertex), where the device rounds it to 40 px (two).
+  // The second chord so starts with a dot, not with the gap.
   canvas.calls.clear();
   Page(100, 100, 10);
+  UnitGval::PageWindow.GridScale = 10.04;
+  UnitGval::PageWindow.GridCentreX = UnitGval::PageWindow.GridCentreY = 500;
   DotType(Attr(), "1001", 2);
-  DrawPatternArc(canvas, 0, 2, Circle(50, 49.94, 20.285), BlockTransform::Identity());
+  DrawPatternArc(canvas, 0, 2, Circle(50, 50.03, 20.2), BlockTransform::Identity());
   const auto cut = canvas.Of("line");
   ASSERT_GE(cut.size(), 2u);
-  EXPECT_EQ(cut[0].points[0].y, 501);
-  EXPECT_EQ(cut[0].points[1].y, 480);
-  EXPECT_EQ(cut[1].points[0].y, 440);  // not 460, the second chord's start
+  EXPECT_EQ(cut[0].points[0].y, 500);
+  EXPECT_EQ(cut[1].points[0].y, 460);  // the second chord's start, not 440
 }
