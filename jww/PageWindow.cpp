@@ -38,6 +38,14 @@ double PageGrowPx(int pagePx, int widthPx, double widthMm) {
   return grow > 0 && std::isfinite(grow) ? grow : 0;
 }
 
+// The device's page of pagePx pixels at dpi as the printer's page of whole
+// points holds it: its width in pixels, not rounded (0 without a resolution).
+double WholePointPx(int pagePx, double dpi) {
+  if (!(pagePx > 0) || !(dpi > 0) || !std::isfinite(dpi)) return 0;
+  const double pxPerPt = dpi / 72;
+  return std::floor(pagePx / pxPerPt + 0.5) * pxPerPt;
+}
+
 }  // namespace
 
 double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
@@ -89,20 +97,22 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   w.Xmax = cx + w.PageWidth * 0.5 / w.Scale;
   w.Ymin = cy - w.PageHeight * 0.5 / w.Scale;
   w.Ymax = cy + w.PageHeight * 0.5 / w.Scale;
-  const double growX = PageGrowPx(w.PageWidth, r.PageWidthPx, r.PageWidthMm);
-  const double growY = PageGrowPx(w.PageHeight, r.PageWidthPx, r.PageWidthMm);
-  w.ClipGrowX = growX / w.Scale;
-  w.ClipGrowY = growY / w.Scale;
-  // The pattern grid: the whole-point page's pixels over its width in whole
-  // millimetres, in place of the device's pixels per millimetre.
-  const double wholeW = w.PageWidth + 2 * growX, wholeH = w.PageHeight + 2 * growY;
+  w.ClipGrowX = PageGrowPx(w.PageWidth, r.PageWidthPx, r.PageWidthMm) / w.Scale;
+  w.ClipGrowY = PageGrowPx(w.PageHeight, r.PageWidthPx, r.PageWidthMm) / w.Scale;
+  // The pattern grid: the whole-point page's whole pixels (cut down) over
+  // its width in whole millimetres, in place of the device's pixels per
+  // millimetre, centred on the page's pixels (rounded up). At 600 dpi A3 is
+  // 9925 px over 420 mm about (4962.5, 3508.5); at 300 dpi 4962 px over
+  // 420 mm about (2481.5, 1754.5) (probe dash-angles at both).
   const double dpi = r.PageWidthMm > 0 ? std::floor(r.PageWidthPx / r.PageWidthMm * 25.4 + 0.5) : 0;
-  const double wholeMm = dpi > 0 ? std::floor(wholeW * 25.4 / dpi + 0.5) : 0;
+  const double pageW = WholePointPx(w.PageWidth, dpi), pageH = WholePointPx(w.PageHeight, dpi);
+  const double gridW = std::floor(pageW + 1e-9);
+  const double gridMm = dpi > 0 ? std::floor(gridW * 25.4 / dpi + 0.5) : 0;
   // (The window's magnification over the device's own pixels per mm.)
   const double devicePxPerMm = r.PageWidthPx / pageMm;
-  w.GridScale = wholeMm > 0 && devicePxPerMm > 0 ? w.Scale / devicePxPerMm * (wholeW / wholeMm) : 0;
+  w.GridScale = gridMm > 0 && devicePxPerMm > 0 ? w.Scale / devicePxPerMm * (gridW / gridMm) : 0;
   if (!(w.GridScale > 0) || !std::isfinite(w.GridScale)) w.GridScale = 0;
-  w.GridCentreX = wholeW / 2;
-  w.GridCentreY = wholeH / 2;
+  w.GridCentreX = std::ceil(pageW - 1e-9) / 2;
+  w.GridCentreY = std::ceil(pageH - 1e-9) / 2;
   return rotation;
 }

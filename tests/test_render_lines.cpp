@@ -187,6 +187,15 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   };
   EXPECT_EQ(count(-190, -125, 15, 3), 3);
   EXPECT_EQ(count(-140, -125, 55, 5), 4);
+  // At 300 dpi the page's 4962.5 px are cut down to 4962 for the scale and
+  // rounded up to 4963 for the centre (and 3508.3 to 3509).
+  r.PageWidthPx = 4961;
+  r.PageHeightPx = 3508;
+  r.PageWidthMm = 4961 * 25.4 / 300;
+  ComputePageWindow(d, r);
+  EXPECT_NEAR(w.GridScale, 4962.0 / 420, 1e-9);
+  EXPECT_DOUBLE_EQ(w.GridCentreX, 2481.5);
+  EXPECT_DOUBLE_EQ(w.GridCentreY, 1754.5);
 }
 
 TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
