@@ -112,6 +112,7 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   const double devicePxPerMm = r.PageWidthPx / pageMm;
   w.GridScale = gridMm > 0 && devicePxPerMm > 0 ? w.Scale / devicePxPerMm * (gridW / gridMm) : 0;
   if (!(w.GridScale > 0) || !std::isfinite(w.GridScale)) w.GridScale = 0;
+  w.PxPerPaperMm = devicePxPerMm > 0 && std::isfinite(devicePxPerMm) ? devicePxPerMm : 0;
   w.GridCentreX = std::ceil(pageW - 1e-9) / 2;
   w.GridCentreY = std::ceil(pageH - 1e-9) / 2;
   return rotation;

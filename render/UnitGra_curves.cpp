@@ -198,12 +198,14 @@ class ChordPattern {
     return true;
   }
 
-  // The chord step for a curve of radius radiusPx device pixels. The bands
-  // were measured at 600 dpi only (probe curve-bands: 0.8 rad up to 49 mm,
-  // 0.4 from 50 to 124 mm, 0.28 from 126 to 140 mm); larger curves keep 0.28.
+  // The chord step for a curve of radius radiusPx device pixels, by its
+  // radius on the paper (probe curve-bands at 600 dpi: 0.8 rad up to 49 mm,
+  // 0.4 from 50 to 124 mm, 0.28 from 126 to 140 mm; curve-radii-2 printed at
+  // 300 dpi keeps these millimetres). Larger curves keep 0.28.
   double Step(double radiusPx) const {
-    const double mmAt600 = radiusPx / (600 / 25.4);
-    const double turn = mmAt600 < 49.5 ? 0.8 : mmAt600 < 125 ? 0.4 : 0.28;
+    const double pxPerMm = UnitGval::PageWindow.PxPerPaperMm > 0 ? UnitGval::PageWindow.PxPerPaperMm : 600 / 25.4;
+    const double mm = radiusPx / pxPerMm;
+    const double turn = mm < 49.5 ? 0.8 : mm < 125 ? 0.4 : 0.28;
     return turn / repeatDots_;
   }
 

@@ -75,6 +75,7 @@ struct TPageWindow {
   // device's own pixels.
   double GridScale = 0;  // grid pixels per window mm
   double GridCentreX = 0, GridCentreY = 0;
+  double PxPerPaperMm = 0;  // the device's pixels per mm of paper (0: unknown)
 };
 extern TPageWindow PageWindow;
 

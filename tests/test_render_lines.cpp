@@ -408,6 +408,17 @@ TEST_F(RenderTest, PatternedCurvesAreChordsOfWholeDots) {
   EXPECT_TRUE(is(big[1], {3199, 1940}, {3194, 1880}));
   EXPECT_EQ(big.size(), 142u);
 
+  // The bands go by the radius on the paper, whatever the resolution: 600
+  // px are 60 mm on a device of 10 px per mm (a 0.05 rad step for 8 dots),
+  // where at 600 dpi they would be 25 mm (0.1 rad).
+  canvas.calls.clear();
+  Page(200, 200, 10);
+  UnitGval::PageWindow.PxPerPaperMm = 10;
+  DrawPatternArc(canvas, 0, 2, Circle(100, 100, 60), BlockTransform::Identity());
+  const auto paper = canvas.Of("line");
+  ASSERT_GE(paper.size(), 2u);
+  EXPECT_TRUE(is(paper[0], {1600, 1000}, {1599, 970}));  // the first chord, whole in the first dash
+
   // A chord's dots are counted between its ends rounded on the pattern
   // grid, here 10.04 px/mm on a device of 10: the first chord of r 20.2 mm
   // from y 50.03 mm runs from 500.3 to 540.6 there (41 px, three dots: the
