@@ -165,7 +165,7 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   // grid: A3's whole-point page of 9925 px over 420 mm, 23.631 px/mm where
   // the device has 23.622, centred on the page (probe dash-angles). Of two
   // lines exactly 3 and 5 repeats long (80 px each), the one at 15 degrees
-  // holds 3, the one at 55 degrees 4: its ends round 399.2 px apart there.
+  // holds 3, the one at 55 degrees 4: its ends round 399.8 px apart there.
   TJwwData d;
   InitTestDrawing(d, 600);
   PageWindowRequest r;
@@ -369,7 +369,6 @@ TEST_F(RenderTest, SharedValuesHaveScopesAndOneReset) {
   EXPECT_TRUE(std::isnan(UnitGval::TextTurn.Angle));
   EXPECT_FALSE(UnitGval::AbortRequested());
 }
-
 
 // A patterned circle, arc or ellipse prints as a chain of chords, each a
 // whole number of the pattern's dots, as the CAD program prints it. Measured
