@@ -35,6 +35,18 @@ void DotType(TgraAttribute& a, const std::string& dots, double dotMm) {
   a.UpdateLineTypePeriod(row);
   a.SetLineTypeRepeat(row, static_cast<int32_t>(dots.size()), dotMm);
 }
+// The page window of an A3 sheet printed at its own scale, landscape, at
+// dpi (the device's whole pixels of the sheet).
+void PlaceA3(int dpi) {
+  TJwwData d;
+  InitTestDrawing(d, 600);
+  PageWindowRequest r;
+  r.PrintMethod = PrintMethod::GivenScale;
+  r.PageWidthPx = static_cast<int>(std::lround(420 * dpi / 25.4));
+  r.PageHeightPx = static_cast<int>(std::lround(297 * dpi / 25.4));
+  r.PageWidthMm = r.PageWidthPx * 25.4 / dpi;
+  ComputePageWindow(d, r);
+}
 }  // namespace
 
 TEST_F(RenderTest, ToDeviceRoundsHalvesAwayFromZero) {
@@ -88,14 +100,7 @@ TEST_F(RenderTest, ClippedLinesAndEdges) {
   // whole points (9925 x 7017 px), and lines print up to that page's edge,
   // 2 px past the sheet's sides and half a pixel past its top and bottom: a
   // frame drawn on the sheet's edge prints (probe sheet-edge).
-  TJwwData d;
-  InitTestDrawing(d, 600);
-  PageWindowRequest r;
-  r.PrintMethod = PrintMethod::GivenScale;
-  r.PageWidthPx = 9921;
-  r.PageHeightPx = 7016;
-  r.PageWidthMm = 419.99;
-  ComputePageWindow(d, r);
+  PlaceA3(600);
   canvas.calls.clear();
   const double px = 25.4 / 600;
   for (double out : {0.0, 1.5, 2.5}) DrawClippedLine(canvas, -210 - out * px, -100, -210 - out * px, 100);
@@ -166,14 +171,7 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   // the device has 23.622, centred on the page (probe dash-angles). Of two
   // lines exactly 3 and 5 repeats long (80 px each), the one at 15 degrees
   // holds 3, the one at 55 degrees 4: its ends round 399.8 px apart there.
-  TJwwData d;
-  InitTestDrawing(d, 600);
-  PageWindowRequest r;
-  r.PrintMethod = PrintMethod::GivenScale;
-  r.PageWidthPx = 9921;
-  r.PageHeightPx = 7016;
-  r.PageWidthMm = 419.99;
-  ComputePageWindow(d, r);
+  PlaceA3(600);
   const UnitGval::TPageWindow& w = UnitGval::PageWindow;
   EXPECT_NEAR(w.GridScale, 9925.0 / 420, 1e-9);
   EXPECT_DOUBLE_EQ(w.GridCentreX, 4962.5);
@@ -189,10 +187,7 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   EXPECT_EQ(count(-140, -125, 55, 5), 4);
   // At 300 dpi the page's 4962.5 px are cut down to 4962 for the scale and
   // rounded up to 4963 for the centre (and 3508.3 to 3509).
-  r.PageWidthPx = 4961;
-  r.PageHeightPx = 3508;
-  r.PageWidthMm = 4961 * 25.4 / 300;
-  ComputePageWindow(d, r);
+  PlaceA3(300);
   EXPECT_NEAR(w.GridScale, 4962.0 / 420, 1e-9);
   EXPECT_DOUBLE_EQ(w.GridCentreX, 2481.5);
   EXPECT_DOUBLE_EQ(w.GridCentreY, 1754.5);
