@@ -77,10 +77,14 @@ PointMark PointMarkGeometry(const TJwwTen& p, const BlockTransform& T, bool inBl
   m.Y = T.MapY(p.X, p.Y);
   if (p.PenStyle == 100) {
     m.Code = p.Code;
-    const double ax = T.MapX(p.X + 10, p.Y) - m.X, ay = T.MapY(p.X + 10, p.Y) - m.Y;
-    double a = util::VectorAngle(ax, ay);
-    if (T.A11 < 0) a += util::kPi;
-    m.Angle = inBlock ? p.Angle + markTurn : p.Angle + a;
+    if (inBlock) {
+      m.Angle = p.Angle + markTurn;
+    } else {
+      const double ax = T.MapX(p.X + 10, p.Y) - m.X, ay = T.MapY(p.X + 10, p.Y) - m.Y;
+      double a = util::VectorAngle(ax, ay);
+      if (T.A11 < 0) a += util::kPi;
+      m.Angle = p.Angle + a;
+    }
     m.Scale = p.PointScale;
   }
   return m;
@@ -459,9 +463,8 @@ void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
       DrawDimensionText(c, d.DimText,
                         FormatDimensionValue(length, (own & 0x0002) ? own : c.drawingDimensionFlags, d.DimText.Flags),
                         &d.DimLine);
-    } else if (!IsImageReference(d.DimText.Text) && !IsEmptyBaseLineText(d.DimText)) {
-      const auto [p, font] = SetUpText(c, d.DimText, true);
-      UnitGra::DrawJwwText(*c.canvas, TextStyleFlags(d.DimText.TextKind), font, p, d.DimText.Text);
+    } else {
+      DrawTextEntity(c, d.DimText);  // the stored text, set as a block's text
     }
     return;
   }

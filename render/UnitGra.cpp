@@ -136,9 +136,8 @@ double PatternStretch(int lineType, double x1, double y1, double x2, double y2) 
   // rounded to whole pixels of the pattern grid (measured on the probe
   // dash-angles: lines of 4 repeats at 0 to 90 degrees, 0.6 px short to 0.6
   // px long, hold 3 or 4 repeats by this rule, all 114).
-  const PointD a = UnitGval::ToPatternGrid(x1, y1), b = UnitGval::ToPatternGrid(x2, y2);
-  const double dx = std::floor(b.x + 0.5) - std::floor(a.x + 0.5), dy = std::floor(b.y + 0.5) - std::floor(a.y + 0.5);
-  return StretchFor(lineType, util::Distance(x1, y1, x2, y2), std::sqrt(dx * dx + dy * dy));
+  const PointD span = UnitGval::PatternGridSpan(x1, y1, x2, y2);
+  return StretchFor(lineType, util::Distance(x1, y1, x2, y2), std::sqrt(span.x * span.x + span.y * span.y));
 }
 
 PatternChainScope::PatternChainScope(int lineType, double lengthMm) : saved_(UnitGval::PatternChain) {

@@ -214,9 +214,8 @@ class ChordPattern {
     const UnitGval::TPageWindow& w = UnitGval::PageWindow;
     // Its longer axis in whole pixels of the pattern grid, between its ends
     // rounded there (not on the device, whose pixels are a little larger).
-    const PointD ga = UnitGval::ToPatternGrid(a.x, a.y), gb = UnitGval::ToPatternGrid(b.x, b.y);
-    const double major = std::max(std::fabs(std::floor(gb.x + 0.5) - std::floor(ga.x + 0.5)),
-                                  std::fabs(std::floor(gb.y + 0.5) - std::floor(ga.y + 0.5)));
+    const PointD span = UnitGval::PatternGridSpan(a.x, a.y, b.x, b.y);
+    const double major = std::max(std::fabs(span.x), std::fabs(span.y));
     // A chord of more dots than the counters below hold (a curve of absurd
     // radius) draws none.
     if (!(major > 0) || !(major / dotPx_ < 1e18)) return;

@@ -87,6 +87,13 @@ inline PointD ToPatternGrid(double x, double y) {
           w.GridCentreY + (y - (w.Ymin + w.Ymax) / 2) * w.GridScale};
 }
 
+// The span from (x1, y1) to (x2, y2) between its ends rounded on the pattern
+// grid, whole pixels on each axis.
+inline PointD PatternGridSpan(double x1, double y1, double x2, double y2) {
+  const PointD a = ToPatternGrid(x1, y1), b = ToPatternGrid(x2, y2);
+  return {std::floor(b.x + 0.5) - std::floor(a.x + 0.5), std::floor(b.y + 0.5) - std::floor(a.y + 0.5)};
+}
+
 // Drawing point -> device pixel (halves away from zero).
 inline DevicePoint ToDevice(double x, double y) {
   const TPageWindow& w = PageWindow;
