@@ -101,11 +101,10 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   w.ClipGrowY = PageGrowPx(w.PageHeight, r.PageWidthPx, r.PageWidthMm) / w.Scale;
   // The pattern grid: the whole-point page's whole pixels (cut down) over
   // its width in whole millimetres, in place of the device's pixels per
-  // millimetre, centred on the page's pixels (rounded up). At 600 dpi A3 is
-  // 9925 px over 420 mm about (4962.5, 3508.5); at 300 dpi 4962 px over
-  // 420 mm about (2481.5, 1754.5) (probe dash-angles at both).
+  // millimetre. At 600 dpi A3 is 9925 px over 420 mm; at 300 dpi 4962 px
+  // over 420 mm (probe dash-angles at both).
   const double dpi = r.PageWidthMm > 0 ? std::floor(r.PageWidthPx / r.PageWidthMm * 25.4 + 0.5) : 0;
-  const double pageW = WholePointPx(w.PageWidth, dpi), pageH = WholePointPx(w.PageHeight, dpi);
+  const double pageW = WholePointPx(w.PageWidth, dpi);
   const double gridW = std::floor(pageW + 1e-9);
   const double gridMm = dpi > 0 ? std::floor(gridW * 25.4 / dpi + 0.5) : 0;
   // (The window's magnification over the device's own pixels per mm.)
@@ -113,7 +112,5 @@ double ComputePageWindow(const TJwwData& d, const PageWindowRequest& r) {
   w.GridScale = gridMm > 0 && devicePxPerMm > 0 ? w.Scale / devicePxPerMm * (gridW / gridMm) : 0;
   if (!(w.GridScale > 0) || !std::isfinite(w.GridScale)) w.GridScale = 0;
   w.PxPerPaperMm = devicePxPerMm > 0 && std::isfinite(devicePxPerMm) ? devicePxPerMm : 0;
-  w.GridCentreX = std::ceil(pageW - 1e-9) / 2;
-  w.GridCentreY = std::ceil(pageH - 1e-9) / 2;
   return rotation;
 }

@@ -132,10 +132,10 @@ double PatternStretch(int lineType, double lengthMm) {
 }
 
 double PatternStretch(int lineType, double x1, double y1, double x2, double y2) {
-  // Counted as the printer counts: the distance between the line's ends
-  // rounded to whole pixels of the pattern grid (measured on the probe
-  // dash-angles: lines of 4 repeats at 0 to 90 degrees, 0.6 px short to 0.6
-  // px long, hold 3 or 4 repeats by this rule, all 114).
+  // Counted as the printer counts: the distance between the line's ends in
+  // whole pixels of the pattern grid (measured on the probe dash-angles:
+  // lines of 4 repeats at 0 to 90 degrees, 0.6 px short to 0.6 px long,
+  // hold 3 or 4 repeats by this rule, all 114, at 600 and 300 dpi).
   const PointD span = UnitGval::PatternGridSpan(x1, y1, x2, y2);
   return StretchFor(lineType, util::Distance(x1, y1, x2, y2), std::sqrt(span.x * span.x + span.y * span.y));
 }

@@ -89,7 +89,8 @@ void ResetPatternContinuation();
 // prints it. 1 for solid types and for lines shorter than one repeat.
 double PatternStretch(int lineType, double lengthMm);
 // The same for the line from (x1, y1) to (x2, y2), its length counted
-// between its ends rounded on the pattern grid (UnitGval::ToPatternGrid).
+// between its ends in whole pixels of the pattern grid
+// (UnitGval::PatternGridSpan).
 double PatternStretch(int lineType, double x1, double y1, double x2, double y2);
 // While it lives, DrawPatternLine continues the pattern across joined
 // segments of one figure whose drawn length is lengthMm (0: not stretched).

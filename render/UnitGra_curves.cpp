@@ -168,9 +168,11 @@ bool WithinPage(const Ellipse& e, const BlockTransform& t) {
 //   larger radius).
 // - Along a chord the dots keep their device length, counted on the chord's
 //   longer axis (a chord at 45 degrees draws its dots 1.41 times as long),
-//   whose length runs between the chord's ends rounded on the pattern grid
-//   (UnitGval::ToPatternGrid; probe curve-radii-2: 700 of 703 chord ends
-//   agree, against 687 for its ends rounded on the device).
+//   whose length runs between the chord's ends in whole pixels of the
+//   pattern grid, each cut toward the window's centre
+//   (UnitGval::PatternGridSpan; every chord of curve-radii-2, 703, and of
+//   curve-bands, 1270, takes the dots this predicts; ends rounded on the
+//   device predict 687 of the 703, ends rounded on the grid 700).
 // - A chord takes as many dots as it starts, the last one cut at its end;
 //   the next chord goes on with the dot after (the pattern is not fitted).
 class ChordPattern {
@@ -212,8 +214,8 @@ class ChordPattern {
   // One chord from a to b (drawing mm, through any block transform).
   void Chord(Canvas& canvas, const PointD& a, const PointD& b) {
     const UnitGval::TPageWindow& w = UnitGval::PageWindow;
-    // Its longer axis in whole pixels of the pattern grid, between its ends
-    // rounded there (not on the device, whose pixels are a little larger).
+    // Its longer axis in whole pixels of the pattern grid (not the device's,
+    // which are a little larger).
     const PointD span = UnitGval::PatternGridSpan(a.x, a.y, b.x, b.y);
     const double major = std::max(std::fabs(span.x), std::fabs(span.y));
     // A chord of more dots than the counters below hold (a curve of absurd

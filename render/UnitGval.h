@@ -71,27 +71,25 @@ struct TPageWindow {
   // The grid the printer counts a pattern's repeats and dots on: the
   // whole-point page at its width in pixels over its width in whole mm
   // (A3 at 600 dpi: 9925 px over 420 mm, 23.631 px/mm where the device has
-  // 23.622), the window's centre on the page's centre. GridScale 0: the
-  // device's own pixels.
+  // 23.622), with whole pixels counted from the window's centre. GridScale
+  // 0: the device's own pixels.
   double GridScale = 0;  // grid pixels per window mm
-  double GridCentreX = 0, GridCentreY = 0;
   double PxPerPaperMm = 0;  // the device's pixels per mm of paper (0: unknown)
 };
 extern TPageWindow PageWindow;
 
-// A window point on the pattern grid (y up, not rounded).
-inline PointD ToPatternGrid(double x, double y) {
-  const TPageWindow& w = PageWindow;
-  if (!(w.GridScale > 0)) return {(x - w.Xmin) * w.Scale, (y - w.Ymin) * w.Scale};
-  return {w.GridCentreX + (x - (w.Xmin + w.Xmax) / 2) * w.GridScale,
-          w.GridCentreY + (y - (w.Ymin + w.Ymax) / 2) * w.GridScale};
-}
-
-// The span from (x1, y1) to (x2, y2) between its ends rounded on the pattern
-// grid, whole pixels on each axis.
+// The span from (x1, y1) to (x2, y2) in whole pixels of the pattern grid on
+// each axis. The printer takes each end's distance from the window's centre
+// in whole pixels, cut toward the centre (not rounded): a span that crosses
+// the centre so loses up to a pixel.
 inline PointD PatternGridSpan(double x1, double y1, double x2, double y2) {
-  const PointD a = ToPatternGrid(x1, y1), b = ToPatternGrid(x2, y2);
-  return {std::floor(b.x + 0.5) - std::floor(a.x + 0.5), std::floor(b.y + 0.5) - std::floor(a.y + 0.5)};
+  const TPageWindow& w = PageWindow;
+  if (!(w.GridScale > 0))
+    return {std::floor((x2 - w.Xmin) * w.Scale + 0.5) - std::floor((x1 - w.Xmin) * w.Scale + 0.5),
+            std::floor((y2 - w.Ymin) * w.Scale + 0.5) - std::floor((y1 - w.Ymin) * w.Scale + 0.5)};
+  const double cx = (w.Xmin + w.Xmax) / 2, cy = (w.Ymin + w.Ymax) / 2;
+  return {std::trunc((x2 - cx) * w.GridScale) - std::trunc((x1 - cx) * w.GridScale),
+          std::trunc((y2 - cy) * w.GridScale) - std::trunc((y1 - cy) * w.GridScale)};
 }
 
 // Drawing point -> device pixel (halves away from zero).

@@ -170,6 +170,26 @@ ProbeDrawing DashAngles() {
   return Probe("dash-angles", "type 2 lines of 4 repeats at 0 to 90 degrees, -0.6 to +0.6 px off the whole count", d);
 }
 
+// Lines of exactly 4 repeats of type 2 in a drawing printed about the
+// point (40, -30): rows across the drawing's origin and across the page's
+// centre, level and upright, at steps of 0.7 mm: where the printer counts a
+// pattern's pixels from.
+ProbeDrawing DashOrigin() {
+  TJwwData d = BaseDrawing();
+  d.PrinterOriginX = 40;
+  d.PrinterOriginY = -30;
+  TJwwEntityLists& e = d.Entities;
+  const double len = 4 * 4 * kDotPx / kPxPerMm;
+  for (int k = 0; k < 10; ++k) {
+    const double f = 0.7 * k;
+    Add(e, Line(-10 + f, 60 + 4 * k, -10 + f + len, 60 + 4 * k, 2, 2));     // across x 0
+    Add(e, Line(30 + f, 60 + 4 * k, 30 + f + len, 60 + 4 * k, 2, 2));      // across x 40
+    Add(e, Line(-150 + 4 * k, -10 + f, -150 + 4 * k, -10 + f + len, 2, 2));  // across y 0
+    Add(e, Line(-100 + 4 * k, -40 + f, -100 + 4 * k, -40 + f + len, 2, 2));  // across y -30
+  }
+  return Probe("dash-origin", "type 2 lines of 4 repeats across the drawing's origin and the page's centre", d);
+}
+
 ProbeDrawing DashShort() {
   TJwwData d = BaseDrawing();
   TJwwEntityLists& e = d.Entities;
@@ -868,7 +888,7 @@ ProbeDrawing RandomPitches() {
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
-  std::vector<ProbeDrawing> probes = {DashCounts(), DashAngles(), DashShort(), DashUnit12(), DashEdge(), DashCurves()};
+  std::vector<ProbeDrawing> probes = {DashCounts(), DashAngles(), DashOrigin(), DashShort(), DashUnit12(), DashEdge(), DashCurves()};
   probes.push_back(Probe("colour-off", "colour printing off: display-only layers, white and coloured pens",
                          ColourDrawing(false)));
   probes.push_back(Probe("colour-on", "the same with colour printing on", ColourDrawing(true)));

@@ -37,11 +37,13 @@ void DotType(TgraAttribute& a, const std::string& dots, double dotMm) {
 }
 // The page window of an A3 sheet printed at its own scale, landscape, at
 // dpi (the device's whole pixels of the sheet).
-void PlaceA3(int dpi) {
+void PlaceA3(int dpi, double centreX = 0, double centreY = 0) {
   TJwwData d;
   InitTestDrawing(d, 600);
   PageWindowRequest r;
   r.PrintMethod = PrintMethod::GivenScale;
+  r.OffsetX = centreX;
+  r.OffsetY = centreY;
   r.PageWidthPx = static_cast<int>(std::lround(420 * dpi / 25.4));
   r.PageHeightPx = static_cast<int>(std::lround(297 * dpi / 25.4));
   r.PageWidthMm = r.PageWidthPx * 25.4 / dpi;
@@ -166,16 +168,14 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(2, 16.4 - 7.4), (16.4 - 7.4) / 9);
   EXPECT_DOUBLE_EQ(UnitGra::PatternStretch(1, 10), 1.0);  // solid
 
-  // A line's repeats are counted between its ends rounded on the pattern
-  // grid: A3's whole-point page of 9925 px over 420 mm, 23.631 px/mm where
-  // the device has 23.622, centred on the page (probe dash-angles). Of two
-  // lines exactly 3 and 5 repeats long (80 px each), the one at 15 degrees
-  // holds 3, the one at 55 degrees 4: its ends round 399.8 px apart there.
+  // A line's repeats are counted between its ends in whole pixels of the
+  // pattern grid: A3's whole-point page of 9925 px over 420 mm, 23.631 px/mm
+  // where the device has 23.622 (probe dash-angles). Of two lines exactly 3
+  // and 5 repeats long (80 px each), the one at 15 degrees holds 3, the one
+  // at 55 degrees 4: its ends lie 399.8 px apart there.
   PlaceA3(600);
   const UnitGval::TPageWindow& w = UnitGval::PageWindow;
   EXPECT_NEAR(w.GridScale, 9925.0 / 420, 1e-9);
-  EXPECT_DOUBLE_EQ(w.GridCentreX, 4962.5);
-  EXPECT_DOUBLE_EQ(w.GridCentreY, 3508.5);
   DotType(Attr(), "1001", 20 * 25.4 / 600);
   const double repeat = 80 * 25.4 / 600;
   auto count = [&](double x, double y, double degrees, double repeats) {
@@ -185,12 +185,24 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   };
   EXPECT_EQ(count(-190, -125, 15, 3), 3);
   EXPECT_EQ(count(-140, -125, 55, 5), 4);
-  // At 300 dpi the page's 4962.5 px are cut down to 4962 for the scale and
-  // rounded up to 4963 for the centre (and 3508.3 to 3509).
+  // Each end's pixels are counted from the window's centre and cut toward
+  // it, so a line across the centre loses one: 4 repeats from x -5 mm hold
+  // 3 (-118.2 to 202.0 px: 118 + 201), from x 10 mm 4 (236.3 to 556.4).
+  EXPECT_EQ(count(-5, -5, 0, 4), 3);
+  EXPECT_EQ(count(10, -5, 0, 4), 4);
+  // The page's centre, not the drawing's origin (probe dash-origin: a
+  // drawing printed about (40, -30)).
+  PlaceA3(600, 40, -30);
+  EXPECT_EQ(count(-5, -5, 0, 4), 4);
+  EXPECT_EQ(count(35, -5, 0, 4), 3);
+  EXPECT_EQ(count(-100, -35, 90, 4), 3);
+  // At 300 dpi the page's 4962.5 px are cut down to 4962 for the scale; the
+  // line across the centre loses its pixel there too (probe dash-counts:
+  // lines of 4 repeats of 16 and 32 dots from x -40 mm hold 3).
   PlaceA3(300);
   EXPECT_NEAR(w.GridScale, 4962.0 / 420, 1e-9);
-  EXPECT_DOUBLE_EQ(w.GridCentreX, 2481.5);
-  EXPECT_DOUBLE_EQ(w.GridCentreY, 1754.5);
+  EXPECT_EQ(count(-5, -5, 0, 4), 3);
+  EXPECT_EQ(count(10, -5, 0, 4), 4);
 }
 
 TEST_F(RenderTest, DashPhaseRestartsWhenTheChainBreaks) {
@@ -413,19 +425,19 @@ TEST_F(RenderTest, PatternedCurvesAreChordsOfWholeDots) {
   ASSERT_GE(paper.size(), 2u);
   EXPECT_TRUE(is(paper[0], {1600, 1000}, {1599, 970}));  // the first chord, whole in the first dash
 
-  // A chord's dots are counted between its ends rounded on the pattern
-  // grid, here 10.04 px/mm on a device of 10: the first chord of r 20.2 mm
-  // from y 50.03 mm runs from 500.3 to 540.6 there (41 px, three dots: the
-  // third cut at the vertex), where the device rounds it to 40 px (two).
-  // The second chord so starts with a dot, not with the gap.
+  // A chord's dots are counted on its longer axis in whole pixels of the
+  // pattern grid, here 10.04 px/mm on a device of 10, each end's distance
+  // from the window's centre cut toward it. The first chord of r 20.2 mm
+  // about y 49.94 mm runs from -0.60 to 39.69 px on the grid: 0 to 39, two
+  // dots, where ends rounded (-1 to 40) or the device's pixels (499 to 540)
+  // make 41, three. The second chord so starts in the gap, not on a dot.
   canvas.calls.clear();
   Page(100, 100, 10);
   UnitGval::PageWindow.GridScale = 10.04;
-  UnitGval::PageWindow.GridCentreX = UnitGval::PageWindow.GridCentreY = 500;
   DotType(Attr(), "1001", 2);
-  DrawPatternArc(canvas, 0, 2, Circle(50, 50.03, 20.2), BlockTransform::Identity());
+  DrawPatternArc(canvas, 0, 2, Circle(50, 49.94, 20.2), BlockTransform::Identity());
   const auto cut = canvas.Of("line");
   ASSERT_GE(cut.size(), 2u);
-  EXPECT_EQ(cut[0].points[0].y, 500);
-  EXPECT_EQ(cut[1].points[0].y, 460);  // the second chord's start, not 440
+  EXPECT_EQ(cut[0].points[0].y, 501);
+  EXPECT_EQ(cut[1].points[0].y, 441);  // a dot past the second chord's start (460)
 }
