@@ -885,6 +885,36 @@ ProbeDrawing RandomPitches() {
   return Probe("random-pitches", "random lines of a plain pattern at pitches of 1 to 20 dots", d);
 }
 
+// Random lines of 4 dots up, 4 down (28 px dots at 600 dpi) at 0 to 90
+// degrees: how a zig-zag's dots are laid along a slanted line.
+ProbeDrawing ZigZagAngles() {
+  TJwwData d = BaseDrawing();
+  d.RandomLines[0] = {0xF0F0F0F0, 1, 5, 3, 10};
+  TJwwEntityLists& e = d.Entities;
+  const double degrees[16] = {0, 1, 2, 3, 4, 5, 7, 10, 15, 20, 30, 45, 60, 80, 89, 90};
+  for (int i = 0; i < 16; ++i) {
+    const double a = degrees[i] * kPi / 180, x = -200 + 100 * (i % 4), y = 75 - 70 * (i / 4);
+    Add(e, Line(x, y, x + 65 * std::cos(a), y + 65 * std::sin(a), 2, 11));
+  }
+  return Probe("zigzag-angles", "random lines of 4 dots up and 4 down at 0 to 90 degrees", d);
+}
+
+// The same at every degree from 0 to 45, at a pitch of 4 to 20 dots (a
+// dashed dot of 8 to 40 px at 600 dpi): how many pixels a zig-zag's dot
+// takes on the longer axis as the line slants.
+ProbeDrawing ZigZagSlopes(int pitch) {
+  TJwwData d = BaseDrawing();
+  d.RandomLines[0] = {0xF0F0F0F0, 1, 5, 3, pitch};
+  TJwwEntityLists& e = d.Entities;
+  for (int i = 0; i <= 45; ++i) {
+    const double a = i * kPi / 180, x = -205 + 70 * (i % 6), y = 112 - 36 * (i / 6);
+    Add(e, Line(x, y, x + 48 * std::cos(a), y + 48 * std::sin(a), 2, 11));
+  }
+  const std::string name = "zigzag-slopes-" + std::to_string(pitch);
+  const std::string about = "random lines at 0 to 45 degrees, a pitch of " + std::to_string(pitch) + " dots";
+  return Probe(name.c_str(), about.c_str(), d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -901,6 +931,8 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
                          SolidsDrawing(-300)));
   probes.push_back(LineKinds());
   probes.push_back(RandomPitches());
+  probes.push_back(ZigZagAngles());
+  for (int pitch : {4, 10, 15, 20}) probes.push_back(ZigZagSlopes(pitch));
   for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
   for (ProbeDrawing& p : CurveProbes()) probes.push_back(std::move(p));
   for (ProbeDrawing p : DimensionProbes()) probes.push_back(std::move(p));

@@ -280,6 +280,25 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   EXPECT_EQ(zig[0].points[1].y, 490);
   EXPECT_EQ(zig[3].points[1].y, 490);  // four dots up
   EXPECT_EQ(zig[4].points[1].y, 510);
+
+  // On a slanted line a dot takes whole pixels on the line's longer axis,
+  // fewer the more it slants (probes zigzag-angles and zigzag-slopes): dots
+  // of 28 px (20 px dashed dots) step 28 px level and upright, 24 at a slope
+  // of 1/2, 20 at 45 degrees.
+  Attr().SetLineTypeAmplitude(row, 1e-9);
+  UnitGraAtt::ZigZagToElements(Attr(), row, 0xF0F0F0F0u, 2.0);  // 28 px dots
+  auto vertex = [&](double x2, double y2, size_t k) {
+    canvas.calls.clear();
+    ResetPatternContinuation();
+    DrawPatternLine(canvas, 0, 11, 10, 10, x2, y2);
+    const auto steps = canvas.Of("line");
+    return k < steps.size() ? steps[k].points[1] : DevicePoint{-1, -1};
+  };
+  EXPECT_EQ(vertex(40, 10, 1).x, 156);
+  EXPECT_EQ(vertex(10, 40, 1).y, 900 - 56);
+  EXPECT_EQ(vertex(40, 25, 1).x, 148);
+  EXPECT_EQ(vertex(40, 25, 1).y, 900 - 24);
+  EXPECT_EQ(vertex(30, 30, 2).x, 160);
 }
 
 TEST_F(RenderTest, PointListsRejectBatchAndSplit) {
