@@ -81,7 +81,8 @@ extern TPageWindow PageWindow;
 // The span from (x1, y1) to (x2, y2) in whole pixels of the pattern grid on
 // each axis. The printer takes each end's distance from the window's centre
 // in whole pixels, cut toward the centre (not rounded): a span that crosses
-// the centre so loses up to a pixel.
+// the centre so loses up to a pixel. Without a grid (GridScale 0): device
+// pixels from the window's corner, each end rounded.
 inline PointD PatternGridSpan(double x1, double y1, double x2, double y2) {
   const TPageWindow& w = PageWindow;
   if (!(w.GridScale > 0))

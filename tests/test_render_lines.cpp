@@ -187,7 +187,7 @@ TEST_F(RenderTest, EachLineIsFittedToWholeRepeats) {
   EXPECT_EQ(count(-140, -125, 55, 5), 4);
   // Each end's pixels are counted from the window's centre and cut toward
   // it, so a line across the centre loses one: 4 repeats from x -5 mm hold
-  // 3 (-118.2 to 202.0 px: 118 + 201), from x 10 mm 4 (236.3 to 556.4).
+  // 3 (-118.2 to 201.97 px: 118 + 201), from x 10 mm 4 (236.3 to 556.4).
   EXPECT_EQ(count(-5, -5, 0, 4), 3);
   EXPECT_EQ(count(10, -5, 0, 4), 4);
   // The page's centre, not the drawing's origin (probe dash-origin: a
@@ -298,7 +298,16 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   EXPECT_EQ(vertex(10, 40, 1).y, 900 - 56);
   EXPECT_EQ(vertex(40, 25, 1).x, 148);
   EXPECT_EQ(vertex(40, 25, 1).y, 900 - 24);
+  EXPECT_EQ(vertex(25, 40, 1).x, 124);  // the same slope on the y axis
+  EXPECT_EQ(vertex(25, 40, 1).y, 900 - 48);
   EXPECT_EQ(vertex(30, 30, 2).x, 160);
+  // A pitch of 10 printer dots at 600 dpi (20.08 px dashed dots) at 33
+  // degrees: 23 px on the longer axis (zigzag-slopes-10), where 1.4 - 0.4 s
+  // would give 22.
+  Page(200, 200, 600 / 25.4);
+  UnitGraAtt::ZigZagToElements(Attr(), row, 0xF0F0F0F0u, 0.85);
+  const double a = 33 * M_PI / 180, x2 = 10 + 60 * std::cos(a), y2 = 10 + 60 * std::sin(a);
+  EXPECT_EQ(vertex(x2, y2, 3).x - vertex(x2, y2, 1).x, 2 * 23);
 }
 
 TEST_F(RenderTest, PointListsRejectBatchAndSplit) {
