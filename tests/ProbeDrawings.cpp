@@ -915,6 +915,21 @@ ProbeDrawing ZigZagSlopes(int pitch) {
   return Probe(name.c_str(), about.c_str(), d);
 }
 
+// Zig-zag circles of radius 10 to 80 mm: the plain 4-up, 4-down pattern
+// (pitch 10) and the default pattern of type 13: how a random line follows
+// a curve.
+ProbeDrawing ZigZagCurves() {
+  TJwwData d = BaseDrawing();
+  d.RandomLines[0] = {0xF0F0F0F0, 1, 5, 3, 10};
+  TJwwEntityLists& e = d.Entities;
+  const double radii[4] = {10, 25, 45, 80};
+  for (int i = 0; i < 4; ++i) {
+    Add(e, Circle(-150 + 100 * i, 50, radii[i], 2, 11));
+    Add(e, Circle(-150 + 100 * i, -90, radii[i], 2, 13));
+  }
+  return Probe("zigzag-curves", "zig-zag circles of radius 10 to 80 mm", d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -933,6 +948,7 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(RandomPitches());
   probes.push_back(ZigZagAngles());
   for (int pitch : {4, 10, 15, 20}) probes.push_back(ZigZagSlopes(pitch));
+  probes.push_back(ZigZagCurves());
   for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
   for (ProbeDrawing& p : CurveProbes()) probes.push_back(std::move(p));
   for (ProbeDrawing p : DimensionProbes()) probes.push_back(std::move(p));
