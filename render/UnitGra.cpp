@@ -1,6 +1,7 @@
 // Pens, brushes, clipped and patterned lines, and the point-list drawers.
 #include "render/UnitGra.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "attr/UnitGraAtt.h"
@@ -161,8 +162,8 @@ namespace {
 // (0 to 90 degrees).
 double ZigZagDotStretch(double dotMm, double x1, double y1, double x2, double y2) {
   const double px = std::fabs(dotMm) * PageWindow.Scale;
-  const double ax = std::fabs(x2 - x1), ay = std::fabs(y2 - y1);
-  const double slope = ax > ay ? ay / ax : ax < ay ? ax / ay : ax > 0 ? 1.0 : 0.0;
+  const double ax = std::fabs(x2 - x1), ay = std::fabs(y2 - y1), longer = std::max(ax, ay);
+  const double slope = longer > 0 ? std::min(ax, ay) / longer : 0.0;
   const double major = std::floor(px / UnitGraAtt::kZigZagDot * (1.404 - 0.398 * slope));
   return major >= 1 && std::isfinite(px) ? major * std::sqrt(1 + slope * slope) / px : 1.0;
 }

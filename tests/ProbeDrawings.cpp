@@ -885,11 +885,18 @@ ProbeDrawing RandomPitches() {
   return Probe("random-pitches", "random lines of a plain pattern at pitches of 1 to 20 dots", d);
 }
 
+// A drawing whose random line type 11 is 4 dots up, 4 down at an amplitude
+// of 3 printer dots and a pitch of the given printer dots.
+TJwwData PlainZigZagDrawing(int32_t pitch) {
+  TJwwData d = BaseDrawing();
+  d.RandomLines[0] = {0xF0F0F0F0, 1, 5, 3, pitch};
+  return d;
+}
+
 // Random lines of 4 dots up, 4 down (28 px dots at 600 dpi) at 0 to 90
 // degrees: how a zig-zag's dots are laid along a slanted line.
 ProbeDrawing ZigZagAngles() {
-  TJwwData d = BaseDrawing();
-  d.RandomLines[0] = {0xF0F0F0F0, 1, 5, 3, 10};
+  TJwwData d = PlainZigZagDrawing(10);
   TJwwEntityLists& e = d.Entities;
   const double degrees[16] = {0, 1, 2, 3, 4, 5, 7, 10, 15, 20, 30, 45, 60, 80, 89, 90};
   for (int i = 0; i < 16; ++i) {
@@ -903,8 +910,7 @@ ProbeDrawing ZigZagAngles() {
 // dashed dot of 8 to 40 px at 600 dpi): how many pixels a zig-zag's dot
 // takes on the longer axis as the line slants.
 ProbeDrawing ZigZagSlopes(int pitch) {
-  TJwwData d = BaseDrawing();
-  d.RandomLines[0] = {0xF0F0F0F0, 1, 5, 3, pitch};
+  TJwwData d = PlainZigZagDrawing(pitch);
   TJwwEntityLists& e = d.Entities;
   for (int i = 0; i <= 45; ++i) {
     const double a = i * kPi / 180, x = -205 + 70 * (i % 6), y = 112 - 36 * (i / 6);
@@ -919,8 +925,7 @@ ProbeDrawing ZigZagSlopes(int pitch) {
 // (pitch 10) and the default pattern of type 13: how a random line follows
 // a curve.
 ProbeDrawing ZigZagCurves() {
-  TJwwData d = BaseDrawing();
-  d.RandomLines[0] = {0xF0F0F0F0, 1, 5, 3, 10};
+  TJwwData d = PlainZigZagDrawing(10);
   TJwwEntityLists& e = d.Entities;
   const double radii[4] = {10, 25, 45, 80};
   for (int i = 0; i < 4; ++i) {
@@ -933,7 +938,8 @@ ProbeDrawing ZigZagCurves() {
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
-  std::vector<ProbeDrawing> probes = {DashCounts(), DashAngles(), DashOrigin(), DashShort(), DashUnit12(), DashEdge(), DashCurves()};
+  std::vector<ProbeDrawing> probes = {DashCounts(), DashAngles(), DashOrigin(), DashShort(),
+                                      DashUnit12(), DashEdge(),   DashCurves()};
   probes.push_back(Probe("colour-off", "colour printing off: display-only layers, white and coloured pens",
                          ColourDrawing(false)));
   probes.push_back(Probe("colour-on", "the same with colour printing on", ColourDrawing(true)));

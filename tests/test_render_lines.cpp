@@ -296,10 +296,11 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   };
   EXPECT_EQ(vertex(40, 10, 1).x, 156);
   EXPECT_EQ(vertex(10, 40, 1).y, 900 - 56);
-  EXPECT_EQ(vertex(40, 25, 1).x, 148);
-  EXPECT_EQ(vertex(40, 25, 1).y, 900 - 24);
-  EXPECT_EQ(vertex(25, 40, 1).x, 124);  // the same slope on the y axis
-  EXPECT_EQ(vertex(25, 40, 1).y, 900 - 48);
+  const DevicePoint half = vertex(40, 25, 1), steep = vertex(25, 40, 1);  // steep: the same slope on the y axis
+  EXPECT_EQ(half.x, 148);
+  EXPECT_EQ(half.y, 900 - 24);
+  EXPECT_EQ(steep.x, 124);
+  EXPECT_EQ(steep.y, 900 - 48);
   EXPECT_EQ(vertex(30, 30, 2).x, 160);
   // A pitch of 10 printer dots at 600 dpi (20.08 px dashed dots) at 33
   // degrees: 23 px on the longer axis (zigzag-slopes-10), where 1.4 - 0.4 s
