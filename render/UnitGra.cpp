@@ -150,22 +150,103 @@ PatternChainScope::~PatternChainScope() { UnitGval::PatternChain = saved_; }
 
 namespace {
 
-// The factor a zig-zag's dot of dotMm (its elements are one dot each) is
-// stretched by on the line from (x1, y1) to (x2, y2). The printer lays a dot
-// as whole device pixels on the line's longer axis, cut down:
-// floor(d * (1.404 - 0.398 s)), d the dashed line's dot in pixels (a
-// zig-zag's dot is kZigZagDot of them) and s the shorter axis over the
-// longer, so 1.404 dashed dots on a level or upright line, falling to 1.006
+// Where a random (zig-zag) line or chord is laid, as the printer lays it
+// (probes zigzag-edge, zigzag-curves and zigzag-ways): false when nothing of
+// it is drawn, as for a line wholly off the page. The line is cut to the
+// page (grown by kPatternClipPx) on its longer axis only: a steep line
+// through a side edge, or a level one through the top, is drawn whole from
+// its start, its dots past the edge lost. A line so cut, and an exactly
+// level or upright one, runs the way its longer axis grows: from the cut
+// edge or its other end, whichever way it was drawn.
+bool ZigZagOnPage(double& x1, double& y1, double& x2, double& y2) {
+  double cx1 = x1, cy1 = y1, cx2 = x2, cy2 = y2;
+  if (Clip(cx1, cy1, cx2, cy2) == 2) return false;
+  const bool shallow = std::fabs(x2 - x1) > std::fabs(y2 - y1);
+  const double m = PageWindow.Scale > 0 ? kPatternClipPx / PageWindow.Scale : 0;
+  const double lo = (shallow ? PageWindow.Xmin : PageWindow.Ymin) - m;
+  const double hi = (shallow ? PageWindow.Xmax : PageWindow.Ymax) + m;
+  double& a1 = shallow ? x1 : y1;
+  double& a2 = shallow ? x2 : y2;
+  double& b1 = shallow ? y1 : x1;
+  double& b2 = shallow ? y2 : x2;
+  bool turn = b1 == b2 && a2 < a1;  // level or upright, drawn backwards
+  if (a1 < lo || a1 > hi || a2 < lo || a2 > hi) {
+    const double from = std::min(std::max(a1, lo), hi), to = std::min(std::max(a2, lo), hi);
+    const double f1 = a2 != a1 ? (from - a1) / (a2 - a1) : 0, f2 = a2 != a1 ? (to - a1) / (a2 - a1) : 1;
+    const double nb1 = b1 + (b2 - b1) * f1, nb2 = b1 + (b2 - b1) * f2;
+    a1 = from;
+    a2 = to;
+    b1 = nb1;
+    b2 = nb2;
+    turn = a2 < a1;
+  }
+  if (turn) {
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  return true;
+}
+
+// The pixels a zig-zag's dot of dotMm (its elements are one dot each) takes
+// on the longer axis of a line whose shorter axis is `slope` of its longer,
+// both in whole pixels of the pattern grid. The printer lays a dot as whole
+// device pixels there, cut down: floor(d * (1.404 - 0.398 s)), d the dashed
+// line's dot in pixels (a zig-zag's dot is kZigZagDot of them) and s the
+// slope, so 1.404 dashed dots on a level or upright line, falling to 1.006
 // at 45 degrees. Measured on the probes zigzag-slopes (pitches of 4 to 20
 // dots at every degree from 0 to 45: the 156 slopes whose dot was measured
-// to 0.15 px all fit, the other 28 lie within 0.8 px) and zigzag-angles
-// (0 to 90 degrees).
-double ZigZagDotStretch(double dotMm, double x1, double y1, double x2, double y2) {
+// to 0.15 px all fit, the other 28 lie within 0.8 px), zigzag-angles (0 to
+// 90 degrees) and zigzag-circles (all 378 chords of 8 to 51 px dots, where
+// the slope of the chords' true ends misses 13). A dot under a pixel keeps
+// its own length along the line.
+double ZigZagDotPx(double dotMm, double slope) {
   const double px = std::fabs(dotMm) * PageWindow.Scale;
-  const double ax = std::fabs(x2 - x1), ay = std::fabs(y2 - y1), longer = std::max(ax, ay);
-  const double slope = longer > 0 ? std::min(ax, ay) / longer : 0.0;
   const double major = std::floor(px / UnitGraAtt::kZigZagDot * (1.404 - 0.398 * slope));
-  return major >= 1 && std::isfinite(px) ? major * std::sqrt(1 + slope * slope) / px : 1.0;
+  return major >= 1 ? major : px / std::sqrt(1 + slope * slope);
+}
+
+// A random (zig-zag) line from (x1, y1) to (x2, y2), from element u of its
+// n elements e; returns the element the next joined segment starts with.
+// Measured on the probes zigzag-slopes, zigzag-curves and zigzag-circles:
+// - Each element is one dot (ZigZagDotPx) on the line's longer axis, its
+//   end a vertex that leaves the line along the shorter axis by the
+//   amplitude: a rising element up on a level or shallow line, to the left
+//   on a steep one, whichever way the line runs (on a line at 30 degrees the
+//   vertices stand 6 px above and below it at 600 dpi, 5.2 px square to it).
+// - The dots are counted against the line's longer axis in whole pixels of
+//   the pattern grid (UnitGval::PatternGridSpan): a vertex falls only short
+//   of the end, and the last piece runs to the end on the line.
+// - A joined segment starts with the dot after the one the last ended in,
+//   whole: a cut dot is used up.
+int DrawZigZagLine(Canvas& canvas, const double* e, int n, int u, double amplitude, double x1, double y1, double x2,
+                   double y2) {
+  const double ax = std::fabs(x2 - x1), ay = std::fabs(y2 - y1), longer = std::max(ax, ay);
+  const PointD grid = UnitGval::PatternGridSpan(x1, y1, x2, y2);
+  const double gx = std::fabs(grid.x), gy = std::fabs(grid.y), span = std::max(gx, gy);
+  const double slope = span > 0 ? std::min(gx, gy) / span : 0.0;
+  double cycle = 0;  // the pixels of all n elements
+  for (int i = 0; i < n; ++i) cycle += ZigZagDotPx(e[i], slope);
+  // A pattern that makes no headway (its dots lost to underflow) or one of
+  // absurdly many dots is drawn plain.
+  if (!(longer > 0) || !(cycle > 0) || !(span / cycle * n < 1e7)) {
+    DrawClippedLine(canvas, x1, y1, x2, y2);
+    return u;
+  }
+  const bool shallow = span > 0 ? gx > gy : ax > ay;  // at 45 degrees, steep
+  const double riseX = shallow ? 0 : -amplitude, riseY = shallow ? amplitude : 0;
+  const double stepX = (x2 - x1) / longer, stepY = (y2 - y1) / longer;  // per mm on the longer axis
+  double qx = x1, qy = y1;  // the last vertex
+  for (double at = ZigZagDotPx(e[u], slope); at < span; at += ZigZagDotPx(e[u], slope)) {
+    const double side = e[u] > 0 ? 1 : e[u] < 0 ? -1 : 0;
+    const double mm = at / PageWindow.Scale;
+    const double vx = x1 + stepX * mm + side * riseX, vy = y1 + stepY * mm + side * riseY;
+    DrawClippedLine(canvas, qx, qy, vx, vy);
+    qx = vx;
+    qy = vy;
+    if (++u >= n) u = 0;
+  }
+  DrawClippedLine(canvas, qx, qy, x2, y2);
+  return u + 1 < n ? u + 1 : 0;
 }
 
 }  // namespace
@@ -183,33 +264,38 @@ void DrawPatternLine(Canvas& canvas, int layerIndex, int lineType, double x1, do
   const TgraAttribute& attr = UnitGraAtt::GraAttribute();
   const int n = attr.GetLineTypeCount(lineType);
   if (!Finite(x1, y1, x2, y2)) return;
-  if (ClipPatterned(x1, y1, x2, y2) == 2) return;
+  const UnitGval::TPatternChain& chain = UnitGval::PatternChain;
+  const double amplitude = attr.GetLineTypeAmplitude(lineType);
+  const bool random = std::fabs(amplitude) >= 1e-14;
+  if (random ? !ZigZagOnPage(x1, y1, x2, y2) : ClipPatterned(x1, y1, x2, y2) == 2) return;
 
   // Within a figure the pattern runs on across joined segments; a line of
   // its own starts at the pattern's start and is fitted to its visible length.
   UnitGval::TPatternContinuation& pc = UnitGval::PatternContinuation;
-  const UnitGval::TPatternChain& chain = UnitGval::PatternChain;
   int u = 0;
   double m = 0;
-  if (chain.Active && pc.LayerIndex == layerIndex && pc.LineType == lineType && std::fabs(pc.EndX - x1) < 1e-14 &&
-      std::fabs(pc.EndY - y1) < 1e-14) {
+  // A zig-zag's chords run on from the dot the last chord drawn ended in,
+  // even where that one was cut and turned at the edge (probe zigzag-edge).
+  const bool joined = random || (std::fabs(pc.EndX - x1) < 1e-14 && std::fabs(pc.EndY - y1) < 1e-14);
+  if (chain.Active && pc.LayerIndex == layerIndex && pc.LineType == lineType && joined) {
     u = pc.ElementIndex;
     m = pc.Offset;
   }
   double e[TgraAttribute::kMaxElements];
   attr.GetLineTypePattern(lineType, e);
-  const double amplitude = attr.GetLineTypeAmplitude(lineType);
   if (u < 0 || u >= n) {
     u = 0;
     m = 0;
   }
-  const bool random = std::fabs(amplitude) >= 1e-14;
+  const auto ended = [&](int element, double offset) {
+    pc = {layerIndex, lineType, x2, y2, element, offset};
+  };
+  if (random) {
+    ended(DrawZigZagLine(canvas, e, n, u, amplitude, x1, y1, x2, y2), 0);
+    return;
+  }
   const double length = util::Distance(x1, y1, x2, y2);
-  // Random lines are not fitted to the line; each of their dots takes whole
-  // device pixels on the line's longer axis.
-  const double stretch = random         ? ZigZagDotStretch(e[0], x1, y1, x2, y2)
-                         : chain.Active ? chain.Stretch
-                                        : PatternStretch(lineType, x1, y1, x2, y2);
+  const double stretch = chain.Active ? chain.Stretch : PatternStretch(lineType, x1, y1, x2, y2);
   double period = 0;
   for (int i = 0; i < n; ++i) period += std::fabs(e[i] *= stretch);
   // A pattern that makes no headway along the segment (its lengths lost to
@@ -223,29 +309,12 @@ void DrawPatternLine(Canvas& canvas, int layerIndex, int lineType, double x1, do
   const double theta = util::VectorAngle(x2 - x1, y2 - y1);
   const double cs = std::cos(theta), sn = std::sin(theta);
   double cx = x1, cy = y1;  // current base point
-  double qx = x1, qy = y1;  // previous vertex of a random line
   for (;;) {
     double len = std::fabs(e[u]) - m;
     if (len < 0) len = 0;
     if (len > r) len = r;
     const double nx = cx + len * cs, ny = cy + len * sn;
-    if (!random) {
-      if (e[u] >= 0) DrawClippedLine(canvas, cx, cy, nx, ny);
-    } else {
-      double vx = nx, vy = ny;
-      if (r - len > 1e-14) {  // not the last piece: leave the base line
-        if (e[u] > 0) {
-          vx = nx + amplitude * std::cos(theta + util::kPi / 2);
-          vy = ny + amplitude * std::sin(theta + util::kPi / 2);
-        } else if (e[u] < 0) {
-          vx = nx + amplitude * std::cos(theta - util::kPi / 2);
-          vy = ny + amplitude * std::sin(theta - util::kPi / 2);
-        }
-      }
-      DrawClippedLine(canvas, qx, qy, vx, vy);
-      qx = vx;
-      qy = vy;
-    }
+    if (e[u] >= 0) DrawClippedLine(canvas, cx, cy, nx, ny);
     cx = nx;
     cy = ny;
     r -= len;
@@ -256,12 +325,7 @@ void DrawPatternLine(Canvas& canvas, int layerIndex, int lineType, double x1, do
     m = 0;
     if (++u >= n) u = 0;
   }
-  pc.LayerIndex = layerIndex;
-  pc.LineType = lineType;
-  pc.EndX = x2;
-  pc.EndY = y2;
-  pc.ElementIndex = u;
-  pc.Offset = m;
+  ended(u, m);
 }
 
 namespace {

@@ -157,6 +157,22 @@ bool WithinPage(const Ellipse& e, const BlockTransform& t) {
   return true;
 }
 
+// The turn a patterned curve's chords take over one repeat of its pattern,
+// by the radius on the paper of a curve radiusPx device pixels in radius
+// (probe curve-bands at 600 dpi: 0.8 rad up to 49 mm, 0.4 from 50 to 124 mm,
+// 0.28 from 126 to 140 mm; curve-radii-2 printed at 300 dpi keeps these
+// millimetres). Larger curves keep 0.28.
+double ChordTurn(double radiusPx) {
+  const double pxPerMm = UnitGval::PageWindow.PxPerPaperMm > 0 ? UnitGval::PageWindow.PxPerPaperMm : 600 / 25.4;
+  const double mm = radiusPx / pxPerMm;
+  return mm < 49.5 ? 0.8 : mm < 125 ? 0.4 : 0.28;
+}
+
+// A zig-zag curve takes a quarter of that turn per chord, whatever its
+// pattern and pitch (probes zigzag-curves and zigzag-circles: radii of 10 to
+// 45 mm step 0.2 rad, 80 mm 0.1 rad, at pitches of 4 to 20 dots).
+constexpr double kZigZagChordsPerTurn = 4;
+
 // A patterned curve as the CAD program's printer draws it: a chain of
 // chords, each a whole number of the pattern's dots. Measured on the probes
 // dash-curves and curve-radii-2/6 (600 dpi):
@@ -200,16 +216,8 @@ class ChordPattern {
     return true;
   }
 
-  // The chord step for a curve of radius radiusPx device pixels, by its
-  // radius on the paper (probe curve-bands at 600 dpi: 0.8 rad up to 49 mm,
-  // 0.4 from 50 to 124 mm, 0.28 from 126 to 140 mm; curve-radii-2 printed at
-  // 300 dpi keeps these millimetres). Larger curves keep 0.28.
-  double Step(double radiusPx) const {
-    const double pxPerMm = UnitGval::PageWindow.PxPerPaperMm > 0 ? UnitGval::PageWindow.PxPerPaperMm : 600 / 25.4;
-    const double mm = radiusPx / pxPerMm;
-    const double turn = mm < 49.5 ? 0.8 : mm < 125 ? 0.4 : 0.28;
-    return turn / repeatDots_;
-  }
+  // The chord step for a curve of radius radiusPx device pixels.
+  double Step(double radiusPx) const { return ChordTurn(radiusPx) / repeatDots_; }
 
   // One chord from a to b (drawing mm, through any block transform).
   void Chord(Canvas& canvas, const PointD& a, const PointD& b) {
@@ -350,35 +358,51 @@ void DrawPatternArc(Canvas& canvas, int layerIndex, int lineType, const EllipseA
     }
     return;
   }
-  ChordPattern pattern;
-  if (!DrawnSolid(lineType) && std::isfinite(start) && std::isfinite(sweep) && pattern.Load(lineType)) {
-    double reach = std::max(std::fabs(e.r), std::fabs(e.r * e.k));
-    reach *= std::max(std::hypot(t.A11, t.A21), std::hypot(t.A12, t.A22)) / std::fabs(t.W);
-    const double chordStep = pattern.Step(reach * UnitGval::PageWindow.Scale);
+  // The curve's larger radius on the device, and its chords of `step` rad
+  // from its start (the last takes what is left), each handed to `chord`
+  // through the block transform. False, drawing nothing, for a step too
+  // fine to matter on the device (or a huge sweep): such a curve draws no
+  // differently from the flattened one.
+  double reach = std::max(std::fabs(e.r), std::fabs(e.r * e.k));
+  reach *= std::max(std::hypot(t.A11, t.A21), std::hypot(t.A12, t.A22)) / std::fabs(t.W);
+  const double reachPx = reach * UnitGval::PageWindow.Scale;
+  const auto chords = [&](double step, const auto& chord) {
     const double whole = std::fabs(sweep);
-    // A chord step too fine to matter on the device (or a huge sweep) draws
-    // no differently from the flattened curve: keep to that many chords.
-    if (chordStep > 0 && whole / chordStep <= kMaxSteps) {
-      const double dir = sweep < 0 ? -1 : 1;
-      const auto at = [&](double angle) {
-        const PointD local = e.At(std::cos(angle), std::sin(angle));
-        return PointD{t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
-      };
-      PointD prev = at(start);
-      for (int i = 1;; ++i) {
-        const double done = i * chordStep;
-        const bool last = !(done < whole - 1e-9);
-        const PointD p = at(last ? start + sweep : start + dir * done);
-        pattern.Chord(canvas, prev, p);
-        prev = p;
-        if (last) break;
-      }
-      return;
+    if (!(step > 0) || !(whole / step <= kMaxSteps)) return false;
+    const double dir = sweep < 0 ? -1 : 1;
+    const auto at = [&](double angle) {
+      const PointD local = e.At(std::cos(angle), std::sin(angle));
+      return PointD{t.MapX(local.x, local.y), t.MapY(local.x, local.y)};
+    };
+    PointD prev = at(start);
+    for (int i = 1;; ++i) {
+      const double done = i * step;
+      const bool last = !(done < whole - 1e-9);
+      const PointD p = at(last ? start + sweep : start + dir * done);
+      chord(prev, p);
+      prev = p;
+      if (last) return true;
     }
-  }
+  };
+  const bool patterned = !DrawnSolid(lineType) && std::isfinite(start) && std::isfinite(sweep);
+  ChordPattern pattern;
+  if (patterned && pattern.Load(lineType) &&
+      chords(pattern.Step(reachPx), [&](const PointD& a, const PointD& b) { pattern.Chord(canvas, a, b); }))
+    return;
   // The chords are one figure: the pattern runs on round the curve from its
   // start, at the pattern's own lengths (curves are not fitted as lines are).
   PatternChainScope chain(lineType, 0);
+  // A zig-zag runs on round coarse chords, each a zig-zag line of its own
+  // (its dots and vertices laid as on a straight line) that starts with the
+  // dot after the one the last chord ended in; the curve starts with the
+  // pattern's first dot.
+  if (patterned && std::fabs(UnitGraAtt::GraAttribute().GetLineTypeAmplitude(lineType)) >= 1e-14) {
+    ResetPatternContinuation();
+    if (chords(ChordTurn(reachPx) / kZigZagChordsPerTurn, [&](const PointD& a, const PointD& b) {
+          DrawPatternLine(canvas, layerIndex, lineType, a.x, a.y, b.x, b.y);
+        }))
+      return;
+  }
   PointD prev = next();
   for (int i = 1; i <= steps; ++i) {
     const PointD p = next();

@@ -309,6 +309,88 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   UnitGraAtt::ZigZagToElements(Attr(), row, 0xF0F0F0F0u, 0.85);
   const double a = 33 * M_PI / 180, x2 = 10 + 60 * std::cos(a), y2 = 10 + 60 * std::sin(a);
   EXPECT_EQ(vertex(x2, y2, 3).x - vertex(x2, y2, 1).x, 2 * 23);
+
+  // A vertex leaves the line along the shorter axis, not square to it, and
+  // to the same side whichever way the line runs: up on a shallow line, left
+  // on a steep one (probes zigzag-slopes and zigzag-ways). The dots of 24 px
+  // on the longer axis of a line of slope 1/2 put the first vertex 10 px (the
+  // amplitude) above the point 24 px along, not 4.5 px to its left as well.
+  Page(100, 100, 10);
+  Attr().SetLineTypeAmplitude(row, 1.0);
+  UnitGraAtt::ZigZagToElements(Attr(), row, 0xF0F0F0F0u, 2.0);
+  auto firstVertex = [&](double ax, double ay, double bx, double by) {
+    canvas.calls.clear();
+    ResetPatternContinuation();
+    DrawPatternLine(canvas, 0, 11, ax, ay, bx, by);
+    const auto steps = canvas.Of("line");
+    return steps.empty() ? DevicePoint{-1, -1} : steps[0].points[1];
+  };
+  EXPECT_EQ(firstVertex(10, 10, 40, 25).x, 124);
+  EXPECT_EQ(firstVertex(10, 10, 40, 25).y, 1000 - 100 - 12 - 10);
+  EXPECT_EQ(firstVertex(40, 25, 10, 10).x, 400 - 24);  // run backwards: from its start, still up
+  EXPECT_EQ(firstVertex(40, 25, 10, 10).y, 1000 - 250 + 12 - 10);
+  EXPECT_EQ(firstVertex(10, 10, 25, 40).x, 100 + 12 - 10);  // steep: to the left
+  EXPECT_EQ(firstVertex(10, 10, 25, 40).y, 1000 - 100 - 24);
+  // An exactly level or upright line runs left to right or upwards however
+  // it was drawn (probe line-kinds: the sides of a square drawn round it).
+  EXPECT_EQ(firstVertex(40, 10, 10, 10).x, 100 + 28);
+  EXPECT_EQ(firstVertex(10, 40, 10, 10).y, 1000 - 100 - 28);
+  // A line crossing the page's edge is cut to the page on its longer axis
+  // only, and a cut line runs the way that axis grows (probe zigzag-edge):
+  // a shallow line from 10 mm past the right edge starts at its end on the
+  // page; a steep one through the same edge keeps its dots from its start
+  // 3 mm past it (26 px dots on y from 200 px, where from the crossing at
+  // 38.3 mm they would start 183 px later).
+  EXPECT_EQ(firstVertex(110, 50, 60, 45).x, 600 + 27);  // 27 px dots at a slope of 1/10
+  canvas.calls.clear();
+  ResetPatternContinuation();
+  DrawPatternLine(canvas, 0, 11, 103, 20, 97, 60);
+  const auto through = canvas.Of("line");
+  ASSERT_FALSE(through.empty());
+  EXPECT_EQ((800 - through[0].points[1].y) % 26, 0);
+}
+
+TEST_F(RenderTest, ZigZagCurvesRunOnQuarterChords) {
+  // A zig-zag curve takes chords of a quarter of a dashed curve's turn (0.2
+  // rad up to a radius of 49 mm), each drawn as a zig-zag line of its own
+  // that starts with the dot after the one the last chord ended in (probes
+  // zigzag-curves and zigzag-circles). Two dots up, two down; 28 px dots
+  // level; 10 px amplitude; r 20 mm, 200 px.
+  const int row = TgraAttribute::LineTypeRowOf(11);
+  Attr().SetLineTypeAmplitude(row, 1.0);
+  UnitGraAtt::ZigZagToElements(Attr(), row, 0xCCCCCCCCu, 2.0);
+  DrawPatternArc(canvas, 0, 11, Circle(50, 50, 20), BlockTransform::Identity());
+  const auto lines = canvas.Of("line");
+  ASSERT_GE(lines.size(), 3u);
+  auto at = [&](size_t i, int x1, int y1, int x2, int y2) {
+    const auto& p = lines[i].points;
+    return p[0].x == x1 && p[0].y == y1 && p[1].x == x2 && p[1].y == y2;
+  };
+  // The first chord, 40 px up: one 27 px dot (a slope of 1/10), its vertex
+  // 10 px to the left of the line, then on to the chord's end at 0.2 rad.
+  EXPECT_TRUE(at(0, 700, 500, 687, 473));
+  EXPECT_TRUE(at(1, 687, 473, 696, 460));
+  // The second chord goes on with the third dot, one down: to the right.
+  EXPECT_TRUE(at(2, 696, 460, 698, 435));
+  EXPECT_EQ(lines.size(), 31u * 2 + 1);
+
+  // Chords wholly off the page are left out and use up no dots; a chord
+  // running off along its longer axis is cut at the edge and runs the way
+  // that axis grows: here the one from 1.2 to 1.4 rad starts at its end on
+  // the page, with the first dot: up, 10 px above the chord (310 there).
+  canvas.calls.clear();
+  DrawPatternArc(canvas, 0, 11, Circle(93.5, 50, 20), BlockTransform::Identity());
+  const auto cut = canvas.Of("line");
+  ASSERT_FALSE(cut.empty());
+  EXPECT_EQ(cut[0].points[0].x, 969);
+  EXPECT_EQ(cut[0].points[0].y, 303);
+  EXPECT_EQ(cut[0].points[1].x, 969 + 25);
+  EXPECT_EQ(cut[0].points[1].y, 300);
+  // The next chord, from the same point leftwards, goes on with the third
+  // dot (down) however the cut one ran (probe zigzag-edge).
+  ASSERT_GE(cut.size(), 3u);
+  EXPECT_EQ(cut[2].points[1].x, 969 - 27);
+  EXPECT_EQ(cut[2].points[1].y, 311);
 }
 
 TEST_F(RenderTest, PointListsRejectBatchAndSplit) {
