@@ -935,6 +935,118 @@ ProbeDrawing ZigZagCurves() {
   return Probe("zigzag-curves", "zig-zag circles of radius 10 to 80 mm", d);
 }
 
+// Zig-zag circles of radius 12 and 30 mm at pitches of 4 to 20 dots (the
+// plain 4-up, 4-down pattern): the chords a zig-zag curve takes, and how
+// many dots each holds as it slants.
+ProbeDrawing ZigZagCircles() {
+  TJwwData d = PlainZigZagDrawing(10);
+  const int32_t pitches[5] = {4, 7, 10, 15, 20};
+  TJwwEntityLists& e = d.Entities;
+  for (int i = 0; i < 5; ++i) {
+    d.RandomLines[i] = {0xF0F0F0F0, 1, 5, 3, pitches[i]};
+    Add(e, Circle(-160 + 80 * i, 70, 12, 2, 11 + i));
+    Add(e, Circle(-160 + 80 * i, -50, 30, 2, 11 + i));
+  }
+  return Probe("zigzag-circles", "zig-zag circles of radius 12 and 30 mm at pitches of 4 to 20 dots", d);
+}
+
+// Zig-zag lines every 15 degrees round a point, arcs starting part of the
+// way round, a tilted ellipse and a circle of 130 mm running off the sheet:
+// which way a zig-zag runs and which side it rises to.
+ProbeDrawing ZigZagWays() {
+  TJwwData d = PlainZigZagDrawing(10);
+  TJwwEntityLists& e = d.Entities;
+  // Outwards from (-150, 60), then inwards round (-150, -40).
+  for (int i = 0; i < 24; ++i) {
+    const double a = i * 15 * kPi / 180, c = std::cos(a), s = std::sin(a);
+    const int type = i % 2 ? 13 : 11;
+    Add(e, Line(-150 + 8 * c, 60 + 8 * s, -150 + 40 * c, 60 + 40 * s, 2, type));
+    Add(e, Line(-150 + 40 * c, -40 + 40 * s, -150 + 8 * c, -40 + 8 * s, 2, type));
+  }
+  const double starts[4] = {0.5, 1.7, 3.3, 4.6};
+  for (int i = 0; i < 4; ++i) {
+    TJwwEnko arc = MakeArc(-40 + 55 * i, 75, 22, starts[i], 2.4);
+    arc.PenColor = 2;
+    arc.PenStyle = static_cast<uint8_t>(i % 2 ? 13 : 11);
+    Add(e, arc);
+  }
+  TJwwEnko ellipse = Circle(-20, -60, 40, 2, 11);
+  ellipse.Flatness = 0.5;
+  ellipse.TiltAngle = 0.4;
+  Add(e, ellipse);
+  Add(e, Circle(150, -110, 130, 2, 11));
+  Add(e, Circle(150, -110, 60, 2, 13));
+  return Probe("zigzag-ways", "zig-zag lines every 15 degrees, arcs, a tilted ellipse and a 130 mm circle", d);
+}
+
+// Zig-zags running off the sheet by 0.3 to 8 mm: arcs of 130 mm whose first
+// chord starts beyond the right edge or whose last chord ends beyond the left
+// one, their chords steep (starting 0.5 rad round) or shallow (1.2 rad), and
+// slanted lines through the top and bottom edges: which chords are cut at
+// the edge, and where their pattern starts.
+ProbeDrawing ZigZagEdge() {
+  TJwwData d = PlainZigZagDrawing(10);
+  TJwwEntityLists& e = d.Entities;
+  const double beyond[11] = {0.3, 0.6, 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0, 6.0, 8.0};
+  const double r = 130, sweep = 0.21;
+  for (int i = 0; i < 11; ++i) {
+    const double a = i % 2 ? 1.2 : 0.5, yc = 125 - 25 * i - r * std::sin(a + sweep);
+    TJwwEnko in = MakeArc(210 + beyond[i] - r * std::cos(a), yc, r, a, sweep);
+    TJwwEnko out = MakeArc(-210 - beyond[i] + r * std::cos(a), yc + r * std::sin(a + sweep) - r * std::sin(a), r,
+                           kPi - a - sweep, sweep);
+    for (TJwwEnko* arc : {&in, &out}) {
+      arc->PenColor = 2;
+      arc->PenStyle = 11;
+      Add(e, *arc);
+    }
+    const double x = -100 + 18 * i, c = std::cos(1.2), s = std::sin(1.2);
+    Add(e, Line(x, 148.5 + beyond[i] - 20 * s, x + 20 * c, 148.5 + beyond[i], 2, 11));
+    Add(e, Line(x, -148.5 - beyond[i], x + 20 * c, -148.5 - beyond[i] + 20 * s, 2, 11));
+  }
+  // The same lines drawn downwards.
+  for (int i = 0; i < 4; ++i) {
+    const double x = 100 + 18 * i, c = std::cos(1.2), s = std::sin(1.2), off = beyond[2 * i + 1];
+    Add(e, Line(x + 20 * c, 148.5 + off, x, 148.5 + off - 20 * s, 2, 11));
+    Add(e, Line(x + 20 * c, -148.5 - off + 20 * s, x, -148.5 - off, 2, 11));
+  }
+  return Probe("zigzag-edge", "zig-zag arcs and lines running 0.3 to 8 mm off the sheet", d);
+}
+
+// A check, not a probe: zig-zags of five made-up patterns, pitches and
+// amplitudes, as lines, arcs, circles and ellipses of random size and place
+// (some running off the sheet), drawn from a fixed seed after the rules were
+// written, so that it measures the rules rather than fits them.
+ProbeDrawing ZigZagMix() {
+  TJwwData d = BaseDrawing();
+  uint32_t seed = 20261208;
+  const auto next = [&seed] {  // 0..1, a plain linear congruential sequence
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<double>(seed >> 8) / 16777216.0;
+  };
+  for (int i = 0; i < 5; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const uint32_t pattern = seed;
+    d.RandomLines[i] = {pattern, 1, 5, 1 + static_cast<int32_t>(next() * 6), 3 + static_cast<int32_t>(next() * 16)};
+  }
+  TJwwEntityLists& e = d.Entities;
+  for (int i = 0; i < 30; ++i) {
+    const double x = -200 + 400 * next(), y = -140 + 280 * next(), a = 2 * kPi * next(), len = 5 + 80 * next();
+    Add(e, Line(x, y, x + len * std::cos(a), y + len * std::sin(a), 2, 11 + i % 5));
+  }
+  for (int i = 0; i < 16; ++i) {
+    const double x = -200 + 400 * next(), y = -140 + 280 * next(), r = 5 + 135 * next() * next();
+    TJwwEnko arc = i % 4 == 0 ? Circle(x, y, r) : MakeArc(x, y, r, 2 * kPi * next(), 0.5 + 5 * next());
+    if (i % 4 == 1) {
+      arc.Flatness = 0.3 + 0.6 * next();
+      arc.TiltAngle = kPi * next();
+    }
+    arc.PenColor = 2;
+    arc.PenStyle = static_cast<uint8_t>(11 + i % 5);
+    Add(e, arc);
+  }
+  return Probe("zigzag-mix", "zig-zags of made-up patterns as lines, arcs and ellipses: a check of the rules", d);
+}
+
 }  // namespace
 
 std::vector<ProbeDrawing> BuildProbeDrawings() {
@@ -955,6 +1067,10 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(ZigZagAngles());
   for (int pitch : {4, 10, 15, 20}) probes.push_back(ZigZagSlopes(pitch));
   probes.push_back(ZigZagCurves());
+  probes.push_back(ZigZagCircles());
+  probes.push_back(ZigZagWays());
+  probes.push_back(ZigZagEdge());
+  probes.push_back(ZigZagMix());
   for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
   for (ProbeDrawing& p : CurveProbes()) probes.push_back(std::move(p));
   for (ProbeDrawing p : DimensionProbes()) probes.push_back(std::move(p));
