@@ -169,8 +169,9 @@ double ChordTurn(double radiusPx) {
 }
 
 // A zig-zag curve takes a quarter of that turn per chord, whatever its
-// pattern and pitch (probes zigzag-curves and zigzag-circles: radii of 10 to
-// 45 mm step 0.2 rad, 80 mm 0.1 rad, at pitches of 4 to 20 dots).
+// pattern and pitch (probes zigzag-curves, zigzag-circles and zigzag-ways:
+// radii of 10 to 45 mm step 0.2 rad, 80 mm 0.1 rad, 130 mm 0.07 rad, at
+// pitches of 4 to 20 dots).
 constexpr double kZigZagChordsPerTurn = 4;
 
 // A patterned curve as the CAD program's printer draws it: a chain of
