@@ -168,7 +168,7 @@ void PatternToElements(TgraAttribute& attr, int row, uint32_t pattern, double un
 // and a dot of a zig-zag is longer than a dot of a dashed line by this factor
 // (measured on the CAD program's pages at pitches of 1 to 20 dots: 1.39-1.40).
 // On paper the dot takes whole pixels by the line's slope
-// (UnitGra.cpp, ZigZagDotStretch).
+// (UnitGra.cpp, ZigZagDotPx).
 constexpr double kZigZagDot = 1.4;
 void ZigZagToElements(TgraAttribute& attr, int row, uint32_t pattern, double unit);
 

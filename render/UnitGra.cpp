@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "attr/UnitGraAtt.h"
 #include "util/Clip.h"
@@ -163,24 +164,13 @@ bool ZigZagOnPage(double& x1, double& y1, double& x2, double& y2) {
   if (Clip(cx1, cy1, cx2, cy2) == 2) return false;
   const bool shallow = std::fabs(x2 - x1) > std::fabs(y2 - y1);
   const double m = PageWindow.Scale > 0 ? kPatternClipPx / PageWindow.Scale : 0;
-  const double lo = (shallow ? PageWindow.Xmin : PageWindow.Ymin) - m;
-  const double hi = (shallow ? PageWindow.Xmax : PageWindow.Ymax) + m;
-  double& a1 = shallow ? x1 : y1;
-  double& a2 = shallow ? x2 : y2;
-  double& b1 = shallow ? y1 : x1;
-  double& b2 = shallow ? y2 : x2;
-  bool turn = b1 == b2 && a2 < a1;  // level or upright, drawn backwards
-  if (a1 < lo || a1 > hi || a2 < lo || a2 > hi) {
-    const double from = std::min(std::max(a1, lo), hi), to = std::min(std::max(a2, lo), hi);
-    const double f1 = a2 != a1 ? (from - a1) / (a2 - a1) : 0, f2 = a2 != a1 ? (to - a1) / (a2 - a1) : 1;
-    const double nb1 = b1 + (b2 - b1) * f1, nb2 = b1 + (b2 - b1) * f2;
-    a1 = from;
-    a2 = to;
-    b1 = nb1;
-    b2 = nb2;
-    turn = a2 < a1;
-  }
-  if (turn) {
+  const double far = std::numeric_limits<double>::max();
+  const int cut = shallow ? util::ClipSegment(x1, y1, x2, y2, PageWindow.Xmin - m, -far, PageWindow.Xmax + m, far)
+                          : util::ClipSegment(x1, y1, x2, y2, -far, PageWindow.Ymin - m, far, PageWindow.Ymax + m);
+  if (cut == 2) return false;
+  const bool backwards = shallow ? x2 < x1 : y2 < y1;
+  const bool levelOrUpright = shallow ? y1 == y2 : x1 == x2;
+  if (backwards && (cut == 1 || levelOrUpright)) {
     std::swap(x1, x2);
     std::swap(y1, y2);
   }
@@ -224,8 +214,9 @@ int DrawZigZagLine(Canvas& canvas, const double* e, int n, int u, double amplitu
   const PointD grid = UnitGval::PatternGridSpan(x1, y1, x2, y2);
   const double gx = std::fabs(grid.x), gy = std::fabs(grid.y), span = std::max(gx, gy);
   const double slope = span > 0 ? std::min(gx, gy) / span : 0.0;
+  double dot[TgraAttribute::kMaxElements];
   double cycle = 0;  // the pixels of all n elements
-  for (int i = 0; i < n; ++i) cycle += ZigZagDotPx(e[i], slope);
+  for (int i = 0; i < n; ++i) cycle += dot[i] = ZigZagDotPx(e[i], slope);
   // A pattern that makes no headway (its dots lost to underflow) or one of
   // absurdly many dots is drawn plain.
   if (!(longer > 0) || !(cycle > 0) || !(span / cycle * n < 1e7)) {
@@ -236,7 +227,7 @@ int DrawZigZagLine(Canvas& canvas, const double* e, int n, int u, double amplitu
   const double riseX = shallow ? 0 : -amplitude, riseY = shallow ? amplitude : 0;
   const double stepX = (x2 - x1) / longer, stepY = (y2 - y1) / longer;  // per mm on the longer axis
   double qx = x1, qy = y1;  // the last vertex
-  for (double at = ZigZagDotPx(e[u], slope); at < span; at += ZigZagDotPx(e[u], slope)) {
+  for (double at = dot[u]; at < span; at += dot[u]) {
     const double side = e[u] > 0 ? 1 : e[u] < 0 ? -1 : 0;
     const double mm = at / PageWindow.Scale;
     const double vx = x1 + stepX * mm + side * riseX, vy = y1 + stepY * mm + side * riseY;

@@ -287,13 +287,15 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   // of 1/2, 20 at 45 degrees.
   Attr().SetLineTypeAmplitude(row, 1e-9);
   UnitGraAtt::ZigZagToElements(Attr(), row, 0xF0F0F0F0u, 2.0);  // 28 px dots
-  auto vertex = [&](double x2, double y2, size_t k) {
+  // The k-th vertex (a piece's end) of a zig-zag from (ax, ay) to (bx, by).
+  auto vertexOf = [&](double ax, double ay, double bx, double by, size_t k) {
     canvas.calls.clear();
     ResetPatternContinuation();
-    DrawPatternLine(canvas, 0, 11, 10, 10, x2, y2);
+    DrawPatternLine(canvas, 0, 11, ax, ay, bx, by);
     const auto steps = canvas.Of("line");
     return k < steps.size() ? steps[k].points[1] : DevicePoint{-1, -1};
   };
+  auto vertex = [&](double x2, double y2, size_t k) { return vertexOf(10, 10, x2, y2, k); };
   EXPECT_EQ(vertex(40, 10, 1).x, 156);
   EXPECT_EQ(vertex(10, 40, 1).y, 900 - 56);
   const DevicePoint half = vertex(40, 25, 1), steep = vertex(25, 40, 1);  // steep: the same slope on the y axis
@@ -318,36 +320,22 @@ TEST_F(RenderTest, RandomLineZigZagsAndEndsOnItsEndPoint) {
   Page(100, 100, 10);
   Attr().SetLineTypeAmplitude(row, 1.0);
   UnitGraAtt::ZigZagToElements(Attr(), row, 0xF0F0F0F0u, 2.0);
-  auto firstVertex = [&](double ax, double ay, double bx, double by) {
-    canvas.calls.clear();
-    ResetPatternContinuation();
-    DrawPatternLine(canvas, 0, 11, ax, ay, bx, by);
-    const auto steps = canvas.Of("line");
-    return steps.empty() ? DevicePoint{-1, -1} : steps[0].points[1];
-  };
-  EXPECT_EQ(firstVertex(10, 10, 40, 25).x, 124);
-  EXPECT_EQ(firstVertex(10, 10, 40, 25).y, 1000 - 100 - 12 - 10);
-  EXPECT_EQ(firstVertex(40, 25, 10, 10).x, 400 - 24);  // run backwards: from its start, still up
-  EXPECT_EQ(firstVertex(40, 25, 10, 10).y, 1000 - 250 + 12 - 10);
-  EXPECT_EQ(firstVertex(10, 10, 25, 40).x, 100 + 12 - 10);  // steep: to the left
-  EXPECT_EQ(firstVertex(10, 10, 25, 40).y, 1000 - 100 - 24);
+  auto at = [](DevicePoint p, int x, int y) { return p.x == x && p.y == y; };
+  EXPECT_TRUE(at(vertexOf(10, 10, 40, 25, 0), 124, 1000 - 100 - 12 - 10));
+  EXPECT_TRUE(at(vertexOf(40, 25, 10, 10, 0), 400 - 24, 1000 - 250 + 12 - 10));  // backwards: still up
+  EXPECT_TRUE(at(vertexOf(10, 10, 25, 40, 0), 100 + 12 - 10, 1000 - 100 - 24));   // steep: to the left
   // An exactly level or upright line runs left to right or upwards however
   // it was drawn (probe line-kinds: the sides of a square drawn round it).
-  EXPECT_EQ(firstVertex(40, 10, 10, 10).x, 100 + 28);
-  EXPECT_EQ(firstVertex(10, 40, 10, 10).y, 1000 - 100 - 28);
+  EXPECT_EQ(vertexOf(40, 10, 10, 10, 0).x, 100 + 28);
+  EXPECT_EQ(vertexOf(10, 40, 10, 10, 0).y, 1000 - 100 - 28);
   // A line crossing the page's edge is cut to the page on its longer axis
   // only, and a cut line runs the way that axis grows (probe zigzag-edge):
   // a shallow line from 10 mm past the right edge starts at its end on the
   // page; a steep one through the same edge keeps its dots from its start
   // 3 mm past it (26 px dots on y from 200 px, where from the crossing at
   // 38.3 mm they would start 183 px later).
-  EXPECT_EQ(firstVertex(110, 50, 60, 45).x, 600 + 27);  // 27 px dots at a slope of 1/10
-  canvas.calls.clear();
-  ResetPatternContinuation();
-  DrawPatternLine(canvas, 0, 11, 103, 20, 97, 60);
-  const auto through = canvas.Of("line");
-  ASSERT_FALSE(through.empty());
-  EXPECT_EQ((800 - through[0].points[1].y) % 26, 0);
+  EXPECT_EQ(vertexOf(110, 50, 60, 45, 0).x, 600 + 27);  // 27 px dots at a slope of 1/10
+  EXPECT_EQ((800 - vertexOf(103, 20, 97, 60, 0).y) % 26, 0);
 }
 
 TEST_F(RenderTest, ZigZagCurvesRunOnQuarterChords) {
