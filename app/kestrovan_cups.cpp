@@ -26,6 +26,7 @@
 #include "app/core/PageWarnings.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
+#include "app/core/RecordWords.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
 #include "platform/CupsJob.h"
@@ -69,7 +70,7 @@ enum class OffPaper { Warn, Fail, Fit };
 // run it sends on (a run fitted to the paper replaces one that was not).
 class JobObserver : public PrintRunObserver {
  public:
-  explicit JobObserver(std::string name) : name_(std::move(name)) {}
+  JobObserver(std::string name, bool japanese) : name_(std::move(name)), japanese_(japanese) {}
   void FileStarted(size_t, size_t, const std::string&) override { Message("INFO", "Printing " + name_); }
   // The drawing's record in words: its problems, its pages' warnings and
   // what its status makes of the job.
@@ -83,7 +84,7 @@ class JobObserver : public PrintRunObserver {
       case FileStatus::Blank:
       case FileStatus::Damaged:
         if (file.Pages.empty()) {
-          Say("ERROR", name_ + " has nothing to print");
+          Say("ERROR", name_ + (japanese_ ? "：印刷するものがありません" : " has nothing to print"));
           failed = true;
         }
         break;
@@ -108,66 +109,72 @@ class JobObserver : public PrintRunObserver {
 
  private:
   void Tell(const FileProblem& problem) {
-    const std::string what = DescribeFileProblem(problem);
-    switch (problem.What) {
-      case FileProblem::Kind::NoSuchFile:
-      case FileProblem::Kind::NotAFile:
-      case FileProblem::Kind::Empty:
-      case FileProblem::Kind::NotDrawing:
-      case FileProblem::Kind::OutOfMemory:
-      case FileProblem::Kind::TooLarge:
-      case FileProblem::Kind::Unreadable:
-        Say("ERROR", name_ + " cannot be printed: " + what);
+    // A job from a Japanese desktop reads its messages in Japanese.
+    const std::string what = japanese_ ? words::Problem(problem) : DescribeFileProblem(problem);
+    switch (WeightOf(problem.What)) {
+      case ProblemWeight::PassesOver:
+        Say("ERROR", name_ + (japanese_ ? "：" : " cannot be printed: ") + what);
         failed = true;
         break;
-      case FileProblem::Kind::Damaged:
-      case FileProblem::Kind::ImagesNotUnpacked:
-        Say("ERROR", name_ + " is damaged: " + what);
+      case ProblemWeight::Damages:
+        Say("ERROR", name_ + (japanese_ ? "：" : " is damaged: ") + what);
         failed = true;
         break;
-      case FileProblem::Kind::BlocksCut:
-      case FileProblem::Kind::PageCut:
-        Say("WARNING", name_ + ": " + what);
-        break;
-      case FileProblem::Kind::ImagesMissing:
-        // Counted, not named: a job learns nothing of the server's files.
-        Say("WARNING", name_ + ": " + std::to_string(problem.Names.size()) +
-                           " image(s) it places are not printed; a drawing sent to print prints only the "
-                           "images it carries inside it");
+      case ProblemWeight::CutsShort:
+        if (problem.What != FileProblem::Kind::ImagesMissing)
+          Say("WARNING", name_ + (japanese_ ? "：" : ": ") + what);
+        else  // counted, not named: a job learns nothing of the server's files
+          Say("WARNING", name_ + (japanese_ ? "：図面に含まれていない画像 " + std::to_string(problem.Names.size()) +
+                                                   " 個は印刷されません（印刷に送った図面は、図面の中にある画像だけを印刷します）"
+                                             : ": " + std::to_string(problem.Names.size()) +
+                                                   " image(s) it places are not printed; a drawing sent to print "
+                                                   "prints only the images it carries inside it"));
         break;
     }
   }
   // Each page warning is a WARNING line naming the page; the note of layers
   // left out as the drawing asks is only INFO.
   void Tell(const PageReport& page, const PageWarning& w) {
-    std::string text = "page " + std::to_string(page.Number) + ": ";
+    std::string text = japanese_ ? std::to_string(page.Number) + "ページ目：" : "page " + std::to_string(page.Number) + ": ";
+    const std::string said = japanese_ ? words::Warning(w) : DescribeWarning(w);
     switch (w.What) {
       case PageWarning::Kind::LayersLeftOut:
-        Say("INFO", name_ + ", " + text + DescribeWarning(w));
+        Say("INFO", name_ + (japanese_ ? "、" : ", ") + text + said);
         return;
       case PageWarning::Kind::OffPage:
         ++pagesOffPaper;
-        text += DescribeWarning(w);
+        text += said;
         break;
       case PageWarning::Kind::ImageMissing:
         // Not named: whether a path exists on the server is not the sender's to learn.
-        text += "an image it places is not printed";
+        text += japanese_ ? "図面が置く画像が印刷されません" : "an image it places is not printed";
         break;
       case PageWarning::Kind::Blank:
       case PageWarning::Kind::BackgroundOnly:
       case PageWarning::Kind::FontReplaced:
       case PageWarning::Kind::SheetUnknown:
       case PageWarning::Kind::ResolutionLowered:
-        text += DescribeWarning(w);
+        text += said;
         break;
     }
-    Say("WARNING", name_ + ", " + text);
+    Say("WARNING", name_ + (japanese_ ? "、" : ", ") + text);
     if (warnings++ == 0) firstWarning = text;
   }
   void Say(const char* level, const std::string& text) { lines_.emplace_back(level, text); }
   std::string name_;
+  bool japanese_;
   std::vector<std::pair<const char*, std::string>> lines_;
 };
+
+// The job's language, as the scheduler hands it to its filters (LANG from
+// the job's attributes-natural-language).
+bool JobIsJapanese() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* v = std::getenv(name);
+    if (v && *v) return std::strncmp(v, "ja", 2) == 0;
+  }
+  return false;
+}
 
 // The job's kestrovan-… options (its own over the queue's PPD defaults)
 // into the settings and the off-paper policy. False (after an ERROR line)
@@ -368,7 +375,6 @@ int main(int argc, char** argv) {
       const std::string pdf = work + "/job.pdf";
       struct Printed {
         PrintRunResult Result;
-        util::Status Finished;
         std::unique_ptr<JobObserver> Observer;
         double RefusedWidthMm = 0, RefusedHeightMm = 0;
       };
@@ -378,19 +384,18 @@ int main(int argc, char** argv) {
         // drawing's own sheet only where the queue has that paper.
         platform::QueuePaperDevice device(platform::MakePdfPrintService(pdf, setup, platform::SchedulerText(argv[3])), paper.Queue);
         TJwwData model;
-        p.Observer = std::make_unique<JobObserver>(title);
+        p.Observer = std::make_unique<JobObserver>(title, JobIsJapanese());
         PrintRun run(model, device, s, *p.Observer);
         run.SetPaperMode(s.Paper);
         p.Result = run.Run({drawing});
-        p.Finished = device.Finish();
         p.RefusedWidthMm = device.RefusedWidthMm();
         p.RefusedHeightMm = device.RefusedHeightMm();
         jwwtype::RemoveTempFolder();
         return p;
       };
       Printed done = print(settings);
-      const bool printed = !done.Result.Stopped && !done.Result.OutputFailed && done.Finished &&
-                           !done.Observer->failed && done.Result.Pages > 0;
+      const bool printed = !done.Result.Stopped && !done.Result.OutputFailed && !done.Observer->failed &&
+                           done.Result.Counts().Pages > 0;
       bool fitted = false;
       if (printed && offPaper == OffPaper::Fit && done.Observer->pagesOffPaper > 0 &&
           settings.PrintMethod != PrintMethod::FitToPage) {
@@ -420,15 +425,16 @@ int main(int argc, char** argv) {
       if (fitted) Message("WARNING", title + ": content went beyond the paper; fitted to it (kestrovan-off-paper=fit)");
       if (r.Stopped) {
         Message("INFO", "the job was stopped");
-      } else if (r.OutputFailed || !done.Finished) {
-        Message("ERROR", "the PDF could not be written: " + (r.Error.empty() ? done.Finished.Why() : r.Error));
+      } else if (r.OutputFailed) {
+        Message("ERROR", "the PDF could not be written: " + r.Error);
       } else if (offPages > 0 && offPaper == OffPaper::Fail) {
         Message("ERROR", title + ": " + std::to_string(offPages) + (offPages == 1 ? " page goes" : " pages go") +
                              " beyond the paper; the job fails (kestrovan-off-paper=fail)");
-      } else if (!done.Observer->failed && r.Pages > 0) {
+      } else if (!done.Observer->failed && r.Counts().Pages > 0) {
         FILE* f = std::fopen(pdf.c_str(), "rb");
         if (f && CopyStream(f, stdout)) {
-          const std::string pages = std::to_string(r.Pages) + (r.Pages == 1 ? " page" : " pages");
+          const int printedPages = r.Counts().Pages;
+          const std::string pages = std::to_string(printedPages) + (printedPages == 1 ? " page" : " pages");
           if (offPages > 0) std::fprintf(stderr, "STATE: +kestrovan-off-paper-warning\n");
           // A job with warnings ends on one, so its state message (lpstat -l)
           // keeps the first of them.

@@ -2,9 +2,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -88,54 +85,34 @@ class ConsoleObserver : public PrintRunObserver {
   explicit ConsoleObserver(bool listing) : listing_(listing) {}
   void FileStarted(size_t index, size_t count, const std::string& path) override {
     std::fprintf(stderr, "kestrovan-print: [%zu/%zu] %s\n", index + 1, count, path.c_str());
-    current_ = index;
   }
   void FileProblemFound(const FileRecord& file, const FileProblem& problem) override {
     const char* path = file.Path.c_str();
     const std::string what = DescribeFileProblem(problem);
-    switch (problem.What) {
-      case FileProblem::Kind::NoSuchFile:
-      case FileProblem::Kind::NotAFile:
-      case FileProblem::Kind::Empty:
-      case FileProblem::Kind::NotDrawing:
-      case FileProblem::Kind::OutOfMemory:
-      case FileProblem::Kind::TooLarge:
-      case FileProblem::Kind::Unreadable:
+    switch (WeightOf(problem.What)) {
+      case ProblemWeight::PassesOver:
         std::fprintf(stderr, "kestrovan-print: warning: passed over %s: %s\n", path, what.c_str());
         problems.push_back(file.Path + ": passed over, " + what);
         break;
-      case FileProblem::Kind::Damaged:
-      case FileProblem::Kind::ImagesNotUnpacked:
+      case ProblemWeight::Damages:
         std::fprintf(stderr, "kestrovan-print: warning: %s is damaged (%s); printed what could be read\n", path,
                      what.c_str());
         problems.push_back(file.Path + ": damaged, " + what);
         break;
-      case FileProblem::Kind::BlocksCut:
-      case FileProblem::Kind::PageCut:
-        std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path, what.c_str());
-        problems.push_back(file.Path + ": " + what);
-        break;
-      case FileProblem::Kind::ImagesMissing:
-        // Each page already named its images; the summary names them once more.
+      case ProblemWeight::CutsShort:
+        // Each page already named the images it could not place; the summary names them once more.
+        if (problem.What != FileProblem::Kind::ImagesMissing)
+          std::fprintf(stderr, "kestrovan-print: warning: %s: %s\n", path, what.c_str());
         problems.push_back(file.Path + ": " + what);
         break;
     }
   }
   void FileFinished(const FileRecord& file) override {
-    if (fileSettled) fileSettled(current_, file);
-    switch (file.Status) {
-      case FileStatus::Blank:
-      case FileStatus::Damaged:
-        if (file.Pages.empty())
-          std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", file.Path.c_str());
-        break;
-      case FileStatus::Printed:
-      case FileStatus::PassedOver:
-      case FileStatus::Stopped:
-      case FileStatus::NotReached:
-      case FileStatus::NotWritten:
-        break;
-    }
+    if ((file.Status == FileStatus::Blank || file.Status == FileStatus::Damaged) && file.Pages.empty())
+      std::fprintf(stderr, "kestrovan-print: %s has nothing to print; no page\n", file.Path.c_str());
+  }
+  void RecordsChanged(const std::vector<FileRecord>& asWritten) override {
+    if (recordsChanged) recordsChanged(asWritten);
   }
   void PageFinished(const std::string& path, const PageReport& page) override {
     if (listing_) {
@@ -151,12 +128,11 @@ class ConsoleObserver : public PrintRunObserver {
   }
   bool StopRequested() override { return platform::StopSignalled(); }
   std::vector<std::string> problems;
-  // Told of each file as it is done with (its index in the run, its record).
-  std::function<void(size_t, const FileRecord&)> fileSettled;
+  // Told the run's records as they stand on the output, as they change.
+  std::function<void(const std::vector<FileRecord>&)> recordsChanged;
 
  private:
   bool listing_;
-  size_t current_ = 0;
 };
 
 struct Options {
@@ -185,32 +161,21 @@ bool g_outputsRefused = false;
 util::Status Usage(const std::string& message) { return util::Status::Failure(message); }
 
 // The files a reported run did not print, in the report's order.
-util::Result<std::vector<std::string>> ResumeFiles(const std::string& report) {
+util::Result<std::vector<std::string>> ResumeFiles(const std::string& path) {
   // Read as settings files are: a regular file of bounded size, so a FIFO
   // or a device named by mistake is refused rather than waited on.
-  const util::Result<std::string> text = util::ReadSmallFile(report);
+  const util::Result<std::string> text = util::ReadSmallFile(path);
   if (!text) return Usage("cannot read the report: " + text.Why());
-  QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text.Value()), &error);
-  const QJsonValue files = doc.object().value("files");
-  if (doc.isNull() || !files.isArray()) return Usage(report + " is not a kestrovan-print report");
+  const util::Result<RunReport> report = ReadRunReport(text.Value());
+  if (!report) return Usage(path + " is not a kestrovan-print report (" + report.Why() + ")");
   // A run refused before it began knows nothing of its files.
-  const QString refused = doc.object().value("error").toString();
-  if (!refused.isEmpty() && files.toArray().isEmpty())
-    return Usage("the run of " + report + " never began (" + refused.toStdString() +
+  if (!report->Run.Error.empty() && report->Files.empty())
+    return Usage("the run of " + path + " never began (" + report->Run.Error +
                  "); nothing of it can be resumed: run it again");
   // A --list run printed none of its files, whatever their status says.
-  const bool listing = doc.object().value("list_only").toBool();
   std::vector<std::string> out;
-  for (const QJsonValue& f : files.toArray()) {
-    // A name that is not UTF-8 comes back whole from its bytes.
-    const QByteArray hex = f.toObject().value("path_hex").toString().toLatin1();
-    const std::string path = hex.isEmpty() ? f.toObject().value("path").toString().toStdString()
-                                           : QByteArray::fromHex(hex).toStdString();
-    FileStatus status;
-    const bool known = FileStatusFromKey(f.toObject().value("status").toString().toStdString(), status);
-    if (!path.empty() && (listing || (known && PrintAgain(status)))) out.push_back(path);
-  }
+  for (const FileRecord& f : report->Files)
+    if (!f.Path.empty() && (report->Run.Listing || PrintAgain(f.Status))) out.push_back(f.Path);
   return out;
 }
 
@@ -422,34 +387,19 @@ void ReportRefused(int argc, char** argv, const std::string& why) {
 }
 
 // The report kept current while the run goes: written when the run starts
-// and again as files finish (at most once a second), each time whole
-// through a temporary file, so a run killed at any moment leaves a report
-// that resumes it. Pages not yet on the output (one PDF, one document) are
-// reported not written until the output is complete.
-class LiveReport {
- public:
-  LiveReport(const Options& o, bool outputAtEnd) : o_(o), outputAtEnd_(outputAtEnd) {}
-  util::Status Write(const std::vector<FileRecord>& files) {
-    if (o_.report.empty()) return util::Status();
-    std::vector<FileRecord> now = files;
-    if (outputAtEnd_) MarkOutputLost(now);
-    RunSummaryFields fields;
-    fields.Listing = o_.list;
-    fields.Finished = false;
-    fields.ExitStatus = -1;
-    last_ = std::chrono::steady_clock::now();
-    return WriteRunReport(o_.report, now, fields);
-  }
-  void Update(const std::vector<FileRecord>& files) {
-    if (o_.report.empty() || std::chrono::steady_clock::now() - last_ < std::chrono::seconds(1)) return;
-    (void)Write(files);
-  }
-
- private:
-  const Options& o_;
-  bool outputAtEnd_;
-  std::chrono::steady_clock::time_point last_;
-};
+// (every file not reached), then each time the run's records change (a file
+// begun, a page ended, a file done), each time whole through a temporary
+// file, so a run killed at any moment leaves a report that resumes it: the
+// file in hand reads "stopped", and pages not yet on the output (one PDF,
+// one document) read "not written" until the output is complete.
+util::Status WriteLiveReport(const Options& o, const std::vector<FileRecord>& asWritten) {
+  if (o.report.empty()) return util::Status();
+  RunSummaryFields fields;
+  fields.Listing = o.list;
+  fields.Finished = false;
+  fields.ExitStatus = -1;
+  return WriteRunReport(o.report, asWritten, fields);
+}
 
 int main(int argc, char** argv) {
   util::Result<Options> parsed = Parse(argc, argv);
@@ -464,8 +414,7 @@ int main(int argc, char** argv) {
   // leaves a report that resumes it, and a report that cannot be written is
   // known before anything is printed.
   {
-    const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
-    const util::Status written = LiveReport(o, outputAtEnd).Write(NotReached(o.files));
+    const util::Status written = WriteLiveReport(o, NotReached(o.files));
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: cannot write the report: %s\n", written.Why().c_str());
       return 2;
@@ -533,73 +482,50 @@ int main(int argc, char** argv) {
 
   TJwwData drawing;
   ConsoleObserver observer(o.list);
-  // Pages reach one PDF, and one document, only when the run ends.
-  const bool outputAtEnd = !o.list && ((o.pngDir.empty() && !o.printerGiven) || o.settings.OneDocument);
-  LiveReport live(o, outputAtEnd);
-  std::vector<FileRecord> settled = NotReached(o.files);
-  observer.fileSettled = [&](size_t index, const FileRecord& file) {
-    if (index < settled.size()) settled[index] = file;
-    live.Update(settled);
-  };
+  observer.recordsChanged = [&o](const std::vector<FileRecord>& asWritten) { (void)WriteLiveReport(o, asWritten); };
   PrintRun run(drawing, *device, o.settings, observer);
   run.SetPaperMode(o.settings.Paper);
-  PrintRunResult r;
-  util::Status finished;
-  try {
-    r = run.Run(o.files);
-    finished = device->Finish();
-  } catch (const std::bad_alloc&) {
-    // Out of memory beyond what one file's load can catch: the run ends
-    // here, its output unwritten (an earlier file stays), and says so.
-    platform::AbandonOutput(*device);
-    r.OutputFailed = true;
-    r.Error = "there was not enough memory to go on";
-    finished = util::Status::Failure(r.Error);
-  }
+  const PrintRunResult r = run.Run(o.files);
   jwwtype::RemoveTempFolder();
 
-  // The report, whatever the outcome; one PDF not written loses every page.
-  const bool failed = r.OutputFailed || !finished;
-  const bool onePdf = !o.list && o.pngDir.empty() && !o.printerGiven;
-  std::vector<FileRecord> files = r.Files;
-  if ((failed || r.Pages == 0) && onePdf) MarkOutputLost(files);
-  const int status = failed ? 2
-                     : (r.Pages == 0 && !o.list) || r.Stopped ? 1
-                     : (r.FilesPassedOver > 0 || r.FilesDamaged > 0 || r.FilesIncomplete > 0) ? 1
-                                                                                              : 0;
+  const RunCounts counts = r.Counts();
+  const int status = r.OutputFailed ? 2
+                     : (counts.Pages == 0 && !o.list) || r.Stopped ? 1
+                     : (counts.FilesPassedOver > 0 || counts.FilesDamaged > 0 || counts.FilesCutShort > 0) ? 1
+                                                                                                           : 0;
+  // The report, whatever the outcome.
   bool reportFailed = false;
   if (!o.report.empty()) {
     RunSummaryFields fields;
     fields.Output = o.list ? "" : where;
     fields.Listing = o.list;
     fields.Stopped = r.Stopped;
-    fields.Pages = r.Pages;
     fields.ExitStatus = status;
     fields.Finished = true;
-    const util::Status written = WriteRunReport(o.report, files, fields);
+    fields.Failure = r.Failure;
+    fields.FailureWhy = r.Error;
+    const util::Status written = WriteRunReport(o.report, r.Files, fields);
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: the report was not written: %s\n", written.Why().c_str());
       reportFailed = true;
     }
   }
 
-  if (failed) {
-    std::fprintf(stderr, "kestrovan-print: no output could be written: %s\n",
-                 (r.Error.empty() ? finished.Why() : r.Error).c_str());
+  if (r.OutputFailed) {
+    std::fprintf(stderr, "kestrovan-print: no output could be written: %s\n", r.Error.c_str());
     return 2;
   }
-  std::fprintf(stderr, "kestrovan-print: %d page%s from %d of %zu file%s to %s%s\n", r.Pages,
-               r.Pages == 1 ? "" : "s", r.FilesPrinted, o.files.size(), o.files.size() == 1 ? "" : "s",
-               r.Pages > 0 ? where.c_str() : "(nothing written)", r.Stopped ? "; stopped early" : "");
+  std::fprintf(stderr, "kestrovan-print: %d page%s from %d of %zu file%s to %s%s\n", counts.Pages,
+               counts.Pages == 1 ? "" : "s", counts.FilesPrinted, o.files.size(), o.files.size() == 1 ? "" : "s",
+               counts.Pages > 0 ? where.c_str() : "(nothing written)", r.Stopped ? "; stopped early" : "");
   for (const std::string& p : observer.problems) std::fprintf(stderr, "  %s\n", p.c_str());
-  if (r.PagesLosingContent > 0)
-    std::fprintf(stderr, "  %d page%s lost content (see the warnings above)\n", r.PagesLosingContent,
-                 r.PagesLosingContent == 1 ? "" : "s");
-  if (r.FilesWithNothingToPrint > 0)
-    std::fprintf(stderr, "  %d file%s had nothing to print\n", r.FilesWithNothingToPrint,
-                 r.FilesWithNothingToPrint == 1 ? "" : "s");
-  if (!o.pngDir.empty() && !o.list) NoteEarlierPages(o.pngDir, r.Pages);
-  if (r.Pages == 0 && !o.list)
+  if (counts.PagesLosingContent > 0)
+    std::fprintf(stderr, "  %d page%s lost content (see the warnings above)\n", counts.PagesLosingContent,
+                 counts.PagesLosingContent == 1 ? "" : "s");
+  if (counts.FilesBlank > 0)
+    std::fprintf(stderr, "  %d file%s had nothing to print\n", counts.FilesBlank, counts.FilesBlank == 1 ? "" : "s");
+  if (!o.pngDir.empty() && !o.list) NoteEarlierPages(o.pngDir, counts.Pages);
+  if (counts.Pages == 0 && !o.list)
     std::fprintf(stderr, "kestrovan-print: nothing was printed, so %s was not written%s\n", where.c_str(),
                  o.pngDir.empty() && !o.printerGiven ? " (an earlier file there is not this run's)" : "");
   // A report asked for and not written is an output that could not be written.

@@ -83,7 +83,7 @@ void BM_Batch200IntoOnePdf(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     auto device = platform::MakePdfPrintService(out, {420, 297, 600});
     TJwwData d;
-    pages = PrintRun(d, *device, s, probe).Run(files).Pages;
+    pages = PrintRun(d, *device, s, probe).Run(files).Counts().Pages;
     (void)device->Finish();
     device.reset();
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

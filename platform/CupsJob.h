@@ -91,6 +91,8 @@ class QueuePaperDevice : public PrintDevice {
   util::Status NewPrintPage() override { return device_->NewPrintPage(); }
   util::Status EndPrintDocument() override { return device_->EndPrintDocument(); }
   util::Status Finish() override { return device_->Finish(); }
+  bool WritesAtFinish() const override { return device_->WritesAtFinish(); }
+  void AbandonOutput() override { device_->AbandonOutput(); }
   void AbortPrintDocument() override { device_->AbortPrintDocument(); }
   void PageShows(const std::string& path, int group, const std::string& name) override {
     device_->PageShows(path, group, name);

@@ -206,8 +206,10 @@ class PdfPrintService : public FilePrintServiceBase {
     }
   }
 
+  bool WritesAtFinish() const override { return true; }
+
   // Ends the file unwritten: an earlier file at its path stays as it was.
-  void Abandon() {
+  void AbandonOutput() override {
     if (!open_) return;
     open_ = false;
     canvas_.reset();
@@ -472,10 +474,6 @@ class CupsPrintService : public PrintService {
 std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
                                                   const std::string& title) {
   return std::make_unique<PdfPrintService>(path, setup, title);
-}
-
-void AbandonOutput(PrintService& service) {
-  if (auto* pdf = dynamic_cast<PdfPrintService*>(&service)) pdf->Abandon();
 }
 
 std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup) {

@@ -26,10 +26,6 @@ using PrintService = PrintDevice;
 // the drawing's name when it holds one drawing, else the file's own name.
 std::unique_ptr<PrintService> MakePdfPrintService(const std::string& path, const PageSetup& setup,
                                                   const std::string& title = std::string());
-// Ends a PDF service's file unwritten (after a run that failed midway, as
-// for want of memory): an earlier file at its path stays. Other services
-// keep what they already wrote.
-void AbandonOutput(PrintService& service);
 // A PNG or preview page is drawn whole in memory, 4 bytes a pixel: a page of
 // a drawing's own paper (SelectPaper) that would take more than this is
 // drawn at the highest lower resolution that keeps it within.

@@ -52,6 +52,12 @@ class PrintDevice : public UnitGraAtt::PrinterResolution {
   virtual util::Status EndPrintDocument() = 0;
   // Completes what the device writes (a PDF file is put in place here).
   virtual util::Status Finish() { return util::Status(); }
+  // True when no page reaches the output before Finish (one PDF file).
+  virtual bool WritesAtFinish() const { return false; }
+  // Ends the output unwritten after a run that failed midway (for want of
+  // memory, say): an earlier file at its path stays. Pages already sent
+  // (PNG files, printer jobs) stay sent.
+  virtual void AbandonOutput() {}
   // Abandons the document in progress, keeping the pages already drawn.
   virtual void AbortPrintDocument() { (void)EndPrintDocument(); }
   // What the page just begun shows: the drawing file (its path, bytes as on

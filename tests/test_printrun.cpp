@@ -6,7 +6,9 @@
 #include "RecordingDevice.h"
 #include "TestSupport.h"
 #include "app/core/PrintRun.h"
+#include "app/core/RecordWords.h"
 #include "app/core/ReportFile.h"
+#include "util/CodePage.h"
 #include "render/UnitGval.h"
 
 namespace {
@@ -58,8 +60,8 @@ TEST(PrintRunPages, AMissingFileInTheMiddle) {
   PrintRunResult r;
   EXPECT_EQ(RunFiles(PrintSettings(), {a, jwwtype::TempFolder().Value() + "b.jww", c}, -1, &r),
             (Log{"begin Kestrovan_a.jww", "end", "begin Kestrovan_c.jww", "end"}));
-  EXPECT_EQ(r.Pages, 2);
-  EXPECT_EQ(r.FilesPassedOver, 1);
+  EXPECT_EQ(r.Counts().Pages, 2);
+  EXPECT_EQ(r.Counts().FilesPassedOver, 1);
   // A file past the reader's limit (here sparse) is passed over from its
   // size, never read to the limit and then called damaged.
   const std::string huge = jwwtype::TempFolder().Value() + "huge.jww";
@@ -191,7 +193,7 @@ TEST(PrintRunPages, OneDocumentAcrossFiles) {
   // A run that prints nothing begins no document: no blank page replaces an earlier PDF.
   PrintRunResult r;
   EXPECT_EQ(RunFiles(s, {}, -1, &r), Log{});
-  EXPECT_EQ(r.Pages, 0);
+  EXPECT_EQ(r.Counts().Pages, 0);
 }
 
 TEST(PrintRunPages, StopsBetweenFilesAndWithinAPage) {
@@ -234,7 +236,7 @@ TEST(PrintRunPages, RunawayBlocksAreReported) {
   PrintSettings s;
   s.PrintMethod = PrintMethod::FitToPage;
   const PrintRunResult r = PrintRun(d, device, s, observer).Run({path});
-  EXPECT_EQ(r.Pages, 1);  // printed as far as the guard allows
+  EXPECT_EQ(r.Counts().Pages, 1);  // printed as far as the guard allows
   ASSERT_EQ(r.Files.at(0).Problems.size(), 1u);
   EXPECT_EQ(r.Files[0].Problems[0].What, FileProblem::Kind::BlocksCut);
   EXPECT_NE(DescribeFileProblem(r.Files[0].Problems[0]).find("placed blocks"), std::string::npos);
@@ -278,7 +280,7 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
   TJwwData d;
   PrintRunObserver observer;
   const PrintRunResult r = PrintRun(d, device, PrintSettings(), observer).Run({wide, hidden});
-  EXPECT_EQ(r.PagesLosingContent, 2);
+  EXPECT_EQ(r.Counts().PagesLosingContent, 2);
   const std::vector<PageWarning>& first = r.Files[0].Pages.at(0).Warnings;
   ASSERT_EQ(first.size(), 3u);
   EXPECT_EQ(first[0].What, PageWarning::Kind::OffPage);
@@ -300,7 +302,7 @@ TEST(PrintRunPages, EachPageSaysWhatItLost) {
   const std::string face = jwwtype::TempFolder().Value() + "face.jww";
   WriteFile(face, WriteJww(fontOnly));
   PrintRunResult more = PrintRun(d, device, PrintSettings(), observer).Run({face});
-  EXPECT_EQ(more.PagesLosingContent, 0);
+  EXPECT_EQ(more.Counts().PagesLosingContent, 0);
   EXPECT_EQ(more.Files[0].Pages.at(0).Warnings.at(0).What, PageWarning::Kind::FontReplaced);
   PageWarning off;
   off.OffShare = 1;
@@ -337,4 +339,72 @@ TEST(PrintRunPages, TheReportKnowsWhatAStoppedRunLeft) {
   EXPECT_NE(json.find("\"status\":\"not_reached\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"title\":\"Kestrovan_r1.jww\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"paper\":{\"name\":null,\"width_mm\":254,\"height_mm\":203.2"), std::string::npos) << json;
+}
+
+// Every status, file problem and page warning, each with its data, written
+// to a report and read back: the same report again, and the same words in
+// Japanese, so a program reading a child's report tells what the run found.
+TEST(PrintRunPages, TheReportReadsBackEveryKind) {
+  std::vector<FileRecord> files;
+  const std::string image = util::Utf8ToCp932("配置図.bmp");
+  for (int s = 0; s == 0 || FileStatusKey(static_cast<FileStatus>(s)) != FileStatusKey(FileStatus::Printed); ++s) {
+    FileRecord f;
+    f.Path = "/drawings/" + std::to_string(s) + ".jww";
+    f.Status = static_cast<FileStatus>(s);
+    files.push_back(f);
+  }
+  FileRecord& all = files.front();
+  for (int k = 0; k == 0 || FileProblemKey(static_cast<FileProblem::Kind>(k)) != FileProblemKey(FileProblem::Kind{}); ++k)
+    all.Problems.push_back(MakeFileProblem(static_cast<FileProblem::Kind>(k), "bad record", 1234567, {image, "b.png"}));
+  PageReport page;
+  page.Number = 3;
+  page.Title = util::Utf8ToCp932("[2]Kestrovan_平面図.jww");
+  page.LayerGroup = 2;
+  page.PaperWidthMm = 420;
+  page.PaperHeightMm = 297;
+  for (int k = 0; *WarningKey(static_cast<PageWarning::Kind>(k)) &&
+                  (k == 0 || WarningKey(static_cast<PageWarning::Kind>(k)) != WarningKey(PageWarning::Kind{}));
+       ++k) {
+    PageWarning w;
+    w.What = static_cast<PageWarning::Kind>(k);
+    w.OffShare = 0.25;
+    w.NeededWidthMm = 595;
+    w.NeededHeightMm = 421;
+    w.HoldingSheet = "A1";
+    w.Name = k == static_cast<int>(PageWarning::Kind::ImageMissing) ? image : util::Utf8ToCp932("ＭＳ 明朝");
+    w.UsedInstead = "IPAMincho";
+    w.PaperCode = 99;
+    w.Dpi = 416;
+    w.GivenDpi = 600;
+    w.HiddenLayers = 2;
+    w.HiddenEntities = 30;
+    w.DisplayOnlyLayers = 1;
+    w.DisplayOnlyEntities = 4;
+    page.Warnings.push_back(w);
+  }
+  all.Pages = {page};
+  ASSERT_EQ(files.size(), 7u);
+  ASSERT_EQ(all.Problems.size(), 12u);
+  ASSERT_EQ(page.Warnings.size(), 8u);
+
+  RunSummaryFields run;
+  run.Failure = RunFailure::OutputNotWritten;
+  run.FailureWhy = "cannot write out.pdf: No space left on device";
+  run.ExitStatus = 2;
+  const std::string json = RunReportJson(files, run);
+  const util::Result<RunReport> read = ReadRunReport(json);
+  ASSERT_TRUE(read) << read.Why();
+  EXPECT_EQ(RunReportJson(read->Files, read->Run), json);
+  EXPECT_EQ(read->Run.Failure, RunFailure::OutputNotWritten);
+  ASSERT_EQ(read->Files.size(), files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(read->Files[i].Path, files[i].Path);
+    EXPECT_EQ(read->Files[i].Status, files[i].Status);
+    EXPECT_EQ(words::FileLines(read->Files[i]), words::FileLines(files[i])) << i;
+  }
+  EXPECT_EQ(words::Summary(read->Files, true), words::Summary(files, true));
+  // Not a report, or a status no run writes: said, never taken for an empty run.
+  EXPECT_FALSE(ReadRunReport("{\"files\": 3}"));
+  EXPECT_FALSE(ReadRunReport("[1, 2"));
+  EXPECT_FALSE(ReadRunReport("{\"files\": [{\"path\": \"a.jww\", \"status\": \"lost\"}]}"));
 }

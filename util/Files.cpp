@@ -96,18 +96,16 @@ Result<Draft> MakeDraftBeside(const std::string& path) {
 
 Status ReplaceFile(const std::string& path, const std::string& bytes) {
   if (IsOtherThanRegularFile(path)) return Status::Failure(path + " is not a regular file");
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string name = folder + ".kestrovan-XXXXXX";
-  std::vector<char> buffer(name.begin(), name.end());
-  buffer.push_back('\0');
-  const int fd = ::mkstemp(buffer.data());  // O_CREAT | O_EXCL, mode 0600
-  if (fd < 0) return Status::Failure("cannot write in the folder of " + path + ": " + std::strerror(errno));
-  name = buffer.data();
-  auto fail = [&](const char* what, bool open) {
+  // Written as a draft, so one left by a run killed while it wrote is
+  // cleared by the next that writes in this folder.
+  const Result<Draft> draft = MakeDraftBeside(path);
+  if (!draft) return draft.GetStatus();
+  const int fd = draft->LockFd;
+  const std::string name = draft->Path;
+  auto fail = [&](const char* what) {
     const Status failed = Status::Failure(std::string(what) + " " + path + ": " + std::strerror(errno));
-    if (open) ::close(fd);
     ::unlink(name.c_str());
+    ::close(fd);
     return failed;
   };
   // Keep the permissions the file had, else the usual ones.
@@ -118,12 +116,13 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
   while (written < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail("cannot write", true);
+    if (n <= 0) return fail("cannot write");
     written += static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0) return fail("cannot write", true);
-  if (::close(fd) != 0) return fail("cannot write", false);
-  if (::rename(name.c_str(), path.c_str()) != 0) return fail("cannot replace", false);
+  if (::fsync(fd) != 0) return fail("cannot write");
+  if (::rename(name.c_str(), path.c_str()) != 0) return fail("cannot replace");
+  // Closed (and its lock let go) only once it is in place.
+  if (::close(fd) != 0) return Status::Failure("cannot write " + path + ": " + std::strerror(errno));
   return Status();
 }
 

@@ -1,5 +1,6 @@
 // The Japanese texts the core shows its user (status bar, printer name) and
-// the settings files' header, written once here in UTF-8 so they can be read
+// the settings files' header (the words for the run's records are in
+// app/core/RecordWords.h), written once here in UTF-8 so they can be read
 // and searched for. The status bar, the settings files and the pages work in
 // Shift-JIS: callers convert with util::Utf8ToCp932 where they hand a text on.
 #pragma once
@@ -47,26 +48,5 @@ inline constexpr char kDisplayOnlyAsUsual[] = "そのまま印刷";
 inline constexpr char kOrderNormal[] = "通常";
 inline constexpr char kOrderByLayer[] = "レイヤ順";
 inline constexpr char kOrderByLayerReverse[] = "レイヤ逆順";
-
-// What became of a file of a print run, as the window lists it after the
-// file's name.
-inline constexpr char kNoSuchFile[] = "ファイルがありません";
-inline constexpr char kNotAFile[] = "ファイルではありません";
-inline constexpr char kEmptyFile[] = "空のファイルです";
-inline constexpr char kNotDrawing[] = "図面ファイルではありません";
-inline constexpr char kOutOfMemory[] = "メモリが足りないため読めません";
-inline constexpr char kTooLarge[] = "図面としては大きすぎるため読みません（1 GiB まで）";
-inline constexpr char kUnreadable[] = "ファイルを読めません";
-inline constexpr char kDamaged[] = "ファイルが壊れています（読めた所まで印刷）";
-inline constexpr char kImagesNotUnpacked[] = "図面に埋め込まれた画像を展開できませんでした（画像なしで印刷）";
-inline constexpr char kCutShort[] = "ブロックの入れ子や図形の数が多すぎるため一部を省いて印刷";
-inline constexpr char kImagesMissing[] = "画像が見つからないか読めないため省いて印刷：";
-inline constexpr char kNothingToPrint[] = "印刷するものがありません（ページなし）";
-inline constexpr char kStoppedInside[] = "中止したため途中まで印刷";
-inline constexpr char kNotReached[] = "中止したため印刷していません";
-// kestrovan-web's result table: a file whose pages never reached the PDF,
-// and one the print program died on (the others printed again without it).
-inline constexpr char kWebNotWritten[] = "PDFを書き出せなかったため印刷されていません";
-inline constexpr char kWebDied[] = "この図面で印刷が異常終了したため、この図面を除いて印刷しました";
 
 }  // namespace msg

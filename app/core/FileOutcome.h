@@ -1,8 +1,8 @@
 // What became of each file of a print run, as data: its status, the problems
-// found in it and its pages. The run makes one FileRecord per file; the
-// console, the window, the CUPS filter and the report each put it in their
-// own words, with a switch over every kind, so a new kind is a compile
-// warning everywhere it must be told.
+// found in it and its pages. The run makes one FileRecord per file and
+// finishes it; the console, the window, the CUPS filter, the report and the
+// web service only put it into words (app/core/RecordWords.h for Japanese),
+// and the report writes and reads every kind through the key tables here.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@ enum class FileStatus {
   Damaged,     // printed as far as it could be read
   Blank,       // nothing to print: no page
   PassedOver,  // not printed at all: missing, not a drawing, too big for the memory
-  Stopped,     // the run stopped inside it
+  Stopped,     // the run stopped inside it (while the run goes: the file in hand)
   NotReached,  // the run ended before it
   NotWritten,  // its pages never reached the output
 };
@@ -29,6 +29,9 @@ bool FileStatusFromKey(const std::string& key, FileStatus& out);
 // over, stopped, not reached, not written).
 bool PrintAgain(FileStatus status);
 
+// The problems a file may have, as data: each kind with what it needs to be
+// told (a size and its limit, the byte the reading stopped at, the images
+// not found, ...).
 struct FileProblem {
   enum class Kind {
     // Passed over, never printed:
@@ -37,26 +40,37 @@ struct FileProblem {
     Empty,        // a file of no bytes
     NotDrawing,   // it does not begin with "JwwData."
     OutOfMemory,  // too big for the memory there is
-    TooLarge,     // Count bytes: larger than any drawing the reader takes
+    TooLarge,     // Count bytes: larger than any drawing the reader takes (Limit)
     Unreadable,   // Why: it could not be read at all (no temporary folder for its images, say)
     // Damaged, printed as far as it could be read:
     Damaged,            // Why, and the byte the reading stopped at (Count)
     ImagesNotUnpacked,  // Count embedded images that could not be unpacked
     // Printed without all of it:
-    BlocksCut,      // blocks insert themselves or multiply past Count placed blocks
+    BlocksCut,      // blocks insert themselves or multiply past Count placed blocks (or Limit entities)
     PageCut,        // a page asks for more than Count strokes, texts and figures
     ImagesMissing,  // Names (Shift-JIS): images it places, not found or unreadable
   };
   Kind What = Kind::NoSuchFile;
   std::string Why;  // Unreadable, Damaged: the cause in words (UTF-8)
   int64_t Count = 0;
+  int64_t Limit = 0;  // TooLarge: the largest file read; BlocksCut: the entities drawn in blocks
   std::vector<std::string> Names;
 };
+bool operator==(const FileProblem& a, const FileProblem& b);
 
-// What a problem makes of its file.
+// The report's word for a kind ("no_such_file", "too_large", ...), and back.
+const char* FileProblemKey(FileProblem::Kind kind);
+bool FileProblemFromKey(const std::string& key, FileProblem::Kind& out);
+// A problem of the kind with its data filled in as the run finds it.
+FileProblem MakeFileProblem(FileProblem::Kind kind, std::string why = std::string(), int64_t count = 0,
+                            std::vector<std::string> names = {});
+
+// What a problem makes of its file: the one grouping of the kinds every
+// listener tells them by.
 enum class ProblemWeight { PassesOver, Damages, CutsShort };
 ProblemWeight WeightOf(FileProblem::Kind kind);
-// A problem in words (UTF-8), for stderr, the CUPS log and the report.
+// A problem in English (UTF-8), for stderr, the CUPS log and the report's
+// "reason"; the Japanese words are in RecordWords.h.
 std::string DescribeFileProblem(const FileProblem& p);
 
 struct FileRecord {
@@ -68,6 +82,34 @@ struct FileRecord {
 
 // The problem that passed the file over or damaged it, or nullptr.
 const FileProblem* MainProblem(const FileRecord& file);
-// Nothing of what a run printed reached the output (one PDF that could not
-// be written): every file it printed was not written after all.
-void MarkOutputLost(std::vector<FileRecord>& files);
+// The file printed without all of it (blocks or a page cut at a guard,
+// images it places missing).
+bool CutShort(const FileRecord& file);
+// Its pages are on the output (printed, damaged, or stopped inside).
+bool OnOutput(const FileRecord& file);
+
+// What a run's records add up to, counted from them alone.
+struct RunCounts {
+  int Pages = 0;             // pages on the output
+  int FilesPrinted = 0;      // files with pages on the output
+  int FilesPassedOver = 0;
+  int FilesDamaged = 0;      // printed as far as they could be read
+  int FilesBlank = 0;        // nothing to print (damaged ones with no page too)
+  int FilesCutShort = 0;     // printed without all of them
+  int FilesStopped = 0;      // the run stopped inside them
+  int FilesNotReached = 0;
+  int FilesNotWritten = 0;
+  int PagesLosingContent = 0;  // pages with a warning of content that does not reach the paper
+};
+RunCounts CountRun(const std::vector<FileRecord>& files);
+
+// Why a whole run printed nothing, or could not finish its output.
+enum class RunFailure {
+  None,
+  NoTemporaryFolder,  // no folder for the drawings' images
+  OutputNotWritten,   // the device refused a document, a page or the finished output
+  OutOfMemory,        // beyond what one file's load can catch
+  Refused,            // the command line was refused before anything began
+};
+const char* RunFailureKey(RunFailure failure);
+bool RunFailureFromKey(const std::string& key, RunFailure& out);

@@ -21,18 +21,39 @@ std::string Count(int64_t n, const char* one, const char* many) { return std::to
 
 }  // namespace
 
+namespace {
+
+// Every warning kind once, with the report's key for it.
+struct WarningRow {
+  PageWarning::Kind Kind;
+  const char* Key;
+};
+constexpr WarningRow kWarnings[] = {
+    {PageWarning::Kind::OffPage, "off_page"},
+    {PageWarning::Kind::Blank, "blank"},
+    {PageWarning::Kind::BackgroundOnly, "background_colour_only"},
+    {PageWarning::Kind::ImageMissing, "image_missing"},
+    {PageWarning::Kind::FontReplaced, "font_replaced"},
+    {PageWarning::Kind::LayersLeftOut, "layers_left_out"},
+    {PageWarning::Kind::SheetUnknown, "sheet_unknown"},
+    {PageWarning::Kind::ResolutionLowered, "resolution_lowered"},
+};
+
+}  // namespace
+
 const char* WarningKey(PageWarning::Kind kind) {
-  switch (kind) {
-    case PageWarning::Kind::OffPage: return "off_page";
-    case PageWarning::Kind::Blank: return "blank";
-    case PageWarning::Kind::BackgroundOnly: return "background_colour_only";
-    case PageWarning::Kind::ImageMissing: return "image_missing";
-    case PageWarning::Kind::FontReplaced: return "font_replaced";
-    case PageWarning::Kind::LayersLeftOut: return "layers_left_out";
-    case PageWarning::Kind::SheetUnknown: return "sheet_unknown";
-    case PageWarning::Kind::ResolutionLowered: return "resolution_lowered";
-  }
+  for (const WarningRow& row : kWarnings)
+    if (row.Kind == kind) return row.Key;
   return "";
+}
+
+bool WarningFromKey(const std::string& key, PageWarning::Kind& out) {
+  for (const WarningRow& row : kWarnings)
+    if (key == row.Key) {
+      out = row.Kind;
+      return true;
+    }
+  return false;
 }
 
 int64_t NeededWholeMm(double mm) {

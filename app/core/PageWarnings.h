@@ -57,8 +57,9 @@ struct PageReport {
   std::vector<PageWarning> Warnings;
 };
 
-// "off_page", "blank", … (for reports).
+// "off_page", "blank", … (for reports), and back.
 const char* WarningKey(PageWarning::Kind kind);
+bool WarningFromKey(const std::string& key, PageWarning::Kind& out);
 // A warning in words, for stderr and the listing (UTF-8).
 std::string DescribeWarning(const PageWarning& w);
 // A warning that tells of content that does not reach the paper (not a

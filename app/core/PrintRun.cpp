@@ -33,13 +33,44 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     result_.Files.emplace_back();
     result_.Files.back().Path = path;
   }
+  // Pages reach one PDF, or the run's one document, only when the run ends.
+  outputPending_ = device_.WritesAtFinish() || run_.OneDocument;
+  finished_ = false;
+  pagesDrawn_ = 0;
+  file_ = nullptr;
+  try {
+    RunFiles(files);
+  } catch (const std::bad_alloc&) {
+    // Out of memory beyond what one file's load can catch: the run ends
+    // here, its output unwritten (an earlier file stays).
+    device_.AbandonOutput();
+    result_.OutputFailed = true;
+    result_.Failure = RunFailure::OutOfMemory;
+    result_.Error = "there was not enough memory to go on";
+  }
+  // An output that failed loses what had not reached it: everything, where
+  // the pages reach it only at the end; else the pages of the file in hand.
+  if (result_.OutputFailed)
+    for (FileRecord& f : result_.Files)
+      if ((OnOutput(f) && outputPending_) || (&f == file_ && (OnOutput(f) || f.Status == FileStatus::Stopped)))
+        f.Status = FileStatus::NotWritten;
+  finished_ = true;
+  jwwtype::ClearImages();
+  d_.ClearDrawing();
+  TellRecords();
+  observer_.Status(util::Utf8ToCp932(result_.Stopped ? msg::kStopped : msg::kFinished));
+  return result_;
+}
+
+void PrintRun::RunFiles(const std::vector<std::string>& files) {
   // The drawings' images are unpacked into the temporary folder: a run
   // without one prints nothing, like one whose output cannot be written.
   const util::Result<std::string> folder = jwwtype::TempFolder();
   if (!folder) {
     result_.OutputFailed = true;
+    result_.Failure = RunFailure::NoTemporaryFolder;
     result_.Error = folder.Why();
-    return result_;
+    return;
   }
   HandTablesToAttributes();
   // The one document begins with its first page: that page has its
@@ -47,7 +78,6 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   // PDF over an earlier one, no blank sheet from a printer).
   documentBegun_ = false;
   givenDpi_ = device_.PrinterDpiX();
-  file_ = nullptr;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
     if (observer_.StopRequested()) {
@@ -56,8 +86,10 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     }
     const std::string& path = files[i];
     file_ = &result_.Files[i];
-    file_->Status = FileStatus::Printed;
+    // In hand: should the run end here, it stopped inside this file.
+    file_->Status = FileStatus::Stopped;
     observer_.FileStarted(i, files.size(), path);
+    TellRecords();
     PrintFile(path);
     if (result_.OutputFailed || result_.Stopped) break;
     if (observer_.StopRequested()) {
@@ -69,57 +101,42 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     const util::Status ended = device_.EndPrintDocument();
     if (!result_.OutputFailed) (void)Succeeded(ended);
   }
-  // The one document that could not be ended holds the last file's pages.
-  if (result_.OutputFailed && file_ && !file_->Pages.empty()) file_->Status = FileStatus::NotWritten;
-  jwwtype::ClearImages();
-  d_.ClearDrawing();
-  observer_.Status(util::Utf8ToCp932(result_.Stopped ? msg::kStopped : msg::kFinished));
-  return result_;
+  // The output completed (one PDF is put in place here), or, after a
+  // failure, abandoned, so an earlier file at its path stays.
+  if (result_.OutputFailed)
+    device_.AbandonOutput();
+  else
+    (void)Succeeded(device_.Finish());
 }
 
+std::vector<FileRecord> PrintRun::RecordsAsWritten() const {
+  std::vector<FileRecord> files = result_.Files;
+  if (outputPending_ && !finished_)
+    for (FileRecord& f : files)
+      if (OnOutput(f) && f.Status != FileStatus::Stopped) f.Status = FileStatus::NotWritten;
+  return files;
+}
+
+void PrintRun::TellRecords() { observer_.RecordsChanged(RecordsAsWritten()); }
+
 void PrintRun::Found(FileProblem::Kind what, std::string why, int64_t count, std::vector<std::string> names) {
-  FileProblem problem;
-  problem.What = what;
-  problem.Why = std::move(why);
-  problem.Count = count;
-  problem.Names = std::move(names);
-  switch (WeightOf(what)) {
-    case ProblemWeight::PassesOver:
-      ++result_.FilesPassedOver;
-      break;
-    case ProblemWeight::Damages:
-      ++result_.FilesDamaged;
-      break;
-    case ProblemWeight::CutsShort:
-      break;
-  }
-  file_->Problems.push_back(std::move(problem));
+  file_->Problems.push_back(MakeFileProblem(what, std::move(why), count, std::move(names)));
   observer_.FileProblemFound(*file_, file_->Problems.back());
 }
 
 void PrintRun::Settle() {
   FileRecord& f = *file_;
   const FileProblem* main = MainProblem(f);
-  if (main && WeightOf(main->What) == ProblemWeight::PassesOver) {
+  if (main && WeightOf(main->What) == ProblemWeight::PassesOver)
     f.Status = FileStatus::PassedOver;
-  } else if (result_.OutputFailed) {
+  else if (result_.OutputFailed)
     f.Status = FileStatus::NotWritten;
-  } else {
-    f.Status = main ? FileStatus::Damaged : FileStatus::Printed;
-    for (const FileProblem& p : f.Problems)
-      if (WeightOf(p.What) == ProblemWeight::CutsShort) {
-        ++result_.FilesIncomplete;
-        break;
-      }
-    if (f.Pages.empty()) {
-      ++result_.FilesWithNothingToPrint;
-      if (!main) f.Status = FileStatus::Blank;
-    } else {
-      ++result_.FilesPrinted;
-      if (result_.Stopped) f.Status = FileStatus::Stopped;
-    }
-  }
+  else if (f.Pages.empty())
+    f.Status = main ? FileStatus::Damaged : FileStatus::Blank;
+  else
+    f.Status = result_.Stopped ? FileStatus::Stopped : main ? FileStatus::Damaged : FileStatus::Printed;
   observer_.FileFinished(f);
+  TellRecords();
 }
 
 void PrintRun::PrintFile(const std::string& path) {
@@ -256,6 +273,7 @@ bool PrintRun::PrintPage(const std::string& sjisTitle, int group, uint32_t group
 bool PrintRun::Succeeded(const util::Status& done) {
   if (done) return true;
   result_.OutputFailed = true;
+  if (result_.Failure == RunFailure::None) result_.Failure = RunFailure::OutputNotWritten;
   if (result_.Error.empty()) result_.Error = done.Why();
   return false;
 }
@@ -277,7 +295,7 @@ bool PrintRun::StartPage(const std::string& sjisTitle) {
 }
 
 void PrintRun::EndPage(uint32_t groups) {
-  page_.Number = result_.Pages + 1;
+  page_.Number = ++pagesDrawn_;
   page_.PaperWidthMm = device_.PaperWidthMm();
   page_.PaperHeightMm = device_.PaperHeightMm();
   page_.Warnings =
@@ -285,13 +303,8 @@ void PrintRun::EndPage(uint32_t groups) {
   for (const std::string& image : UnitGval::ImagesNotDrawn)
     if (std::find(fileImages_.begin(), fileImages_.end(), image) == fileImages_.end()) fileImages_.push_back(image);
   UnitGval::ImagesNotDrawn.clear();
-  for (const PageWarning& w : page_.Warnings)
-    if (LosesContent(w)) {
-      ++result_.PagesLosingContent;
-      break;
-    }
   file_->Pages.push_back(page_);
   observer_.PageFinished(file_->Path, page_);
   if (!run_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
-  ++result_.Pages;
+  TellRecords();
 }

@@ -27,6 +27,11 @@ class PrintRunObserver {
   // The file is done with, its status settled (only an output lost at the
   // run's end changes it still).
   virtual void FileFinished(const FileRecord& /*file*/) {}
+  // The run's records as they stand on the output now, each time that may
+  // have changed: a file begun (it reads "stopped" while in hand), a page
+  // ended, a file settled, the run ended. Pages drawn but not yet on the
+  // output (one PDF, one document) read "not written" until they are.
+  virtual void RecordsChanged(const std::vector<FileRecord>& /*asWritten*/) {}
   // Lets the caller keep its window alive between files.
   virtual void ProcessMessages() {}
   // Asked between files: stop the run here.
@@ -34,17 +39,12 @@ class PrintRunObserver {
 };
 
 struct PrintRunResult {
-  int Pages = 0;
-  int FilesPrinted = 0;
-  int FilesPassedOver = 0;
-  int FilesDamaged = 0;
-  int FilesWithNothingToPrint = 0;
-  int FilesIncomplete = 0;    // printed without all of it: blocks cut at a guard, images missing
-  int PagesLosingContent = 0; // pages with a warning of content that does not reach the paper
   bool Stopped = false;       // Esc, or a signal
-  bool OutputFailed = false;  // the device refused a document or page
-  std::string Error;
-  std::vector<FileRecord> Files;  // one per file named, in the run's order
+  bool OutputFailed = false;  // the device refused a document, a page or the finished output
+  RunFailure Failure = RunFailure::None;
+  std::string Error;          // the failure in words (English)
+  std::vector<FileRecord> Files;  // one per file named, in the run's order, finished by the run
+  RunCounts Counts() const { return CountRun(Files); }
 };
 
 class PrintRun {
@@ -72,6 +72,11 @@ class PrintRun {
   // False, with the output marked failed and the first why kept, when the
   // device could not do what it was asked.
   bool Succeeded(const util::Status& done);
+  // The files, each file begun and the output finished or failed.
+  void RunFiles(const std::vector<std::string>& files);
+  // The records as they stand on the output, told to the observer.
+  void TellRecords();
+  std::vector<FileRecord> RecordsAsWritten() const;
   // A problem of the file being printed: recorded, counted and told.
   void Found(FileProblem::Kind what, std::string why = std::string(), int64_t count = 0,
              std::vector<std::string> names = {});
@@ -85,7 +90,10 @@ class PrintRun {
   PaperMode paperMode_ = PaperMode::Given;
   PrintRunResult result_;
   bool documentBegun_ = false;  // the run's one document (begun with its first page)
+  bool outputPending_ = false;  // pages drawn reach the output only when the run ends
+  bool finished_ = false;       // the output is complete (or failed)
   int givenDpi_ = 0;            // the device's resolution as the run began
+  int pagesDrawn_ = 0;          // the run's pages so far, numbered from 1
 
   // The file being printed: its record, the drawing made ready, and what
   // its pages lost.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include <nlohmann/json.hpp>
+
 #include "app/core/DrawingPaper.h"
 #include "app/core/Json.h"
 #include "util/CodePage.h"
@@ -65,26 +67,42 @@ void WriteWarning(JsonWriter& j, const PageWarning& w) {
   j.EndObject();
 }
 
-// The problems that cut a file short, told beside its status; the images
-// it could not place are told by each page.
-void WriteFileWarning(JsonWriter& j, const FileProblem& p) {
+// A file problem: its kind, its data and an English text for people.
+void WriteProblem(JsonWriter& j, const FileProblem& p) {
+  using K = FileProblem::Kind;
+  j.BeginObject().Key("kind").String(FileProblemKey(p.What)).Key("text").String(DescribeFileProblem(p));
   switch (p.What) {
-    case FileProblem::Kind::BlocksCut:
-    case FileProblem::Kind::PageCut:
-      j.String(DescribeFileProblem(p));
+    case K::TooLarge:
+      j.Key("size_bytes").Int(p.Count).Key("limit_bytes").Int(p.Limit);
       break;
-    case FileProblem::Kind::ImagesMissing:
-    case FileProblem::Kind::NoSuchFile:
-    case FileProblem::Kind::NotAFile:
-    case FileProblem::Kind::Empty:
-    case FileProblem::Kind::NotDrawing:
-    case FileProblem::Kind::OutOfMemory:
-    case FileProblem::Kind::TooLarge:
-    case FileProblem::Kind::Unreadable:
-    case FileProblem::Kind::Damaged:
-    case FileProblem::Kind::ImagesNotUnpacked:
-      break;  // told by the pages, or as the reason
+    case K::Unreadable:
+      j.Key("why").String(p.Why);
+      break;
+    case K::Damaged:
+      j.Key("why").String(p.Why).Key("offset").Int(p.Count);
+      break;
+    case K::ImagesNotUnpacked:
+      j.Key("images").Int(p.Count);
+      break;
+    case K::BlocksCut:
+      j.Key("placed_blocks_limit").Int(p.Count).Key("entities_limit").Int(p.Limit);
+      break;
+    case K::PageCut:
+      j.Key("limit").Int(p.Count);
+      break;
+    case K::ImagesMissing:
+      j.Key("images").BeginArray();
+      for (const std::string& name : p.Names) j.String(util::Cp932ToUtf8(name));
+      j.EndArray();
+      break;
+    case K::NoSuchFile:
+    case K::NotAFile:
+    case K::Empty:
+    case K::NotDrawing:
+    case K::OutOfMemory:
+      break;
   }
+  j.EndObject();
 }
 
 }  // namespace
@@ -96,9 +114,11 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
   j.Key("output").String(run.Output);
   j.Key("list_only").Bool(run.Listing);
   j.Key("stopped").Bool(run.Stopped);
-  j.Key("pages").Int(run.Pages);
+  j.Key("pages").Int(CountRun(files).Pages);
   j.Key("finished").Bool(run.Finished);
   if (run.ExitStatus >= 0) j.Key("exit_status").Int(run.ExitStatus);
+  if (run.Failure != RunFailure::None)
+    j.Key("failure").BeginObject().Key("kind").String(RunFailureKey(run.Failure)).Key("text").String(run.FailureWhy).EndObject();
   if (!run.Error.empty()) j.Key("error").String(run.Error);
   j.Key("files").BeginArray();
   for (const FileRecord& f : files) {
@@ -108,9 +128,21 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
     j.BeginObject().Key("path").String(path);
     if (!IsUtf8(path)) j.Key("path_hex").String(Hex(path));
     j.Key("status").String(FileStatusKey(f.Status));
-    if (const FileProblem* main = MainProblem(f)) j.Key("reason").String(DescribeFileProblem(*main));
+    // The problem that passed it over or damaged it, in words and as data;
+    // then every problem found, in order.
+    if (const FileProblem* main = MainProblem(f)) {
+      j.Key("reason").String(DescribeFileProblem(*main));
+      j.Key("problem");
+      WriteProblem(j, *main);
+    }
+    j.Key("problems").BeginArray();
+    for (const FileProblem& p : f.Problems) WriteProblem(j, p);
+    j.EndArray();
+    // Those that cut it short (blocks, a page) in words, as earlier reports had them.
     j.Key("warnings").BeginArray();
-    for (const FileProblem& p : f.Problems) WriteFileWarning(j, p);
+    for (const FileProblem& p : f.Problems)
+      if (p.What == FileProblem::Kind::BlocksCut || p.What == FileProblem::Kind::PageCut)
+        j.String(DescribeFileProblem(p));
     j.EndArray();
     j.Key("pages").BeginArray();
     for (const PageReport& p : f.Pages) {
@@ -141,4 +173,177 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
 util::Status WriteRunReport(const std::string& path, const std::vector<FileRecord>& files,
                             const RunSummaryFields& run) {
   return util::ReplaceFile(path, RunReportJson(files, run));
+}
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Values read with their type checked: anything else reads as the default.
+std::string Text(const Json& o, const char* key) {
+  const auto it = o.find(key);
+  return it != o.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+int64_t Whole(const Json& o, const char* key) {
+  const auto it = o.find(key);
+  if (it == o.end() || !it->is_number()) return 0;
+  const double v = it->get<double>();
+  return std::isfinite(v) && std::fabs(v) < 9e18 ? static_cast<int64_t>(v) : 0;
+}
+double Real(const Json& o, const char* key) {
+  const auto it = o.find(key);
+  return it != o.end() && it->is_number() ? it->get<double>() : 0;
+}
+bool Flag(const Json& o, const char* key) {
+  const auto it = o.find(key);
+  return it != o.end() && it->is_boolean() && it->get<bool>();
+}
+const Json& Array(const Json& o, const char* key) {
+  static const Json kEmpty = Json::array();
+  const auto it = o.find(key);
+  return it != o.end() && it->is_array() ? *it : kEmpty;
+}
+
+std::string FromHex(const std::string& hex) {
+  std::string out;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10; };
+    out += static_cast<char>(digit(hex[i]) << 4 | digit(hex[i + 1]));
+  }
+  return out;
+}
+
+bool ReadProblem(const Json& o, FileProblem& p) {
+  using K = FileProblem::Kind;
+  if (!o.is_object() || !FileProblemFromKey(Text(o, "kind"), p.What)) return false;
+  switch (p.What) {
+    case K::TooLarge:
+      p.Count = Whole(o, "size_bytes");
+      p.Limit = Whole(o, "limit_bytes");
+      break;
+    case K::Unreadable:
+      p.Why = Text(o, "why");
+      break;
+    case K::Damaged:
+      p.Why = Text(o, "why");
+      p.Count = Whole(o, "offset");
+      break;
+    case K::ImagesNotUnpacked:
+      p.Count = Whole(o, "images");
+      break;
+    case K::BlocksCut:
+      p.Count = Whole(o, "placed_blocks_limit");
+      p.Limit = Whole(o, "entities_limit");
+      break;
+    case K::PageCut:
+      p.Count = Whole(o, "limit");
+      break;
+    case K::ImagesMissing:
+      for (const Json& name : Array(o, "images"))
+        if (name.is_string()) p.Names.push_back(util::Utf8ToCp932(name.get<std::string>()));
+      break;
+    case K::NoSuchFile:
+    case K::NotAFile:
+    case K::Empty:
+    case K::NotDrawing:
+    case K::OutOfMemory:
+      break;
+  }
+  return true;
+}
+
+bool ReadWarning(const Json& o, PageWarning& w) {
+  using W = PageWarning::Kind;
+  if (!o.is_object() || !WarningFromKey(Text(o, "kind"), w.What)) return false;
+  switch (w.What) {
+    case W::OffPage:
+      w.OffShare = Real(o, "share");
+      w.NeededWidthMm = Real(o, "needed_width_mm");
+      w.NeededHeightMm = Real(o, "needed_height_mm");
+      w.HoldingSheet = Text(o, "sheet");
+      break;
+    case W::ImageMissing:
+      w.Name = util::Utf8ToCp932(Text(o, "image"));
+      break;
+    case W::FontReplaced:
+      w.Name = util::Utf8ToCp932(Text(o, "face"));
+      w.UsedInstead = Text(o, "used");
+      break;
+    case W::LayersLeftOut:
+      w.HiddenLayers = static_cast<int>(Whole(o, "hidden_layers"));
+      w.HiddenEntities = Whole(o, "hidden_entities");
+      w.DisplayOnlyLayers = static_cast<int>(Whole(o, "display_only_layers"));
+      w.DisplayOnlyEntities = Whole(o, "display_only_entities");
+      break;
+    case W::SheetUnknown:
+      w.PaperCode = static_cast<int32_t>(Whole(o, "paper_code"));
+      break;
+    case W::ResolutionLowered:
+      w.Dpi = static_cast<int32_t>(Whole(o, "dpi"));
+      w.GivenDpi = static_cast<int32_t>(Whole(o, "given_dpi"));
+      break;
+    case W::Blank:
+    case W::BackgroundOnly:
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+util::Result<RunReport> ReadRunReport(const std::string& json) {
+  const Json doc = Json::parse(json, nullptr, false);
+  const auto files = doc.is_object() ? doc.find("files") : doc.end();
+  if (!doc.is_object() || files == doc.end() || !files->is_array())
+    return util::Status::Failure("it is not a kestrovan-print report");
+  RunReport r;
+  r.Run.Output = Text(doc, "output");
+  r.Run.Listing = Flag(doc, "list_only");
+  r.Run.Stopped = Flag(doc, "stopped");
+  r.Run.Finished = Flag(doc, "finished");
+  r.Run.ExitStatus = doc.contains("exit_status") ? static_cast<int>(Whole(doc, "exit_status")) : -1;
+  r.Run.Error = Text(doc, "error");
+  r.Pages = static_cast<int>(Whole(doc, "pages"));
+  if (const auto failure = doc.find("failure"); failure != doc.end() && failure->is_object()) {
+    if (!RunFailureFromKey(Text(*failure, "kind"), r.Run.Failure)) r.Run.Failure = RunFailure::OutputNotWritten;
+    r.Run.FailureWhy = Text(*failure, "text");
+  }
+  for (const Json& f : *files) {
+    if (!f.is_object()) return util::Status::Failure("a file of the report is not a record");
+    FileRecord file;
+    const std::string hex = Text(f, "path_hex");
+    file.Path = hex.empty() ? Text(f, "path") : FromHex(hex);
+    if (!FileStatusFromKey(Text(f, "status"), file.Status))
+      return util::Status::Failure("the report names a status no run writes: \"" + Text(f, "status") + "\"");
+    for (const Json& p : Array(f, "problems")) {
+      FileProblem problem;
+      if (ReadProblem(p, problem)) file.Problems.push_back(std::move(problem));
+    }
+    for (const Json& p : Array(f, "pages")) {
+      if (!p.is_object()) continue;
+      PageReport page;
+      page.Number = static_cast<int>(Whole(p, "page"));
+      page.Title = util::Utf8ToCp932(Text(p, "title"));
+      page.LayerGroup = p.contains("layer_group") ? static_cast<int>(Whole(p, "layer_group")) : -1;
+      if (const auto paper = p.find("paper"); paper != p.end() && paper->is_object()) {
+        page.PaperWidthMm = Real(*paper, "width_mm");
+        page.PaperHeightMm = Real(*paper, "height_mm");
+      }
+      for (const Json& w : Array(p, "warnings")) {
+        PageWarning warning;
+        if (ReadWarning(w, warning)) page.Warnings.push_back(std::move(warning));
+      }
+      file.Pages.push_back(std::move(page));
+    }
+    r.Files.push_back(std::move(file));
+  }
+  return r;
+}
+
+util::Result<RunReport> ReadRunReportFile(const std::string& path) {
+  // A regular file of bounded size, so a FIFO or a device named by mistake
+  // is refused rather than waited on.
+  const util::Result<std::string> text = util::ReadSmallFile(path);
+  if (!text) return text.GetStatus();
+  return ReadRunReport(text.Value());
 }

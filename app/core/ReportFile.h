@@ -1,6 +1,8 @@
 // The machine-readable record of a print run: per file its status, its
-// pages with their paper and what each lost; written as JSON, and read back
-// to print again only the files a run did not print.
+// problems and its pages with their paper and what each lost, every kind
+// as its key with its data (and an English text for people); written as
+// JSON, and read back by the same key tables, to resume a run or to show
+// a child's run in another program.
 #pragma once
 
 #include <string>
@@ -14,12 +16,24 @@ struct RunSummaryFields {
   std::string Output;  // where the pages went
   bool Listing = false;
   bool Stopped = false;
-  int Pages = 0;
   int ExitStatus = 0;      // -1 while the run goes on
   bool Finished = true;    // false: written while the run went on (or it was killed)
+  RunFailure Failure = RunFailure::None;
+  std::string FailureWhy;  // the failure in English
   std::string Error;       // the run was refused before it began: why
 };
 std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummaryFields& run);
 // Written whole through a temporary file.
 util::Status WriteRunReport(const std::string& path, const std::vector<FileRecord>& files,
                             const RunSummaryFields& run);
+
+// A report read back: the run's fields and its records, each path as its
+// bytes (from "path_hex" where the name is not UTF-8).
+struct RunReport {
+  RunSummaryFields Run;
+  int Pages = 0;
+  std::vector<FileRecord> Files;
+};
+// Fails, saying why, for text that is not a report of kestrovan-print.
+util::Result<RunReport> ReadRunReport(const std::string& json);
+util::Result<RunReport> ReadRunReportFile(const std::string& path);

@@ -1,10 +1,10 @@
 #include "app/web/WebJobs.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <cerrno>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +17,7 @@
 
 #include "app/core/PaperSize.h"
 #include "app/core/PrintOptions.h"
+#include "app/core/ReportFile.h"
 #include "app/web/WebRecords.h"
 
 extern char** environ;
@@ -163,12 +164,13 @@ JobTable::JobTable(std::string root, std::string printProgram, WebLimits limits)
 
 JobTable::~JobTable() { Shutdown(); }
 
-std::shared_ptr<Job> JobTable::Create(std::string& error) {
+std::shared_ptr<Job> JobTable::Create(std::string& error, words::WebProblem& kind) {
   std::lock_guard<std::mutex> lock(mutex_);
   size_t waiting = 0;
   for (const auto& [id, job] : jobs_)
     waiting += job->State == JobState::Queued || job->State == JobState::Receiving;
   if (waiting >= limits_.Waiting) {
+    kind = words::WebProblem::QueueFull;
     error = std::to_string(waiting) + " jobs are already waiting, as many as this server takes (" +
             std::to_string(limits_.Waiting) + "); try again when some have finished";
     return nullptr;
@@ -180,6 +182,7 @@ std::shared_ptr<Job> JobTable::Create(std::string& error) {
   if (!fs::create_directory(job->Folder, ec) || !fs::create_directory(job->Folder + "/in", ec) ||
       !fs::create_directory(job->Folder + "/tmp", ec)) {
     RemoveFolder(job->Folder);
+    kind = words::WebProblem::ServerFolder;
     error = "the server cannot make a folder for the job";
     return nullptr;
   }
@@ -292,40 +295,59 @@ void JobTable::Work() {
   }
 }
 
+namespace {
+
+// The file a child was printing when it ended: the report's file in hand
+// ("stopped"), else the first it had not reached; an index into `which`.
+size_t InHand(const util::Result<RunReport>& report, size_t files) {
+  if (report) {
+    for (size_t k = 0; k < report->Files.size() && k < files; ++k)
+      if (report->Files[k].Status == FileStatus::Stopped) return k;
+    for (size_t k = 0; k < report->Files.size() && k < files; ++k)
+      if (report->Files[k].Status == FileStatus::NotReached) return k;
+  }
+  return 0;
+}
+
+// "SIGSEGV (Segmentation fault)".
+std::string SignalName(int signal) {
+  const char* abbrev = sigabbrev_np(signal);
+  const char* words = strsignal(signal);
+  return std::string(abbrev ? std::string("SIG") + abbrev : "signal " + std::to_string(signal)) +
+         (words ? std::string(" (") + words + ")" : std::string());
+}
+
+}  // namespace
+
 void JobTable::RunJob(const std::shared_ptr<Job>& job) {
-  // Files the print program died on are left out, and the rest printed
-  // again without them: a drawing that fails, fails alone.
+  // A drawing the print program dies on (a signal: a crash, the
+  // out-of-memory killer) is left out, and the rest printed again without
+  // it: a drawing that fails, fails alone.
   std::vector<size_t> left;
   for (size_t i = 0; i < job->Paths.size(); ++i) left.push_back(i);
   std::map<size_t, std::string> died;
-  int status = 0;
-  std::string lastMessage;
+  ChildEnd end;
+  const std::string reportPath = job->Folder + "/report.json";
   for (;;) {
-    size_t current = left.empty() ? 0 : left.front();
-    status = RunChild(job, left, current, lastMessage);
+    end = RunChild(job, left);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (stopping_) return;
     }
-    if (!WIFSIGNALED(status) || WTERMSIG(status) == SIGKILL) break;
-    died[current] = std::string("the print program ended on this drawing (") + strsignal(WTERMSIG(status)) + ")";
-    left.erase(std::remove(left.begin(), left.end(), current), left.end());
+    if (end.TimedOut || !WIFSIGNALED(end.Status)) break;
+    const size_t k = InHand(ReadRunReportFile(reportPath), left.size());
+    died[left[k]] = SignalName(WTERMSIG(end.Status));
+    left.erase(left.begin() + static_cast<std::ptrdiff_t>(k));
     if (left.empty()) break;
   }
 
-  std::string report;
-  {
-    std::ifstream in(job->Folder + "/report.json", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    report = text.str();
-  }
-  std::string files, error;
-  int pages = 0;
-  const bool read = left.empty() || ClientRecords(report, *job, left, died, files, pages, error);
+  const util::Result<RunReport> report = left.empty() ? util::Result<RunReport>(RunReport())
+                                                      : ReadRunReportFile(reportPath);
   // The drawings and the child's own files are of no more use.
   RemoveFolder(job->Folder + "/in");
   RemoveFolder(job->Folder + "/tmp");
+  const bool read = report && (left.empty() || (report->Run.Finished && report->Files.size() == left.size()));
+  const int pages = read ? CountRun(report->Files).Pages : 0;
   std::error_code ec;
   const bool hasPdf = pages > 0 && fs::is_regular_file(job->Folder + "/kestrovan.pdf", ec);
 
@@ -334,24 +356,41 @@ void JobTable::RunJob(const std::shared_ptr<Job>& job) {
   job->FilesDone = job->Paths.size();
   job->Pages = pages;
   job->HasPdf = hasPdf;
-  if (!read || (WIFEXITED(status) && WEXITSTATUS(status) == 2) ||
-      (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)) {
-    job->State = JobState::Failed;
-    job->Error = !read ? error
-                 : WIFSIGNALED(status)
-                     ? "the job took longer than " + std::to_string(limits_.JobMinutes) + " minutes and was stopped"
-                     : "the print could not be written: " + lastMessage;
+  job->State = JobState::Failed;
+  if (end.TimedOut) {
+    job->Error = "the job took longer than " + std::to_string(limits_.JobMinutes) + " minutes and was stopped";
+    job->ErrorKind = words::WebProblem::TimedOut;
+    job->ErrorText = words::WebProblemWords(job->ErrorKind) + "（" + std::to_string(limits_.JobMinutes) + "分）";
+  } else if (!end.Why.empty()) {
+    job->Error = end.Why;
+    job->ErrorKind = words::WebProblem::ServerError;
+    job->ErrorText = words::WebProblemWords(job->ErrorKind);
+  } else if (report && !report->Run.Error.empty()) {
+    job->Error = "the print program refused the job: " + report->Run.Error;
+    job->ErrorKind = words::WebProblem::RunFailed;
+    job->ErrorText = words::Failure(RunFailure::Refused);
+  } else if (!read) {
+    job->Error = "the print program left no report of the job" + (report ? std::string() : ": " + report.Why());
+    job->ErrorKind = words::WebProblem::NoReport;
+    job->ErrorText = words::WebProblemWords(job->ErrorKind);
+  } else if (report->Run.Failure != RunFailure::None) {
+    job->Error = "the print could not be written: " + report->Run.FailureWhy;
+    job->ErrorKind = words::WebProblem::RunFailed;
+    job->ErrorText = words::Failure(report->Run.Failure);
   } else {
     job->State = JobState::Done;
   }
-  job->FilesJson = read ? files : "[]";
+  job->FilesJson = read ? ClientRecords(report.Value(), *job, left, died) : "[]";
   job->Expires = std::chrono::steady_clock::now() + std::chrono::minutes(limits_.KeepMinutes);
 }
 
-int JobTable::RunChild(const std::shared_ptr<Job>& job, const std::vector<size_t>& which, size_t& current,
-                       std::string& lastMessage) {
-  std::vector<std::string> args = {print_, "--report", job->Folder + "/report.json", "--pdf",
-                                   job->Folder + "/kestrovan.pdf", "--image-folder", job->Folder + "/in"};
+JobTable::ChildEnd JobTable::RunChild(const std::shared_ptr<Job>& job, const std::vector<size_t>& which) {
+  ChildEnd end;
+  const std::string reportPath = job->Folder + "/report.json";
+  std::error_code ignored;
+  fs::remove(reportPath, ignored);  // an earlier child's report is not this one's
+  std::vector<std::string> args = {print_, "--report", reportPath, "--pdf", job->Folder + "/kestrovan.pdf",
+                                   "--image-folder", job->Folder + "/in"};
   args.insert(args.end(), job->Options.begin(), job->Options.end());
   for (size_t i : which) args.push_back(job->Paths[i]);
   std::vector<char*> argv;
@@ -374,16 +413,12 @@ int JobTable::RunChild(const std::shared_ptr<Job>& job, const std::vector<size_t
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
 
-  int pipeFds[2];
-  if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-    lastMessage = "no pipe for the print program";
-    return 2 << 8;
-  }
+  // Its words are for people: what it did is read from its report.
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   // None of the server's sockets or files reach the child.
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   // The server's threads block the stop signals and ignore SIGPIPE; the
@@ -401,11 +436,10 @@ int JobTable::RunChild(const std::shared_ptr<Job>& job, const std::vector<size_t
   const int spawned = posix_spawn(&pid, print_.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
-  close(pipeFds[1]);
   if (spawned != 0) {
-    close(pipeFds[0]);
-    lastMessage = "the print program " + print_ + " cannot be started: " + std::strerror(spawned);
-    return 2 << 8;
+    end.Why = "the print program " + print_ + " cannot be started: " + std::strerror(spawned);
+    end.Status = 2 << 8;
+    return end;
   }
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -413,47 +447,37 @@ int JobTable::RunChild(const std::shared_ptr<Job>& job, const std::vector<size_t
     if (stopping_) kill(pid, SIGTERM);
   }
 
-  // Progress from the child's "[i/n] file" lines.
+  // Progress from the child's report, as it rewrites it (a file begun, a
+  // page ended, a file done): the files it is done with.
   const size_t doneBefore = job->Paths.size() - which.size();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(limits_.JobMinutes);
-  std::string pending;
-  char buffer[4096];
-  bool killed = false;
+  fs::file_time_type seen{};
+  int status = 0;
   for (;;) {
-    pollfd p{pipeFds[0], POLLIN, 0};
-    const int ready = poll(&p, 1, 1000);
-    if (!killed && std::chrono::steady_clock::now() > deadline) {
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid || (ended < 0 && errno != EINTR)) break;
+    if (!end.TimedOut && std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
-      killed = true;
+      end.TimedOut = true;
     }
-    if (ready <= 0) continue;
-    const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    pending.append(buffer, static_cast<size_t>(n));
-    size_t eol;
-    while ((eol = pending.find('\n')) != std::string::npos) {
-      const std::string line = pending.substr(0, eol);
-      pending.erase(0, eol + 1);
-      static const char kPrefix[] = "kestrovan-print: [";
-      if (line.rfind(kPrefix, 0) == 0) {
-        const size_t i = std::strtoul(line.c_str() + sizeof kPrefix - 1, nullptr, 10);
-        if (i >= 1 && i <= which.size()) {
-          current = which[i - 1];
-          std::lock_guard<std::mutex> lock(mutex_);
-          job->FilesDone = doneBefore + i - 1;
-        }
-      } else if (line.rfind("kestrovan-print: ", 0) == 0) {
-        lastMessage = line.substr(17);
+    std::error_code ec;
+    const fs::file_time_type changed = fs::last_write_time(reportPath, ec);
+    if (!ec && changed != seen) {
+      seen = changed;
+      if (const util::Result<RunReport> report = ReadRunReportFile(reportPath)) {
+        size_t done = 0;
+        for (const FileRecord& f : report->Files)
+          done += f.Status != FileStatus::NotReached && f.Status != FileStatus::Stopped;
+        std::lock_guard<std::mutex> lock(mutex_);
+        job->FilesDone = doneBefore + std::min(done, which.size());
       }
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  close(pipeFds[0]);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  end.Status = status;
   std::lock_guard<std::mutex> lock(mutex_);
   job->Child = 0;
-  return status;
+  return end;
 }
 
 }  // namespace web

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/core/RecordWords.h"
+
 namespace web {
 
 enum class JobState { Receiving, Queued, Running, Done, Failed };
@@ -44,7 +46,9 @@ struct Job {
   int Pages = 0;
   bool HasPdf = false;
   std::string FilesJson;  // the per-file records when done (a JSON array)
-  std::string Error;      // why a failed job failed
+  std::string Error;      // why a failed job failed (English)
+  words::WebProblem ErrorKind = words::WebProblem::RunFailed;
+  std::string ErrorText;  // the same in Japanese
   std::chrono::steady_clock::time_point Expires = std::chrono::steady_clock::time_point::max();
   pid_t Child = 0;
 };
@@ -56,8 +60,9 @@ class JobTable {
   ~JobTable();
 
   const WebLimits& Limits() const { return limits_; }
-  // A new job folder, or null when the queue is full (the jobs waiting).
-  std::shared_ptr<Job> Create(std::string& error);
+  // A new job folder, or null when the queue is full (the jobs waiting) or
+  // the folder cannot be made, with why.
+  std::shared_ptr<Job> Create(std::string& error, words::WebProblem& kind);
   // The upload is complete: the job waits for a worker.
   void Enqueue(const std::shared_ptr<Job>& job);
   // An upload that was refused: its folder goes at once.
@@ -76,10 +81,15 @@ class JobTable {
  private:
   void Work();
   void RunJob(const std::shared_ptr<Job>& job);
-  // One child run over the files `which`; the index of the file it was
-  // printing when it ended, and its wait status.
-  int RunChild(const std::shared_ptr<Job>& job, const std::vector<size_t>& which, size_t& current,
-               std::string& lastMessage);
+  // How a child's run ended.
+  struct ChildEnd {
+    int Status = 0;          // its wait status
+    bool TimedOut = false;   // stopped by the job's time limit
+    std::string Why;         // it could not be started
+  };
+  // One child run over the files `which`, its progress read from its report
+  // as it goes.
+  ChildEnd RunChild(const std::shared_ptr<Job>& job, const std::vector<size_t>& which);
   void Sweep();
 
   std::string root_, print_;

@@ -8,26 +8,20 @@
 #include <vector>
 
 #include "app/core/PrintRun.h"
+#include "app/core/RecordWords.h"
 
 class QLabel;
 class QProgressBar;
 
-// One drawing that did not print as it should.
-struct RunProblem {
-  // PageWarning: a page lost content (off the paper, blank, only white, a
-  // font replaced); PageNote: layers left out, the drawing's paper unknown.
-  enum Kind { PassedOver, Damaged, Blank, CutShort, NotReached, PageWarning, PageNote };
-  Kind What = PassedOver;
-  QString Path;
-  QString Reason;  // Japanese, for the list
-};
+// One thing the window tells of a drawing of the run (the core's words).
+using RunProblem = words::Told;
 
 // What went wrong in each file of a run, in the user's words, file by file
 // (stopped: the files never reached are listed too).
 std::vector<RunProblem> RunProblems(const std::vector<FileRecord>& files, bool stopped);
 
 // The one-line summary of a run for the status bar ("印刷終了しました。…").
-QString RunSummaryLine(const PrintRunResult& r, const std::vector<RunProblem>& problems);
+QString RunSummaryLine(const PrintRunResult& r);
 // Every problem, a line each, for the dialog after the run.
 QString RunProblemList(const std::vector<RunProblem>& problems);
 // A page's warning in the user's words; empty for those told per file.

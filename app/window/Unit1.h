@@ -159,7 +159,7 @@ class TForm1 : public QMainWindow {
 
  private:
   // On the window's thread once the drawing thread has finished the run.
-  void RunEnded(const util::Status& finished);
+  void RunEnded();
   // A drawing's state in the list from the run's record of it.
   void ShowOutcome(QTreeWidgetItem* item, const FileRecord& record);
   // The printer named, or when none is, the default one; empty without printers.

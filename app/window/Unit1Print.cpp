@@ -152,7 +152,7 @@ std::unique_ptr<QDialog> TForm1::RunSummaryDialog(const PrintRunResult& r, const
   auto dialog = std::make_unique<QDialog>(this);
   dialog->setWindowTitle(QStringLiteral("印刷の結果"));
   auto* v = new QVBoxLayout(dialog.get());
-  auto* summary = new QLabel(RunSummaryLine(r, problems_) + (outputError.isEmpty() ? QString() : "\n" + outputError));
+  auto* summary = new QLabel(RunSummaryLine(r) + (outputError.isEmpty() ? QString() : "\n" + outputError));
   summary->setWordWrap(true);
   v->addWidget(summary);
   if (!problems_.empty()) {
@@ -163,7 +163,7 @@ std::unique_ptr<QDialog> TForm1::RunSummaryDialog(const PrintRunResult& r, const
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
   // The PDF just written, and its folder, a click away.
-  if (output_.Pdf && !MakeDevice && outputError.isEmpty() && r.Pages > 0 && QFileInfo::exists(output_.PdfPath)) {
+  if (output_.Pdf && !MakeDevice && outputError.isEmpty() && r.Counts().Pages > 0 && QFileInfo::exists(output_.PdfPath)) {
     const QString pdf = QFileInfo(output_.PdfPath).absoluteFilePath();
     auto* open = buttons->addButton(QStringLiteral("PDFを開く(&P)"), QDialogButtonBox::ActionRole);
     auto* folder = buttons->addButton(QStringLiteral("フォルダを開く(&F)"), QDialogButtonBox::ActionRole);
@@ -177,8 +177,8 @@ std::unique_ptr<QDialog> TForm1::RunSummaryDialog(const PrintRunResult& r, const
 }
 
 void TForm1::ReportRun(const PrintRunResult& r, const QString& outputError) {
-  SetStatus(outputError.isEmpty() ? RunSummaryLine(r, problems_) : outputError);
-  const bool wrotePdf = output_.Pdf && !MakeDevice && r.Pages > 0;
+  SetStatus(outputError.isEmpty() ? RunSummaryLine(r) : outputError);
+  const bool wrotePdf = output_.Pdf && !MakeDevice && r.Counts().Pages > 0;
   // While the quit question is open the status bar says it: no second dialog over it.
   if (!confirm_ || askingToClose_ || (!NeedsAttention(problems_) && outputError.isEmpty() && !wrotePdf)) return;
   RunSummaryDialog(r, outputError)->exec();
@@ -240,32 +240,29 @@ bool TForm1::StartPrint(PrintWhich which) {
   progress_->setValue(0);
   progress_->show();
   auto result = std::make_shared<PrintRunResult>();
-  auto finished = std::make_shared<util::Status>();
   worker_->Post(
-      [this, files, settings = settings_, mode = settingsPage_->GetPaperMode(), result, finished] {
+      [this, files, settings = settings_, mode = settingsPage_->GetPaperMode(), result] {
         // Inside a page the draw pass asks too, so Esc acts within a page.
         UnitGval::AbortCheckScope abortCheck([this] { return stop_.load(); });
         PrintRun run(drawing_, *runDevice_, settings, *runForwarder_);
         run.SetPaperMode(mode);
         *result = run.Run(files);
-        *finished = runDevice_->Finish();
       },
-      [this, result, finished] {
+      [this, result] {
         lastResult_ = *result;
-        RunEnded(*finished);
+        RunEnded();
       });
   return true;
 }
 
-void TForm1::RunEnded(const util::Status& finished) {
+void TForm1::RunEnded() {
   const PrintRunResult& result = lastResult_;
-  if (!finished) MarkOutputLost(lastResult_.Files);  // the PDF was never put in place
   problems_ = RunProblems(result.Files, result.Stopped);
   QString outputError;
-  if (!finished || result.OutputFailed)
+  if (result.OutputFailed)
     outputError = output_.Pdf && !MakeDevice
                       ? QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(output_.PdfPath)
-                      : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(result.Error.empty() ? finished.Why() : result.Error));
+                      : QStringLiteral("印刷データを送れませんでした（%1）。").arg(Q(result.Error));
   // Each drawing's state in the list, from the run's record of it.
   for (size_t i = 0; i < runItems_.size() && i < result.Files.size(); ++i) ShowOutcome(runItems_[i], result.Files[i]);
   runItems_.clear();
@@ -288,7 +285,7 @@ void TForm1::RunEnded(const util::Status& finished) {
 
 void TForm1::ShowOutcome(QTreeWidgetItem* item, const FileRecord& record) {
   QStringList why;
-  for (const RunProblem& p : RunProblems({record}, true)) why << p.Reason;
+  for (const std::string& line : words::FileLines(record)) why << QString::fromStdString(line);
   FilePage::SetState(item, DrawingStateOf(record), static_cast<int>(record.Pages.size()), why.join("\n"));
 }
 
@@ -327,7 +324,8 @@ std::function<void()> TForm1::PreviewJob(const QString& path, PreviewPages* out)
     // Under each page: what the drawing lost as a whole, then the page's own warnings and notes.
     QStringList whole;
     for (const RunProblem& p : RunProblems(result.Files, false))
-      if (p.What != RunProblem::PageWarning && p.What != RunProblem::PageNote) whole << QStringLiteral("【警告】") + p.Reason;
+      if (p.What != RunProblem::PageWarning && p.What != RunProblem::PageNote)
+        whole << QStringLiteral("【警告】") + QString::fromStdString(p.Text);
     const std::vector<PageReport> reports = result.Files.empty() ? std::vector<PageReport>() : result.Files[0].Pages;
     out->clear();
     for (size_t i = 0; i < images.size(); ++i) {

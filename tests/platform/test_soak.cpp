@@ -57,8 +57,8 @@ TEST(Soak, FiveHundredDrawingsLeaveNothingBehind) {
     const PrintRunResult r = PrintRun(d, *device, s, quiet).Run(files);
     EXPECT_TRUE(device->Finish());
     EXPECT_FALSE(r.OutputFailed);
-    EXPECT_GE(r.Pages, 400);
-    EXPECT_EQ(r.FilesPassedOver, 0);
+    EXPECT_GE(r.Counts().Pages, 400);
+    EXPECT_EQ(r.Counts().FilesPassedOver, 0);
     // The embedded images of the last drawing are gone with it.
     EXPECT_EQ(EntriesIn(jwwtype::TempFolder().Value()), tempBefore);
     EXPECT_EQ(OpenDescriptors(), fdBefore);

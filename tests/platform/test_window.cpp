@@ -225,7 +225,7 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
     return d;
   };
   PrintRunResult r = PrintAndWait(w);
-  EXPECT_EQ(r.Pages, 2);
+  EXPECT_EQ(r.Counts().Pages, 2);
   EXPECT_GT(editable.size(), 8u);
   EXPECT_EQ(std::count(editable.begin(), editable.end(), true), 0);
   editable.clear();
@@ -243,7 +243,7 @@ TEST(Window, PrintRunFromTheStartButtonAndEsc) {
   };
   r = PrintAndWait(w);
   EXPECT_TRUE(r.Stopped);
-  EXPECT_EQ(r.Pages, 1);
+  EXPECT_EQ(r.Counts().Pages, 1);
   EXPECT_TRUE(w.StatusText().contains(QStringLiteral("途中終了")));
   // An empty list says so.
   TForm1 empty({}, QString(), false, NoPrinters());
@@ -277,7 +277,8 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   const PrintRunResult r = PrintAndWait(w);
   std::map<QString, QString> why, page;
   for (const RunProblem& p : w.LastRunProblems())
-    (p.What == RunProblem::PageWarning ? page : why)[QFileInfo(p.Path).fileName()] = p.Reason;
+    (p.What == RunProblem::PageWarning ? page : why)[QFileInfo(QString::fromStdString(p.Path)).fileName()] =
+        QString::fromStdString(p.Text);
   EXPECT_EQ(why["blank.jww"], QStringLiteral("印刷するものがありません（ページなし）"));
   EXPECT_EQ(why["empty.jww"], QStringLiteral("空のファイルです"));
   EXPECT_EQ(why["notes.jww"], QStringLiteral("図面ファイルではありません"));
@@ -289,9 +290,9 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   EXPECT_TRUE(page["site-plan.jww"].startsWith(QStringLiteral("3ページ目【警告】用紙からはみ出しています"))) << page["site-plan.jww"].toStdString();
   EXPECT_EQ(why["layers.jww"], QStringLiteral("2ページ目【注記】印刷しないレイヤ：非表示レイヤ 1（1要素）"));
   EXPECT_EQ(w.StatusText(), QStringLiteral("印刷終了しました。%1ページ（%2ファイル）を印刷、読み飛ばし 3、破損 1、印刷するものなし 1、警告 1。")
-                                .arg(r.Pages)
-                                .arg(r.FilesPrinted));
-  EXPECT_EQ(r.FilesPrinted, 3);
+                                .arg(r.Counts().Pages)
+                                .arg(r.Counts().FilesPrinted));
+  EXPECT_EQ(r.Counts().FilesPrinted, 3);
   // Sheets beyond A0 are named with their size, as not every user knows the CAD program's "2A".
   PageWarning off;
   off.What = PageWarning::Kind::OffPage;
@@ -312,7 +313,7 @@ TEST(Window, RunSummaryNamesEveryProblem) {
   const std::vector<RunProblem> told = RunProblems({big}, false);
   ASSERT_EQ(told.size(), 1u);
   EXPECT_EQ(told[0].What, RunProblem::PassedOver);
-  EXPECT_EQ(told[0].Reason, QStringLiteral("メモリが足りないため読めません"));
+  EXPECT_EQ(told[0].Text, "メモリが足りないため読めません");
   // A PDF folder that cannot be written is said before anything runs, in Japanese.
   TForm1 nowhere({Sample("site-plan.jww")}, QString(), false, NoPrinters());
   OutputChoice out;
@@ -334,7 +335,7 @@ TEST(Window, ClosingDuringARunStopsItThenCloses) {
   };
   const PrintRunResult r = PrintAndWait(w);
   EXPECT_TRUE(r.Stopped);
-  EXPECT_EQ(r.Pages, 1);  // the second drawing never printed
+  EXPECT_EQ(r.Counts().Pages, 1);  // the second drawing never printed
   EXPECT_FALSE(w.isVisible());
   ASSERT_FALSE(w.LastRunProblems().empty());
   EXPECT_EQ(w.LastRunProblems().back().What, RunProblem::NotReached);
@@ -491,7 +492,7 @@ TEST(Window, RunOffTheWindowThreadAndEscInDialogs) {
   QObject::connect(&w, &TForm1::RunFinished, &loop, &QEventLoop::quit);
   if (w.Running()) loop.exec();
   EXPECT_FALSE(w.LastRunResult().Stopped);  // the dialog's Esc was the dialog's
-  EXPECT_EQ(w.LastRunResult().Pages, 2);
+  EXPECT_EQ(w.LastRunResult().Counts().Pages, 2);
   EXPECT_EQ(onWindowThread, (std::vector<bool>{false, false}));
   // Esc in the window itself stops the run.
   onWindowThread.clear();
@@ -501,7 +502,7 @@ TEST(Window, RunOffTheWindowThreadAndEscInDialogs) {
   goOn.release();
   if (w.Running()) loop.exec();
   EXPECT_TRUE(w.LastRunResult().Stopped);
-  EXPECT_EQ(w.LastRunResult().Pages, 1);
+  EXPECT_EQ(w.LastRunResult().Counts().Pages, 1);
   // A preview asked for during a run is drawn on the same thread, after it.
   std::atomic<int> ends{0};
   w.MakeDevice = [&] {
@@ -590,8 +591,8 @@ TEST(Window, StatusColumnAndPrintingWhatIsLeft) {
     log.clear();
     w.MakeDevice = recording;
     const PrintRunResult rest = PrintAndWait(w, PrintWhich::Unfinished);
-    EXPECT_EQ(rest.FilesPrinted, 2);
-    EXPECT_EQ(rest.FilesPassedOver, 1);
+    EXPECT_EQ(rest.Counts().FilesPrinted, 2);
+    EXPECT_EQ(rest.Counts().FilesPassedOver, 1);
     EXPECT_EQ(std::count(log.begin(), log.end(), "end"), 2);
     EXPECT_EQ(state(3), QStringLiteral("✓ 1ページ"));
     // The site plan is wider than the recording page: printed, with a warning.
@@ -600,7 +601,7 @@ TEST(Window, StatusColumnAndPrintingWhatIsLeft) {
     log.clear();
     w.FileList()->clearSelection();
     w.FileList()->topLevelItem(2)->setSelected(true);
-    EXPECT_EQ(PrintAndWait(w, PrintWhich::Selected).FilesPrinted, 1);
+    EXPECT_EQ(PrintAndWait(w, PrintWhich::Selected).Counts().FilesPrinted, 1);
     EXPECT_EQ(log.front(), "begin Kestrovan_plan.jww");
     w.close();
   }
@@ -786,7 +787,7 @@ TEST(Window, CopiesOneQuestionAndTheSummary) {
   TForm1 again({Sample("site-plan.jww")}, defaults, false, OnePrinter(true, &asked));
   EXPECT_EQ(asked.Copies, 3);  // the printer line asked the printer with them
   EXPECT_EQ(asked.Duplex, 1);
-  EXPECT_EQ(PrintAndWait(again).FilesPrinted, 1);
+  EXPECT_EQ(PrintAndWait(again).Counts().FilesPrinted, 1);
   EXPECT_EQ(again.Asked(), QStringList{QStringLiteral("印刷を開始します。よろしいですか？")});
 
   // Into a PDF that is already there: the one question says so.
@@ -796,7 +797,7 @@ TEST(Window, CopiesOneQuestionAndTheSummary) {
   OutputChoice out;
   out.PdfPath = pdf;
   w.SetOutput(out);
-  EXPECT_EQ(PrintAndWait(w).Pages, 1);
+  EXPECT_EQ(PrintAndWait(w).Counts().Pages, 1);
   EXPECT_EQ(w.Asked(), QStringList{QStringLiteral("「%1」は既にあります。上書きして印刷を開始しますか？").arg(pdf)});
   std::vector<QUrl> opened;
   w.OpenUrl = [&](const QUrl& u) { opened.push_back(u); };

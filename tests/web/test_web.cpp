@@ -211,19 +211,24 @@ TEST(WebService, UploadProgressResultAndPdf) {
   EXPECT_LE(server.FilesKept(), 2u);
 }
 
+// A print program that dies by a signal (a crash; the out-of-memory killer's
+// SIGKILL) while a drawing is in hand, as its live report says: the job
+// names the drawing and the signal, and prints the others without it.
 TEST(WebService, WarningsImagesAndADrawingThatKillsItsPrint) {
-  // A print program that dies on one drawing: the job prints the others.
   const std::string dir = jwwtype::TempFolder().Value() + "webcrash/";
   fs::create_directories(dir);
   const std::string wrapper = dir + "print";
   std::ofstream(wrapper) << "#!/bin/sh\n"
-                            "i=0\n"
-                            "for a; do case \"$a\" in */in/*) i=$((i+1)); case \"$a\" in *crash.jww)\n"
-                            "  echo \"kestrovan-print: [$i/9] $a\" >&2; kill -SEGV $$;; esac;; esac; done\n"
-                            "exec '" KESTROVAN_PRINT_EXE "' \"$@\"\n";
+                            "case \"$*\" in *crash.jww*) ;; *) exec '" KESTROVAN_PRINT_EXE "' \"$@\";; esac\n"
+                            "report=; prev=; for a; do [ \"$prev\" = --report ] && report=$a; prev=$a; done\n"
+                            "'" KESTROVAN_PRINT_EXE "' \"$@\" & child=$!\n"
+                            "while kill -0 $child 2>/dev/null; do\n"
+                            "  if jq -e '[.files[] | select(.path | endswith(\"crash.jww\")) | .status] == [\"stopped\"]' "
+                            "\"$report\" >/dev/null 2>&1; then kill -$SIGNAL $child; break; fi\n"
+                            "  sleep 0.01\n"
+                            "done\n"
+                            "wait $child; kill -$SIGNAL $$\n";
   fs::permissions(wrapper, fs::perms::owner_all);
-  WebServer server({"--print-program", wrapper});
-  httplib::Client c = server.Client();
 
   // A drawing placing a BMP of the server's by its full path: not read.
   const std::string outside = dir + "secret.bmp";
@@ -238,24 +243,39 @@ TEST(WebService, WarningsImagesAndADrawingThatKillsItsPrint) {
   InitTestDrawing(d, 700);
   Add(d.Entities, MakeLine(0, 0, 100, 100));
   Add(d.Entities, MakeText(10, 10, 60, 10, "^@BM" + outside + ",50,40"));
-  const auto posted = c.Post("/api/jobs", httplib::MultipartFormDataItems{
-                                              Drawing("image.jww", Bytes(WriteJww(d))),
-                                              Drawing("crash.jww", Bytes(Sample("house-plan.jww"))),
-                                              Drawing("site.jww", Bytes(Sample("site-plan.jww")))});
-  ASSERT_EQ(posted->status, 201) << posted->body;
-  const QJsonObject job = WaitForJob(c, Json(posted->body).value("id").toString().toStdString());
-  ASSERT_EQ(job.value("state").toString(), "done") << job.value("error").toString().toStdString();
-  const QJsonArray files = job.value("files").toArray();
-  ASSERT_EQ(files.size(), 3);
-  const QJsonObject image = files[0].toObject();
-  const QJsonObject warning = image.value("pages").toArray()[0].toObject().value("warnings").toArray()[0].toObject();
-  EXPECT_EQ(warning.value("kind").toString(), "image_missing");
-  EXPECT_TRUE(image.value("shown").toString().startsWith(QStringLiteral("画像が見つからないか読めないため省いて印刷：")));
-  EXPECT_EQ(files[1].toObject().value("status").toString(), "passed_over");
-  EXPECT_EQ(files[1].toObject().value("shown").toString(),
-            QStringLiteral("この図面で印刷が異常終了したため、この図面を除いて印刷しました"));
-  EXPECT_EQ(files[2].toObject().value("status").toString(), "printed");
-  EXPECT_EQ(job.value("pages").toInt(), 2);
+  // The drawing it dies on takes a while to print, so it is seen in hand.
+  TJwwData slow;
+  InitTestDrawing(slow, 700);
+  for (int i = 0; i < 200000; ++i) Add(slow.Entities, MakeLine(i % 400, 0, 400 - i % 400, 280));
+  const std::string slowBytes = Bytes(WriteJww(slow));
+  for (const char* signal : {"SEGV", "KILL"}) {
+    WebServer server({"--print-program", wrapper}, {{"SIGNAL", signal}});
+    httplib::Client c = server.Client();
+    const auto posted = c.Post("/api/jobs", httplib::MultipartFormDataItems{
+                                                Drawing("image.jww", Bytes(WriteJww(d))),
+                                                Drawing("crash.jww", slowBytes),
+                                                Drawing("site.jww", Bytes(Sample("site-plan.jww")))});
+    ASSERT_EQ(posted->status, 201) << posted->body;
+    const QJsonObject job = WaitForJob(c, Json(posted->body).value("id").toString().toStdString());
+    // Not a time-out, whichever signal it was.
+    ASSERT_EQ(job.value("state").toString(), "done") << signal << ": " << job.value("error").toString().toStdString();
+    const QJsonArray files = job.value("files").toArray();
+    ASSERT_EQ(files.size(), 3);
+    const QJsonObject image = files[0].toObject();
+    ASSERT_EQ(image.value("status").toString(), "printed") << signal;
+    const QJsonObject warning =
+        image.value("pages").toArray()[0].toObject().value("warnings").toArray()[0].toObject();
+    EXPECT_EQ(warning.value("kind").toString(), "image_missing");
+    EXPECT_TRUE(image.value("shown").toString().startsWith(QStringLiteral("画像が見つからないか読めないため省いて印刷：")));
+    const QJsonObject crash = files[1].toObject();
+    EXPECT_EQ(crash.value("status").toString(), "passed_over");
+    EXPECT_EQ(crash.value("problem").toObject().value("kind").toString(), "died_on_drawing");
+    EXPECT_TRUE(crash.value("problem").toObject().value("signal").toString().startsWith(QString("SIG") + signal));
+    EXPECT_EQ(crash.value("shown").toString(),
+              QStringLiteral("この図面で印刷が異常終了したため、この図面を除いて印刷しました"));
+    EXPECT_EQ(files[2].toObject().value("status").toString(), "printed");
+    EXPECT_EQ(job.value("pages").toInt(), 2);
+  }
 }
 
 TEST(WebService, LimitsAnswer413Or503AndLeaveNothing) {
