@@ -392,13 +392,13 @@ void ReportRefused(int argc, char** argv, const std::string& why) {
 // file, so a run killed at any moment leaves a report that resumes it: the
 // file in hand reads "stopped", and pages not yet on the output (one PDF,
 // one document) read "not written" until the output is complete.
-util::Status WriteLiveReport(const Options& o, const std::vector<FileRecord>& asWritten) {
+util::Status WriteLiveReport(const Options& o, LiveReport& report, const std::vector<FileRecord>& asWritten) {
   if (o.report.empty()) return util::Status();
   RunSummaryFields fields;
   fields.Listing = o.list;
   fields.Finished = false;
   fields.ExitStatus = -1;
-  return WriteRunReport(o.report, asWritten, fields);
+  return report.Write(asWritten, fields);
 }
 
 int main(int argc, char** argv) {
@@ -414,7 +414,8 @@ int main(int argc, char** argv) {
   // leaves a report that resumes it, and a report that cannot be written is
   // known before anything is printed.
   {
-    const util::Status written = WriteLiveReport(o, NotReached(o.files));
+    LiveReport first(o.report);
+    const util::Status written = WriteLiveReport(o, first, NotReached(o.files));
     if (!written) {
       std::fprintf(stderr, "kestrovan-print: cannot write the report: %s\n", written.Why().c_str());
       return 2;
@@ -482,7 +483,10 @@ int main(int argc, char** argv) {
 
   TJwwData drawing;
   ConsoleObserver observer(o.list);
-  observer.recordsChanged = [&o](const std::vector<FileRecord>& asWritten) { (void)WriteLiveReport(o, asWritten); };
+  LiveReport live(o.report);
+  observer.recordsChanged = [&o, &live](const std::vector<FileRecord>& asWritten) {
+    (void)WriteLiveReport(o, live, asWritten);
+  };
   PrintRun run(drawing, *device, o.settings, observer);
   run.SetPaperMode(o.settings.Paper);
   const PrintRunResult r = run.Run(o.files);

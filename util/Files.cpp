@@ -94,7 +94,7 @@ Result<Draft> MakeDraftBeside(const std::string& path) {
   return draft;
 }
 
-Status ReplaceFile(const std::string& path, const std::string& bytes) {
+Status ReplaceFile(const std::string& path, const std::string& bytes, Flush flush) {
   if (IsOtherThanRegularFile(path)) return Status::Failure(path + " is not a regular file");
   // Written as a draft, so one left by a run killed while it wrote is
   // cleared by the next that writes in this folder.
@@ -119,7 +119,7 @@ Status ReplaceFile(const std::string& path, const std::string& bytes) {
     if (n <= 0) return fail("cannot write");
     written += static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0) return fail("cannot write");
+  if (flush == Flush::ToDisk && ::fsync(fd) != 0) return fail("cannot write");
   if (::rename(name.c_str(), path.c_str()) != 0) return fail("cannot replace");
   // Closed (and its lock let go) only once it is in place.
   if (::close(fd) != 0) return Status::Failure("cannot write " + path + ": " + std::strerror(errno));

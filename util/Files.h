@@ -21,8 +21,11 @@ Result<std::string> ReadSmallFile(const std::string& path, size_t maxBytes = siz
 // Writes `bytes` to `path` through a temporary file of a unique name,
 // created exclusively in the same folder, flushed to the disk and renamed
 // into place: the previous file stays whole until the new one is. On failure
-// the temporary file is removed.
-Status ReplaceFile(const std::string& path, const std::string& bytes);
+// the temporary file is removed. Unflushed, it is renamed into place without
+// waiting for the disk: whole for any process that reads it or is killed,
+// for a file rewritten many times a second (a run's report as it goes).
+enum class Flush { ToDisk, No };
+Status ReplaceFile(const std::string& path, const std::string& bytes, Flush flush = Flush::ToDisk);
 
 // A draft: an empty file of a unique name (mode 0600) in the folder of
 // `path`, for a large output written there before it is put in place. It

@@ -49,6 +49,12 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
   return *this;
 }
 
+JsonWriter& JsonWriter::Raw(std::string_view json) {
+  BeforeValue();
+  out_ += json;
+  return *this;
+}
+
 JsonWriter& JsonWriter::String(std::string_view s) {
   BeforeValue();
   WriteString(s);

@@ -21,6 +21,8 @@ class JsonWriter {
   JsonWriter& Int(int64_t v);
   JsonWriter& Bool(bool v);
   JsonWriter& Null();
+  // A value already written as JSON (by another JsonWriter), as it is.
+  JsonWriter& Raw(std::string_view json);
 
   const std::string& Text() const { return out_; }
 

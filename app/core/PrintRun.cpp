@@ -136,7 +136,7 @@ void PrintRun::Settle() {
   else
     f.Status = result_.Stopped ? FileStatus::Stopped : main ? FileStatus::Damaged : FileStatus::Printed;
   observer_.FileFinished(f);
-  TellRecords();
+  if (!outputPending_) TellRecords();
 }
 
 void PrintRun::PrintFile(const std::string& path) {
@@ -306,5 +306,5 @@ void PrintRun::EndPage(uint32_t groups) {
   file_->Pages.push_back(page_);
   observer_.PageFinished(file_->Path, page_);
   if (!run_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
-  TellRecords();
+  if (!outputPending_) TellRecords();
 }

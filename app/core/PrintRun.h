@@ -27,9 +27,10 @@ class PrintRunObserver {
   // The file is done with, its status settled (only an output lost at the
   // run's end changes it still).
   virtual void FileFinished(const FileRecord& /*file*/) {}
-  // The run's records as they stand on the output now, each time that may
-  // have changed: a file begun (it reads "stopped" while in hand), a page
-  // ended, a file settled, the run ended. Pages drawn but not yet on the
+  // The run's records as they stand on the output now: when a file is begun
+  // (it reads "stopped" while in hand), when the run ends, and where pages
+  // reach the output as they end (PNG files, a printer job per page) also
+  // when a page ends and a file is settled. Pages drawn but not yet on the
   // output (one PDF, one document) read "not written" until they are.
   virtual void RecordsChanged(const std::vector<FileRecord>& /*asWritten*/) {}
   // Lets the caller keep its window alive between files.

@@ -107,7 +107,57 @@ void WriteProblem(JsonWriter& j, const FileProblem& p) {
 
 }  // namespace
 
-std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummaryFields& run) {
+std::string FileRecordJson(const FileRecord& f) {
+  JsonWriter j;
+  // The path from the root, so a resume works from any folder; a name
+  // that is not UTF-8 (copied from Windows, say) also as its bytes in hex.
+  const std::string path = AbsolutePath(f.Path);
+  j.BeginObject().Key("path").String(path);
+  if (!IsUtf8(path)) j.Key("path_hex").String(Hex(path));
+  j.Key("status").String(FileStatusKey(f.Status));
+  // The problem that passed it over or damaged it, in words and as data;
+  // then every problem found, in order.
+  if (const FileProblem* main = MainProblem(f)) {
+    j.Key("reason").String(DescribeFileProblem(*main));
+    j.Key("problem");
+    WriteProblem(j, *main);
+  }
+  j.Key("problems").BeginArray();
+  for (const FileProblem& p : f.Problems) WriteProblem(j, p);
+  j.EndArray();
+  // Those that cut it short (blocks, a page) in words, as earlier reports had them.
+  j.Key("warnings").BeginArray();
+  for (const FileProblem& p : f.Problems)
+    if (p.What == FileProblem::Kind::BlocksCut || p.What == FileProblem::Kind::PageCut)
+      j.String(DescribeFileProblem(p));
+  j.EndArray();
+  j.Key("pages").BeginArray();
+  for (const PageReport& p : f.Pages) {
+    j.BeginObject().Key("page").Int(p.Number).Key("title").String(util::Cp932ToUtf8(p.Title));
+    if (p.LayerGroup >= 0) j.Key("layer_group").Int(p.LayerGroup);
+    const std::string name = PaperName(p.PaperWidthMm, p.PaperHeightMm);
+    j.Key("paper").BeginObject();
+    if (name.empty())
+      j.Key("name").Null();
+    else
+      j.Key("name").String(name);
+    j.Key("width_mm").Number(p.PaperWidthMm).Key("height_mm").Number(p.PaperHeightMm);
+    j.Key("orientation").String(p.PaperWidthMm >= p.PaperHeightMm ? "landscape" : "portrait");
+    j.EndObject();
+    j.Key("warnings").BeginArray();
+    for (const PageWarning& w : p.Warnings) WriteWarning(j, w);
+    j.EndArray();
+    j.EndObject();
+  }
+  j.EndArray();
+  j.EndObject();
+  return j.Text();
+}
+
+namespace {
+
+std::string ReportJson(const std::vector<FileRecord>& files, const std::vector<std::string>& parts,
+                       const RunSummaryFields& run) {
   JsonWriter j;
   j.BeginObject();
   j.Key("program").String("kestrovan-print");
@@ -121,58 +171,40 @@ std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummary
     j.Key("failure").BeginObject().Key("kind").String(RunFailureKey(run.Failure)).Key("text").String(run.FailureWhy).EndObject();
   if (!run.Error.empty()) j.Key("error").String(run.Error);
   j.Key("files").BeginArray();
-  for (const FileRecord& f : files) {
-    // The path from the root, so a resume works from any folder; a name
-    // that is not UTF-8 (copied from Windows, say) also as its bytes in hex.
-    const std::string path = AbsolutePath(f.Path);
-    j.BeginObject().Key("path").String(path);
-    if (!IsUtf8(path)) j.Key("path_hex").String(Hex(path));
-    j.Key("status").String(FileStatusKey(f.Status));
-    // The problem that passed it over or damaged it, in words and as data;
-    // then every problem found, in order.
-    if (const FileProblem* main = MainProblem(f)) {
-      j.Key("reason").String(DescribeFileProblem(*main));
-      j.Key("problem");
-      WriteProblem(j, *main);
-    }
-    j.Key("problems").BeginArray();
-    for (const FileProblem& p : f.Problems) WriteProblem(j, p);
-    j.EndArray();
-    // Those that cut it short (blocks, a page) in words, as earlier reports had them.
-    j.Key("warnings").BeginArray();
-    for (const FileProblem& p : f.Problems)
-      if (p.What == FileProblem::Kind::BlocksCut || p.What == FileProblem::Kind::PageCut)
-        j.String(DescribeFileProblem(p));
-    j.EndArray();
-    j.Key("pages").BeginArray();
-    for (const PageReport& p : f.Pages) {
-      j.BeginObject().Key("page").Int(p.Number).Key("title").String(util::Cp932ToUtf8(p.Title));
-      if (p.LayerGroup >= 0) j.Key("layer_group").Int(p.LayerGroup);
-      const std::string name = PaperName(p.PaperWidthMm, p.PaperHeightMm);
-      j.Key("paper").BeginObject();
-      if (name.empty())
-        j.Key("name").Null();
-      else
-        j.Key("name").String(name);
-      j.Key("width_mm").Number(p.PaperWidthMm).Key("height_mm").Number(p.PaperHeightMm);
-      j.Key("orientation").String(p.PaperWidthMm >= p.PaperHeightMm ? "landscape" : "portrait");
-      j.EndObject();
-      j.Key("warnings").BeginArray();
-      for (const PageWarning& w : p.Warnings) WriteWarning(j, w);
-      j.EndArray();
-      j.EndObject();
-    }
-    j.EndArray();
-    j.EndObject();
-  }
+  for (const std::string& part : parts) j.Raw(part);
   j.EndArray();
   j.EndObject();
   return j.Text() + "\n";
 }
 
+}  // namespace
+
+std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummaryFields& run) {
+  std::vector<std::string> parts;
+  for (const FileRecord& f : files) parts.push_back(FileRecordJson(f));
+  return ReportJson(files, parts, run);
+}
+
 util::Status WriteRunReport(const std::string& path, const std::vector<FileRecord>& files,
                             const RunSummaryFields& run) {
-  return util::ReplaceFile(path, RunReportJson(files, run));
+  return util::ReplaceFile(path, RunReportJson(files, run), run.Finished ? util::Flush::ToDisk : util::Flush::No);
+}
+
+util::Status LiveReport::Write(const std::vector<FileRecord>& files, const RunSummaryFields& run) {
+  if (parts_.size() != files.size()) {
+    parts_.assign(files.size(), std::string());
+    shape_.assign(files.size(), Shape{});
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    // Within a run a file's record only grows (problems, pages) or changes
+    // its status: its part is made again only then.
+    const Shape now{files[i].Status, files[i].Problems.size(), files[i].Pages.size(), true};
+    if (shape_[i] == now) continue;
+    shape_[i] = now;
+    parts_[i] = FileRecordJson(files[i]);
+  }
+  return util::ReplaceFile(path_, ReportJson(files, parts_, run),
+                           run.Finished ? util::Flush::ToDisk : util::Flush::No);
 }
 
 namespace {

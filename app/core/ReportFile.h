@@ -23,9 +23,34 @@ struct RunSummaryFields {
   std::string Error;       // the run was refused before it began: why
 };
 std::string RunReportJson(const std::vector<FileRecord>& files, const RunSummaryFields& run);
-// Written whole through a temporary file.
+// Written whole through a temporary file (flushed to the disk once the run
+// has finished; while it goes, only renamed into place).
 util::Status WriteRunReport(const std::string& path, const std::vector<FileRecord>& files,
                             const RunSummaryFields& run);
+
+// One file's record as the report writes it.
+std::string FileRecordJson(const FileRecord& file);
+
+// A report rewritten many times as a run goes (each file begun, each page
+// on the output): a file's part is written anew only when its record changed.
+class LiveReport {
+ public:
+  explicit LiveReport(std::string path) : path_(std::move(path)) {}
+  util::Status Write(const std::vector<FileRecord>& files, const RunSummaryFields& run);
+
+ private:
+  struct Shape {
+    FileStatus Status = FileStatus::NotReached;
+    size_t Problems = 0, Pages = 0;
+    bool Made = false;
+    bool operator==(const Shape& o) const {
+      return Status == o.Status && Problems == o.Problems && Pages == o.Pages && Made == o.Made;
+    }
+  };
+  std::string path_;
+  std::vector<std::string> parts_;
+  std::vector<Shape> shape_;
+};
 
 // A report read back: the run's fields and its records, each path as its
 // bytes (from "path_hex" where the name is not UTF-8).

@@ -24,6 +24,13 @@ namespace window {
 // The window's colours: background, status bar and printer line, lists and tables.
 inline const QColor kWindowColor(255, 202, 255), kStatusColor(255, 170, 255), kListColor(255, 236, 255);
 
+// A drawing's name, whatever the letter case of its extension.
+inline bool IsJwwPath(const QString& p) {
+  const int dot = p.lastIndexOf('.');
+  return dot >= 0 && p.mid(dot + 1).compare(QStringLiteral("jww"), Qt::CaseInsensitive) == 0 &&
+         p.lastIndexOf('/') < dot;
+}
+
 inline QString Q(const std::string& sjis) { return QString::fromUtf8(util::Cp932ToUtf8(sjis).c_str()); }
 inline std::string Sjis(const QString& s) { return util::Utf8ToCp932(s.toStdString()); }
 

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "app/web/WebService.h"
 #include "util/Files.h"
 
 namespace fs = std::filesystem;
@@ -162,8 +163,11 @@ TEST(WebService, UploadProgressResultAndPdf) {
   const QJsonArray files = job.value("files").toArray();
   ASSERT_EQ(files.size(), 5);
   EXPECT_EQ(files[3].toObject().value("status").toString(), "passed_over");
+  EXPECT_EQ(files[3].toObject().value("problem").toObject().value("kind").toString(), "empty");
   EXPECT_EQ(files[3].toObject().value("shown").toString(), QStringLiteral("空のファイルです"));
+  EXPECT_EQ(files[3].toObject().value("status_text").toString(), QStringLiteral("読み飛ばし"));
   EXPECT_EQ(files[4].toObject().value("status").toString(), "damaged");
+  EXPECT_EQ(files[4].toObject().value("problem").toObject().value("kind").toString(), "damaged");
   // Cut off before anything printable: damaged, and no page, as the window lists it.
   EXPECT_EQ(files[4].toObject().value("shown").toString().toStdString(),
             "ファイルが壊れています（読めた所まで印刷）。印刷するものがありません（ページなし）");
@@ -172,6 +176,7 @@ TEST(WebService, UploadProgressResultAndPdf) {
   // Its image, carried inside the drawing, is read from the job's own folders.
   EXPECT_EQ(files[0].toObject().value("shown").toString(), "");
   EXPECT_EQ(files[1].toObject().value("status").toString(), "passed_over");
+  EXPECT_EQ(files[1].toObject().value("problem").toObject().value("kind").toString(), "not_a_drawing");
   EXPECT_EQ(files[1].toObject().value("shown").toString(), QStringLiteral("図面ファイルではありません"));
   EXPECT_EQ(files[2].toObject().value("path").toString(), "../../site-plan.jww");
   EXPECT_EQ(files[2].toObject().value("status").toString(), "printed");
@@ -346,47 +351,75 @@ TEST(WebService, JobsWaitTheirTurnAndAFullQueueAnswers503) {
   EXPECT_EQ(c.Post("/api/jobs", job)->status, 201);
 }
 
+// An upload's parts handed to the route as the HTTP server hands them, without a socket.
+struct Part {
+  std::string Name, FileName, Content;
+};
+web::PartReader Parts(const std::vector<Part>& parts, bool complete = true) {
+  return [parts, complete](const std::function<bool(const web::PartHead&)>& head,
+                           const std::function<bool(const char*, size_t)>& data) {
+    for (const Part& p : parts)
+      if (!head({p.Name, p.FileName}) || !data(p.Content.data(), p.Content.size())) return false;
+    return complete;
+  };
+}
+
+// The routes as functions: each refusal a status, a kind for scripts and
+// words for the page.
 TEST(WebService, BadInputAnswers400WithReasons) {
-  WebServer server({});
-  httplib::Client c = server.Client();
+  const std::string root = jwwtype::TempFolder().Value() + "webroutes";
+  fs::create_directories(root);
+  web::JobTable table(root, KESTROVAN_PRINT_EXE, web::WebLimits());
+  web::Service service(table, {"<html>図面</html>", "", ""}, "", "test");
   const std::string drawing = Bytes(Sample("house-plan.jww"));
   struct Case {
     const char* why;
-    httplib::MultipartFormDataItems items;
+    std::vector<Part> parts;
+    const char* kind;
     const char* said;  // part of the reason given
   };
   const Case cases[] = {
-      {"no drawings", {Field("paper", "A3")}, "no drawings"},
-      {"an unknown option", {Drawing("a.jww", drawing), Field("colour", "red")}, "\"colour\" is not a print option"},
-      {"an output of the server's", {Drawing("a.jww", drawing), Field("pdf", "/etc/passwd")}, "\"pdf\" is not"},
-      {"a settings file of the server's", {Drawing("a.jww", drawing), Field("settings", "/etc/x.dat")}, "not a print"},
-      {"a value out of range", {Drawing("a.jww", drawing), Field("mono", "300")}, "mono takes a whole number 0..255"},
-      {"a choice not known", {Drawing("a.jww", drawing), Field("method", "stretch")}, "method takes drawing|fit|scale"},
-      {"a paper not known", {Drawing("a.jww", drawing), Field("paper", "letter")}, "paper takes"},
-      {"a flag with a value", {Drawing("a.jww", drawing), Field("follow-drawing", "maybe")}, "takes 1 or 0"},
+      {"no drawings", {{"paper", "", "A3"}}, "no_drawings", "no drawings"},
+      {"an unknown option", {{"files", "a.jww", drawing}, {"colour", "", "red"}}, "bad_option", "\"colour\" is not a print option"},
+      {"an output of the server's", {{"files", "a.jww", drawing}, {"pdf", "", "/etc/passwd"}}, "bad_option", "\"pdf\" is not"},
+      {"a settings file of the server's", {{"files", "a.jww", drawing}, {"settings", "", "/etc/x.dat"}}, "bad_option", "not a print"},
+      {"a value out of range", {{"files", "a.jww", drawing}, {"mono", "", "300"}}, "bad_option", "mono takes a whole number 0..255"},
+      {"a choice not known", {{"files", "a.jww", drawing}, {"method", "", "stretch"}}, "bad_option", "method takes drawing|fit|scale"},
+      {"a paper not known", {{"files", "a.jww", drawing}, {"paper", "", "letter"}}, "bad_option", "paper takes"},
+      {"a flag with a value", {{"files", "a.jww", drawing}, {"follow-drawing", "", "maybe"}}, "bad_option", "takes 1 or 0"},
       {"papers that exclude each other",
-       {Drawing("a.jww", drawing), Field("paper", "drawing"), Field("fit-paper", "A3")}, "exclude each other"},
-      {"a file under another name", {{"drawing", drawing, "a.jww", ""}}, "part named \"files\""},
+       {{"files", "a.jww", drawing}, {"paper", "", "drawing"}, {"fit-paper", "", "A3"}}, "bad_option", "exclude each other"},
+      {"a file under another name", {{"drawing", "a.jww", drawing}}, "file_as_field", "part named \"files\""},
   };
+  const web::Request post{"POST", "/api/jobs", {}, {}};
   for (const Case& k : cases) {
-    const auto r = c.Post("/api/jobs", k.items);
-    ASSERT_TRUE(r) << k.why;
-    EXPECT_EQ(r->status, 400) << k.why << ": " << r->body;
-    EXPECT_NE(ErrorOf(r).find(k.said), std::string::npos) << k.why << ": " << ErrorOf(r);
+    const web::Answer a = service.ReceiveJob(post, true, Parts(k.parts));
+    EXPECT_EQ(a.Status, 400) << k.why << ": " << a.Body;
+    const QJsonObject error = Json(a.Body);
+    EXPECT_EQ(error.value("kind").toString().toStdString(), k.kind) << k.why;
+    EXPECT_NE(error.value("error").toString().toStdString().find(k.said), std::string::npos) << k.why << ": " << a.Body;
+    EXPECT_FALSE(error.value("text").toString().isEmpty()) << k.why;
   }
-  const auto notMultipart = c.Post("/api/jobs", "paper=A3", "application/x-www-form-urlencoded");
-  EXPECT_EQ(notMultipart->status, 400);
-  EXPECT_NE(ErrorOf(notMultipart).find("multipart"), std::string::npos);
-  const auto cut = c.Post("/api/jobs", "--b\r\nContent-Disposition: form-data; name=\"files\"; filename=\"a.jww\"\r\n\r\nJww",
-                          "multipart/form-data; boundary=b");
-  EXPECT_EQ(cut->status, 400);
-  EXPECT_EQ(c.Get("/api/jobs/0123456789abcdef0123456789abcdef")->status, 404);
-  EXPECT_EQ(c.Get("/api/jobs/../../etc/passwd")->status, 404);
-  const auto print = c.Post("/api/jobs/0123456789abcdef0123456789abcdef/print", "queue=x",
-                            "application/x-www-form-urlencoded");
-  EXPECT_EQ(print->status, 404);
-  EXPECT_FALSE(ErrorOf(print).empty());
-  EXPECT_EQ(server.JobFolders(), 0u);
+  const web::Answer notMultipart = service.ReceiveJob(post, false, Parts({{"", "", "paper=A3"}}));
+  EXPECT_EQ(notMultipart.Status, 400);
+  EXPECT_EQ(Json(notMultipart.Body).value("kind").toString(), "not_multipart");
+  const web::Answer cut = service.ReceiveJob(post, true, Parts({{"files", "a.jww", "Jww"}}, false));
+  EXPECT_EQ(cut.Status, 400);
+  EXPECT_EQ(Json(cut.Body).value("text").toString(), QStringLiteral("送信が途中で切れました"));
+  for (const char* path : {"/api/jobs/0123456789abcdef0123456789abcdef", "/api/jobs/../../etc/passwd"})
+    EXPECT_EQ(service.Handle({"GET", path, {}, {}}).Status, 404) << path;
+  const web::Answer print =
+      service.Handle({"POST", "/api/jobs/0123456789abcdef0123456789abcdef/print", {}, {{"queue", "x"}}});
+  EXPECT_EQ(print.Status, 404);
+  EXPECT_EQ(Json(print.Body).value("kind").toString(), "no_such_job");
+  // A page of another site is turned away before any route.
+  const std::optional<web::Answer> foreign =
+      service.Gate({"POST", "/api/jobs", {{"Origin", "http://evil.example"}, {"Host", "127.0.0.1:8631"}}, {}});
+  ASSERT_TRUE(foreign);
+  EXPECT_EQ(foreign->Status, 403);
+  EXPECT_FALSE(service.Gate({"POST", "/api/jobs", {{"origin", "http://127.0.0.1:8631"}, {"host", "127.0.0.1:8631"}}, {}}));
+  table.Shutdown();
+  EXPECT_TRUE(fs::is_empty(root));
 }
 
 TEST(WebService, PasswordAndOtherSitesPages) {

@@ -93,19 +93,16 @@ function fields() {
   return form;
 }
 
-// What the server said went wrong, in the words of the page.
+// What the server said went wrong: its own Japanese words for the kind of
+// refusal, else a word for the status.
 function errorText(status, body) {
-  let detail = '';
-  try { detail = JSON.parse(body).error || ''; } catch (e) { detail = ''; }
-  const lead = {
-    400: '送信内容に誤りがあります',
+  let said = '';
+  try { said = JSON.parse(body).text || ''; } catch (e) { said = ''; }
+  if (said) return said;
+  return {
     401: 'パスワードが必要です（ページを読み込み直してください）',
-    403: 'このページからは送信できません',
-    413: '大きすぎるため受け付けられませんでした',
     503: 'サーバが混み合っています。しばらくしてからもう一度お試しください',
-    507: 'サーバの空き容量が足りません',
   }[status] || `サーバでエラーが起きました（${status}）`;
-  return detail ? `${lead}：${detail}` : lead;
 }
 
 function upload() {
@@ -160,16 +157,6 @@ async function poll() {
   $('start').disabled = false;
 }
 
-const statusNames = {
-  printed: '印刷',
-  damaged: '破損',
-  blank: '白紙',
-  passed_over: '読み飛ばし',
-  stopped: '一部省略',
-  not_reached: '未印刷',
-  not_written: '未印刷',
-};
-
 function paperText(p) {
   if (p.name) return `${p.name} ${p.orientation === 'landscape' ? '横' : '縦'}`;
   return `${Math.round(p.width_mm)}×${Math.round(p.height_mm)}mm`;
@@ -193,7 +180,7 @@ function showResult(job) {
     cell(row, f.path, 'file');
     cell(row, String((f.pages || []).length), 'pages');
     cell(row, papers.join('、'), 'paper');
-    cell(row, statusNames[f.status] || f.status, 'status');
+    cell(row, f.status_text || f.status, 'status');
     const notes = cell(row, '');
     if (f.shown) {
       const line = document.createElement('div');
@@ -214,10 +201,10 @@ function showResult(job) {
     if (f.status !== 'printed') row.className = f.status === 'damaged' || f.status === 'blank' ? 'problem' : 'failed';
     body.appendChild(row);
   }
-  const printed = job.files.filter((f) => f.status === 'printed' || f.status === 'damaged').length;
+  const printed = job.files.filter((f) => (f.status === 'printed' || f.status === 'damaged') && (f.pages || []).length > 0).length;
   let summary = `${job.pages}ページ（${printed} / ${job.files.length}ファイル）を印刷しました。`;
   if (warnings) summary += `警告 ${warnings} 件。`;
-  if (job.error) summary += job.error;
+  if (job.error) summary += job.error_text || job.error;
   $('summary').textContent = summary;
   const download = $('download');
   download.href = job.pdf ? `api/jobs/${jobId}/pdf` : '#';
