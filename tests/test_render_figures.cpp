@@ -222,20 +222,33 @@ TEST_F(RenderTest, MarksAreBuiltAroundThePoint) {
   EXPECT_EQ(canvas.calls[0].points[0].x, canvas.calls[1].points[0].x);
   EXPECT_EQ(canvas.calls[0].brushStyle, BrushStyle::Clear);
 
-  // A colour override replaces pen and brush colours; unknown codes draw a dot.
+  // A colour override replaces pen and brush colours.
   canvas.calls.clear();
   PointMarkArgs overridden = MarkAt50(5);
   overridden.ColorOverride = Rgb(1, 2, 3);
   DrawPointMark(canvas, overridden);
   EXPECT_EQ(canvas.calls[0].pen, Rgb(1, 2, 3));
   EXPECT_EQ(canvas.calls[0].brush, Rgb(1, 2, 3));
+
+  // A code outside the table of marks, -3 with them, is an ordinary point
+  // (probe point-codes): the dot of code 0, not a mark's circle of 1.25 mm.
   canvas.calls.clear();
-  DrawPointMark(canvas, MarkAt50(99));
-  EXPECT_EQ(canvas.calls[0].op, "polygon");
-  EXPECT_EQ(canvas.calls[0].points[0].x, 500 + 13);
+  DrawPointMark(canvas, MarkAt50(0, 2));
+  const auto dot = canvas.calls;
+  ASSERT_EQ(dot.size(), 1u);
+  for (int code : {12, 20, 99, -3, -8}) {
+    canvas.calls.clear();
+    DrawPointMark(canvas, MarkAt50(code, 2));
+    ASSERT_EQ(canvas.calls.size(), 1u) << code;
+    const auto& pts = canvas.calls[0].points;
+    ASSERT_EQ(pts.size(), dot[0].points.size()) << code;
+    for (size_t i = 0; i < pts.size(); ++i)
+      EXPECT_TRUE(pts[i].x == dot[0].points[i].x && pts[i].y == dot[0].points[i].y) << code;
+    EXPECT_EQ(canvas.calls[0].penWidth, dot[0].penWidth) << code;
+  }
 
   // Every code draws something and leaves the point list empty.
-  for (int code : {2, 3, 6, 7, 8, 9, 10, 11, -1, -3, -5, -6, -7}) {
+  for (int code : {2, 3, 6, 7, 8, 9, 10, 11, -1, -5, -6, -7}) {
     canvas.calls.clear();
     DrawPointMark(canvas, MarkAt50(code, 1, 0.3));
     EXPECT_FALSE(canvas.calls.empty()) << code;
