@@ -295,8 +295,38 @@ ProbeDrawing CurveBands() {
   return Probe("curve-bands", "concentric circles of line type 2 about r 48 and 130 mm", d);
 }
 
+// Patterned curves in mirrored insertions: a type-7 arc of r 12 from 60
+// degrees sweeping 200, a type-2 circle of r 15, a type-3 arc of r 28 and a
+// tilted type-6 half ellipse, inserted plain, mirrored in x, in y, turned
+// half round (both scales negative) and mirrored in x turned 40 degrees.
+ProbeDrawing DashMirrored() {
+  TJwwData d = BaseDrawing();
+  TJwwBlockDef b;
+  b.Number = 1;
+  b.Name = "curves";
+  TJwwEnko arc = MakeArc(0, 0, 12, 60 * kPi / 180, 200 * kPi / 180);
+  arc.PenColor = 2;
+  arc.PenStyle = 7;
+  Add(b.Entities, arc);
+  Add(b.Entities, Circle(0, -40, 15, 2, 2));
+  TJwwEnko wide = MakeArc(0, 0, 28, 10 * kPi / 180, 130 * kPi / 180);
+  wide.PenColor = 2;
+  wide.PenStyle = 3;
+  Add(b.Entities, wide);
+  TJwwEnko half = MakeArc(0, -85, 25, 0.2, kPi);
+  half.Flatness = 0.5;
+  half.TiltAngle = 0.5;
+  half.PenColor = 2;
+  half.PenStyle = 6;
+  Add(b.Entities, half);
+  d.BlockDefs = {b};
+  const double sx[] = {1, -1, 1, -1, -1}, sy[] = {1, 1, -1, -1, 1}, turn[] = {0, 0, 0, 0, 40};
+  for (int i = 0; i < 5; ++i) Add(d.Entities, MakeInsert(1, -160 + 80 * i, 60, sx[i], sy[i], turn[i] * kPi / 180));
+  return Probe("dash-mirrored", "patterned arcs, circles and ellipses in mirrored insertions", d);
+}
+
 std::vector<ProbeDrawing> CurveProbes() {
-  return {CurveRadii(2), CurveRadii(6), CurveBands()};
+  return {CurveRadii(2), CurveRadii(6), CurveBands(), DashMirrored()};
 }
 
 // Colour printing on or off: display-only layers and groups, a pen whose
@@ -584,12 +614,20 @@ ProbeDrawing TextVertical() {
   for (int i = 0; i < 9; ++i) {
     const std::string t = Sjis(texts[i]);
     const double size = 5, spacing = 0.5;
-    const double length = (size + spacing) * static_cast<double>(t.size()) / 2;
+    // As the CAD program stores them: the base line down the page, as long
+    // as the cells and the gaps between them.
+    double length = 0;
+    for (size_t k = 0; k < t.size();) {
+      const auto b = static_cast<unsigned char>(t[k]);
+      const bool full = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+      k += full ? 2 : 1;
+      length += (full ? size : size / 2) + (k < t.size() ? (full ? spacing : spacing / 2) : 0);
+    }
     const double x = -190 + 40 * i, y = 120;
     TJwwMoji m = MakeText(x, y, x, y - length, t);
     m.SizeX = m.SizeY = size;
     m.CharSpacing = spacing;
-    m.TextAngle = 270;
+    m.TextAngle = -90;
     m.Flags = 0x0020;
     m.PenColor = 2;
     m.TextKind = 4;

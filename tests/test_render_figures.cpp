@@ -134,6 +134,22 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
   EXPECT_GE(dashes, 31u);
   EXPECT_LE(dashes, 31u + 72u / 2);
   EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 60, 1e-9);
+  // Mirrored (through a block turned over in y), an arc from 60 degrees
+  // sweeping 200 runs from the image of its end, at 100 degrees on the page,
+  // round to the image of its start at 300 (probe dash-mirrored).
+  canvas.calls.clear();
+  UnitGra::EllipseArc arc = Circle(0, 0, 10);
+  arc.Start = 60 * kPi / 180;
+  arc.Sweep = 200 * kPi / 180;
+  BlockTransform mirror;
+  mirror.A22 = -1;
+  mirror.Tx = mirror.Ty = 50;
+  DrawPatternArc(canvas, 0, 2, arc, mirror);
+  const auto mirrored = canvas.Of("line");
+  ASSERT_FALSE(mirrored.empty());
+  EXPECT_EQ(mirrored.front().points[0].x, 500 + std::lround(100 * std::cos(100 * kPi / 180)));
+  EXPECT_EQ(mirrored.front().points[0].y, 500 - std::lround(100 * std::sin(100 * kPi / 180)));
+  EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 50 + 10 * std::cos(300 * kPi / 180), 1e-9);
   // Without a pattern it is 72 chords, clipped where they cross the page's edge.
   canvas.calls.clear();
   DrawPatternArc(canvas, 0, 1, Circle(50, 50, 10), kId);
