@@ -321,7 +321,7 @@ ProbeDrawing DashMirrored() {
   Add(b.Entities, half);
   d.BlockDefs = {b};
   const double sx[] = {1, -1, 1, -1, -1}, sy[] = {1, 1, -1, -1, 1}, turn[] = {0, 0, 0, 0, 40};
-  for (int i = 0; i < 5; ++i) Add(d.Entities, MakeInsert(1, -160 + 80 * i, 60, sx[i], sy[i], turn[i] * kPi / 180));
+  for (int i = 0; i < 5; ++i) Add(d.Entities, MakeInsert(1, -160 + 80 * i, 0, sx[i], sy[i], turn[i] * kPi / 180));
   return Probe("dash-mirrored", "patterned arcs, circles and ellipses in mirrored insertions", d);
 }
 
