@@ -451,13 +451,14 @@ void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
   if (!auxLine(d.DimLine)) DrawLineEntity(c, d.DimLine);
   if (skip && d.DimText.OnAuxiliaryPen()) return;
   const BlockTransform& T = c.T;
-  const double groupScale = c.layerGroups ? (*c.layerGroups)[d.DimLine.LayerGroup & 15].Scale : 1.0;
   if (c.inBlock) {
     // Inside a block the value is measured anew, turned, scaled or not: by
     // the dimension's own flag word when it asks for automatic values, else
-    // by the drawing's dimension settings. A chain of mirrored insertions
+    // by the drawing's dimension settings, at the scale of the group the
+    // insertion lies on (a block drawn at 1/1 and inserted on a 1/30 group
+    // measures 30 times its millimetres). A chain of mirrored insertions
     // only, and a dimension line of no length, keep the stored text.
-    const double length = MappedDimensionLength(d.DimLine, groupScale, T);
+    const double length = MappedDimensionLength(d.DimLine, c.insertionGroupScale, T);
     if (!c.allMirrored && length > 1e-9) {
       const uint16_t own = d.DimText.PenWidth;
       DrawDimensionText(c, d.DimText,
@@ -468,6 +469,7 @@ void DrawDimensionEntity(const EntityDrawContext& c, const TJwwSunpou& d) {
     }
     return;
   }
+  const double groupScale = c.layerGroups ? (*c.layerGroups)[d.DimLine.LayerGroup & 15].Scale : 1.0;
   const bool identity = T.HasIdentityMatrix();
   const uint16_t flags = d.DimText.PenWidth;
   if (identity || !(flags & 0x0002)) {
@@ -568,6 +570,7 @@ class DrawPass {
       ctx_.textFlip = inst.TextFlip;
       ctx_.markTurn = inst.MarkTurn + turn_;
       ctx_.allMirrored = inst.AllMirrored;
+      ctx_.insertionGroupScale = d_.LayerGroups[inst.LayerGroup & 15].Scale;
       ctx_.ownLayers = own;
       // Members of a block that does not keep their layers print as their
       // insertion does, whatever the state of the layer they were drawn on.

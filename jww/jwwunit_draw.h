@@ -39,6 +39,9 @@ struct EntityDrawContext {
   int textFlip = 1;
   double markTurn = 0;
   bool allMirrored = false;
+  // The scale of the group the (outermost) insertion lies on: a dimension
+  // inside measures its value by it, not by the group of its own members.
+  double insertionGroupScale = 1.0;
   // The flag word (as a dimension text keeps it) that the drawing's own
   // dimension settings give a value measured anew inside a block, when the
   // dimension's own word does not ask for automatic values.

@@ -21,7 +21,10 @@ void TJwwData::PublishLayers(TgraAttribute& attr) const {
 double TJwwData::PenWidthUnit(const UnitGraAtt::PrinterResolution* printer) const {
   if (MaxDrawWidth >= -100 && MaxDrawWidth <= -1) return -1.0 / MaxDrawWidth;
   if (MaxDrawWidth < -100) return 0.01;
-  if (Version <= 420 || PrinterResolutionCode <= 0) {
+  // A resolution code in the header decides also in old drawings (a
+  // version-4.20 drawing of code 1 prints pen width 1 at 0.085 mm); only
+  // a drawing without one takes the printer's dot.
+  if (PrinterResolutionCode <= 0) {
     const int dpi = printer ? printer->HorizontalDpi() : 0;
     if (dpi <= 0) return 0.01;
     // The printer's dot in whole micrometres.

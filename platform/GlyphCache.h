@@ -13,6 +13,8 @@
 
 #include "render/Canvas.h"
 
+struct hb_font_t;
+
 namespace platform {
 
 struct GlyphCache {
@@ -37,6 +39,7 @@ struct GlyphCache {
     QString text;
     double advance;
     quint32 index;  // in `raw`; 0 when the face lacks it (drawn as text, with fallback fonts)
+    qint64 vertical = -1;  // the glyph's vertical form in `raw` (its own index if none); -1 not asked yet
   };
   QHash<quint16, Glyph> glyphs;  // by Shift-JIS character
   bool applied = false;              // the painter holds this font
@@ -46,9 +49,22 @@ struct GlyphCache {
   // Sets up the font `f` asks for, forgetting the glyphs of the one before.
   void Load(const FontSpec& f, size_t faceFrom);
   // The glyph of the character of n bytes at `from` in `sjis`.
-  const Glyph& Find(const std::string& sjis, size_t from, size_t n);
+  Glyph& Find(const std::string& sjis, size_t from, size_t n);
   // `run` with the face at a pixel height.
   QGlyphRun& SizedRun(double cellHeight);
+  // The glyph a line written down the page sets for `g`: its vertical form
+  // (the face's own substitute, as for a long-vowel mark, brackets, a wave
+  // dash or an ellipsis), or the glyph itself.
+  quint32 VerticalForm(Glyph& g);
+
+  GlyphCache();
+  ~GlyphCache();
+  GlyphCache(const GlyphCache&) = delete;
+  GlyphCache& operator=(const GlyphCache&) = delete;
+
+ private:
+  hb_font_t* shaper_ = nullptr;  // `raw`'s tables for finding vertical forms, made when first needed
+  void DropShaper();
 };
 
 }  // namespace platform

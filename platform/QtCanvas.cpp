@@ -221,8 +221,15 @@ void QtCanvas::TextOut(int32_t x, int32_t y, const std::string& sjis) {
   double at = 0;
   for (size_t i = 0; i < sjis.size();) {
     const size_t n = util::SjisCharLength(sjis, i);
-    const GlyphCache::Glyph& glyph = text_.Find(sjis, i, n);
+    GlyphCache::Glyph& found = text_.Find(sjis, i, n);
     i += n;
+    // Down the page a full-width character takes its vertical form.
+    GlyphCache::Glyph turned;
+    if (vertical && n == 2) {
+      turned = found;
+      turned.index = text_.VerticalForm(found);
+    }
+    const GlyphCache::Glyph& glyph = vertical && n == 2 ? turned : found;
     const double cellWidth = n == 2 ? 2 * halfCell : halfCell;
     if (glyph.advance > 0 && !vector_ && f.Escapement == 0 && !(vertical && n == 2) && glyph.index != 0 &&
         text_.slant == 0 && cellWidth / glyph.advance == cellHeight / 1000.0) {

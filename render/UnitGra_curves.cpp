@@ -336,7 +336,15 @@ void DrawArcSolid(Canvas& canvas, int code, const EllipseArc& arc, double h, con
   }
 }
 
-void DrawPatternArc(Canvas& canvas, int layerIndex, int lineType, const EllipseArc& arc, const BlockTransform& t) {
+void DrawPatternArc(Canvas& canvas, int layerIndex, int lineType, const EllipseArc& given, const BlockTransform& t) {
+  // A mirrored curve is a curve of its own on the page, running counter-
+  // clockwise there like any other: from the image of its end to the image
+  // of its start, so its pattern starts at that new start.
+  EllipseArc arc = given;
+  if (t.A11 * t.A22 - t.A12 * t.A21 < 0) {
+    arc.Start += arc.Sweep;
+    arc.Sweep = -arc.Sweep;
+  }
   const Ellipse e(arc);
   const double start = arc.Start, sweep = arc.Sweep;
   const int steps = CurveSteps(e, sweep, &t);

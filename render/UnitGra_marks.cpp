@@ -88,7 +88,10 @@ void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
   const MarkFrame f{x, y, s, markAngle};
   const double penWidth = attr.GetPenWidth(penNumber);
 
-  switch (markCode) {
+  // A code outside the table of marks (-3 among them) prints as an ordinary
+  // point, as code 0 does.
+  const bool mark = (markCode >= 1 && markCode <= 11) || (markCode <= -1 && markCode >= -7 && markCode != -3);
+  switch (mark ? markCode : 0) {
     case 0: {
       pen(0);
       const double radius = std::max(width / 2 + attr.GetPointRadius(penNumber), pixel);
@@ -132,11 +135,6 @@ void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
       Segment(canvas, f.Polar(1.25, 30), f.Polar(1.25, 210));
       Segment(canvas, f.Polar(1.25, 150), f.Polar(1.25, 330));
       return;
-    case -3:
-      pen(penWidth);
-      fill(true);
-      disc(std::max(penWidth * s, pixel), markAngle);
-      return;
     case -4:
       Segment(canvas, f.At(0, 1.25), f.At(0, -1.25));
       Segment(canvas, f.At(-1.25, 0), f.At(1.25, 0));
@@ -155,11 +153,7 @@ void DrawPointMark(Canvas& canvas, const PointMarkArgs& point) {
       Segment(canvas, f.Polar(1.25, 45), f.Polar(1.25, 225));
       Segment(canvas, f.Polar(1.25, 135), f.Polar(1.25, 315));
       return;
-    default:
-      pen(penWidth);
-      fill(true);
-      disc(1.25 * s, 0);
-      return;
+    default: return;
   }
 }
 

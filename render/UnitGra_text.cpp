@@ -237,8 +237,10 @@ void DrawJwwText(Canvas& canvas, int flags, const std::string& fontName, const T
   double width = at.Width, spacing = at.Spacing;
   const double scale = PageWindow.Scale;
   const double length = util::Distance(x1, y1, x2, y2);
-  if (!(std::fabs(height) >= 1e-14) || std::fabs(height) * scale < 6 || std::fabs(height) * scale > 1000 ||
-      !(std::fabs(length) >= 1e-14) || std::fabs(length) * scale < 6 || std::fabs(width) * scale > 1000) {
+  // Too small to read: the base line instead. There is no upper limit: a
+  // title of 45 mm is text at any resolution.
+  if (!(std::fabs(height) >= 1e-14) || std::fabs(height) * scale < 6 || !(std::fabs(length) >= 1e-14) ||
+      std::fabs(length) * scale < 6) {
     canvas.SetPenWidth(3);
     DrawClippedLine(canvas, x1, y1, x2, y2);
     return;

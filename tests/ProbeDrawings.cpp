@@ -295,8 +295,38 @@ ProbeDrawing CurveBands() {
   return Probe("curve-bands", "concentric circles of line type 2 about r 48 and 130 mm", d);
 }
 
+// Patterned curves in mirrored insertions: a type-7 arc of r 12 from 60
+// degrees sweeping 200, a type-2 circle of r 15, a type-3 arc of r 28 and a
+// tilted type-6 half ellipse, inserted plain, mirrored in x, in y, turned
+// half round (both scales negative) and mirrored in x turned 40 degrees.
+ProbeDrawing DashMirrored() {
+  TJwwData d = BaseDrawing();
+  TJwwBlockDef b;
+  b.Number = 1;
+  b.Name = "curves";
+  TJwwEnko arc = MakeArc(0, 0, 12, 60 * kPi / 180, 200 * kPi / 180);
+  arc.PenColor = 2;
+  arc.PenStyle = 7;
+  Add(b.Entities, arc);
+  Add(b.Entities, Circle(0, -40, 15, 2, 2));
+  TJwwEnko wide = MakeArc(0, 0, 28, 10 * kPi / 180, 130 * kPi / 180);
+  wide.PenColor = 2;
+  wide.PenStyle = 3;
+  Add(b.Entities, wide);
+  TJwwEnko half = MakeArc(0, -85, 25, 0.2, kPi);
+  half.Flatness = 0.5;
+  half.TiltAngle = 0.5;
+  half.PenColor = 2;
+  half.PenStyle = 6;
+  Add(b.Entities, half);
+  d.BlockDefs = {b};
+  const double sx[] = {1, -1, 1, -1, -1}, sy[] = {1, 1, -1, -1, 1}, turn[] = {0, 0, 0, 0, 40};
+  for (int i = 0; i < 5; ++i) Add(d.Entities, MakeInsert(1, -160 + 80 * i, 0, sx[i], sy[i], turn[i] * kPi / 180));
+  return Probe("dash-mirrored", "patterned arcs, circles and ellipses in mirrored insertions", d);
+}
+
 std::vector<ProbeDrawing> CurveProbes() {
-  return {CurveRadii(2), CurveRadii(6), CurveBands()};
+  return {CurveRadii(2), CurveRadii(6), CurveBands(), DashMirrored()};
 }
 
 // Colour printing on or off: display-only layers and groups, a pen whose
@@ -564,6 +594,81 @@ ProbeDrawing TextLines() {
   return Probe("text-lines", "text spacings, angles and the lines of a note close together", d);
 }
 
+// Titles of 43, 45 and 60 mm: over 1000 device pixels high at 600 dpi.
+ProbeDrawing TextLarge() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  Add(e, Text(-200, 80, "平面図 A-1", 43, 2, 4));
+  Add(e, Text(-200, 10, "断面 Ab", 45, 2, 4));
+  Add(e, Text(-200, -70, "立面", 60, 2, 4));
+  Add(e, Text(20, -70, "Wd", 60, 2, 4));
+  return Probe("text-large", "titles of 43, 45 and 60 mm, over 1000 device pixels high", d);
+}
+
+// Vertical texts (written down the page): half-width letters and digits,
+// full-width ones, and the characters that have vertical forms.
+ProbeDrawing TextVertical() {
+  TJwwData d = BaseDrawing();
+  TJwwEntityLists& e = d.Entities;
+  const char* texts[] = {"t=16", "PB", "D13@", "縦書き", "ボード", "（仕上）", "〜…「」", "A縦b字12", "ー－—―"};
+  for (int i = 0; i < 9; ++i) {
+    const std::string t = Sjis(texts[i]);
+    const double size = 5, spacing = 0.5;
+    // As the CAD program stores them: the base line down the page, as long
+    // as the cells and the gaps between them.
+    double length = 0;
+    for (size_t k = 0; k < t.size();) {
+      const auto b = static_cast<unsigned char>(t[k]);
+      const bool full = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+      k += full ? 2 : 1;
+      length += (full ? size : size / 2) + (k < t.size() ? (full ? spacing : spacing / 2) : 0);
+    }
+    const double x = -190 + 40 * i, y = 120;
+    TJwwMoji m = MakeText(x, y, x, y - length, t);
+    m.SizeX = m.SizeY = size;
+    m.CharSpacing = spacing;
+    m.TextAngle = -90;
+    m.Flags = 0x0020;
+    m.PenColor = 2;
+    m.TextKind = 4;
+    Add(e, m);
+    Add(e, Line(x - 3, y, x + 3, y));
+  }
+  return Probe("text-vertical", "vertical texts: half-width characters and vertical forms", d);
+}
+
+// Point marks of codes outside the table (12, 20, 100, -3, -8), beside
+// ordinary points (0) and marks of the table (3, 7), in pens 2, 4 and 6,
+// at mark scales 1 and 2.
+ProbeDrawing PointCodes() {
+  TJwwData d = BaseDrawing();
+  const int codes[] = {0, 12, 20, 100, -3, -8, 3, 7};
+  const int pens[] = {2, 4, 6};
+  for (int r = 0; r < 8; ++r)
+    for (int c = 0; c < 6; ++c) {
+      TJwwTen m = MakePoint(-180 + 30 * c, 120 - 30 * r);
+      m.PenStyle = 100;
+      m.Code = codes[r];
+      m.PenColor = static_cast<uint16_t>(pens[c % 3]);
+      m.PointScale = c < 3 ? 1 : 2;
+      Add(d.Entities, m);
+      TJwwTen plain = MakePoint(m.X + 10, m.Y);
+      plain.PenColor = m.PenColor;
+      Add(d.Entities, plain);
+    }
+  return Probe("point-codes", "point marks of codes outside the table beside ordinary points", d);
+}
+
+// A version-4.20 drawing of printer resolution code 1: lines of pens 1 to 8
+// (widths 1 to 8 dots) and patterned lines of types 2 to 5.
+ProbeDrawing Pens420() {
+  TJwwData d = BaseDrawing();
+  d.Version = 420;
+  for (int pen = 1; pen <= 8; ++pen) Add(d.Entities, Line(-190, 130 - 12 * pen, 0, 130 - 12 * pen, pen));
+  for (int t = 2; t <= 5; ++t) Add(d.Entities, Line(20, 130 - 12 * t, 190, 130 - 12 * t, 2, t));
+  return Probe("pens-420", "a version-4.20 drawing of resolution code 1: pen widths and patterns", d);
+}
+
 // ---------------------------------------------------------------------------
 // Dimensions and point marks inside blocks. Every drawing is at 1/100, so a
 // 25 mm dimension line measures 2500; the stored texts ("1234", "77") tell a
@@ -763,6 +868,47 @@ ProbeDrawing BlockTexts() {
   return Probe("block-texts", "plain texts in mirrored, turned and nested insertions", d);
 }
 
+// A dimension of 43.21 mm drawn on group 1 (1/1) in blocks inserted on
+// group 0 (1/30), group 2 (1/150) and group 1, plain, scaled 1.5 and 0.75
+// turned 270 degrees, and nested: whose group's scale measures the value.
+ProbeDrawing DimensionGroups() {
+  TJwwData d = BaseDrawing();
+  d.LayerGroups[0].Scale = 30;
+  d.LayerGroups[1].Scale = 1;
+  d.LayerGroups[2].Scale = 150;
+  auto onGroup1 = [](TJwwSunpou s) {
+    for (TJwwEntityBase* e : {static_cast<TJwwEntityBase*>(&s), static_cast<TJwwEntityBase*>(&s.DimLine),
+                              static_cast<TJwwEntityBase*>(&s.DimText), static_cast<TJwwEntityBase*>(&s.AuxLine1),
+                              static_cast<TJwwEntityBase*>(&s.AuxLine2)})
+      e->LayerGroup = 1;
+    return s;
+  };
+  d.BlockDefs = {BlockOf(1, onGroup1(DimensionAlongX(43.21, 0, "77"))),
+                 BlockOf(2, onGroup1(DimensionAlongX(43.21, 0x0002, "77")))};
+  TJwwBlockDef nest;
+  nest.Number = 3;
+  nest.Name = "nest";
+  TJwwBlock inner = MakeInsert(1, 0, 0);
+  inner.LayerGroup = 2;
+  Add(nest.Entities, inner);
+  d.BlockDefs.push_back(nest);
+  struct Row {
+    int group;
+    double scale, turn;
+  };
+  const Row rows[] = {{0, 1, 0}, {0, 1.5, 0}, {0, 0.75, 270}, {2, 1, 0}, {1, 1, 0}};
+  for (int i = 0; i < 5; ++i)
+    for (int block = 1; block <= 2; ++block) {
+      TJwwBlock b = MakeInsert(block, -190 + 80 * i, block == 1 ? 80 : 0, rows[i].scale, rows[i].scale,
+                               rows[i].turn * kPi / 180);
+      b.LayerGroup = static_cast<uint16_t>(rows[i].group);
+      Add(d.Entities, b);
+    }
+  TJwwBlock outer = MakeInsert(3, -190, -80);
+  Add(d.Entities, outer);
+  return Probe("dim-groups", "dimensions drawn at 1/1 in blocks inserted on groups of 1/30 and 1/150", d);
+}
+
 std::vector<ProbeDrawing> DimensionProbes() {
   std::vector<ProbeDrawing> v = {DimensionTurns(), DimensionValues()};
   v.push_back(DimensionSettings("dim-decimals", "lengths with decimals by the drawing's dimension settings",
@@ -770,6 +916,7 @@ std::vector<ProbeDrawing> DimensionProbes() {
   v.push_back(DimensionSettings("dim-no-separators", "the same with the settings' thousands separators off",
                                 {2002111, 5, 50150030, 0, 4100}));
   v.push_back(DimensionOrder());
+  v.push_back(DimensionGroups());
   v.push_back(BlockTexts());
   v.push_back(DimensionMarks());
   v.push_back(DimensionChains("dim-nested", "dimensions in chains of plain and mirrored insertions",
@@ -1071,7 +1218,10 @@ std::vector<ProbeDrawing> BuildProbeDrawings() {
   probes.push_back(ZigZagWays());
   probes.push_back(ZigZagEdge());
   probes.push_back(ZigZagMix());
-  for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths()}) probes.push_back(std::move(p));
+  for (ProbeDrawing p : {TextBold(), TextSizes(), TextLines(), TextWidths(), TextLarge(), TextVertical()})
+    probes.push_back(std::move(p));
+  probes.push_back(PointCodes());
+  probes.push_back(Pens420());
   for (ProbeDrawing& p : CurveProbes()) probes.push_back(std::move(p));
   for (ProbeDrawing p : DimensionProbes()) probes.push_back(std::move(p));
   return probes;

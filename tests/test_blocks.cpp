@@ -284,6 +284,43 @@ TEST_F(BlockDimensionTest, ValuesAreMeasuredAnewUnlessEveryInsertionHasANegative
   EXPECT_EQ(Printed(), "77");
 }
 
+// The value is measured at the scale of the group the outermost insertion
+// lies on, not the group of the dimension's members (probe dim-groups): a
+// 43.21 mm line drawn on a 1/1 group and inserted on 1/30 prints 1,296.3.
+TEST_F(BlockDimensionTest, ValuesTakeTheScaleOfTheInsertionsGroup) {
+  d.LayerGroups[0].Scale = 30;
+  d.LayerGroups[1].Scale = 1;
+  d.LayerGroups[2].Scale = 150;
+  auto onGroup1 = [](uint16_t flags) {
+    TJwwSunpou s = Dimension(43.21, flags);
+    s.LayerGroup = s.DimLine.LayerGroup = s.DimText.LayerGroup = 1;
+    return s;
+  };
+  const struct {
+    int group;
+    TJwwBlock insert;
+    uint16_t flags;  // 0: the drawing's settings; 0x0002: whole numbers
+    const char* value;
+  } cases[] = {{0, Insert(1, 1), 0, "1,296.3"},          {0, Insert(1, 1), 0x0002, "1296"},
+               {0, Insert(1.5, 1.5), 0x0002, "1944"},     {0, Insert(0.75, 0.75, 3 * M_PI / 2), 0x0002, "972"},
+               {2, Insert(1, 1), 0, "6,481.5"},           {2, Insert(1, 1), 0x0002, "6482"},
+               {1, Insert(1, 1), 0, "43.21"}};
+  for (const auto& c : cases) {
+    TJwwBlock top = c.insert;
+    top.LayerGroup = static_cast<uint16_t>(c.group);
+    Place(onGroup1(c.flags), {top});
+    EXPECT_EQ(Printed(), c.value) << "group " << c.group;
+  }
+  const TJwwSunpou s = onGroup1(0);
+  // Nested: the outermost insertion's group, whatever the inner one's.
+  TJwwBlock inner = Insert(1, 1);
+  inner.LayerGroup = 2;
+  TJwwBlock outer = Insert(1, 1);
+  outer.LayerGroup = 0;
+  Place(s, {outer, inner});
+  EXPECT_EQ(Printed(), "1,296.3");
+}
+
 TEST_F(BlockDimensionTest, TextsTurnWithTheInsertionsAndAMirrorNegatesTheirAngle) {
   // Mirrored in y: still read from left to right, now below the line.
   Place(Dimension(), {Insert(1, -1)});

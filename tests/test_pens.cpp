@@ -34,8 +34,11 @@ TEST(PenWidthUnit, EveryCase) {
   EXPECT_DOUBLE_EQ(PenDrawing(d, 600, -101, 1).PenWidthUnit(&k600), 0.01);
   EXPECT_DOUBLE_EQ(PenDrawing(d, 600, 0, 1).PenWidthUnit(&k600), 0.085);
   EXPECT_DOUBLE_EQ(PenDrawing(d, 600, 5, 2).PenWidthUnit(&k600), 0.042);
-  // Old drawings and drawings without a resolution code use the printer's dot.
-  EXPECT_DOUBLE_EQ(PenDrawing(d, 420, 0, 1).PenWidthUnit(&k600), 0.042);  // 42.33 um
+  // Old drawings keep their code's dot (probe pens-420: pen width 1 prints
+  // 2 px at 600 dpi, not 1); drawings without a code use the printer's dot.
+  EXPECT_DOUBLE_EQ(PenDrawing(d, 420, 0, 1).PenWidthUnit(&k600), 0.085);
+  EXPECT_DOUBLE_EQ(PenDrawing(d, 300, 0, 2).PenWidthUnit(&k600), 0.042);
+  EXPECT_DOUBLE_EQ(PenDrawing(d, 420, 0, 0).PenWidthUnit(&k600), 0.042);  // 42.33 um
   EXPECT_DOUBLE_EQ(PenDrawing(d, 700, 0, 0).PenWidthUnit(&k360), 0.071);  // 70.56 um rounds up
   EXPECT_DOUBLE_EQ(PenDrawing(d, 700, 0, -1).PenWidthUnit(nullptr), 0.01);
   const UnitGraAtt::FixedResolution none(0);

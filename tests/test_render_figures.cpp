@@ -134,6 +134,22 @@ TEST_F(RenderTest, PatternedCircleIsOneContinuousDashChain) {
   EXPECT_GE(dashes, 31u);
   EXPECT_LE(dashes, 31u + 72u / 2);
   EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 60, 1e-9);
+  // Mirrored (through a block turned over in y), an arc from 60 degrees
+  // sweeping 200 runs from the image of its end, at 100 degrees on the page,
+  // round to the image of its start at 300 (probe dash-mirrored).
+  canvas.calls.clear();
+  UnitGra::EllipseArc arc = Circle(0, 0, 10);
+  arc.Start = 60 * kPi / 180;
+  arc.Sweep = 200 * kPi / 180;
+  BlockTransform mirror;
+  mirror.A22 = -1;
+  mirror.Tx = mirror.Ty = 50;
+  DrawPatternArc(canvas, 0, 2, arc, mirror);
+  const auto mirrored = canvas.Of("line");
+  ASSERT_FALSE(mirrored.empty());
+  EXPECT_EQ(mirrored.front().points[0].x, 500 + std::lround(100 * std::cos(100 * kPi / 180)));
+  EXPECT_EQ(mirrored.front().points[0].y, 500 - std::lround(100 * std::sin(100 * kPi / 180)));
+  EXPECT_NEAR(UnitGval::PatternContinuation.EndX, 50 + 10 * std::cos(300 * kPi / 180), 1e-9);
   // Without a pattern it is 72 chords, clipped where they cross the page's edge.
   canvas.calls.clear();
   DrawPatternArc(canvas, 0, 1, Circle(50, 50, 10), kId);
@@ -222,20 +238,33 @@ TEST_F(RenderTest, MarksAreBuiltAroundThePoint) {
   EXPECT_EQ(canvas.calls[0].points[0].x, canvas.calls[1].points[0].x);
   EXPECT_EQ(canvas.calls[0].brushStyle, BrushStyle::Clear);
 
-  // A colour override replaces pen and brush colours; unknown codes draw a dot.
+  // A colour override replaces pen and brush colours.
   canvas.calls.clear();
   PointMarkArgs overridden = MarkAt50(5);
   overridden.ColorOverride = Rgb(1, 2, 3);
   DrawPointMark(canvas, overridden);
   EXPECT_EQ(canvas.calls[0].pen, Rgb(1, 2, 3));
   EXPECT_EQ(canvas.calls[0].brush, Rgb(1, 2, 3));
+
+  // A code outside the table of marks, -3 with them, is an ordinary point
+  // (probe point-codes): the dot of code 0, not a mark's circle of 1.25 mm.
   canvas.calls.clear();
-  DrawPointMark(canvas, MarkAt50(99));
-  EXPECT_EQ(canvas.calls[0].op, "polygon");
-  EXPECT_EQ(canvas.calls[0].points[0].x, 500 + 13);
+  DrawPointMark(canvas, MarkAt50(0, 2));
+  const auto dot = canvas.calls;
+  ASSERT_EQ(dot.size(), 1u);
+  for (int code : {12, 20, 99, -3, -8}) {
+    canvas.calls.clear();
+    DrawPointMark(canvas, MarkAt50(code, 2));
+    ASSERT_EQ(canvas.calls.size(), 1u) << code;
+    const auto& pts = canvas.calls[0].points;
+    ASSERT_EQ(pts.size(), dot[0].points.size()) << code;
+    for (size_t i = 0; i < pts.size(); ++i)
+      EXPECT_TRUE(pts[i].x == dot[0].points[i].x && pts[i].y == dot[0].points[i].y) << code;
+    EXPECT_EQ(canvas.calls[0].penWidth, dot[0].penWidth) << code;
+  }
 
   // Every code draws something and leaves the point list empty.
-  for (int code : {2, 3, 6, 7, 8, 9, 10, 11, -1, -3, -5, -6, -7}) {
+  for (int code : {2, 3, 6, 7, 8, 9, 10, 11, -1, -5, -6, -7}) {
     canvas.calls.clear();
     DrawPointMark(canvas, MarkAt50(code, 1, 0.3));
     EXPECT_FALSE(canvas.calls.empty()) << code;

@@ -165,7 +165,7 @@ TEST_F(TextTest, CharactersInCellsAlongTheBaseLine) {
   EXPECT_EQ(canvas.Font().Escapement, 0);
 }
 
-TEST_F(TextTest, SizeLimitsDrawAThreePixelLine) {
+TEST_F(TextTest, TooSmallTextsDrawAThreePixelLineLargeOnesPrint) {
   TextPlacement at = BaseLineTo(30);
   at.Height = 0.1;
   DrawJwwText(canvas, 0, "F", at, "tiny");  // 1 px high
@@ -173,13 +173,21 @@ TEST_F(TextTest, SizeLimitsDrawAThreePixelLine) {
   EXPECT_EQ(canvas.calls[0].op, "line");
   EXPECT_EQ(canvas.calls[0].penWidth, 3);
   canvas.calls.clear();
-  at = BaseLineTo(30);
-  at.Height = 101;
-  DrawJwwText(canvas, 0, "F", at, "huge");  // 1010 px
   at = BaseLineTo(10.4);
   DrawJwwText(canvas, 0, "F", at, "short");  // base line 4 px
   EXPECT_EQ(canvas.Of("text").size(), 0u);
-  EXPECT_EQ(canvas.Of("line").size(), 2u);
+  EXPECT_EQ(canvas.Of("line").size(), 1u);
+  canvas.calls.clear();
+  // Large titles are text however many pixels they take: 45 mm at 1200 dpi
+  // is 2126 px high.
+  at = BaseLineTo(60);
+  at.Height = 101;
+  at.Width = 102;
+  DrawJwwText(canvas, 0, "F", at, "\x82\xa0");  // 1010 px high, 1020 px wide
+  EXPECT_TRUE(canvas.Of("line").empty());
+  ASSERT_EQ(canvas.Of("text").size(), 1u);
+  EXPECT_EQ(canvas.Font().Height, 1010);
+  EXPECT_EQ(canvas.Font().Width, 510);
   canvas.calls.clear();
   at = BaseLineTo(30);
   DrawJwwText(canvas, 0, "F", at, "");

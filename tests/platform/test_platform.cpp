@@ -456,6 +456,43 @@ TEST(Texts, BaselineAWholePixelBelowTheCellTop) {
   EXPECT_EQ(differing, 0);
 }
 
+// Written down the page, a character with a vertical form takes it (the
+// face's own substitute): the long-vowel mark "ー" is an upright stroke
+// there, a flat one in a line across (probe text-vertical).
+TEST(Texts, VerticalLinesSetVerticalForms) {
+  const std::string gothic = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ ゴシック
+  // The ink's width over its height when "ー" is written in `face` at `escapement`.
+  auto shape = [&](const std::string& face, int escapement) {
+    QImage page(200, 200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+      QPainter painter(&page);
+      platform::QtCanvas canvas(&painter);
+      FontSpec f;
+      f.Height = 80;
+      f.Width = 40;
+      f.Weight = 400;
+      f.Escapement = escapement;
+      f.FaceName = face;
+      canvas.SetFont(f);
+      canvas.SetPenColor(0);
+      canvas.TextOut(100, 60, "\x81\x5b");
+    }
+    int x0 = 200, x1 = -1, y0 = 200, y1 = -1;
+    for (int y = 0; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x)
+        if (page.pixel(x, y) != qRgb(255, 255, 255)) {
+          x0 = std::min(x0, x);
+          x1 = std::max(x1, x);
+          y0 = std::min(y0, y);
+          y1 = std::max(y1, y);
+        }
+    return x1 < x0 ? 0.0 : static_cast<double>(x1 - x0 + 1) / (y1 - y0 + 1);
+  };
+  EXPECT_GT(shape(gothic, 0), 3.0);
+  EXPECT_LT(shape("@" + gothic, 2700), 1 / 3.0);
+}
+
 // An italic text in a face without an italic style (the Japanese faces have
 // none) leans as GDI simulates one: each point moves right by a quarter of
 // its height above the baseline. Jw_cad's kind 10005 row matches ours pixel
