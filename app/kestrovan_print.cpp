@@ -452,6 +452,9 @@ class LiveReport {
 };
 
 int main(int argc, char** argv) {
+  // Before anything is made (the temporary folder, Qt): a stop from now on
+  // ends the run as a stop, its folder removed, whenever it comes.
+  platform::CatchStopSignals();
   util::Result<Options> parsed = Parse(argc, argv);
   if (!parsed) {
     std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), UsageText().c_str());
@@ -496,8 +499,6 @@ int main(int argc, char** argv) {
       qputenv("XDG_RUNTIME_DIR", runtime.c_str());
   }
   QGuiApplication app(argc, argv);
-
-  platform::CatchStopSignals();
   const UnitGval::AbortCheckScope stopOnSignal(platform::StopSignalled);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);

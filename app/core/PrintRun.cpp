@@ -48,6 +48,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
   documentBegun_ = false;
   givenDpi_ = device_.PrinterDpiX();
   file_ = nullptr;
+  lastPageFile_ = nullptr;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
     if (observer_.StopRequested()) {
@@ -66,8 +67,10 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     }
   }
   if (run_.OneDocument && documentBegun_) {
+    const int held = device_.PagesPrinted();
     const util::Status ended = device_.EndPrintDocument();
     if (!result_.OutputFailed) (void)Succeeded(ended);
+    if (device_.PagesPrinted() < held) LastPageDropped();
   }
   // The one document that could not be ended holds the last file's pages.
   if (result_.OutputFailed && file_ && !file_->Pages.empty()) file_->Status = FileStatus::NotWritten;
@@ -111,7 +114,9 @@ void PrintRun::Settle() {
         ++result_.FilesIncomplete;
         break;
       }
-    if (f.Pages.empty()) {
+    if (f.Pages.empty() && result_.Stopped) {
+      f.Status = FileStatus::Stopped;  // its page was cut short by the stop and dropped
+    } else if (f.Pages.empty()) {
       ++result_.FilesWithNothingToPrint;
       if (!main) f.Status = FileStatus::Blank;
     } else {
@@ -248,9 +253,17 @@ bool PrintRun::PrintPage(const std::string& sjisTitle, int group, uint32_t group
     complete = end != DrawEnd::Stopped;
     if (!complete) break;
   }
-  EndPage(groups);
   if (!complete) result_.Stopped = true;
+  EndPage(groups);
   return complete && !result_.OutputFailed;
+}
+
+void PrintRun::LastPageDropped() {
+  result_.Stopped = true;
+  if (!lastPageFile_ || lastPageFile_->Pages.empty()) return;
+  lastPageFile_->Pages.pop_back();
+  --result_.Pages;
+  if (lastPageFile_->Status == FileStatus::Printed) lastPageFile_->Status = FileStatus::Stopped;
 }
 
 bool PrintRun::Succeeded(const util::Status& done) {
@@ -264,9 +277,12 @@ bool PrintRun::StartPage(const std::string& sjisTitle) {
   bool ok;
   if (run_.OneDocument && !documentBegun_)
     ok = documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
-  else if (run_.OneDocument)  // begun with the first page: every later one is a new page
+  else if (run_.OneDocument) {  // begun with the first page: every later one is a new page
+    // The page before is written now: a stop then drops it (PNG).
+    const int held = device_.PagesPrinted();
     ok = Succeeded(device_.NewPrintPage());
-  else
+    if (ok && held > 0 && device_.PagesPrinted() <= held) LastPageDropped();
+  } else
     ok = Succeeded(device_.BeginPrintDocument(sjisTitle));
   if (!ok) return false;
   ink_.Attach(device_.PageCanvas());
@@ -285,13 +301,21 @@ void PrintRun::EndPage(uint32_t groups) {
   for (const std::string& image : UnitGval::ImagesNotDrawn)
     if (std::find(fileImages_.begin(), fileImages_.end(), image) == fileImages_.end()) fileImages_.push_back(image);
   UnitGval::ImagesNotDrawn.clear();
+  if (!run_.OneDocument) {
+    const int held = device_.PagesPrinted();
+    (void)Succeeded(device_.EndPrintDocument());
+    if (device_.PagesPrinted() < held) {  // the stop came before it was written: it was not
+      result_.Stopped = true;
+      return;
+    }
+  }
   for (const PageWarning& w : page_.Warnings)
     if (LosesContent(w)) {
       ++result_.PagesLosingContent;
       break;
     }
   file_->Pages.push_back(page_);
+  lastPageFile_ = file_;
   observer_.PageFinished(file_->Path, page_);
-  if (!run_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
   ++result_.Pages;
 }
