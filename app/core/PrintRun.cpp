@@ -70,7 +70,7 @@ PrintRunResult PrintRun::Run(const std::vector<std::string>& files) {
     const int held = device_.PagesPrinted();
     const util::Status ended = device_.EndPrintDocument();
     if (!result_.OutputFailed) (void)Succeeded(ended);
-    if (device_.PagesPrinted() < held) LastPageDropped();
+    if (device_.PagesPrinted() < held) LastPageDropped(true);
   }
   // The one document that could not be ended holds the last file's pages.
   if (result_.OutputFailed && file_ && !file_->Pages.empty()) file_->Status = FileStatus::NotWritten;
@@ -258,11 +258,17 @@ bool PrintRun::PrintPage(const std::string& sjisTitle, int group, uint32_t group
   return complete && !result_.OutputFailed;
 }
 
-void PrintRun::LastPageDropped() {
+void PrintRun::LastPageDropped(bool settled) {
   result_.Stopped = true;
   if (!lastPageFile_ || lastPageFile_->Pages.empty()) return;
+  for (const PageWarning& w : lastPageFile_->Pages.back().Warnings)
+    if (LosesContent(w)) {
+      --result_.PagesLosingContent;
+      break;
+    }
   lastPageFile_->Pages.pop_back();
   --result_.Pages;
+  if (lastPageFile_->Pages.empty() && settled) --result_.FilesPrinted;
   if (lastPageFile_->Status == FileStatus::Printed) lastPageFile_->Status = FileStatus::Stopped;
 }
 
@@ -281,7 +287,7 @@ bool PrintRun::StartPage(const std::string& sjisTitle) {
     // The page before is written now: a stop then drops it (PNG).
     const int held = device_.PagesPrinted();
     ok = Succeeded(device_.NewPrintPage());
-    if (ok && held > 0 && device_.PagesPrinted() <= held) LastPageDropped();
+    if (ok && held > 0 && device_.PagesPrinted() <= held) LastPageDropped(lastPageFile_ != file_);
   } else
     ok = Succeeded(device_.BeginPrintDocument(sjisTitle));
   if (!ok) return false;

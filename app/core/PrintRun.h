@@ -70,8 +70,9 @@ class PrintRun {
   bool StartPage(const std::string& sjisTitle);
   void EndPage(uint32_t groups);
   // The last page recorded was dropped by the device at a stop (one
-  // document of PNG pages writes each page as the next begins).
-  void LastPageDropped();
+  // document of PNG pages writes each page as the next begins); `settled`:
+  // its file was already counted.
+  void LastPageDropped(bool settled);
   // False, with the output marked failed and the first why kept, when the
   // device could not do what it was asked.
   bool Succeeded(const util::Status& done);
