@@ -82,7 +82,7 @@ bool MakeLockedFolder(const std::string& pattern) {
     g_tempFolder = std::string(buf.data()) + "/";
     g_lockFd = ::open((g_tempFolder + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
     struct stat st;
-    if (g_lockFd < 0 || (::flock(g_lockFd, LOCK_EX) == 0 && ::fstat(g_lockFd, &st) == 0 && st.st_nlink > 0))
+    if (g_lockFd < 0 || ::flock(g_lockFd, LOCK_EX) != 0 || (::fstat(g_lockFd, &st) == 0 && st.st_nlink > 0))
       return true;
     ::close(g_lockFd);
     g_lockFd = -1;

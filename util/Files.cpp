@@ -174,8 +174,9 @@ Result<Draft> MakeDraftBeside(const std::string& path) {
     buffer.push_back('\0');
     const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
     if (fd < 0) return Status::Failure("cannot write in the folder of " + path + ": " + std::strerror(errno));
+    // (Where the file system keeps no locks, the draft goes unlocked, as it must.)
     struct stat st;
-    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
+    if (::flock(fd, LOCK_EX) != 0 || (::fstat(fd, &st) == 0 && st.st_nlink > 0)) {
       Draft draft;
       draft.Path = buffer.data();
       draft.LockFd = fd;
