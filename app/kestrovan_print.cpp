@@ -402,6 +402,9 @@ util::Status WriteLiveReport(const Options& o, LiveReport& report, const std::ve
 }
 
 int main(int argc, char** argv) {
+  // Before anything is made (the temporary folder, Qt): a stop from now on
+  // ends the run as a stop, its folder removed, whenever it comes.
+  platform::CatchStopSignals();
   util::Result<Options> parsed = Parse(argc, argv);
   if (!parsed) {
     std::fprintf(stderr, "kestrovan-print: %s\n\n%s", parsed.Why().c_str(), UsageText().c_str());
@@ -446,8 +449,6 @@ int main(int argc, char** argv) {
       qputenv("XDG_RUNTIME_DIR", runtime.c_str());
   }
   QGuiApplication app(argc, argv);
-
-  platform::CatchStopSignals();
   const UnitGval::AbortCheckScope stopOnSignal(platform::StopSignalled);
 
   const PageSetup setup = OrientedPage(o.paper, o.orientation, o.dpi);

@@ -51,7 +51,9 @@ namespace {
 int g_lockFd = -1;  // held locked while this process's folder exists
 
 // A folder of ours under `base` whose run is over (killed, say, so its
-// folder was never removed): its lock file is no longer held by anyone.
+// folder was never removed): its lock file is no longer held by anyone. It
+// is removed at once, while locked; a run that made its folder checks, once
+// it holds its lock, that the folder was not removed so in between.
 void RemoveFoldersOfEndedRuns(const std::string& base) {
   std::error_code ec;
   for (const fs::directory_entry& e : fs::directory_iterator(base, ec)) {
@@ -61,11 +63,7 @@ void RemoveFoldersOfEndedRuns(const std::string& base) {
     if (::lstat(e.path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
     const int fd = ::open((e.path() / ".lock").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) continue;  // not one this program made, or made before runs kept a lock
-    // A lock made a moment ago may not be taken yet by the run that made it.
-    struct stat lock;
-    const bool settled = ::fstat(fd, &lock) == 0 && lock.st_mtime + 10 < std::time(nullptr);
-    const bool ended = settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (ended) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       std::error_code ignored;
       fs::remove_all(e.path(), ignored);
     }
@@ -73,22 +71,31 @@ void RemoveFoldersOfEndedRuns(const std::string& base) {
   }
 }
 
-// Makes a folder from `pattern` and locks it as this run's; false when it cannot be made.
-bool MakeLockedFolder(std::vector<char>& pattern) {
-  if (::mkdtemp(pattern.data()) == nullptr) return false;
-  const std::string lock = std::string(pattern.data()) + "/.lock";
-  g_lockFd = ::open(lock.c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (g_lockFd >= 0) ::flock(g_lockFd, LOCK_EX);
-  return true;
+// Makes a folder from `pattern` and locks it as this run's; false when it
+// cannot be made. A run clearing ended runs' folders may take the lock
+// before this one does, and remove the folder: then it is made again.
+bool MakeLockedFolder(const std::string& pattern) {
+  for (int tries = 0; tries < 100; ++tries) {
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (::mkdtemp(buf.data()) == nullptr) return false;
+    g_tempFolder = std::string(buf.data()) + "/";
+    g_lockFd = ::open((g_tempFolder + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
+    struct stat st;
+    if (g_lockFd < 0 || ::flock(g_lockFd, LOCK_EX) != 0 || (::fstat(g_lockFd, &st) == 0 && st.st_nlink > 0))
+      return true;
+    ::close(g_lockFd);
+    g_lockFd = -1;
+    g_tempFolder.clear();
+  }
+  errno = EEXIST;
+  return false;
 }
 
-// The folder made and locked under `base`, or an empty name (errno says why).
-std::string MakeFolderUnder(const std::string& base) {
+// The folder made and locked under `base` (g_tempFolder), or false (errno says why).
+bool MakeFolderUnder(const std::string& base) {
   RemoveFoldersOfEndedRuns(base);
-  std::string pattern = base + "/kestrovan-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  return MakeLockedFolder(buf) ? std::string(buf.data()) + "/" : std::string();
+  return MakeLockedFolder(base + "/kestrovan-XXXXXX");
 }
 
 // The file of a stored image name in the folder already made, or empty:
@@ -104,15 +111,14 @@ util::Result<std::string> TempFolder() {
   if (g_tempFolder.empty()) {
     const char* env = std::getenv("TMPDIR");
     const std::string base = env && *env ? env : "/tmp";
-    std::string made = MakeFolderUnder(base);
+    bool made = MakeFolderUnder(base);
     int why = errno;
     // Fall back on /tmp when TMPDIR is unusable.
-    if (made.empty() && base != "/tmp") made = MakeFolderUnder("/tmp");
-    if (made.empty()) {
+    if (!made && base != "/tmp") made = MakeFolderUnder("/tmp");
+    if (!made) {
       return util::Status::Failure("cannot make a temporary folder in " + base +
                                    (base == "/tmp" ? "" : " nor in /tmp") + ": " + std::strerror(why));
     }
-    g_tempFolder = made;
     static bool registered = false;
     if (!registered) {
       std::atexit(RemoveTempFolderAtExit);

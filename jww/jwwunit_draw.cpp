@@ -599,8 +599,9 @@ class DrawPass {
   }
 
   // Draws every entity of `list` that `pass` accepts, polling for an abort
-  // after every tenth drawn entity (by its position in the list) and after
-  // the list. With `only`, just the entities at those positions are looked at.
+  // after each one drawn (one entity on a big page can take a while; the
+  // poll is a flag read) and after the list. With `only`, just the entities
+  // at those positions are looked at.
   template <typename T, typename Accept, typename Draw>
   bool Each(const std::vector<T>& list, const Accept& accept, const Draw& draw) {
     if (only_) {
@@ -612,7 +613,7 @@ class DrawPass {
         if (!accept(list[i])) continue;
         if (++drawn_ > maxDrawn_) return cut_ = true, false;
         draw(list[i]);
-        if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
+        if (UnitGval::AbortRequested()) return false;
       }
       return !UnitGval::AbortRequested();
     }
@@ -620,7 +621,7 @@ class DrawPass {
       if (!accept(list[i])) continue;
       if (++drawn_ > maxDrawn_) return cut_ = true, false;
       draw(list[i]);
-      if (i % 10 == 0 && UnitGval::AbortRequested()) return false;
+      if (UnitGval::AbortRequested()) return false;
     }
     return !UnitGval::AbortRequested();
   }
@@ -677,7 +678,6 @@ class DrawPass {
       return Each(l.Points, acceptPoint, [&](const TJwwTen& e) { DrawPointEntity(ctx_, e); }) &&
              Each(l.Dimensions, acceptDimension, drawDimension);
     }
-    size_t n = 0;
     for (const TJwwOrderItem& item : l.Order) {
       const bool point = item.Kind == EntityKind::Point && item.Index < l.Points.size();
       const bool dimension = item.Kind == EntityKind::Dimension && item.Index < l.Dimensions.size();
@@ -689,7 +689,7 @@ class DrawPass {
         DrawPointEntity(ctx_, l.Points[item.Index]);
       else
         drawDimension(l.Dimensions[item.Index]);
-      if (++n % 10 == 0 && UnitGval::AbortRequested()) return false;
+      if (UnitGval::AbortRequested()) return false;
     }
     return !UnitGval::AbortRequested();
   }

@@ -10,11 +10,11 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "platform/Fonts.h"
@@ -22,6 +22,7 @@
 #include "platform/PdfOutline.h"
 #include "platform/QtCanvas.h"
 #include "render/NoDrawCanvas.h"
+#include "render/UnitGval.h"
 #include "util/CodePage.h"
 #include "util/Files.h"
 #include "util/Messages.h"
@@ -112,26 +113,37 @@ class ListingPrintService : public FilePrintServiceBase {
   } canvas_;
 };
 
-// Passes the PDF writer's bytes on to the file and remembers a write that
-// failed (a full disk): the writer itself does not look, and the file would
-// otherwise be put in place cut short.
+// Passes a writer's bytes on to a file and remembers a write that failed (a
+// full disk): Qt's writers do not look, and the file would otherwise be put
+// in place cut short. With `stoppable`, a stop asked for fails the next
+// write too, so a long encoding (a big PNG page) ends at once.
 class CheckedWrites : public QIODevice {
  public:
   explicit CheckedWrites(QIODevice* to) : to_(to) { open(QIODevice::WriteOnly); }
+  CheckedWrites(util::OutputFile* to, bool stoppable) : file_(to), stoppable_(stoppable) { open(QIODevice::WriteOnly); }
   bool Failed() const { return failed_; }
+  bool Stopped() const { return stopped_; }
 
  protected:
   qint64 readData(char*, qint64) override { return -1; }
   qint64 writeData(const char* data, qint64 size) override {
     if (failed_) return -1;
-    const qint64 n = to_->write(data, size);
-    if (n != size) failed_ = true;
-    return failed_ ? -1 : n;
+    if (stoppable_ && UnitGval::AbortRequested()) {
+      stopped_ = failed_ = true;
+      return -1;
+    }
+    if (file_)
+      failed_ = !file_->Write(data, static_cast<size_t>(size));
+    else
+      failed_ = to_->write(data, size) != size;
+    return failed_ ? -1 : size;
   }
 
  private:
-  QIODevice* to_;
-  bool failed_ = false;
+  QIODevice* to_ = nullptr;
+  util::OutputFile* file_ = nullptr;
+  bool stoppable_ = false;
+  bool failed_ = false, stopped_ = false;
 };
 
 // The Qt writer's PDF is kept in memory and written to the file once, with
@@ -147,8 +159,12 @@ class PdfPrintService : public FilePrintServiceBase {
   // The documents' titles are not the file's: that is chosen when it is finished.
   util::Status BeginPrintDocument(const std::string& /*sjisTitle*/) override {
     if (open_) return NewPrintPage();  // one file holds every document of the run
-    // A device, a FIFO or a folder at the path (or behind a link) is never replaced.
-    if (util::IsOtherThanRegularFile(path_))
+    // Where the file will go is known before anything is drawn: a link
+    // planted by another user, a device, a FIFO or a folder at the path (or
+    // behind a link) is refused, never written through or replaced.
+    const util::Result<std::string> target = util::OutputTarget(path_);
+    if (!target) return target.GetStatus();
+    if (util::IsOtherThanRegularFile(target.Value()))
       return util::Status::Failure("cannot write " + path_ + ": it is not a regular file");
     // Qt's pages go to a draft beside the target as they are drawn, not
     // into memory (a run of many drawings holds one page at a time); the
@@ -174,6 +190,10 @@ class PdfPrintService : public FilePrintServiceBase {
   util::Status NewPrintPage() override {
     if (!open_) return util::Status::Failure("no document is open for " + path_);
     canvas_->Flush();
+    // The pages are on the disk as they are drawn: a disk that is full is
+    // found at the page that did not fit, not when the run is over.
+    if (draftChecked_->Failed() || !draft_->flush())
+      return util::Status::Failure("cannot write " + path_ + ": a write failed (is the disk full?); an earlier file there is kept");
     // A page of another paper than the last (each drawing on its own sheet).
     if (setup_.PaperWidthMm != writerPaper_.PaperWidthMm || setup_.PaperHeightMm != writerPaper_.PaperHeightMm)
       SetWriterPaper();
@@ -233,13 +253,14 @@ class PdfPrintService : public FilePrintServiceBase {
     draftChecked_.reset();
     draft_->close();
     // Read back from the disk as libqpdf needs it, and written again beside
-    // the target. Unbuffered, so a write the disk refuses fails at once.
-    file_ = std::make_unique<QSaveFile>(QString::fromUtf8(path_.c_str()));
-    if (ok && !file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-      ok = false;
-      why = file_->errorString().toStdString();
+    // the target, to be put in place when whole.
+    file_ = std::make_unique<util::OutputFile>();
+    if (ok) {
+      const util::Status opened = file_->Open(path_);
+      ok = opened.Ok();
+      if (!ok) why = opened.Why();
     }
-    checked_ = std::make_unique<CheckedWrites>(file_.get());
+    checked_ = std::make_unique<CheckedWrites>(file_.get(), false);
     if (ok) {
       const util::Status written =
           WritePdfFileWithOutline(draftPath_, notes_, {DocumentTitle(), "Kestrovan " KESTROVAN_VERSION}, *checked_);
@@ -254,12 +275,9 @@ class PdfPrintService : public FilePrintServiceBase {
                                    (checked_->Failed() || draftFailed ? std::string("a write failed (is the disk full?)")
                                                                       : why) +
                                    "; an earlier file there is kept");
-      if (file_->isOpen()) {
-        file_->cancelWriting();
-        file_->commit();
-      }
-    } else if (!file_->commit()) {
-      done = util::Status::Failure("cannot write " + path_ + ": " + file_->errorString().toStdString());
+      file_->Cancel();
+    } else if (const util::Status committed = file_->Commit(); !committed) {
+      done = committed;
     }
     checked_.reset();
     file_.reset();
@@ -300,7 +318,9 @@ class PdfPrintService : public FilePrintServiceBase {
   // The Qt writer's file: beside the target, of a unique name, removed when
   // the PDF is finished or fails.
   util::Status OpenDraft() {
-    const util::Result<util::Draft> made = util::MakeDraftBeside(path_);
+    const util::Result<std::string> target = util::OutputTarget(path_);
+    if (!target) return target.GetStatus();
+    const util::Result<util::Draft> made = util::MakeDraftBeside(target.Value());
     if (!made) return made.GetStatus();
     draftPath_ = made.Value().Path;
     draftLock_ = made.Value().LockFd;
@@ -324,7 +344,7 @@ class PdfPrintService : public FilePrintServiceBase {
   std::string path_;
   std::string title_;
   std::vector<PdfPageNote> notes_;  // what each page shows
-  std::unique_ptr<QSaveFile> file_;
+  std::unique_ptr<util::OutputFile> file_;
   std::unique_ptr<CheckedWrites> checked_;
   std::string draftPath_;
   int draftLock_ = -1;  // held while the draft is ours
@@ -338,7 +358,10 @@ class PdfPrintService : public FilePrintServiceBase {
 };
 
 // Pages drawn on an image in memory; each finished page goes to a sink (a
-// PNG file, or a list for the preview).
+// PNG file, or a list for the preview). A stop asked for (the draw pass's
+// abort check) drops the page in hand instead: a big page takes seconds to
+// fill and to encode, and the stop acts within them. A page dropped is no
+// longer counted in PagesPrinted, so the run knows it was not written.
 class RasterPrintService : public FilePrintServiceBase {
  public:
   // The sink gets the page and its number from 1.
@@ -371,7 +394,17 @@ class RasterPrintService : public FilePrintServiceBase {
   util::Status StartPage() {
     image_ = QImage(widthPx_, heightPx_, QImage::Format_RGB32);
     if (image_.isNull()) return util::Status::Failure("not enough memory for a page of that size and resolution");
-    image_.fill(Qt::white);
+    // White a band at a time: the first touch of a big page's memory takes
+    // seconds, and a stop asked for meanwhile leaves the rest (the page is
+    // then dropped). 0xff bytes are opaque white in this format.
+    uchar* bits = image_.bits();
+    const qsizetype bytes = image_.sizeInBytes();
+    constexpr qsizetype kBand = qsizetype{8} << 20;
+    filled_ = true;
+    for (qsizetype at = 0; at < bytes && filled_; at += kBand) {
+      filled_ = !UnitGval::AbortRequested();
+      if (filled_) std::memset(bits + at, 0xff, static_cast<size_t>(std::min(kBand, bytes - at)));
+    }
     const int dpm = static_cast<int>(std::lround(setup_.Dpi / 0.0254));
     image_.setDotsPerMeterX(dpm);
     image_.setDotsPerMeterY(dpm);
@@ -386,7 +419,13 @@ class RasterPrintService : public FilePrintServiceBase {
     canvas_.reset();
     painter_->end();
     painter_.reset();
-    const util::Status sunk = sink_(image_, pages_);
+    util::Status sunk;
+    if (filled_ && !UnitGval::AbortRequested()) sunk = sink_(image_, pages_);
+    // Dropped at a stop, before or while it was written.
+    if (!filled_ || UnitGval::AbortRequested()) {
+      sunk = util::Status();
+      --pages_;
+    }
     image_ = QImage();
     return sunk;
   }
@@ -395,6 +434,7 @@ class RasterPrintService : public FilePrintServiceBase {
   std::function<util::Status()> prepare_;
   Sink sink_;
   QImage image_;
+  bool filled_ = false;  // the page was made white whole
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
 };
@@ -481,27 +521,28 @@ std::unique_ptr<PrintService> MakeListingPrintService(const PageSetup& setup) {
 }
 
 std::unique_ptr<PrintService> MakePngPrintService(const std::string& dir, const PageSetup& setup) {
-  const QString folder = QString::fromUtf8(dir.c_str());
   return std::make_unique<RasterPrintService>(
       setup, "PNG",
-      [dir, folder]() {
-        if (QDir().mkpath(folder)) return util::Status();
+      [dir]() {
+        // The folder as the pages will find it: not through a link another user planted.
+        const util::Result<std::string> target = util::OutputTarget(dir);
+        if (!target) return target.GetStatus();
+        if (QDir().mkpath(QString::fromUtf8(target.Value().c_str()))) return util::Status();
         return util::Status::Failure("cannot create the folder " + dir);
       },
-      [folder](const QImage& page, int number) {
-        const QString file = folder + QString("/page-%1.png").arg(number, 4, 10, QChar('0'));
-        if (util::IsOtherThanRegularFile(file.toStdString()))
-          return util::Status::Failure("cannot write " + file.toStdString() + ": it is not a regular file");
+      [dir](const QImage& page, int number) {
+        const std::string file = dir + QString("/page-%1.png").arg(number, 4, 10, QChar('0')).toStdString();
         // Beside its name first, and put in place only when the whole page is
-        // on the disk: a full disk leaves no cut-short page behind.
-        QSaveFile out(file);
-        if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-          CheckedWrites checked(&out);
-          const bool saved = page.save(&checked, "PNG") && !checked.Failed();
-          if (!saved) out.cancelWriting();
-          if (out.commit() && saved) return util::Status();
-        }
-        return util::Status::Failure("cannot write " + file.toStdString() + " (is the disk full?)");
+        // on the disk: a full disk leaves no cut-short page behind. A stop
+        // ends the encoding at its next write.
+        util::OutputFile out;
+        if (const util::Status opened = out.Open(file); !opened) return opened;
+        CheckedWrites checked(&out, true);
+        const bool saved = page.save(&checked, "PNG") && !checked.Failed();
+        if (saved) return out.Commit();
+        out.Cancel();
+        if (checked.Stopped()) return util::Status::Failure("stopped before " + file + " was written");
+        return util::Status::Failure("cannot write " + file + " (is the disk full?)");
       });
 }
 

@@ -68,6 +68,8 @@ class PrintDevice : public UnitGraAtt::PrinterResolution {
                          const std::string& /*sjisGroupName*/) {}
   // The canvas of the current page (valid between Begin and End).
   virtual Canvas& PageCanvas() = 0;
+  // Pages begun, less any the device dropped unwritten at a stop (a PNG
+  // page, held whole until it ends): the run leaves those out.
   virtual int PagesPrinted() const = 0;
 
   // The paper of the pages begun from now on (the sizes above answer it at

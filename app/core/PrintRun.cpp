@@ -78,6 +78,7 @@ void PrintRun::RunFiles(const std::vector<std::string>& files) {
   // PDF over an earlier one, no blank sheet from a printer).
   documentBegun_ = false;
   givenDpi_ = device_.PrinterDpiX();
+  lastPageFile_ = nullptr;
   for (size_t i = 0; i < files.size(); ++i) {
     observer_.ProcessMessages();
     if (observer_.StopRequested()) {
@@ -98,8 +99,10 @@ void PrintRun::RunFiles(const std::vector<std::string>& files) {
     }
   }
   if (run_.OneDocument && documentBegun_) {
+    const int held = device_.PagesPrinted();
     const util::Status ended = device_.EndPrintDocument();
     if (!result_.OutputFailed) (void)Succeeded(ended);
+    if (device_.PagesPrinted() < held) LastPageDropped();
   }
   // The output completed (one PDF is put in place here), or, after a
   // failure, abandoned, so an earlier file at its path stays.
@@ -131,6 +134,8 @@ void PrintRun::Settle() {
     f.Status = FileStatus::PassedOver;
   else if (result_.OutputFailed)
     f.Status = FileStatus::NotWritten;
+  else if (f.Pages.empty() && result_.Stopped)
+    f.Status = FileStatus::Stopped;  // its page was cut short by the stop and dropped
   else if (f.Pages.empty())
     f.Status = main ? FileStatus::Damaged : FileStatus::Blank;
   else
@@ -265,9 +270,16 @@ bool PrintRun::PrintPage(const std::string& sjisTitle, int group, uint32_t group
     complete = end != DrawEnd::Stopped;
     if (!complete) break;
   }
-  EndPage(groups);
   if (!complete) result_.Stopped = true;
+  EndPage(groups);
   return complete && !result_.OutputFailed;
+}
+
+void PrintRun::LastPageDropped() {
+  result_.Stopped = true;
+  if (!lastPageFile_ || lastPageFile_->Pages.empty()) return;
+  lastPageFile_->Pages.pop_back();
+  if (lastPageFile_->Status == FileStatus::Printed) lastPageFile_->Status = FileStatus::Stopped;
 }
 
 bool PrintRun::Succeeded(const util::Status& done) {
@@ -282,9 +294,12 @@ bool PrintRun::StartPage(const std::string& sjisTitle) {
   bool ok;
   if (run_.OneDocument && !documentBegun_)
     ok = documentBegun_ = Succeeded(device_.BeginPrintDocument(util::Utf8ToCp932(msg::kRunTitle)));
-  else if (run_.OneDocument)  // begun with the first page: every later one is a new page
+  else if (run_.OneDocument) {  // begun with the first page: every later one is a new page
+    // The page before is written now: a stop then drops it (PNG).
+    const int held = device_.PagesPrinted();
     ok = Succeeded(device_.NewPrintPage());
-  else
+    if (ok && held > 0 && device_.PagesPrinted() <= held) LastPageDropped();
+  } else
     ok = Succeeded(device_.BeginPrintDocument(sjisTitle));
   if (!ok) return false;
   ink_.Attach(device_.PageCanvas());
@@ -303,8 +318,16 @@ void PrintRun::EndPage(uint32_t groups) {
   for (const std::string& image : UnitGval::ImagesNotDrawn)
     if (std::find(fileImages_.begin(), fileImages_.end(), image) == fileImages_.end()) fileImages_.push_back(image);
   UnitGval::ImagesNotDrawn.clear();
+  if (!run_.OneDocument) {
+    const int held = device_.PagesPrinted();
+    (void)Succeeded(device_.EndPrintDocument());
+    if (device_.PagesPrinted() < held) {  // the stop came before it was written: it was not
+      result_.Stopped = true;
+      return;
+    }
+  }
   file_->Pages.push_back(page_);
+  lastPageFile_ = file_;
   observer_.PageFinished(file_->Path, page_);
-  if (!run_.OneDocument) (void)Succeeded(device_.EndPrintDocument());
   if (!outputPending_) TellRecords();
 }

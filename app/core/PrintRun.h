@@ -70,6 +70,9 @@ class PrintRun {
   bool PrintPage(const std::string& sjisTitle, int group, uint32_t groups, const std::vector<LayerFilter>& passes);
   bool StartPage(const std::string& sjisTitle);
   void EndPage(uint32_t groups);
+  // The last page recorded was dropped by the device at a stop (one
+  // document of PNG pages writes each page as the next begins).
+  void LastPageDropped();
   // False, with the output marked failed and the first why kept, when the
   // device could not do what it was asked.
   bool Succeeded(const util::Status& done);
@@ -99,6 +102,7 @@ class PrintRun {
   // The file being printed: its record, the drawing made ready, and what
   // its pages lost.
   FileRecord* file_ = nullptr;
+  FileRecord* lastPageFile_ = nullptr;  // the file of the last page recorded
   PreparedDrawing drawing_;
   bool pageCut_ = false;                 // a page stopped at the draw pass's limit
   std::vector<std::string> fileImages_;  // images its pages could not place

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
@@ -62,11 +63,30 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("kestrovan"));
   QApplication::setWindowIcon(window::AppIcon());
 
-  // A window already open takes the drawings, and this program ends.
+  // A window already open takes the drawings, and this program ends; one
+  // that is busy is waited for a while, then said to be busy.
   SingleInstance instance;
   if (shots.isEmpty()) {
-    if (instance.HandOver(files)) return 0;
-    instance.Listen();
+    switch (instance.Begin(files)) {
+      case SingleInstance::Start::HandedOver:
+        return 0;
+      case SingleInstance::Start::Busy: {
+        const QString text = instance.Delivered()
+                                 ? QStringLiteral("開いているウィンドウが応答しません。図面は、ウィンドウが応答できるようになると一覧に追加されます。")
+                                 : QStringLiteral("開いているウィンドウが応答しません。しばらく待ってから、もう一度開いて下さい。");
+        std::fprintf(stderr, "kestrovan: %s\n", text.toUtf8().constData());
+        if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+          QMessageBox::warning(nullptr, QStringLiteral("Kestrovan"), text);
+        return 1;
+      }
+      case SingleInstance::Start::Alone:
+        std::fprintf(stderr, "kestrovan: 他の図面を開いた時にこのウィンドウへ渡す準備ができませんでした（%s）\n",
+                     SingleInstance::DefaultFolder().isEmpty() ? "一時フォルダに他のユーザーのフォルダがあります"
+                                                               : "ソケットを作れません");
+        break;
+      case SingleInstance::Start::Listening:
+        break;
+    }
   }
 
   // The window speaks Japanese whatever the locale, and so do Qt's own

@@ -21,6 +21,7 @@
 #include "jww/jwwunit.h"
 #include "jww/jwwunit_draw.h"
 #include "render/UnitGra.h"
+#include "render/UnitGval.h"
 
 namespace fs = std::filesystem;
 
@@ -145,6 +146,33 @@ TEST(PrintService, PngPagesAtTheRequestedSize) {
   const util::Status begun = bad->BeginPrintDocument("x");
   EXPECT_FALSE(begun);
   EXPECT_FALSE(begun.Why().empty());
+  // A stop while a page is made white (a band at a time: A3 at 300 dpi is
+  // 70 MB) or while it is encoded drops it, unwritten, and the page is no
+  // longer counted, so the run knows.
+  const std::string stops = dir + "stops";
+  {
+    int polls = 0;
+    const UnitGval::AbortCheckScope stopAtThirdBand([&polls] { return ++polls >= 3; });
+    auto png = platform::MakePngPrintService(stops, {420, 297, 300});
+    ASSERT_TRUE(png->BeginPrintDocument("x"));
+    EXPECT_EQ(polls, 3);
+    EXPECT_TRUE(png->EndPrintDocument());
+    EXPECT_EQ(png->PagesPrinted(), 0);
+  }
+  {
+    bool stopped = false;  // once the page's file is begun (its draft is there)
+    const UnitGval::AbortCheckScope stopWhileEncoding([&] {
+      for (const auto& e : fs::directory_iterator(stops))
+        stopped = stopped || e.path().filename().string().rfind(".kestrovan-draft-", 0) == 0;
+      return stopped;
+    });
+    auto png = platform::MakePngPrintService(stops, {210, 297, 100});
+    ASSERT_TRUE(png->BeginPrintDocument("x"));
+    EXPECT_TRUE(png->EndPrintDocument());
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(png->PagesPrinted(), 0);
+  }
+  EXPECT_TRUE(fs::is_empty(stops));  // no page, no draft
 }
 
 // The canvas holds lines (on pixels) and glyphs (on paper) back to draw them

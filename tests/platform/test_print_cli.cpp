@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QImage>
@@ -208,12 +209,17 @@ TEST(PrintCli, WarningsExitStatusAndOutputs) {
   EXPECT_FALSE(fs::exists(dir + "fullpng/page-0001.png"));
   // No temporary folder for the drawings' images (TMPDIR and /tmp both read-only, where the machine lets
   // a test hide /tmp): the run prints nothing, leaves its report and exits 2, where it used to abort.
+  // The build folder (which may be under /tmp) and the sample are bound back in over the hidden /tmp.
   if (RunCommand("unshare -m sh -c 'mount -t tmpfs -o ro tmpfs /tmp' 2>&1").status == 0) {
-    const std::string out = fs::path(KESTROVAN_PRINT_EXE).parent_path().string() + "/no-temp";
+    const std::string build = fs::path(KESTROVAN_PRINT_EXE).parent_path().string();
+    const std::string source = KESTROVAN_SOURCE_DIR;
+    const std::string out = build + "/no-temp";
     fs::remove(out + ".json");
-    const CommandResult noTemp = RunCommand("unshare -m sh -c 'mount -t tmpfs -o ro tmpfs /tmp && TMPDIR=/tmp exec " +
-                                            std::string(KESTROVAN_PRINT_EXE) + " --report " + out + ".json --pdf " +
-                                            out + ".pdf " + sample + "' 2>&1");
+    const CommandResult noTemp = RunCommand(
+        "unshare -m sh -c 'exec 3<" + build + " 4<" + source + " && mount -t tmpfs tmpfs /tmp && mkdir -p " + build +
+        " " + source + " && mount -c --bind /proc/self/fd/3 " + build + " && mount -c --bind /proc/self/fd/4 " + source +
+        " && mount -o remount,ro /tmp && exec 3<&- 4<&- && TMPDIR=/tmp exec " + KESTROVAN_PRINT_EXE + " --report " +
+        out + ".json --pdf " + out + ".pdf " + sample + "' 2>&1");
     EXPECT_EQ(noTemp.status, 2) << noTemp.output;
     EXPECT_NE(noTemp.output.find("temporary folder"), std::string::npos) << noTemp.output;
     const QJsonArray files = ReportFiles(out + ".json");
@@ -397,21 +403,16 @@ TEST(PrintCli, AKilledRunIsResumedAndCleanedUpAfter) {
   int leftImages = 0, leftDrafts = 0;
   for (const auto& e : fs::directory_iterator(tmp)) {
     EXPECT_NE(e.path().filename().string().rfind("runtime-", 0), 0u) << e.path();
-    if (e.path().filename().string().rfind("kestrovan-", 0) == 0) {
-      ++leftImages;
-      fs::last_write_time(e.path() / ".lock", fs::file_time_type::clock::now() - std::chrono::minutes(1));
-    }
+    leftImages += e.path().filename().string().rfind("kestrovan-", 0) == 0;
   }
   for (const auto& e : fs::directory_iterator(dir))
-    if (e.path().filename().string().rfind(".kestrovan-draft-", 0) == 0) {
-      ++leftDrafts;
-      fs::last_write_time(e.path(), fs::file_time_type::clock::now() - std::chrono::minutes(1));
-    }
+    leftDrafts += e.path().filename().string().rfind(".kestrovan-draft-", 0) == 0;
   EXPECT_EQ(leftImages, 1);
   // The PDF's draft, and the report's own when the kill came as it was written.
   EXPECT_GE(leftDrafts, 1);
   EXPECT_LE(leftDrafts, 2);
-  // The next run clears both, and resumes all 400 files.
+  // The next run, started at once, clears them (their locks say their run
+  // is over), and resumes all 400 files.
   const CommandResult next = RunCommand("TMPDIR=" + tmp + " " + KESTROVAN_PRINT_EXE + " --list --resume " + dir +
                                         "run.json --report " + dir + "rest.json 2>&1");
   EXPECT_EQ(next.status, 0) << next.output;
@@ -426,6 +427,120 @@ TEST(PrintCli, AKilledRunIsResumedAndCleanedUpAfter) {
   EXPECT_EQ(png.status, 0) << png.err;
   const Result shorter = Print("--png " + dir + "png --dpi 72 " + sample);
   EXPECT_NE(shorter.err.find("also holds 1 page of an earlier run (page-0002.png)"), std::string::npos) << shorter.err;
+}
+
+namespace {
+
+// The tests of two users play the second one with setpriv, where they run as root.
+bool CanBeAnotherUser() {
+  return ::geteuid() == 0 && RunCommand("setpriv --reuid=65534 --regid=65534 --clear-groups true 2>&1").status == 0;
+}
+std::string AsAnotherUser(const std::string& command) {
+  return "setpriv --reuid=65534 --regid=65534 --clear-groups " + command;
+}
+
+std::string Text(const std::string& path) {
+  const util::Result<std::string> text = util::ReadSmallFile(path);
+  return text ? text.Value() : "(" + text.Why() + ")";
+}
+
+}  // namespace
+
+// In a folder every user may write in and only owners may delete from (/tmp,
+// a project share), a link another user planted at an output's name is never
+// written through, whichever output it is: the system's rule for such links.
+// A link of this user's there is followed.
+TEST(PrintCli, NoOutputThroughALinkAnotherUserPlanted) {
+  if (!CanBeAnotherUser()) GTEST_SKIP() << "needs root and setpriv to play a second user";
+  // The other user passes through the temporary folder to the shared one.
+  const std::string temp = jwwtype::TempFolder().Value();
+  ASSERT_EQ(::chmod(temp.c_str(), 0711), 0);
+  const std::string dir = temp + "planted/", share = dir + "share/", mine = dir + "mine/";
+  fs::create_directories(share);
+  fs::create_directories(mine + "pages");
+  ASSERT_EQ(::chmod(dir.c_str(), 0711), 0);
+  ASSERT_EQ(::chmod(share.c_str(), 01777), 0);
+  WriteFile(mine + "precious.txt", "precious");
+  WriteFile(mine + "pages/page-0001.png", "precious");
+  for (const char* name : {"out.pdf", "run.json", "saved.dat"})
+    ASSERT_EQ(RunCommand(AsAnotherUser("ln -s " + mine + "precious.txt " + share + name)).status, 0);
+  ASSERT_EQ(RunCommand(AsAnotherUser("ln -s " + mine + "pages " + share + "pages")).status, 0);
+  ASSERT_EQ(RunCommand(AsAnotherUser("ln -s " + mine + "precious.txt " + share + "page-0001.png")).status, 0);
+  const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
+  for (const std::string& args : {"--pdf " + share + "out.pdf", "--png " + share + "pages", "--png " + share,
+                                  "--pdf " + dir + "a.pdf --report " + share + "run.json",
+                                  "--pdf " + dir + "b.pdf --save-settings " + share + "saved.dat"}) {
+    const Result r = Print(args + " " + sample);
+    EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
+    EXPECT_NE(r.err.find("another user made it"), std::string::npos) << args << "\n" << r.err;
+  }
+  EXPECT_TRUE(Text(mine + "precious.txt") == "precious") << "written over";
+  EXPECT_TRUE(Text(mine + "pages/page-0001.png") == "precious") << "written over";
+  EXPECT_TRUE(fs::is_symlink(share + "out.pdf"));
+  // A link this user made there is followed, as the system would.
+  fs::create_symlink(mine + "ours.pdf", share + "ours.pdf");
+  const Result ours = Print("--pdf " + share + "ours.pdf " + sample);
+  EXPECT_EQ(ours.status, 0) << ours.err;
+  EXPECT_EQ(PdfPages(mine + "ours.pdf"), 1);
+  EXPECT_TRUE(fs::is_symlink(share + "ours.pdf"));
+  ::chmod(temp.c_str(), 0700);
+}
+
+// A stop acts at once wherever the run is: while the program starts (before
+// Qt is up, its temporary folder just made), and while a page of the
+// largest sheet is filled, drawn or encoded as PNG, which takes seconds; a
+// page cut short is not written. A full disk is found at the page that does
+// not fit, not after every drawing is drawn.
+TEST(PrintCli, StopsAtOnceAndAFullDiskIsFoundEarly) {
+  const std::string dir = jwwtype::TempFolder().Value() + "at-once/";
+  const std::string sample = std::string(KESTROVAN_SOURCE_DIR) + "/samples/site-plan.jww";
+  for (const char* sig : {"TERM", "QUIT"}) {
+    const std::string tmp = dir + sig + "/";
+    fs::create_directories(tmp);
+    const CommandResult c = RunCommand("TMPDIR=" + tmp + " " + KESTROVAN_PRINT_EXE + " --pdf " + dir + sig +
+                                       ".pdf --report " + dir + sig + ".json " + sample + " 2>" + dir + sig +
+                                       ".err & pid=$!; while kill -0 $pid 2>/dev/null && ! ls -d " + tmp +
+                                       "kestrovan-* >/dev/null 2>&1; do :; done; kill -" + sig +
+                                       " $pid; wait $pid; echo $?");
+    EXPECT_EQ(c.output, "1\n") << sig << ": " << Text(dir + sig + ".err");
+    for (const auto& e : fs::directory_iterator(tmp))
+      EXPECT_NE(e.path().filename().string().rfind("kestrovan-", 0), 0u) << sig << ": left " << e.path();
+    const QJsonArray files = ReportFiles(dir + sig + ".json");
+    ASSERT_EQ(files.size(), 1) << sig;
+    const QString status = files[0]["status"].toString();
+    EXPECT_TRUE(status == "not_reached" || status == "stopped") << sig << ": " << status.toStdString();
+  }
+  // A drawing on the largest sheet (5A), each page on the drawing's own
+  // sheet: a page of 1 GiB in memory.
+  {
+    TJwwData d;
+    InitTestDrawing(d, 700);
+    d.PaperSize = 11;
+    for (int i = 0; i < 50; ++i) Add(d.Entities, MakeLine(-1000, -500 + i * 20, 1000, 500 - i * 20));
+    WriteFile(dir + "5a.jww", WriteJww(d));
+  }
+  const CommandResult big = RunCommand(std::string(KESTROVAN_PRINT_EXE) + " --paper drawing --png " + dir +
+                                       "5a --report " + dir + "5a.json " + dir + "5a.jww 2>" + dir +
+                                       "5a.err & pid=$!; while kill -0 $pid 2>/dev/null && ! grep -qs '\\[1/' " + dir +
+                                       "5a.err; do sleep 0.02; done; sleep 0.5; kill -TERM $pid; wait $pid; echo $?");
+  EXPECT_EQ(big.output, "1\n") << Text(dir + "5a.err");
+  EXPECT_NE(Text(dir + "5a.err").find("stopped early"), std::string::npos) << Text(dir + "5a.err");
+  EXPECT_FALSE(fs::exists(dir + "5a/page-0001.png"));
+  const QJsonArray stopped = ReportFiles(dir + "5a.json");
+  ASSERT_EQ(stopped.size(), 1);
+  EXPECT_EQ(stopped[0]["status"].toString(), "stopped");
+  EXPECT_TRUE(stopped[0]["pages"].toArray().isEmpty());
+  // 100 drawings into a PDF on a disk that takes 32 KiB (a limit on the file
+  // size here): the run ends at the page that did not fit.
+  std::string files;
+  for (int i = 0; i < 100; ++i) files += " " + sample;
+  WriteFile(dir + "keep.pdf", "previous");
+  const CommandResult full = RunCommand("trap '' XFSZ; ulimit -f 32; " + std::string(KESTROVAN_PRINT_EXE) +
+                                        " --pdf " + dir + "keep.pdf" + files + " 2>&1");
+  EXPECT_EQ(full.status, 2) << full.output;
+  EXPECT_EQ(full.output.find("[100/100]"), std::string::npos) << full.output;
+  EXPECT_NE(full.output.find("is the disk full?"), std::string::npos) << full.output;
+  EXPECT_EQ(Text(dir + "keep.pdf"), "previous");
 }
 
 // --resume prints exactly the files a report says did not print.

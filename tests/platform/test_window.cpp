@@ -1,6 +1,10 @@
 // The window, offscreen: the file list, grids, settings commands and the
 // print run from the start button.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -43,6 +47,7 @@
 #include "app/window/WindowCommon.h"
 #include "app/window/Unit1.h"
 #include "jww/jwwtype.h"
+#include "util/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -612,26 +617,99 @@ TEST(Window, StatusColumnAndPrintingWhatIsLeft) {
   EXPECT_EQ(again.FileList()->topLevelItem(4)->text(FilePage::StateColumn), QStringLiteral("警告 1ページ"));
 }
 
-// A second program started with drawings hands them to the open window.
+// A second program started with drawings hands them to the open window. A
+// window busy for longer than a hand-over waits keeps its socket (no second
+// window): the later program says it is busy, and the window takes the
+// drawings when it can. The socket's folder is this user's alone, and no
+// path goes to a program of another user.
 TEST(Window, SingleInstanceHandsDrawingsToTheOpenWindow) {
-  const QString name = QStringLiteral("kestrovan-test-%1").arg(QCoreApplication::applicationPid());
-  SingleInstance first(name);
+  const QString folder = QString::fromStdString(jwwtype::TempFolder().Value()) + "single";
+  ASSERT_TRUE(QDir().mkpath(folder));
+  SingleInstance first(folder);
   ASSERT_TRUE(first.Listen());
   QStringList arrived;
   QObject::connect(&first, &SingleInstance::FilesArrived, [&](const QStringList& f) { arrived = f; });
   auto second = std::async(std::launch::async, [&] {
-    SingleInstance later(name);
-    return later.HandOver({Sample("site-plan.jww"), QStringLiteral("相対/図面.jww")});
+    SingleInstance later(folder);
+    return later.Begin({Sample("site-plan.jww"), QStringLiteral("相対/図面.jww")});
   });
   while (second.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) QCoreApplication::processEvents();
-  EXPECT_TRUE(second.get());
+  EXPECT_EQ(second.get(), SingleInstance::Start::HandedOver);
   QCoreApplication::processEvents();
   ASSERT_EQ(arrived.size(), 2);
   EXPECT_EQ(arrived[0], Sample("site-plan.jww"));
   EXPECT_TRUE(arrived[1].startsWith(QDir::currentPath())) << arrived[1].toStdString();  // made absolute by the sender
-  // With no window open, nothing is handed over: this program opens the window.
-  SingleInstance alone(name + "-none");
-  EXPECT_FALSE(alone.HandOver({Sample("site-plan.jww")}, 300));
+  // The window busy (here: not answering while this thread waits): the
+  // later program neither removes its socket nor becomes a second window.
+  arrived.clear();
+  {
+    SingleInstance later(folder);
+    EXPECT_EQ(later.Begin({Sample("house-plan.jww")}, 400), SingleInstance::Start::Busy);
+    EXPECT_TRUE(later.Delivered());
+    EXPECT_FALSE(later.Listen());
+  }
+  for (int i = 0; i < 50 && arrived.isEmpty(); ++i) {
+    QCoreApplication::processEvents();
+    QThread::msleep(10);
+  }
+  EXPECT_EQ(arrived, QStringList{Sample("house-plan.jww")});
+  // With no window alive, a socket left (by a window killed) is no one's:
+  // the next program is the window.
+  {
+    ASSERT_TRUE(QDir().mkpath(folder + "-ended"));
+    const std::string left = (folder + "-ended/kestrovan-window").toStdString();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", left.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+  }
+  SingleInstance next(folder + "-ended");
+  EXPECT_EQ(next.Begin({Sample("site-plan.jww")}, 300), SingleInstance::Start::Listening);
+  // Without a session runtime folder the socket's folder is made in the
+  // temporary folder, 0700; one another user made there first is never used.
+  {
+    const QByteArray tmp = qgetenv("TMPDIR"), runtime = qgetenv("XDG_RUNTIME_DIR");
+    const std::string shared = jwwtype::TempFolder().Value() + "shared-tmp";
+    fs::create_directories(shared);
+    ::chmod(shared.c_str(), 01777);
+    qputenv("TMPDIR", QByteArray::fromStdString(shared));
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString own = SingleInstance::DefaultFolder();
+    EXPECT_EQ(own, QString::fromStdString(shared) + QStringLiteral("/kestrovan-window.%1").arg(::geteuid()));
+    EXPECT_EQ(fs::status(own.toStdString()).permissions(), fs::perms::owner_all);
+    fs::remove(own.toStdString());
+    if (::geteuid() == 0 && RunCommand("setpriv --reuid=65534 --regid=65534 --clear-groups true").status == 0) {
+      const std::string temp = jwwtype::TempFolder().Value();
+      ::chmod(temp.c_str(), 0711);
+      const std::string as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+      ASSERT_EQ(RunCommand(as + "mkdir -m 777 " + own.toStdString()).status, 0);  // taken first
+      EXPECT_TRUE(SingleInstance::DefaultFolder().isEmpty());
+      EXPECT_EQ(SingleInstance().Begin({Sample("site-plan.jww")}, 300), SingleInstance::Start::Alone);
+      // A socket of another user's (as at a name taken before this folder
+      // was private): it is never sent a path.
+      if (fs::exists("/usr/bin/python3")) {
+        const std::string listen = own.toStdString() + "/kestrovan-window", heard = own.toStdString() + "/heard";
+        RunCommand(as + "/usr/bin/python3 -c \"import socket\ns=socket.socket(socket.AF_UNIX)\ns.bind('" + listen +
+                   "')\ns.listen(1)\ns.settimeout(30)\ntry:\n  c,_=s.accept()\n  c.settimeout(20)\n  d=c.recv(99)\n"
+                   "except Exception:\n  d=b'(no connection)'\nopen('" + heard + "','wb').write(d)\" >/dev/null 2>&1 &");
+        for (int i = 0; i < 1000 && !QFileInfo::exists(QString::fromStdString(listen)); ++i) QThread::msleep(10);
+        ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(listen)));
+        EXPECT_FALSE(SingleInstance(own).HandOver({Sample("site-plan.jww")}, 300));
+        // (It hears the end at once; a machine under load may take a while to say so.)
+        for (int i = 0; i < 3000 && !QFileInfo::exists(QString::fromStdString(heard)); ++i) QThread::msleep(10);
+        const util::Result<std::string> got = util::ReadSmallFile(heard);
+        EXPECT_TRUE(got.Ok() && got.Value().empty()) << (got ? got.Value() : got.Why());
+      }
+      fs::remove_all(own.toStdString());
+      ::chmod(temp.c_str(), 0700);
+    } else {
+      std::printf("(the second user of this test is skipped: it needs root and setpriv)\n");
+    }
+    qputenv("TMPDIR", tmp);
+    if (!runtime.isEmpty()) qputenv("XDG_RUNTIME_DIR", runtime);
+  }
 
   // --help and --version answer without a display, in Japanese, with the one version the title shows.
   const std::string program = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ") + KESTROVAN_WINDOW_EXE;
