@@ -7,6 +7,16 @@
 // media, orientation and resolution); the print options are job options
 // named "kestrovan-" after kestrovan-print's flags. Copies are left to the
 // filters after this one. Everything it writes goes under $TMPDIR.
+//
+// A job refused for what it asks or carries (a damaged drawing, a paper the
+// queue has not, a page beyond its paper under kestrovan-off-paper=fail …)
+// says why in ERROR lines and ends with nothing on standard output and
+// status 0: the scheduler stops a job whose filter fails (whatever the
+// queue's error policy) and a stopped job never ends, so an IPP client
+// waiting for it, a desktop's queue pointed at this server, would wait for
+// good. Ended, the job keeps its first ERROR line as its state message and
+// the queue goes on. Only what the server itself could not do (a temporary
+// folder, the PDF written or sent on) fails the job, to be restarted.
 #include <cups/cups.h>
 #include <unistd.h>
 
@@ -35,6 +45,10 @@
 
 namespace {
 
+// The exit status of a job refused for its document or options (see above),
+// and of one the server failed.
+constexpr int kRefused = 0;
+constexpr int kServerFailed = 1;
 
 // Job messages one per line, as the scheduler reads them: nothing a title
 // or a drawing carries (line breaks, CR, ESC) reaches its log as such.
@@ -82,7 +96,7 @@ class JobObserver : public PrintRunObserver {
     switch (file.Status) {
       case FileStatus::Blank:
       case FileStatus::Damaged:
-        if (file.Pages.empty()) {
+        if (file.Pages.empty() && !failed) {
           Say("ERROR", name_ + " has nothing to print");
           failed = true;
         }
@@ -301,13 +315,13 @@ int main(int argc, char** argv) {
   cupsFreeOptions(ourCount, ours);
   if (!optionsTaken) {
     cupsFreeOptions(optionCount, options);
-    return 1;
+    return kRefused;
   }
   const util::Result<platform::JobPaper> jobPage = platform::JobPage(ppd, optionCount, options);
   cupsFreeOptions(optionCount, options);
   if (!jobPage) {
     Message("ERROR", jobPage.Why());
-    return 1;
+    return kRefused;
   }
   const platform::JobPaper& paper = jobPage.Value();
   PageSetup setup = paper.Page;
@@ -319,7 +333,7 @@ int main(int argc, char** argv) {
     const double w = settings.FitPaperWidthMm, h = settings.FitPaperHeightMm;
     Message("ERROR", "kestrovan-fit-paper reduces drawings onto " + PaperWords(w, h) + " paper, but the job's paper is " +
                          PaperWords(setup.PaperWidthMm, setup.PaperHeightMm) + ": ask for that paper too (-o " + MediaFor(w, h) + ")");
-    return 1;
+    return kRefused;
   }
   // The job shows the paper it prints on; a warning of the job before
   // this one is no longer the queue's.
@@ -338,13 +352,13 @@ int main(int argc, char** argv) {
   name.push_back('\0');
   if (!mkdtemp(name.data())) {
     Message("ERROR", "cannot make a temporary folder in " + base);
-    return 1;
+    return kServerFailed;
   }
   const std::string work = name.data();
   setenv("TMPDIR", work.c_str(), 1);
   KeepQtInside(work);
 
-  int status = 1;
+  int status = kServerFailed;
   {
     QGuiApplication app(argc, argv);
     const UnitGval::AbortCheckScope stopOnSignal(platform::StopSignalled);
@@ -425,6 +439,7 @@ int main(int argc, char** argv) {
       } else if (offPages > 0 && offPaper == OffPaper::Fail) {
         Message("ERROR", title + ": " + std::to_string(offPages) + (offPages == 1 ? " page goes" : " pages go") +
                              " beyond the paper; the job fails (kestrovan-off-paper=fail)");
+        status = kRefused;
       } else if (!done.Observer->failed && r.Pages > 0) {
         FILE* f = std::fopen(pdf.c_str(), "rb");
         if (f && CopyStream(f, stdout)) {
@@ -443,6 +458,10 @@ int main(int argc, char** argv) {
           Message("ERROR", "the PDF could not be sent on");
         }
         if (f) std::fclose(f);
+      } else {
+        // Its ERROR lines said why; nothing of it is printed.
+        if (!done.Observer->failed) Message("ERROR", title + " has nothing to print");
+        status = kRefused;
       }
       std::remove(pdf.c_str());
     }
