@@ -34,11 +34,14 @@
 
 #include "app/core/DrawingPaper.h"
 #include "app/core/PageWarnings.h"
+#include "app/core/PpdOptions.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
+#include "util/Files.h"
 #include "platform/CupsJob.h"
+#include "platform/CupsQueue.h"
 #include "platform/PrintService.h"
 #include "platform/StopSignals.h"
 #include "render/UnitGval.h"
@@ -226,45 +229,30 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s, OffPap
   return true;
 }
 
-// The job options as PPD options, for a queue's PPD: then `lpoptions -l`
-// and print dialogs offer them, and `lpadmin -o NAME=VALUE` sets a queue's
-// default. The options with a few values (and the off-paper policy) only;
-// "None" leaves an option as the drawing says.
-void PrintPpdOptions() {
-  std::puts("*% Kestrovan's job options (kestrovan-cups --ppd-options): append to a queue's PPD.");
-  std::puts("*OpenGroup: Kestrovan/Kestrovan (Jw_cad drawings)");
-  auto open = [](const std::string& keyword, const char* ui, const char* fallback) {
-    std::printf("*OpenUI *%s/%s: %s\n*OrderDependency: 100 AnySetup *%s\n*Default%s: %s\n", keyword.c_str(),
-                keyword.c_str(), ui, keyword.c_str(), keyword.c_str(), fallback);
-  };
-  auto choice = [](const std::string& keyword, const std::string& value) {
-    std::printf("*%s %s/%s: \"\"\n", keyword.c_str(), value.c_str(), value.c_str());
-  };
-  auto close = [](const std::string& keyword) { std::printf("*CloseUI: *%s\n", keyword.c_str()); };
-  const std::string offPaper = "kestrovan-off-paper";
-  open(offPaper, "PickOne", "warn");
-  for (const char* v : {"warn", "fail", "fit"}) choice(offPaper, v);
-  close(offPaper);
-  for (const PrintOption* o = PrintOptionsBegin(); o != PrintOptionsEnd(); ++o) {
-    const std::string keyword = std::string("kestrovan-") + o->Name;
-    if (!o->TakesValue) {
-      open(keyword, "Boolean", "False");
-      choice(keyword, "True");
-      choice(keyword, "False");
-      close(keyword);
-    } else if (o->Choices) {
-      open(keyword, "PickOne", "None");
-      choice(keyword, "None");
-      const std::string all = o->Choices;
-      for (size_t start = 0; start < all.size();) {
-        const size_t bar = std::min(all.find('|', start), all.size());
-        choice(keyword, all.substr(start, bar - start));
-        start = bar + 1;
-      }
-      close(keyword);
-    }
+// Kestrovan's options added to a queue's PPD (replacing those it has), or
+// taken away: then print dialogs offer them, or no longer do. The queue's
+// defaults for them stay while they stay.
+int ChangeQueueOptions(const std::string& queue, bool add) {
+  const util::Result<std::string> ppd = platform::QueuePpd(queue);
+  if (!ppd) {
+    std::fprintf(stderr, "kestrovan-cups: %s\n", ppd.Why().c_str());
+    return 1;
   }
-  std::puts("*CloseGroup: Kestrovan");
+  std::string text = WithoutPpdOptions(ppd.Value());
+  if (!add && text == ppd.Value()) {
+    std::printf("%s: the queue has none of Kestrovan's options\n", queue.c_str());
+    return 0;
+  }
+  if (add) {
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    text += PpdOptionsBlock(ppd.Value());
+  }
+  if (const util::Status set = platform::SetQueuePpd(queue, text); !set) {
+    std::fprintf(stderr, "kestrovan-cups: %s\n", set.Why().c_str());
+    return 1;
+  }
+  std::printf(add ? "%s: Kestrovan's options added\n" : "%s: Kestrovan's options taken away\n", queue.c_str());
+  return 0;
 }
 
 bool CopyStream(FILE* from, FILE* to) {
@@ -290,14 +278,27 @@ int main(int argc, char** argv) {
     std::printf("kestrovan-cups %s\n", KESTROVAN_VERSION);
     return 0;
   }
-  if (argc == 2 && std::strcmp(argv[1], "--ppd-options") == 0) {
-    PrintPpdOptions();
+  if ((argc == 2 || argc == 3) && std::strcmp(argv[1], "--ppd-options") == 0) {
+    std::string ppd;
+    if (argc == 3) {
+      const util::Result<std::string> read = util::ReadSmallFile(argv[2]);
+      if (!read) {
+        std::fprintf(stderr, "kestrovan-cups: %s\n", read.Why().c_str());
+        return 1;
+      }
+      ppd = read.Value();
+    }
+    std::fputs(PpdOptionsBlock(ppd).c_str(), stdout);
     return 0;
   }
+  if (argc == 3 && (std::strcmp(argv[1], "--add-options") == 0 || std::strcmp(argv[1], "--remove-options") == 0))
+    return ChangeQueueOptions(argv[2], std::strcmp(argv[1], "--add-options") == 0);
   if (argc < 6 || argc > 7) {
     std::fprintf(stderr,
                  "Usage: kestrovan-cups job-id user title copies options [file]\n"
-                 "       kestrovan-cups --ppd-options   (the job options as PPD options)\n"
+                 "       kestrovan-cups --add-options QUEUE      (the job options in the queue's print dialogs)\n"
+                 "       kestrovan-cups --remove-options QUEUE   (and taken away again)\n"
+                 "       kestrovan-cups --ppd-options [PPD]      (the job options as PPD options, for that PPD)\n"
                  "       kestrovan-cups --version\n");
     return 1;
   }

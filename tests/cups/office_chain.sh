@@ -18,6 +18,10 @@
 #     printer (stop-printer), and neither stops. (The desktop's job ends
 #     completed: its ipp backend shows the server's ERROR while the job runs,
 #     and keeps no message of a remote job that completed.)
+#   - The queue's options (kestrovan-cups --add-options, --remove-options)
+#     on the laser, whose PPD lists 31 languages: the merged PPD passes
+#     cupstestppd, print dialogs get English and Japanese labels, a preset
+#     outlives adding them again, and taking them away leaves the PPD as it was.
 # Exits 77 (skipped) where it cannot run: not root, no CUPS.
 # Usage: office_chain.sh FILTER TYPES CONVS PLAIN.jww
 set -u
@@ -66,6 +70,29 @@ at server lpadmin -p Laser38 -v "kestrovan-capture:$work/device" -E -m drv:///sa
   fail "cannot add the laser's queue"
 at server lpadmin -p Sheet38 -v "kestrovan-capture:$work/sheets" -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd \
   >/dev/null 2>&1 || fail "cannot add the sheet printer's queue"
+
+# The options in print dialogs: added to the laser's queue, whose PPD lists
+# 31 languages; the merged PPD passes cupstestppd, labelled in English and
+# Japanese; added again (as after an upgrade) they replace themselves and
+# keep the queue's preset; taken away, the PPD is as it was.
+ppd=$work/server/etc/ppd/Laser38.ppd
+cp "$ppd" "$work/laser-before.ppd"
+at server "$filter" --add-options Laser38 >/dev/null || fail "kestrovan-cups --add-options Laser38"
+cupstestppd -q "$ppd" || fail "the merged PPD fails cupstestppd: $(cupstestppd "$ppd" | grep -v WARN | head -5)"
+at server lpoptions -p Laser38 -l | grep -q '^kestrovan-off-paper/Content beyond the paper: \*warn fail fit' ||
+  fail "lpoptions does not offer kestrovan-off-paper: $(at server lpoptions -p Laser38 -l | grep kestrovan)"
+grep -q '^\*ja.Translation kestrovan-method/印刷の配置: ""' "$ppd" || fail "no Japanese labels"
+grep -q '^\*de.Translation kestrovan-method/Placement: ""' "$ppd" || fail "no label for the PPD's German"
+at server lpadmin -p Laser38 -o kestrovan-off-paper=fail || fail "cannot set a preset"
+at server "$filter" --add-options Laser38 >/dev/null || fail "kestrovan-cups --add-options Laser38, again"
+[ "$(grep -c "Kestrovan's job options: begin" "$ppd")" = 1 ] || fail "the options were added twice"
+grep -q '^\*Defaultkestrovan-off-paper: fail' "$ppd" || fail "the queue's preset was lost"
+at server "$filter" --remove-options Laser38 >/dev/null || fail "kestrovan-cups --remove-options Laser38"
+if at server lpoptions -p Laser38 -l | grep -q kestrovan; then fail "the options are still offered"; fi
+cmp -s "$ppd" "$work/laser-before.ppd" || fail "the PPD is not as it was: $(diff "$work/laser-before.ppd" "$ppd" | head)"
+echo "the laser's options: added (cupstestppd passes, English and Japanese labels), replaced, taken away"
+at server "$filter" --add-options Laser38 >/dev/null || fail "kestrovan-cups --add-options Laser38"
+
 for q in Laser38 Sheet38; do
   at desktop lpadmin -p "Desk$q" -v "ipp://127.0.0.1:$sport/printers/$q" -E -m everywhere >/dev/null 2>&1 ||
     fail "the desktop cannot add the server's $q driverless"

@@ -18,6 +18,7 @@
 #include "app/core/PrintOptions.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
+#include "util/CodePage.h"
 #include "util/Files.h"
 
 namespace fs = std::filesystem;
@@ -660,11 +661,25 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   EXPECT_TRUE(has(j, "WARNING: plan??[31mred?, page 1")) << j.err;
   EXPECT_EQ(j.err.find_first_of("\r\x1b\x07"), std::string::npos);
 
-  // The options offered to print dialogs, added to the laser's PPD: its
-  // defaults are the queue's presets, and the job's own options win.
-  const std::string options = RunCommand(std::string(KESTROVAN_CUPS_EXE) + " --ppd-options").output;
-  EXPECT_NE(options.find("*OpenUI *kestrovan-method/"), std::string::npos) << options;
+  // The options offered to print dialogs, added to the laser's PPD: labelled
+  // in English with Japanese translations, the merged PPD passes
+  // cupstestppd, its defaults are the queue's presets, and the job's own
+  // options win.
+  const std::string options = RunCommand(std::string(KESTROVAN_CUPS_EXE) + " --ppd-options " + laser).output;
+  EXPECT_NE(options.find("*OpenUI *kestrovan-method/Placement: PickOne"), std::string::npos) << options;
+  EXPECT_NE(options.find("*ja.Translation kestrovan-method/印刷の配置: \"\""), std::string::npos) << options;
+  EXPECT_NE(options.find("*ja.kestrovan-off-paper fail/ジョブを印刷しない: \"\""), std::string::npos) << options;
   std::string ppd = RunCommand("cat " + laser).output + options;
+  // A Japanese PPD in Shift-JIS gets its labels in Japanese, in Shift-JIS.
+  std::string japanese = ppd.substr(0, ppd.find("*% Kestrovan"));
+  japanese.replace(japanese.find("*LanguageVersion: English"), 25, "*LanguageVersion: Japanese");
+  japanese.replace(japanese.find("*LanguageEncoding: ISOLatin1"), 28, "*LanguageEncoding: JIS83-RKSJ");
+  std::ofstream(dir + "japanese.ppd", std::ios::binary) << japanese;
+  japanese += RunCommand(std::string(KESTROVAN_CUPS_EXE) + " --ppd-options " + dir + "japanese.ppd").output;
+  EXPECT_NE(japanese.find("*OpenUI *kestrovan-method/" + util::Utf8ToCp932("印刷の配置") + ": PickOne"),
+            std::string::npos);
+  std::ofstream(dir + "japanese.ppd", std::ios::binary) << japanese;
+  EXPECT_EQ(RunCommand("cupstestppd -q " + dir + "japanese.ppd").status, 0);
   const std::string preset = "*Defaultkestrovan-off-paper: warn";
   ppd.replace(ppd.find(preset), preset.size(), "*Defaultkestrovan-off-paper: fail");
   std::ofstream(dir + "laser.ppd") << ppd;
