@@ -22,6 +22,7 @@
 #     on the laser, whose PPD lists 31 languages: the merged PPD passes
 #     cupstestppd, print dialogs get English and Japanese labels, a preset
 #     outlives adding them again, and taking them away leaves the PPD as it was.
+#   - Page accounting as the manual's PageLogFormat writes it.
 # Exits 77 (skipped) where it cannot run: not root, no CUPS.
 # Usage: office_chain.sh FILTER TYPES CONVS PLAIN.jww
 set -u
@@ -63,7 +64,8 @@ scheduler_prepare server
 install -m 0755 "$filter" "$work/server/lib/filter/kestrovan-cups"
 install -m 0700 "$here/capture_backend.sh" "$work/server/lib/backend/kestrovan-capture"
 install -m 0644 "$types" "$convs" "$work/server/etc/"
-scheduler_start server "$sport" "ErrorPolicy stop-printer" || fail "the server's scheduler did not start"
+scheduler_start server "$sport" "ErrorPolicy stop-printer
+PageLogFormat %p %u %j %T %P %C %{job-originating-host-name} %{job-name} %{media}" || fail "the server's scheduler did not start"
 scheduler_start desktop "$dport" "ErrorPolicy stop-printer" || fail "the desktop's scheduler did not start"
 mkdir -p "$work/device" "$work/sheets"
 at server lpadmin -p Laser38 -v "kestrovan-capture:$work/device" -E -m drv:///sample.drv/generic.ppd >/dev/null 2>&1 ||
@@ -97,8 +99,11 @@ for q in Laser38 Sheet38; do
   at desktop lpadmin -p "Desk$q" -v "ipp://127.0.0.1:$sport/printers/$q" -E -m everywhere >/dev/null 2>&1 ||
     fail "the desktop cannot add the server's $q driverless"
 done
-# The desktop's scheduler makes the driverless PPD after lpadmin returns.
-for _ in $(seq 1 100); do [ -s "$work/desktop/etc/ppd/DeskSheet38.ppd" ] && break; sleep 0.1; done
+# The desktop's scheduler makes the driverless PPDs after lpadmin returns.
+for _ in $(seq 1 100); do
+  [ -s "$work/desktop/etc/ppd/DeskLaser38.ppd" ] && [ -s "$work/desktop/etc/ppd/DeskSheet38.ppd" ] && break
+  sleep 0.1
+done
 grep -q '^\*PageSize A3.Borderless' "$work/desktop/etc/ppd/DeskSheet38.ppd" ||
   fail "the desktop's driverless PPD of the borderless queue has no A3.Borderless"
 
@@ -191,6 +196,12 @@ snext=$(server_job "${plain##*/}")
 size=$(page_size "$work/device/job_$snext.prn") || fail "the device got no page for the job after"
 echo "the next job (desktop $next, server $snext): printed on $size pt"
 [ "$size" = 595x842 ] || [ "$size" = 842x595 ] || fail "the next job was printed on $size pt, not A4"
+# The page accounting of the manual's PageLogFormat: each job's pages, the
+# sending host, the drawing and the paper; none for a refused one.
+grep -q "^Laser38 root $sbad .* total 0 localhost damaged.jww A4\$" "$work/server/log/page_log" ||
+  fail "no page_log line of nothing for the refused drawing: $(cat "$work/server/log/page_log")"
+grep -q "^Laser38 root $snext .* total 1 localhost ${plain##*/} A4\$" "$work/server/log/page_log" ||
+  fail "no page_log line for the printed drawing: $(cat "$work/server/log/page_log")"
 for s in server desktop; do
   if at "$s" lpstat -p 2>/dev/null | grep -q disabled; then fail "a queue of the $s stopped: $(at "$s" lpstat -p)"; fi
 done
