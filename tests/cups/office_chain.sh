@@ -23,6 +23,7 @@
 #     cupstestppd, print dialogs get English and Japanese labels, a preset
 #     outlives adding them again, and taking them away leaves the PPD as it was.
 #   - Page accounting as the manual's PageLogFormat writes it.
+#   - A refused job on a laser whose filters wrap the PDF in PJL sends nothing.
 # Exits 77 (skipped) where it cannot run: not root, no CUPS.
 # Usage: office_chain.sh FILTER TYPES CONVS PLAIN.jww
 set -u
@@ -202,6 +203,19 @@ grep -q "^Laser38 root $sbad .* total 0 localhost damaged.jww A4\$" "$work/serve
   fail "no page_log line of nothing for the refused drawing: $(cat "$work/server/log/page_log")"
 grep -q "^Laser38 root $snext .* total 1 localhost ${plain##*/} A4\$" "$work/server/log/page_log" ||
   fail "no page_log line for the printed drawing: $(cat "$work/server/log/page_log")"
+# On a laser whose later filters put a PJL header around the PDF (the PPD
+# cups-filters ships for an HP colour laser), a refused job sends nothing either.
+hp=/usr/share/ppd/cupsfilters/HP-Color_LaserJet_CM3530_MFP-PDF.ppd
+if [ -f "$hp" ]; then
+  mkdir -p "$work/hp"
+  at server lpadmin -p Hp38 -v "kestrovan-capture:$work/hp" -E -P "$hp" >/dev/null 2>&1 || fail "cannot add the HP queue"
+  r=$(at server lp -d Hp38 "$work/damaged.jww" 2>&1) || fail "lp: $r"
+  hjob=$(echo "$r" | sed -n 's/.*request id is Hp38-\([0-9]*\) .*/\1/p')
+  ended server Hp38 "$hjob" || fail "the refused job on the HP laser did not end"
+  for _ in $(seq 1 50); do [ -e "$work/hp/job_$hjob.prn" ] && break; sleep 0.1; done
+  [ ! -s "$work/hp/job_$hjob.prn" ] || fail "the refused job sent the HP laser $(head -c 40 "$work/hp/job_$hjob.prn")"
+  echo "the HP laser (PJL around PDF): the refused job sent nothing"
+fi
 for s in server desktop; do
   if at "$s" lpstat -p 2>/dev/null | grep -q disabled; then fail "a queue of the $s stopped: $(at "$s" lpstat -p)"; fi
 done
