@@ -31,7 +31,7 @@ filter=$1 types=$2 convs=$3 plain=$4
 here=$(cd "$(dirname "$0")" && pwd)
 
 if [ "$(id -u)" -ne 0 ]; then echo "SKIPPED: schedulers of our own need root (they run filters as lp)"; exit 77; fi
-for tool in cupsd lpadmin lp lpstat ipptool pdfinfo ps2pdf; do
+for tool in cupsd lpadmin lp lpstat ipptool cupstestppd pdfinfo ps2pdf ss shuf; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 [ -d /usr/share/ppd/cups-pdf ] || { echo "SKIPPED: no cups-pdf PPD (printer-driver-cups-pdf)"; exit 77; }
