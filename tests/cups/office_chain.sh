@@ -25,9 +25,14 @@
 #   - Page accounting as the manual's PageLogFormat writes it.
 #   - A refused job on a laser whose filters wrap the PDF in PJL sends nothing.
 # Exits 77 (skipped) where it cannot run: not root, no CUPS.
-# Usage: office_chain.sh FILTER TYPES CONVS PLAIN.jww
+#   - The package's purge (its postrm, run against the server, running and
+#     then stopped): the options leave the queues' PPDs and the drawings'
+#     jobs leave the scheduler (one held to print is cancelled), so that
+#     started again without the type rule it logs no "Unknown MIME type"
+#     and holds no drawing it would take for raw printer data.
+# Usage: office_chain.sh FILTER TYPES CONVS PLAIN.jww POSTRM
 set -u
-filter=$1 types=$2 convs=$3 plain=$4
+filter=$1 types=$2 convs=$3 plain=$4 postrm=$5
 here=$(cd "$(dirname "$0")" && pwd)
 
 if [ "$(id -u)" -ne 0 ]; then echo "SKIPPED: schedulers of our own need root (they run filters as lp)"; exit 77; fi
@@ -219,4 +224,32 @@ fi
 for s in server desktop; do
   if at "$s" lpstat -p 2>/dev/null | grep -q disabled; then fail "a queue of the $s stopped: $(at "$s" lpstat -p)"; fi
 done
+
+# The package purged (its postrm, with this system's scheduler and systemd
+# out of reach: those commands only say they were called).
+mkdir -p "$work/stubs"
+for stub in invoke-rc.d deb-systemd-invoke deb-systemd-helper systemctl; do
+  printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$stub" "$work/called" >"$work/stubs/$stub"
+  chmod +x "$work/stubs/$stub"
+done
+purge() { CUPS_SERVERROOT="$work/server/etc" PATH="$work/stubs:$PATH" at server sh "$postrm" purge; }
+kept_jobs() { at server lpstat -W all -o 2>/dev/null | grep -c .; }
+echo "before the purge: $(kept_jobs) jobs remembered, the laser's PPD with $(grep -c '^\*OpenUI \*kestrovan-' "$ppd") options"
+purge || fail "postrm purge, the scheduler running"
+grep -q kestrovan "$ppd" && fail "the options stay in the laser's PPD after the purge"
+cmp -s "$ppd" "$work/laser-before.ppd" || fail "the laser's PPD is not as it was: $(diff "$work/laser-before.ppd" "$ppd" | head)"
+ls "$work/server/spool" | grep -q '^[cd][0-9]' && fail "the drawings' jobs stay in the spool: $(ls "$work/server/spool")"
+echo "purged, the scheduler running: the options gone from the PPD, the drawings' jobs from the spool"
+#    With the scheduler down: options added again and a drawing held.
+at server "$filter" --add-options Laser38 >/dev/null || fail "kestrovan-cups --add-options Laser38"
+at server lp -d Laser38 -H indefinite "$plain" >/dev/null || fail "cannot hold a drawing"
+scheduler_stop server
+rm -f "$work/server/etc/kestrovan.types"  # dpkg takes the conffile away
+purge || fail "postrm purge, the scheduler down"
+: >"$work/server/log/error_log"
+scheduler_start server "$sport" || fail "the server's scheduler did not start again"
+grep -a "Unknown MIME type" "$work/server/log/error_log" && fail "the scheduler found drawings it no longer knows"
+[ "$(kept_jobs)" = 0 ] || fail "the scheduler still holds a drawing: $(at server lpstat -W all -o)"
+grep -q kestrovan "$ppd" && fail "the options stay in the laser's PPD after the purge"
+echo "purged, the scheduler down: started again, it knows of no drawing and offers no option of ours"
 echo "PASSED"

@@ -7,6 +7,7 @@
 #                               system's, plus whatever the test puts in
 #                               $work/NAME/lib/filter and lib/backend first
 #   at NAME COMMAND…            runs a CUPS client command against it
+#   scheduler_stop NAME         stops one (its files stay, to start it again)
 #   scheduler_stop_all          stops every scheduler started (for the EXIT trap)
 # $work must be set, a folder the test owns.
 
@@ -78,7 +79,7 @@ $extra
 EOF
   cupsd -f -c "$d/etc/cupsd.conf" -s "$d/etc/cups-files.conf" >"$d/log/cupsd.out" 2>&1 &
   scheduler_pids+=($!)
-  eval "port_$name=$port"
+  eval "port_$name=$port pid_$name=$!"
   local _
   # Listening (a client asking before then waits long for an answer).
   for _ in $(seq 1 100); do
@@ -94,6 +95,13 @@ at() {  # at NAME COMMAND…: COMMAND as a client of that scheduler
   eval "port=\$port_$1"
   shift
   CUPS_SERVER=127.0.0.1:$port "$@"
+}
+
+scheduler_stop() {
+  local pid
+  eval "pid=\$pid_$1"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
 }
 
 scheduler_stop_all() {
