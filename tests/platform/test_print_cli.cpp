@@ -86,7 +86,7 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
   EXPECT_GE(printable, 28);
   EXPECT_EQ(ReadPdf(dir + "corpus.pdf").bookmarks, bookmarks);
   // Every page has ink.
-  std::system(("pdftoppm -r 15 -png " + dir + "corpus.pdf " + dir + "page").c_str());
+  ASSERT_EQ(std::system(("pdftoppm -r 15 -png " + dir + "corpus.pdf " + dir + "page").c_str()), 0);
   int pages = 0;
   for (const auto& e : fs::directory_iterator(dir)) {
     if (e.path().extension() != ".png") continue;
