@@ -39,12 +39,12 @@
 #include "app/core/PrintRun.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
-#include "util/Files.h"
 #include "platform/CupsJob.h"
 #include "platform/CupsQueue.h"
 #include "platform/PrintService.h"
 #include "platform/StopSignals.h"
 #include "render/UnitGval.h"
+#include "util/Files.h"
 
 namespace {
 
