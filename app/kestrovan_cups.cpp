@@ -7,6 +7,16 @@
 // media, orientation and resolution); the print options are job options
 // named "kestrovan-" after kestrovan-print's flags. Copies are left to the
 // filters after this one. Everything it writes goes under $TMPDIR.
+//
+// A job refused for what it asks or carries (a damaged drawing, a paper the
+// queue has not, a page beyond its paper under kestrovan-off-paper=fail …)
+// says why in ERROR lines and ends with nothing on standard output and
+// status 0: the scheduler stops a job whose filter fails (whatever the
+// queue's error policy) and a stopped job never ends, so an IPP client
+// waiting for it, a desktop's queue pointed at this server, would wait for
+// good. Ended, the job keeps its first ERROR line as its state message and
+// the queue goes on. Only what the server itself could not do (a temporary
+// folder, the PDF written or sent on) fails the job, to be restarted.
 #include <cups/cups.h>
 #include <unistd.h>
 
@@ -24,18 +34,25 @@
 
 #include "app/core/DrawingPaper.h"
 #include "app/core/PageWarnings.h"
+#include "app/core/PpdOptions.h"
 #include "app/core/PrintOptions.h"
 #include "app/core/PrintRun.h"
 #include "app/core/RecordWords.h"
 #include "app/core/SettingsFile.h"
 #include "jww/jwwtype.h"
 #include "platform/CupsJob.h"
+#include "platform/CupsQueue.h"
 #include "platform/PrintService.h"
 #include "platform/StopSignals.h"
 #include "render/UnitGval.h"
+#include "util/Files.h"
 
 namespace {
 
+// The exit status of a job refused for its document or options (see above),
+// and of one the server failed.
+constexpr int kRefused = 0;
+constexpr int kServerFailed = 1;
 
 // Job messages one per line, as the scheduler reads them: nothing a title
 // or a drawing carries (line breaks, CR, ESC) reaches its log as such.
@@ -83,7 +100,7 @@ class JobObserver : public PrintRunObserver {
     switch (file.Status) {
       case FileStatus::Blank:
       case FileStatus::Damaged:
-        if (file.Pages.empty()) {
+        if (file.Pages.empty() && !failed) {
           Say("ERROR", name_ + (japanese_ ? "：印刷するものがありません" : " has nothing to print"));
           failed = true;
         }
@@ -219,45 +236,30 @@ bool ApplyJobOptions(int count, cups_option_t* options, PrintSettings& s, OffPap
   return true;
 }
 
-// The job options as PPD options, for a queue's PPD: then `lpoptions -l`
-// and print dialogs offer them, and `lpadmin -o NAME=VALUE` sets a queue's
-// default. The options with a few values (and the off-paper policy) only;
-// "None" leaves an option as the drawing says.
-void PrintPpdOptions() {
-  std::puts("*% Kestrovan's job options (kestrovan-cups --ppd-options): append to a queue's PPD.");
-  std::puts("*OpenGroup: Kestrovan/Kestrovan (Jw_cad drawings)");
-  auto open = [](const std::string& keyword, const char* ui, const char* fallback) {
-    std::printf("*OpenUI *%s/%s: %s\n*OrderDependency: 100 AnySetup *%s\n*Default%s: %s\n", keyword.c_str(),
-                keyword.c_str(), ui, keyword.c_str(), keyword.c_str(), fallback);
-  };
-  auto choice = [](const std::string& keyword, const std::string& value) {
-    std::printf("*%s %s/%s: \"\"\n", keyword.c_str(), value.c_str(), value.c_str());
-  };
-  auto close = [](const std::string& keyword) { std::printf("*CloseUI: *%s\n", keyword.c_str()); };
-  const std::string offPaper = "kestrovan-off-paper";
-  open(offPaper, "PickOne", "warn");
-  for (const char* v : {"warn", "fail", "fit"}) choice(offPaper, v);
-  close(offPaper);
-  for (const PrintOption* o = PrintOptionsBegin(); o != PrintOptionsEnd(); ++o) {
-    const std::string keyword = std::string("kestrovan-") + o->Name;
-    if (!o->TakesValue) {
-      open(keyword, "Boolean", "False");
-      choice(keyword, "True");
-      choice(keyword, "False");
-      close(keyword);
-    } else if (o->Choices) {
-      open(keyword, "PickOne", "None");
-      choice(keyword, "None");
-      const std::string all = o->Choices;
-      for (size_t start = 0; start < all.size();) {
-        const size_t bar = std::min(all.find('|', start), all.size());
-        choice(keyword, all.substr(start, bar - start));
-        start = bar + 1;
-      }
-      close(keyword);
-    }
+// Kestrovan's options added to a queue's PPD (replacing those it has), or
+// taken away: then print dialogs offer them, or no longer do. The queue's
+// defaults for them stay while they stay.
+int ChangeQueueOptions(const std::string& queue, bool add) {
+  const util::Result<std::string> ppd = platform::QueuePpd(queue);
+  if (!ppd) {
+    std::fprintf(stderr, "kestrovan-cups: %s\n", ppd.Why().c_str());
+    return 1;
   }
-  std::puts("*CloseGroup: Kestrovan");
+  std::string text = WithoutPpdOptions(ppd.Value());
+  if (!add && text == ppd.Value()) {
+    std::printf("%s: the queue has none of Kestrovan's options\n", queue.c_str());
+    return 0;
+  }
+  if (add) {
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    text += PpdOptionsBlock(ppd.Value());
+  }
+  if (const util::Status set = platform::SetQueuePpd(queue, text); !set) {
+    std::fprintf(stderr, "kestrovan-cups: %s\n", set.Why().c_str());
+    return 1;
+  }
+  std::printf(add ? "%s: Kestrovan's options added\n" : "%s: Kestrovan's options taken away\n", queue.c_str());
+  return 0;
 }
 
 bool CopyStream(FILE* from, FILE* to) {
@@ -283,14 +285,27 @@ int main(int argc, char** argv) {
     std::printf("kestrovan-cups %s\n", KESTROVAN_VERSION);
     return 0;
   }
-  if (argc == 2 && std::strcmp(argv[1], "--ppd-options") == 0) {
-    PrintPpdOptions();
+  if ((argc == 2 || argc == 3) && std::strcmp(argv[1], "--ppd-options") == 0) {
+    std::string ppd;
+    if (argc == 3) {
+      const util::Result<std::string> read = util::ReadSmallFile(argv[2]);
+      if (!read) {
+        std::fprintf(stderr, "kestrovan-cups: %s\n", read.Why().c_str());
+        return 1;
+      }
+      ppd = read.Value();
+    }
+    std::fputs(PpdOptionsBlock(ppd).c_str(), stdout);
     return 0;
   }
+  if (argc == 3 && (std::strcmp(argv[1], "--add-options") == 0 || std::strcmp(argv[1], "--remove-options") == 0))
+    return ChangeQueueOptions(argv[2], std::strcmp(argv[1], "--add-options") == 0);
   if (argc < 6 || argc > 7) {
     std::fprintf(stderr,
                  "Usage: kestrovan-cups job-id user title copies options [file]\n"
-                 "       kestrovan-cups --ppd-options   (the job options as PPD options)\n"
+                 "       kestrovan-cups --add-options QUEUE      (the job options in the queue's print dialogs)\n"
+                 "       kestrovan-cups --remove-options QUEUE   (and taken away again)\n"
+                 "       kestrovan-cups --ppd-options [PPD]      (the job options as PPD options, for that PPD)\n"
                  "       kestrovan-cups --version\n");
     return 1;
   }
@@ -308,13 +323,13 @@ int main(int argc, char** argv) {
   cupsFreeOptions(ourCount, ours);
   if (!optionsTaken) {
     cupsFreeOptions(optionCount, options);
-    return 1;
+    return kRefused;
   }
   const util::Result<platform::JobPaper> jobPage = platform::JobPage(ppd, optionCount, options);
   cupsFreeOptions(optionCount, options);
   if (!jobPage) {
     Message("ERROR", jobPage.Why());
-    return 1;
+    return kRefused;
   }
   const platform::JobPaper& paper = jobPage.Value();
   PageSetup setup = paper.Page;
@@ -326,7 +341,7 @@ int main(int argc, char** argv) {
     const double w = settings.FitPaperWidthMm, h = settings.FitPaperHeightMm;
     Message("ERROR", "kestrovan-fit-paper reduces drawings onto " + PaperWords(w, h) + " paper, but the job's paper is " +
                          PaperWords(setup.PaperWidthMm, setup.PaperHeightMm) + ": ask for that paper too (-o " + MediaFor(w, h) + ")");
-    return 1;
+    return kRefused;
   }
   // The job shows the paper it prints on; a warning of the job before
   // this one is no longer the queue's.
@@ -345,13 +360,13 @@ int main(int argc, char** argv) {
   name.push_back('\0');
   if (!mkdtemp(name.data())) {
     Message("ERROR", "cannot make a temporary folder in " + base);
-    return 1;
+    return kServerFailed;
   }
   const std::string work = name.data();
   setenv("TMPDIR", work.c_str(), 1);
   KeepQtInside(work);
 
-  int status = 1;
+  int status = kServerFailed;
   {
     QGuiApplication app(argc, argv);
     const UnitGval::AbortCheckScope stopOnSignal(platform::StopSignalled);
@@ -430,6 +445,7 @@ int main(int argc, char** argv) {
       } else if (offPages > 0 && offPaper == OffPaper::Fail) {
         Message("ERROR", title + ": " + std::to_string(offPages) + (offPages == 1 ? " page goes" : " pages go") +
                              " beyond the paper; the job fails (kestrovan-off-paper=fail)");
+        status = kRefused;
       } else if (!done.Observer->failed && r.Counts().Pages > 0) {
         FILE* f = std::fopen(pdf.c_str(), "rb");
         if (f && CopyStream(f, stdout)) {
@@ -449,6 +465,10 @@ int main(int argc, char** argv) {
           Message("ERROR", "the PDF could not be sent on");
         }
         if (f) std::fclose(f);
+      } else {
+        // Its ERROR lines said why; nothing of it is printed.
+        if (!done.Observer->failed) Message("ERROR", title + " has nothing to print");
+        status = kRefused;
       }
       std::remove(pdf.c_str());
     }

@@ -1,10 +1,5 @@
-# Read by cpack when it builds the package (CPACK_PROJECT_CONFIG_FILE): the
-# maintainer named by the packager's DEBFULLNAME and DEBEMAIL, as Debian's
-# own tools take them, wins over the one the tree was configured with.
-if(NOT "$ENV{DEBEMAIL}" STREQUAL "")
-  set(CPACK_PACKAGE_CONTACT "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
-  if("$ENV{DEBFULLNAME}" STREQUAL "")
-    set(CPACK_PACKAGE_CONTACT "$ENV{DEBEMAIL}")
-  endif()
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-endif()
+# Read by cpack when it makes the packages (CPACK_PROJECT_CONFIG_FILE): their
+# maintainer by the one rule their changelogs are written by.
+include(${CMAKE_CURRENT_LIST_DIR}/maintainer.cmake)
+kestrovan_package_maintainer(CPACK_PACKAGE_CONTACT "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")

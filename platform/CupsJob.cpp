@@ -14,6 +14,10 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cups/ppd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -97,6 +101,40 @@ util::Status PaperOnQueue(ppd_file_t* ppd, const QueuePapers& queue, const std::
   return util::Status();
 }
 
+// The paper the queue's later filters print on: pdftopdf, pstops and the
+// printer's own filters mark the job's options on the PPD with libcups
+// (PageSize, then PageRegion, each only when the PPD has that choice, else
+// the first size of media) and take the marked size; a PageSize the PPD has
+// not leaves them on the PPD's default. Marked here the same way.
+bool MarkedPaper(const char* ppdPath, int optionCount, cups_option_t* options, QueuePapers::Paper& out) {
+  const Ppd ppd(ppdPath);
+  if (!ppd.file) return false;
+  ppdMarkDefaults(ppd.file);
+  {
+#if defined(__SANITIZE_ADDRESS__)
+    // libcups builds a cache of the PPD for media and keeps part of it past
+    // ppdClose (its presets): not ours to free.
+    __lsan::ScopedDisabler libcupsKeepsItsCache;
+#endif
+    cupsMarkOptions(ppd.file, optionCount, options);
+  }
+  const ppd_size_t* size = ppdPageSize(ppd.file, nullptr);
+  if (!size || size->width <= 0 || size->length <= 0) return false;
+  out.Name = size->name;
+  out.WidthMm = size->width * kMmPerPt;
+  out.HeightMm = size->length * kMmPerPt;
+  return true;
+}
+
+// "PageSize=A3.Borderless, media=A3": the size options a job gave.
+std::string SizeOptions(int optionCount, cups_option_t* options) {
+  std::string all;
+  for (const char* name : {"PageSize", "PageRegion", "media"})
+    if (const char* value = cupsGetOption(name, optionCount, options))
+      all += (all.empty() ? "" : ", ") + std::string(name) + "=" + value;
+  return all;
+}
+
 }  // namespace
 
 QueuePapers::QueuePapers(std::vector<Paper> papers, bool custom, double minWidthMm, double minHeightMm,
@@ -176,9 +214,9 @@ util::Result<JobPaper> JobPage(const char* ppdPath, int optionCount, cups_option
   int dpi = 0;
 
   // The paper asked for: the first size of "media" (its list may also name
-  // a tray or a type), else PageSize, else media-size-name.
+  // a tray or a type), else PageSize, else PageRegion, else media-size-name.
   std::string asked;
-  for (const char* option : {"media", "PageSize", "media-size-name"}) {
+  for (const char* option : {"media", "PageSize", "PageRegion", "media-size-name"}) {
     const char* value = cupsGetOption(option, optionCount, options);
     if (!value || !*value) continue;
     const std::string list = value;
@@ -217,6 +255,18 @@ util::Result<JobPaper> JobPage(const char* ppdPath, int optionCount, cups_option
   } else if (util::Status onQueue = PaperOnQueue(ppd.file, out.Queue, asked, out); !onQueue) {
     return onQueue;
   }
+
+  // The page must be the paper the later filters print it on, or they
+  // would scale it onto another without a word.
+  QueuePapers::Paper marked;
+  std::string same;
+  if (MarkedPaper(ppdPath, optionCount, options, marked) &&
+      !QueuePapers(std::vector<QueuePapers::Paper>{marked}).Find(out.Page.PaperWidthMm, out.Page.PaperHeightMm, same))
+    return util::Status::Failure("this queue would print on " + marked.Name + " (" + Mm(marked.WidthMm) + " x " +
+                                 Mm(marked.HeightMm) + " mm), not on " + out.Name + " (" + Mm(out.Page.PaperWidthMm) +
+                                 " x " + Mm(out.Page.PaperHeightMm) + " mm): its printer's filters read " +
+                                 SizeOptions(optionCount, options) + " against its PPD" +
+                                 (out.Name == "Custom" ? std::string() : "; ask for -o PageSize=" + out.Name));
 
   for (const char* name : {"Resolution", "resolution", "printer-resolution"})
     if (const char* r = cupsGetOption(name, optionCount, options)) dpi = ParseResolution(r);

@@ -49,13 +49,16 @@ struct JobPaper {
 
 // The job's page: the paper named by "media" (a list: its first size;
 // "iso_a3_297x420mm", "A3", "A3.Borderless", "Custom.200x300mm" …), else
-// "PageSize", else "media-size-name", else the PPD's default (A4 without a
-// PPD), and it must be one the queue takes; resolution from
-// "Resolution"/"printer-resolution" or the PPD, 600 dpi otherwise; landscape
-// unless the job asks for portrait ("orientation-requested=3", or 4/5 or
-// "landscape" for landscape). `ppdPath` may be null (a queue without a PPD).
-// Fails, saying why, for a paper it does not know, one the queue does not
-// take, one no page may have, or a resolution it cannot use.
+// "PageSize", else "PageRegion", else "media-size-name", else the PPD's
+// default (A4 without a PPD), and it must be one the queue takes and the one
+// the queue's later filters will print on (they read PageSize, PageRegion and
+// media against the PPD: a PageSize it has not leaves them on its default);
+// resolution from "Resolution"/"printer-resolution" or the PPD, 600 dpi
+// otherwise; landscape unless the job asks for portrait
+// ("orientation-requested=3", or 4/5 or "landscape" for landscape). `ppdPath`
+// may be null (a queue without a PPD). Fails, saying why, for a paper it does
+// not know, one the queue does not take, one its later filters would not
+// print on (naming theirs), one no page may have, or a resolution it cannot use.
 util::Result<JobPaper> JobPage(const char* ppdPath, int optionCount, cups_option_t* options);
 
 // The size of a paper name as a job gives it (PWG, legacy and PPD names,

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a built tree (scripts/package --from), unpacks
-# it into a throwaway root and runs its programs from there: the package holds
-# the three programs, the filter and its MIME files (the type rule a conffile
-# that outlives a removal), kestrovan-web with its page and systemd unit, the
-# manual pages and the documentation folder, names its maintainer, declares
-# the packages it needs and carries the scripts that make this system's CUPS,
-# and no other, reload its MIME types.
+# Builds the Debian packages from a built tree (scripts/package --from),
+# unpacks them into a throwaway root and runs their programs from there:
+# kestrovan-server holds the headless programs, the filter and its MIME files
+# (the type rule a conffile that outlives a removal), kestrovan-web with its
+# page and systemd unit, their manual pages and documentation folder, and
+# nothing of the window; kestrovan holds the window with its desktop files.
+# Each names its maintainer in its control file and its changelog alike,
+# declares the packages it needs (the server's no Qt translations), is
+# lintian-clean (no error, no warning) where lintian is installed, and the
+# server's scripts make this system's CUPS, and no other, reload its MIME
+# types, through deb-systemd-invoke or invoke-rc.d.
 # Usage: package_installs.sh SOURCE_DIR BUILD_DIR
 set -u
 source=$1 build=$2
@@ -15,80 +19,106 @@ fail() { echo "FAILED: $*"; exit 1; }
 
 DEBFULLNAME="Kestrovan Packager" DEBEMAIL="packager@kestrovan.example" \
   "$source/scripts/package" --from "$build" --out "$work/out" >/dev/null || fail "scripts/package"
-debs=("$work"/out/kestrovan_*_*.deb)
-[ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "expected one kestrovan_VERSION_ARCH.deb, got: ${debs[*]}"
-deb=${debs[0]}
-echo "built $(basename "$deb")"
-[ "$(basename "$deb")" = "kestrovan_$(dpkg-deb -f "$deb" Version)_$(dpkg --print-architecture).deb" ] ||
-  fail "the file is not named kestrovan_VERSION_ARCH.deb"
-
-depends=$(dpkg-deb -f "$deb" Depends)
-for p in fonts-ipafont qt6-qpa-plugins qt6-translations-l10n libqt6gui6 libqt6printsupport6 libcups2 libwmf-0.2-7 \
-  libqpdf29 libcpp-httplib0.11; do
-  echo "$depends" | grep -q "\b$p\b" || fail "Depends does not name $p: $depends"
+arch=$(dpkg --print-architecture)
+server=("$work"/out/kestrovan-server_*_"$arch".deb)
+desktop=("$work"/out/kestrovan_*_"$arch".deb)
+[ ${#server[@]} = 1 ] && [ -f "${server[0]}" ] && [ ${#desktop[@]} = 1 ] && [ -f "${desktop[0]}" ] ||
+  fail "expected kestrovan-server_VERSION_ARCH.deb and kestrovan_VERSION_ARCH.deb, got: $(ls "$work/out")"
+server=${server[0]} desktop=${desktop[0]}
+version=$(dpkg-deb -f "$server" Version)
+for deb in "$server" "$desktop"; do
+  name=$(dpkg-deb -f "$deb" Package)
+  echo "built $(basename "$deb")"
+  [ "$(basename "$deb")" = "${name}_${version}_$arch.deb" ] || fail "$(basename "$deb") is not named PACKAGE_VERSION_ARCH.deb"
+  [ "$(dpkg-deb -f "$deb" Maintainer)" = "Kestrovan Packager <packager@kestrovan.example>" ] ||
+    fail "$name's maintainer is not the packager's DEBFULLNAME <DEBEMAIL>: $(dpkg-deb -f "$deb" Maintainer)"
+  dpkg -x "$deb" "$work/root-$name" || fail "dpkg -x $name"
+  changelog=$(zcat "$work/root-$name/usr/share/doc/$name/changelog.gz")
+  echo "$changelog" | head -n 1 | grep -q "^kestrovan ($version)" || fail "$name's changelog does not begin with $version"
+  echo "$changelog" | grep -q '^ -- Kestrovan Packager <packager@kestrovan.example>  ' ||
+    fail "$name's changelog is not signed by the control file's maintainer: $(echo "$changelog" | grep '^ -- ')"
+  [ -f "$work/root-$name/usr/share/doc/$name/copyright" ] || fail "$name has no copyright file"
 done
-[ "$(dpkg-deb -f "$deb" Maintainer)" = "Kestrovan Packager <packager@kestrovan.example>" ] ||
-  fail "the maintainer is not the packager's DEBFULLNAME <DEBEMAIL>: $(dpkg-deb -f "$deb" Maintainer)"
-control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
-echo "$control" | grep -q 'postinst$' || fail "no postinst"
-echo "$control" | grep -q 'postrm$' || fail "no postrm"
-[ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)" = /etc/cups/kestrovan.types ] ||
-  fail "the drawing type is not the package's conffile"
 
-root="$work/root"
-dpkg -x "$deb" "$root" || fail "dpkg -x"
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q 'prerm$' || fail "no prerm"
-for f in usr/bin/kestrovan usr/bin/kestrovan-print usr/bin/kestrovan-dump usr/bin/kestrovan-web \
-    usr/lib/cups/filter/kestrovan-cups; do
-  [ -x "$root/$f" ] || fail "$f is not in the package"
+depends=$(dpkg-deb -f "$server" Depends)
+for p in fonts-ipafont qt6-qpa-plugins libqt6gui6 libqt6printsupport6 libcups2 libwmf-0.2-7 libqpdf29 libcpp-httplib0.11; do
+  echo "$depends" | grep -q "\b$p\b" || fail "kestrovan-server's Depends does not name $p: $depends"
 done
-for f in etc/cups/kestrovan.types usr/share/cups/mime/kestrovan.convs usr/share/doc/kestrovan/copyright \
-  usr/share/doc/kestrovan/changelog.gz usr/lib/systemd/system/kestrovan-web.service \
+echo "$depends" | grep -q "qt6-translations-l10n" && fail "kestrovan-server needs Qt's translations: $depends"
+dpkg-deb -f "$desktop" Depends | grep -q "qt6-translations-l10n" || fail "the window does not need Qt's translations"
+control=$(dpkg-deb --ctrl-tarfile "$server" | tar -t)
+for script in postinst prerm postrm; do echo "$control" | grep -q "$script\$" || fail "kestrovan-server has no $script"; done
+[ "$(dpkg-deb --ctrl-tarfile "$server" | tar -xO ./conffiles)" = /etc/cups/kestrovan.types ] ||
+  fail "the drawing type is not kestrovan-server's conffile"
+
+root=$work/root-kestrovan-server
+for f in usr/bin/kestrovan-print usr/bin/kestrovan-dump usr/bin/kestrovan-web usr/lib/cups/filter/kestrovan-cups; do
+  [ -x "$root/$f" ] || fail "$f is not in kestrovan-server"
+done
+for f in etc/cups/kestrovan.types usr/share/cups/mime/kestrovan.convs usr/lib/systemd/system/kestrovan-web.service \
   usr/share/kestrovan/web/index.html usr/share/kestrovan/web/app.js usr/share/kestrovan/web/style.css; do
-  [ -f "$root/$f" ] || fail "$f is not in the package"
+  [ -f "$root/$f" ] || fail "$f is not in kestrovan-server"
 done
-zcat "$root/usr/share/doc/kestrovan/changelog.gz" | head -n 1 | grep -q "^kestrovan ($(dpkg-deb -f "$deb" Version))" ||
-  fail "the changelog does not begin with this version"
+for f in usr/bin/kestrovan usr/share/applications/kestrovan.desktop usr/share/man/man1/kestrovan.1.gz; do
+  [ -e "$root/$f" ] && fail "$f, the window's, is in kestrovan-server"
+  [ -e "$work/root-kestrovan/$f" ] || fail "$f is not in kestrovan"
+done
+[ -z "$(cd "$work/root-kestrovan" && find . -path ./usr/share/doc -prune -o -type f -print | grep -v -e kestrovan.1.gz \
+  -e usr/bin/kestrovan -e usr/share/applications -e usr/share/icons -e usr/share/mime)" ] ||
+  fail "kestrovan holds more than the window"
 # The manual: a page per program, each one that man shows without a complaint.
-for page in man1/kestrovan.1 man1/kestrovan-print.1 man1/kestrovan-dump.1 man1/kestrovan-web.1 man7/kestrovan-cups.7; do
+for page in man1/kestrovan-print.1 man1/kestrovan-dump.1 man1/kestrovan-web.1 man7/kestrovan-cups.7; do
   f="$root/usr/share/man/$page.gz"
-  [ -f "$f" ] || fail "$page is not in the package"
+  [ -f "$f" ] || fail "$page is not in kestrovan-server"
   complaints=$(zcat "$f" | LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z 2>&1)
   [ -z "$complaints" ] || fail "$page: $complaints"
 done
 MANWIDTH=80 man -l "$root/usr/share/man/man7/kestrovan-cups.7.gz" 2>/dev/null | grep -q "kestrovan-off-paper" ||
   fail "man kestrovan-cups does not tell of kestrovan-off-paper"
 
-# The maintainer scripts reload this system's scheduler only (systemd's, or
-# its init script's through invoke-rc.d), never a process found by its name:
-# a process called cupsd (another root's scheduler) lives on.
+# lintian: no error and no warning.
+if command -v lintian >/dev/null; then
+  said=$(lintian --tag-display-limit 0 "$server" "$desktop" 2>&1 | grep -v '^running with root privileges')
+  echo "lintian: ${said:-nothing to say}"
+  echo "$said" | grep -q '^[EW]: ' && fail "lintian has errors or warnings"
+else
+  echo "lintian is not installed: not run"
+fi
+
+# The maintainer scripts reload this system's scheduler only (systemd's,
+# through deb-systemd-invoke, or its init script's through invoke-rc.d),
+# never a process found by its name: a process called cupsd (another root's
+# scheduler) lives on. systemctl itself only reloads systemd.
 mkdir -p "$work/stubs"
-for stub in systemctl invoke-rc.d; do
+for stub in systemctl invoke-rc.d deb-systemd-invoke deb-systemd-helper lpstat; do
   printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$stub" "$work/called" >"$work/stubs/$stub"
   chmod +x "$work/stubs/$stub"
 done
 cp "$(command -v sleep)" "$work/cupsd"
 "$work/cupsd" 30 &
 other=$!
-for script in postinst:configure postrm:remove; do
-  dpkg-deb --ctrl-tarfile "$deb" | tar -xO "./${script%%:*}" >"$work/script"
+for script in postinst:configure prerm:remove postrm:remove; do
+  dpkg-deb --ctrl-tarfile "$server" | tar -xO "./${script%%:*}" >"$work/script"
   PATH="$work/stubs:$PATH" sh "$work/script" "${script#*:}" || fail "${script%%:*} ${script#*:} failed"
 done
 sleep 0.2
 kill -0 "$other" 2>/dev/null || fail "the maintainer scripts signalled a process by its name cupsd"
 kill "$other"; wait "$other" 2>/dev/null
-if [ -d /run/systemd/system ]; then expected="systemctl try-reload-or-restart cups.service"
+if [ -d /run/systemd/system ]; then expected="deb-systemd-invoke try-reload-or-restart cups.service"
 elif [ -x /etc/init.d/cups ]; then expected="invoke-rc.d cups force-reload"
 else expected=""; fi
 if [ -n "$expected" ]; then
   grep -qx "$expected" "$work/called" || fail "the scripts did not ask for \"$expected\": $(cat "$work/called")"
 fi
+grep -qx "deb-systemd-helper update-state kestrovan-web.service" "$work/called" ||
+  fail "postinst does not tell deb-systemd-helper of kestrovan-web: $(cat "$work/called")"
+grep "^systemctl" "$work/called" | grep -v "daemon-reload" && fail "a script calls systemctl for more than daemon-reload"
 # CUPS runs only filters that root owns and nobody else may change.
-dpkg-deb -c "$deb" | grep -q '^-rwxr-xr-x root/root .* ./usr/lib/cups/filter/kestrovan-cups$' ||
+dpkg-deb -c "$server" | grep -q '^-rwxr-xr-x root/root .* ./usr/lib/cups/filter/kestrovan-cups$' ||
   fail "the filter is not root's with mode 0755"
-version=$("$root/usr/bin/kestrovan-print" --version) || fail "kestrovan-print --version"
-[ "$version" = "kestrovan-print $(dpkg-deb -f "$deb" Version)" ] || fail "kestrovan-print --version said: $version"
-echo "$version"
+said=$("$root/usr/bin/kestrovan-print" --version) || fail "kestrovan-print --version"
+[ "$said" = "kestrovan-print $version" ] || fail "kestrovan-print --version said: $said"
+echo "$said"
 "$root/usr/lib/cups/filter/kestrovan-cups" --version || fail "kestrovan-cups --version"
 # The service's unit is installed, not enabled; the service runs from the
 # package's own files: its page beside it, kestrovan-print beside it.

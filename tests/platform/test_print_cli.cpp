@@ -19,6 +19,7 @@
 #include "app/core/PrintOptions.h"
 #include "jww/jwwtype.h"
 #include "jww/jwwunit.h"
+#include "util/CodePage.h"
 #include "util/Files.h"
 
 namespace fs = std::filesystem;
@@ -86,7 +87,7 @@ TEST(PrintCli, EveryCorpusDrawingBecomesAPageWithInk) {
   EXPECT_GE(printable, 28);
   EXPECT_EQ(ReadPdf(dir + "corpus.pdf").bookmarks, bookmarks);
   // Every page has ink.
-  std::system(("pdftoppm -r 15 -png " + dir + "corpus.pdf " + dir + "page").c_str());
+  ASSERT_EQ(std::system(("pdftoppm -r 15 -png " + dir + "corpus.pdf " + dir + "page").c_str()), 0);
   int pages = 0;
   for (const auto& e : fs::directory_iterator(dir)) {
     if (e.path().extension() != ".png") continue;
@@ -615,18 +616,24 @@ TEST(CupsFilter, JobArgumentsPageOptionsAndMessages) {
     EXPECT_EQ(r.status, 0) << err();
     EXPECT_EQ(pageSize(dir + "b.pdf"), "842x595\n");
   }
-  // Bad values, damaged drawings and wrong arguments fail the job with an ERROR line and no PDF.
+  // Bad values and damaged drawings refuse the job: ERROR lines, no PDF, and
+  // status 0, so that the scheduler ends the job instead of stopping it.
+  // Wrong arguments fail.
   r = filter("", "kestrovan-mono=300", drawing + " > c.pdf");
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(fs::file_size(dir + "c.pdf"), 0u);
   EXPECT_NE(err().find("ERROR: kestrovan-mono takes a whole number 0..255"), std::string::npos) << err();
   std::ofstream(dir + "damaged.jww", std::ios::binary)
       << std::ifstream(drawing, std::ios::binary).rdbuf();
   fs::resize_file(dir + "damaged.jww", 3000);
   r = filter("", "", "damaged.jww > d.pdf");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(err().find("ERROR: title is damaged"), std::string::npos) << err();
+  EXPECT_EQ(r.status, 0);
+  // Its first ERROR line, the job's state message, says why.
+  EXPECT_EQ(err().find("ERROR: "), err().find("ERROR: title is damaged")) << err();
+  EXPECT_EQ(err().find("nothing to print"), std::string::npos) << err();
   EXPECT_EQ(fs::file_size(dir + "d.pdf"), 0u);
-  EXPECT_EQ(filter("", "media=no-such-paper", drawing + " > e.pdf").status, 1);
+  EXPECT_EQ(filter("", "media=no-such-paper", drawing + " > e.pdf").status, 0);
+  EXPECT_EQ(fs::file_size(dir + "e.pdf"), 0u);
   EXPECT_EQ(RunCommand(std::string(KESTROVAN_CUPS_EXE) + " 1 2 3 2>/dev/null").status, 1);
   EXPECT_TRUE(fs::is_empty(dir + "tmp"));
 }
@@ -699,18 +706,18 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
     return j;
   };
   auto has = [](const Job& j, const std::string& text) { return j.err.find(text) != std::string::npos; };
+  // Refused: an ERROR line, no PDF, and status 0 (the job ends, its queue goes on).
+  auto refused = [&](const Job& j) { return j.status == 0 && j.size.empty() && has(j, "ERROR: "); };
 
   // The laser has no A3 or A1, and nobody knows Foo: each fails its job with an ERROR line, no PDF.
   for (const char* media : {"media=A3", "media=A1", "media=Foo", "PageSize=A3"}) {
     const Job j = job(laser, media, t2);
-    EXPECT_EQ(j.status, 1) << media;
-    EXPECT_TRUE(has(j, "ERROR: ")) << j.err;
-    EXPECT_EQ(j.size, "") << media;
+    EXPECT_TRUE(refused(j)) << media << ": " << j.err;
   }
   EXPECT_TRUE(has(job(laser, "media=A3", t2), "takes no \"A3\" paper (297 x 420 mm); it takes Letter, A4"));
   // Sizes no page may have are refused as kestrovan-print refuses them, with or without a PPD.
   for (const char* media : {"media=Custom.0.01x0.01mm", "media=Custom.100000x200mm", "media=Custom.99999999x99999999in"})
-    EXPECT_EQ(job("", media, t2).status, 1) << media;
+    EXPECT_TRUE(refused(job("", media, t2))) << media;
   // What it takes it prints, borderless names and a tray after the size included;
   // the queue's default (Letter) when the job names none. The paper used is said.
   Job j = job(laser, "media=A4.Fullbleed,tray-1", t2);
@@ -719,9 +726,17 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   EXPECT_TRUE(has(j, "INFO: Paper A4.Fullbleed (A4 landscape, 297 x 210 mm), 600 dpi")) << j.err;
   j = job(laser, "", t2);
   EXPECT_EQ(j.size, "792x612\n");
-  // A driverless client's media with a borderless PageSize: the media's paper.
+  // The paper must be the one the queue's later filters print on: a
+  // driverless client's media=A3 with PageSize=A3.Borderless, which the PPD
+  // has not, would leave them on its default A4 and shrink the page onto it.
   j = job(a3Ppd, "media=A3 PageSize=A3.Borderless", t2);
-  EXPECT_EQ(j.size, "1191x842\n") << j.err;
+  EXPECT_TRUE(refused(j)) << j.err;
+  EXPECT_TRUE(has(j, "ERROR: this queue would print on A4 (210 x 297 mm), not on A3 (297 x 420 mm): its printer's "
+                     "filters read PageSize=A3.Borderless, media=A3 against its PPD; ask for -o PageSize=A3"))
+      << j.err;
+  EXPECT_EQ(job(a3Ppd, "media=A3 PageSize=A3", t2).size, "1191x842\n");
+  EXPECT_EQ(job(a3Ppd, "PageRegion=A3", t2).size, "1191x842\n");
+  EXPECT_TRUE(refused(job(a3Ppd, "media=A3 PageSize=A4", t2)));
   EXPECT_EQ(job(a3Ppd, "media=Custom.200x300mm", t2).size, "850x567\n");
 
   // The A2 drawing on A4: its page warning is a WARNING line naming the page,
@@ -734,14 +749,13 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   EXPECT_EQ(last.rfind("WARNING: Printed 1 page; page 1: content off the page", 0), 0u) << j.err;
   // Under kestrovan-off-paper=fail it fails; under fit it is fitted and loses nothing.
   j = job(laser, "media=A4 kestrovan-off-paper=fail", t2);
-  EXPECT_EQ(j.status, 1);
+  EXPECT_TRUE(refused(j)) << j.err;
   EXPECT_TRUE(has(j, "ERROR: plan: 1 page goes beyond the paper")) << j.err;
-  EXPECT_EQ(j.size, "");
   j = job(laser, "media=A4 kestrovan-off-paper=fit", t2);
   EXPECT_EQ(j.status, 0) << j.err;
   EXPECT_FALSE(has(j, "content off the page")) << j.err;
   EXPECT_TRUE(has(j, "fitted to it")) << j.err;
-  EXPECT_EQ(job(laser, "kestrovan-off-paper=maybe", t2).status, 1);
+  EXPECT_TRUE(refused(job(laser, "kestrovan-off-paper=maybe", t2)));
 
   // The A1 drawing reduced onto A3; the job's paper must be that A3 (the
   // scheduler prints every page on the job's paper), and the laser has none.
@@ -750,9 +764,9 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   EXPECT_EQ(j.size, "1191x842\n");
   EXPECT_FALSE(has(j, "content off the page")) << j.err;
   j = job(a3Ppd, "media=A4 kestrovan-fit-paper=A3", t5);
-  EXPECT_EQ(j.status, 1);
+  EXPECT_TRUE(refused(j)) << j.err;
   EXPECT_TRUE(has(j, "but the job's paper is A4 (297 x 210 mm): ask for that paper too (-o media=A3)")) << j.err;
-  EXPECT_EQ(job(laser, "kestrovan-fit-paper=A3", t5).status, 1);
+  EXPECT_TRUE(refused(job(laser, "kestrovan-fit-paper=A3", t5)));
   // The drawing's own sheet where the queue has it (said when the job's
   // paper is another); else the job's paper, saying so.
   j = job(a3Ppd, "kestrovan-paper=drawing", t2);
@@ -761,23 +775,37 @@ TEST(CupsFilter, PaperOfTheQueueWarningsAndTheOffPaperPolicy) {
   j = job(laser, "media=A4 kestrovan-paper=drawing", t2);
   EXPECT_EQ(j.size, "842x595\n");
   EXPECT_TRUE(has(j, "takes no A2 (594 x 420 mm) paper for the drawing's own sheet")) << j.err;
-  EXPECT_EQ(job("", "kestrovan-paper=drawing kestrovan-fit-paper=A3", t2).status, 1);
+  EXPECT_TRUE(refused(job("", "kestrovan-paper=drawing kestrovan-fit-paper=A3", t2)));
 
   // A title's control characters never reach the scheduler.
   j = job(laser, "media=A4", t2, "plan\r\x1b[31mred\x07");
   EXPECT_TRUE(has(j, "WARNING: plan??[31mred?, page 1")) << j.err;
   EXPECT_EQ(j.err.find_first_of("\r\x1b\x07"), std::string::npos);
 
-  // The options offered to print dialogs, added to the laser's PPD: its
-  // defaults are the queue's presets, and the job's own options win.
-  const std::string options = RunCommand(std::string(KESTROVAN_CUPS_EXE) + " --ppd-options").output;
-  EXPECT_NE(options.find("*OpenUI *kestrovan-method/"), std::string::npos) << options;
+  // The options offered to print dialogs, added to the laser's PPD: labelled
+  // in English with Japanese translations, the merged PPD passes
+  // cupstestppd, its defaults are the queue's presets, and the job's own
+  // options win.
+  const std::string options = RunCommand(std::string(KESTROVAN_CUPS_EXE) + " --ppd-options " + laser).output;
+  EXPECT_NE(options.find("*OpenUI *kestrovan-method/Placement: PickOne"), std::string::npos) << options;
+  EXPECT_NE(options.find("*ja.Translation kestrovan-method/印刷の配置: \"\""), std::string::npos) << options;
+  EXPECT_NE(options.find("*ja.kestrovan-off-paper fail/ジョブを印刷しない: \"\""), std::string::npos) << options;
   std::string ppd = RunCommand("cat " + laser).output + options;
+  // A Japanese PPD in Shift-JIS gets its labels in Japanese, in Shift-JIS.
+  std::string japanese = ppd.substr(0, ppd.find("*% Kestrovan"));
+  japanese.replace(japanese.find("*LanguageVersion: English"), 25, "*LanguageVersion: Japanese");
+  japanese.replace(japanese.find("*LanguageEncoding: ISOLatin1"), 28, "*LanguageEncoding: JIS83-RKSJ");
+  std::ofstream(dir + "japanese.ppd", std::ios::binary) << japanese;
+  japanese += RunCommand(std::string(KESTROVAN_CUPS_EXE) + " --ppd-options " + dir + "japanese.ppd").output;
+  EXPECT_NE(japanese.find("*OpenUI *kestrovan-method/" + util::Utf8ToCp932("印刷の配置") + ": PickOne"),
+            std::string::npos);
+  std::ofstream(dir + "japanese.ppd", std::ios::binary) << japanese;
+  EXPECT_EQ(RunCommand("cupstestppd -q " + dir + "japanese.ppd").status, 0);
   const std::string preset = "*Defaultkestrovan-off-paper: warn";
   ppd.replace(ppd.find(preset), preset.size(), "*Defaultkestrovan-off-paper: fail");
   std::ofstream(dir + "laser.ppd") << ppd;
   EXPECT_EQ(RunCommand("cupstestppd -q " + dir + "laser.ppd").status, 0);
-  EXPECT_EQ(job(dir + "laser.ppd", "media=A4", t2).status, 1);
+  EXPECT_TRUE(refused(job(dir + "laser.ppd", "media=A4", t2)));
   EXPECT_EQ(job(dir + "laser.ppd", "media=A4 kestrovan-off-paper=warn", t2).status, 0);
   EXPECT_TRUE(fs::is_empty(dir + "tmp"));
 }
